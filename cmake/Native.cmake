@@ -1,0 +1,16 @@
+# Host build of the platform-free core, its sanitized unit tests, fuzz targets and benchmarks.
+find_package(GTest REQUIRED)
+set(PELMOR_SANITIZE "-fsanitize=address,undefined" "-fno-sanitize-recover=all" "-fno-omit-frame-pointer")
+function(pelmor_native_test name)
+  add_executable(${name} ${ARGN})
+  target_compile_options(${name} PRIVATE ${PELMOR_SANITIZE})
+  target_link_options(${name} PRIVATE ${PELMOR_SANITIZE})
+  target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  include(GoogleTest)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+endfunction()
+# Platform-free libraries get the sanitizers too, so tests catch faults inside them.
+function(pelmor_core_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_compile_options(${name} PRIVATE ${PELMOR_SANITIZE})
+endfunction()

@@ -1,0 +1,10 @@
+# Web addresses are build settings: the shipped defaults below, a test build points them at 127.0.0.1.
+set(PELMOR_HOME_URL "http://www.pelmor.com/" CACHE STRING "Product web site home page (ends in /)")
+set(PELMOR_DOMAIN "pelmor.com" CACHE STRING "Product web site domain, used to validate update lists")
+set(PELMOR_DZH_HOST "http://www.dzh.com.cn" CACHE STRING "Host of the first quote provider's page")
+set(PELMOR_TDX_HOST "http://www.tdx.com.cn" CACHE STRING "Host of the second quote provider's page")
+set(PELMOR_HRZQ_HOST "http://www.hrsec.com.cn" CACHE STRING "Host of the broker's minute-quote page")
+set(PELMOR_GLOBAL_HOST "http://finance.sina.com.cn" CACHE STRING "Host of the finance portal's index page")
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/cmake/pelmor_config.h.in ${CMAKE_BINARY_DIR}/generated/pelmor_config.h
+               @ONLY)
+include_directories(${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR})

@@ -1,0 +1,54 @@
+# Windows build: 32-bit, static runtime, wide entry points, SSE2.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+add_compile_options(-msse2 -mfpmath=sse $<$<COMPILE_LANGUAGE:CXX>:-finput-charset=UTF-8>)
+add_link_options(-static -static-libgcc -static-libstdc++)
+set(PELMOR_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
+set(PELMOR_TEST_BIN_DIR ${CMAKE_BINARY_DIR}/tests-bin)
+
+# GoogleTest from the sources Debian's googletest package installs, built with this toolchain.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(PELMOR_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources built with the cross toolchain")
+if(EXISTS ${PELMOR_GTEST_SOURCE}/CMakeLists.txt)
+  add_subdirectory(${PELMOR_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  foreach(t gtest gtest_main gmock gmock_main)
+    target_compile_options(${t} PRIVATE -Wno-error)
+  endforeach()
+  set(PELMOR_GTEST_LIBS gmock gtest)
+else()
+  # A native Windows tool chain (MSYS2) brings its own GoogleTest.
+  find_package(GTest REQUIRED)
+  set(PELMOR_GTEST_LIBS GTest::gmock GTest::gtest)
+endif()
+
+# zlib1.dll ships beside the programs; it is loaded by name at run time and never linked.
+set(PELMOR_ZLIB_DLL /usr/i686-w64-mingw32/lib/zlib1.dll CACHE FILEPATH "zlib1.dll shipped beside the programs")
+add_custom_command(OUTPUT ${PELMOR_BIN_DIR}/zlib1.dll
+                   COMMAND ${CMAKE_COMMAND} -E make_directory ${PELMOR_BIN_DIR}
+                   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PELMOR_ZLIB_DLL} ${PELMOR_BIN_DIR}/zlib1.dll
+                   DEPENDS ${PELMOR_ZLIB_DLL})
+add_custom_target(zlib1_dll ALL DEPENDS ${PELMOR_BIN_DIR}/zlib1.dll)
+
+function(pelmor_program target output_name)
+  add_executable(${target} WIN32 ${ARGN})
+  target_link_options(${target} PRIVATE -municode)
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME "${output_name}" RUNTIME_OUTPUT_DIRECTORY ${PELMOR_BIN_DIR})
+  add_dependencies(${target} zlib1_dll)
+endfunction()
+
+# Win32 tests run under Wine through the emulator wrapper. Tests that drive the mouse, keyboard or
+# focus share the one display and are marked SERIAL.
+function(pelmor_win32_test name)
+  cmake_parse_arguments(T "SERIAL" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PELMOR_TEST_BIN_DIR})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} pelmor_test_support)
+  include(GoogleTest)
+  if(T_SERIAL)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES RUN_SERIAL TRUE
+                         RESOURCE_LOCK display)
+  else()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()

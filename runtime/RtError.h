@@ -1,0 +1,56 @@
+#pragma once
+// Run-time errors as the components see them: a number, a source and a description, thrown as an
+// exception and trapped by the handlers that are meant to swallow their own failures.
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <utility>
+
+namespace rt {
+
+enum : int32_t {
+    kErrInvalidCall = 5,
+    kErrOverflow = 6,
+    kErrSubscript = 9,
+    kErrDivisionByZero = 11,
+    kErrTypeMismatch = 13,
+};
+// Errors raised by a class on purpose are numbered from here, as vbObjectError does.
+constexpr int32_t kObjectErrorBase = static_cast<int32_t>(0x80040000);
+
+class RtError : public std::exception {
+  public:
+    RtError(int32_t number, std::wstring source, std::wstring description);
+
+    int32_t Number() const noexcept { return number_; }
+    const std::wstring& Source() const noexcept { return source_; }
+    const std::wstring& Description() const noexcept { return description_; }
+    // UTF-8, for logs and test failure messages.
+    const char* what() const noexcept override { return what_.c_str(); }
+
+  private:
+    int32_t number_;
+    std::wstring source_;
+    std::wstring description_;
+    std::string what_;
+};
+
+[[noreturn]] void RaiseInvalidCall();
+[[noreturn]] void RaiseOverflow();
+[[noreturn]] void RaiseSubscript();
+[[noreturn]] void RaiseDivisionByZero();
+[[noreturn]] void RaiseTypeMismatch();
+[[noreturn]] void RaiseObjectError(int32_t n, std::wstring className, std::wstring description);
+
+// Runs fn and reports whether it finished; an error inside it ends it quietly, like a handler that
+// traps its own errors. Anything that is not a std::exception is a bug and still terminates.
+template <class F> bool Trap(F&& fn) noexcept {
+    try {
+        std::forward<F>(fn)();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+} // namespace rt

@@ -48,5 +48,11 @@ pelmor_configure_build() {
                     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake"
             cmake --build "$root/build/win" -j "$jobs"
             ;;
+        fuzz)
+            # clang for libFuzzer; only the fuzz targets are built in this tree.
+            [ -f "$root/build/fuzz/build.ninja" ] ||
+                CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+            cmake --build "$root/build/fuzz" -j "$jobs" --target fuzz_all
+            ;;
     esac
 }

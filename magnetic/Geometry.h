@@ -1,0 +1,37 @@
+#pragma once
+// Screen geometry of the magnetic manager, free of any platform header so the snapping rules can be
+// tested on their own.
+#include <cstdint>
+#include <vector>
+
+namespace magnetic {
+
+struct Point {
+    int32_t x = 0;
+    int32_t y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+// Right and bottom are exclusive.
+struct Rect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// A window handle as far as the arithmetic is concerned: only compared, never dereferenced.
+using Handle = std::uintptr_t;
+
+struct Entry {
+    Handle handle = 0;
+    Handle parent = 0;
+    bool glued = false;
+    Rect rect;
+};
+
+// Entry 0 is the work area (handle 0); entries 1.. are the registered windows in registration order.
+using EntryTable = std::vector<Entry>;
+
+} // namespace magnetic

@@ -1,0 +1,20 @@
+#include "OleColor.h"
+
+#include <olectl.h>
+
+#include "Handles.h"
+
+namespace rt {
+
+COLORREF ToColorRef(uint32_t oleColor, COLORREF fallback) {
+    COLORREF rgb = 0;
+    if (FAILED(::OleTranslateColor(static_cast<OLE_COLOR>(oleColor), nullptr, &rgb))) return fallback;
+    return rgb;
+}
+
+void FillOleColor(HDC dc, const RECT& rect, uint32_t oleColor) {
+    UniqueBrush brush(::CreateSolidBrush(ToColorRef(oleColor)));
+    ::FillRect(dc, &rect, brush.get());
+}
+
+} // namespace rt

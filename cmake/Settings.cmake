@@ -8,3 +8,12 @@ set(PELMOR_GLOBAL_HOST "http://finance.sina.com.cn" CACHE STRING "Host of the fi
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/cmake/pelmor_config.h.in ${CMAKE_BINARY_DIR}/generated/pelmor_config.h
                @ONLY)
 include_directories(${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR})
+
+# Compile definitions that point every web address of a target at one local test site.
+function(pelmor_use_test_site target port)
+  set(site "http://127.0.0.1:${port}")
+  target_compile_definitions(${target} PRIVATE
+    "PELMOR_HOME_URL=L\"${site}/\"" "PELMOR_DOMAIN=L\"127.0.0.1\""
+    "PELMOR_DZH_HOST=L\"${site}\"" "PELMOR_TDX_HOST=L\"${site}\""
+    "PELMOR_HRZQ_HOST=L\"${site}\"" "PELMOR_GLOBAL_HOST=L\"${site}\"")
+endfunction()

@@ -1,0 +1,52 @@
+// The shipped updater starts and shows its window with the five controls where they were designed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "ProgramRunner.h"
+#include "WindowProbe.h"
+
+using namespace testsupport;
+
+namespace {
+
+struct DesignedControl {
+    const wchar_t* className;
+    const wchar_t* text; // nullptr: text not checked
+    RECT rect;
+};
+
+bool SameClass(const std::wstring& a, const wchar_t* b) { return ::lstrcmpiW(a.c_str(), b) == 0; }
+
+} // namespace
+
+TEST(UpdaterSmoke, WindowShowsItsFiveControlsAtTheirDesignPositions) {
+    ProgramRunner updater;
+    ASSERT_TRUE(updater.Start(ShippedProgramPath(L"update.exe")));
+    HWND main = updater.WaitForWindow(L"Pelmor更新");
+    ASSERT_NE(main, nullptr) << "no visible window captioned Pelmor更新";
+
+    const SIZE client = ClientSize(main);
+    EXPECT_EQ(client.cx, 446);
+    EXPECT_EQ(client.cy, 114);
+
+    const DesignedControl designed[] = {
+        {L"Static", nullptr, {16, 16, 16 + 162, 16 + 12}},
+        {L"Static", L"进度0%", {376, 16, 376 + 36, 16 + 12}},
+        {L"msctls_progress32", nullptr, {16, 40, 16 + 420, 40 + 23}},
+        {L"Button", L"开始更新", {280, 80, 280 + 81, 80 + 23}},
+        {L"Button", L"取消", {376, 80, 376 + 57, 80 + 24}},
+    };
+    const auto children = DirectChildren(main);
+    for (const auto& d : designed) {
+        const auto it = std::find_if(children.begin(), children.end(), [&](const ChildInfo& c) {
+            return SameClass(c.className, d.className) && ::EqualRect(&c.rect, &d.rect);
+        });
+        ASSERT_NE(it, children.end()) << "missing control at " << d.rect.left << "," << d.rect.top;
+        EXPECT_TRUE(it->visible);
+        if (d.text) EXPECT_EQ(it->text, d.text);
+    }
+
+    EXPECT_EQ(updater.Close(main), 0);
+}

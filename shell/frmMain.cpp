@@ -1,16 +1,119 @@
 #include "frmMain.h"
 
+#include <shellapi.h>
+
+#include "App.h"
+#include "Picture.h"
+#include "PropertyBag.h"
+#include "RtError.h"
+#include "StartupPaths.h"
+#include "pelmor_config.h"
 #include "resource_names.h"
 
 namespace viewer {
 
-frmMain::frmMain() {
+const char frmMain::kSkinProperties[] = "DrawIcon = bool True\n"
+                                        "MinWidth = i32 0\n"
+                                        "MinHeight = i32 0\n"
+                                        "DrawBorder = bool True\n"
+                                        "MenuButton = bool True\n"
+                                        "TopMostButton = bool True\n";
+
+std::unique_ptr<rt::IWebBrowserControl> CreateSystemBrowser(HWND container) {
+    auto browser = std::make_unique<rt::WebBrowserControl>();
+    browser->Create(container);
+    return browser;
+}
+
+frmMain::frmMain(BrowserFactory browserFactory)
+    : quoteBar(PELMOR_HOME_URL), browserFactory_(browserFactory ? std::move(browserFactory) : CreateSystemBrowser) {
     SetCaption(L"Pelmor免费行情分析系统V1.5");
     SetClientSize(831, 532);
     SetSizable(true);
     SetMinButton(true);
     SetMaxButton(true);
     SetIconResource(MAKEINTRESOURCEW(PELMOR_IDI_APP));
+}
+
+frmMain::~frmMain() {
+    // A form normally unloads before it goes; this covers an early exit.
+    if (IsLoaded()) Unload();
+}
+
+void frmMain::CreateControls() {
+    Picture2.SetBackColor(0);
+    Add(Picture2, L"Picture2", 5, 24, 821, 508);
+    web = browserFactory_(Picture2.hWnd());
+    WebBrowser1 = browserFactory_(Picture2.hWnd());
+
+    hand_ = rt::CreateHandCursor();
+    Picture1.SetPicture(rt::LoadResPicture(PELMOR_RES_LOGO, rt::PictureType::Bitmap));
+    Picture1.SetMouseIcon(hand_.get());
+    Picture1.SetToolTipText(L"Pelmor免费行情分析系统");
+    Picture1.Click = [this] { Picture1_Click(); };
+    Add(Picture1, L"Picture1", 40, 368, 97, 15);
+    // Controls placed later lie in front of earlier ones, as in the form designer.
+    ::SetWindowPos(Picture1.hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    const auto stored = rt::PropertyBag::FromText(kSkinProperties);
+    AddUserControl(ucSkin1, L"ucSkin1", 0, 0, 831, 24, stored ? &*stored : nullptr);
+    quoteBar.Create(ucSkin1);
+    quoteBar.SetBrowser(web.get());
+}
+
+void frmMain::Form_Load() {
+    rt::Trap([&] {
+        const std::wstring folder = ProgramFolder(rt::AppPath(), rt::AppInIde());
+        const std::wstring exe = ExecutablePath(folder, rt::AppExeName());
+        // Index 0 of the program file: the same icon the shell shows for it.
+        HICON icon = ::ExtractIconW(::GetModuleHandleW(exe.c_str()), exe.c_str(), 0);
+        if (icon == reinterpret_cast<HICON>(1)) icon = nullptr; // "not an executable"
+        icon_.reset(icon);
+        if (icon_) ::SendMessageW(hWnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
+    });
+
+    // Black shows in the one-pixel gaps between the frame's opening and the browser container.
+    SetBackColor(0);
+
+    magnetic_ = std::make_unique<cMagneticWnd>();
+    magnetic_->AddWindow(hWnd());
+
+    rt::Trap([&] {
+        WebBrowser1->Move(-100, -100, 0, 0);
+        WebBrowser1->SetSilent(true);
+        WebBrowser1->Navigate2(SitePageUrl(PELMOR_HOME_URL, L"/ruanjiantongji.htm"));
+    });
+    rt::Trap([&] {
+        web->SetSilent(true);
+        web->Navigate2(PELMOR_HOME_URL);
+    });
+    rt::Trap([&] {
+        const std::wstring updater = UpdaterPath(rt::AppPath());
+        if (rt::FileExists(updater)) rt::Shell(UpdaterCommandLine(updater), SW_SHOWNORMAL);
+    });
+}
+
+void frmMain::Form_Resize() {
+    // The caption height, not the skin's own height: the skin grows over the whole client area.
+    const int S = ucSkin1.SizeCaption();
+    rt::Trap([&] { Picture2.Move(5, S, ScaleWidth() - 10, ScaleHeight() - S); });
+    // Larger than its container: the browser's own border and scroll bar stay out of sight.
+    rt::Trap([&] {
+        if (web) web->Move(-20, -20, Picture2.ScaleWidth() + 50, Picture2.ScaleHeight() + 20);
+    });
+}
+
+void frmMain::Form_Unload(bool& /*Cancel*/) {
+    icon_.reset();
+    magnetic_.reset();
+    // The browsers go while their container window still exists.
+    web.reset();
+    WebBrowser1.reset();
+    quoteBar.SetBrowser(nullptr);
+}
+
+void frmMain::Picture1_Click() {
+    rt::Trap([] { rt::Shell(std::wstring(L"explorer.exe ") + PELMOR_HOME_URL, SW_SHOWNORMAL); });
 }
 
 } // namespace viewer

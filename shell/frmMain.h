@@ -1,12 +1,58 @@
 #pragma once
-// The viewer's only window.
+// The viewer's only window: the skin frame over the whole client area, the quote-source bar in its
+// caption row, and the browser container in its opening.
+#include <functional>
+#include <memory>
+
 #include "Form.h"
+#include "Handles.h"
+#include "QuoteBar.h"
+#include "StockControls.h"
+#include "WebBrowser.h"
+#include "magnetic/cMagneticWnd.h"
+#include "ucSkin.h"
 
 namespace viewer {
 
 class frmMain : public rt::Form {
 public:
-    frmMain();
+    // Makes a browser inside a container window; tests put a recorder in its place.
+    using BrowserFactory = std::function<std::unique_ptr<rt::IWebBrowserControl>(HWND container)>;
+
+    explicit frmMain(BrowserFactory browserFactory = {});
+    ~frmMain() override;
+
+    rt::PictureBox Picture2;
+    rt::PictureBox Picture1;
+    ucSkin ucSkin1;
+    QuoteBar quoteBar;
+    std::unique_ptr<rt::IWebBrowserControl> web;
+    std::unique_ptr<rt::IWebBrowserControl> WebBrowser1;
+
+    // The manager that makes the window snap; alive from load to unload.
+    cMagneticWnd* MagneticManager() const { return magnetic_.get(); }
+    HICON KeptIcon() const { return icon_.get(); }
+
+    // ucSkin1's design-time properties.
+    static const char kSkinProperties[];
+
+protected:
+    void CreateControls() override;
+    void Form_Load() override;
+    void Form_Resize() override;
+    void Form_Unload(bool& Cancel) override;
+
+private:
+    void Picture1_Click();
+
+    BrowserFactory browserFactory_;
+    rt::UniqueCursor hand_;
+    rt::UniqueIcon icon_;
+    std::unique_ptr<cMagneticWnd> magnetic_;
 };
+
+// The system's web-browser control, created in `container`; a control that cannot be created still
+// answers every call (with failure), so the window comes up with an empty area instead.
+std::unique_ptr<rt::IWebBrowserControl> CreateSystemBrowser(HWND container);
 
 } // namespace viewer

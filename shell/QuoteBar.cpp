@@ -1,0 +1,37 @@
+#include "QuoteBar.h"
+
+#include "PropertyBag.h"
+#include "RtError.h"
+
+namespace viewer {
+
+QuoteBar::QuoteBar(std::wstring homeUrl) : homeUrl_(std::move(homeUrl)) {
+    for (auto& b : buttons_) b = std::make_unique<UButton>();
+}
+
+void QuoteBar::Create(rt::ControlHost& host) {
+    const auto& sources = QuoteSources();
+    for (size_t i = 0; i < kCount; ++i) {
+        const QuoteSource& s = sources[i];
+        const std::wstring stem = s.pictures;
+        // The buttons' design-time properties: three pictures each, never disabled.
+        rt::PropertyBag bag;
+        bag.Write(L"Picture", rt::PictureRef{stem + L"_N"}, rt::PictureRef{});
+        bag.Write(L"PictureHover", rt::PictureRef{stem + L"_H"}, rt::PictureRef{});
+        bag.Write(L"PictureClick", rt::PictureRef{stem + L"_C"}, rt::PictureRef{});
+        UButton& b = *buttons_[i];
+        b.Click = [this, i] { Navigate(i); };
+        host.AddUserControl(b, s.control, s.left, kQuoteButtonTop, kQuoteButtonWidth, kQuoteButtonHeight, &bag);
+    }
+}
+
+void QuoteBar::Navigate(size_t index) {
+    // A failing navigation is not reported; the browser is silent.
+    rt::Trap([&] {
+        if (!browser_) return;
+        browser_->SetSilent(true);
+        browser_->Navigate2(QuotePageUrl(QuoteSources()[index], homeUrl_));
+    });
+}
+
+} // namespace viewer

@@ -1,0 +1,34 @@
+#include "QuoteSources.h"
+
+#include "pelmor_config.h"
+
+namespace viewer {
+
+const std::array<QuoteSource, 6>& QuoteSources() {
+    static const std::array<QuoteSource, 6> sources{{
+        {L"ubPelmor", 200, L"UB_PELMOR", {}, L""},
+        {L"ubDaZhiHui", 280, L"UB_DAZHIHUI", PELMOR_DZH_HOST, L"/dzh.swf"},
+        {L"ubTongdaxin", 360, L"UB_TONGDAXIN", PELMOR_TDX_HOST, L"/test/flashHQ.swf"},
+        {L"ubHuaRongZhengQuan", 448, L"UB_HUARONGZHENGQUAN", PELMOR_HRZQ_HOST, L"/hq/flashMinuteHQ.jsp"},
+        {L"ubChaoYin", 544, L"UB_CHAOYIN", {}, L"/quote/dde_bk.php"},
+        {L"ubQuanQiuHangQin", 640, L"UB_QUANQIUHANGQIN", PELMOR_GLOBAL_HOST, L"/hq/global_ind/stock.swf"},
+    }};
+    return sources;
+}
+
+std::wstring SitePageUrl(std::wstring_view homeUrl, std::wstring_view path) {
+    std::wstring url(homeUrl);
+    if (path.empty()) return url;
+    if (!url.empty() && url.back() == L'/') url.pop_back();
+    url += path;
+    return url;
+}
+
+std::wstring QuotePageUrl(const QuoteSource& source, std::wstring_view homeUrl) {
+    if (source.host.empty()) return SitePageUrl(homeUrl, source.path);
+    std::wstring url(source.host);
+    url += source.path;
+    return url;
+}
+
+} // namespace viewer

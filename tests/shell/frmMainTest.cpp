@@ -1,0 +1,228 @@
+// The viewer's main window in-process, with recording browsers in place of the system's control:
+// start-up order, layout, the logo, the updater start, the quote-source bar and clean unloading.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <vector>
+
+#include "App.h"
+#include "Handles.h"
+#include "QuoteSources.h"
+#include "RecordingWebBrowser.h"
+#include "StartupPaths.h"
+#include "frmMain.h"
+
+using namespace viewer;
+using rt::BrowserCall;
+
+namespace {
+
+const std::wstring kSite = L"http://127.0.0.1:18080/";
+
+// Records shell starts and swallows them for the fixture's lifetime.
+class ShellRecorder {
+public:
+    ShellRecorder() {
+        previous_ = rt::SetShellHandler([this](const rt::ShellCall& c) {
+            calls.push_back(c);
+            return true;
+        });
+    }
+    ~ShellRecorder() { rt::SetShellHandler(previous_); }
+    std::vector<rt::ShellCall> calls;
+
+private:
+    rt::ShellHandler previous_;
+};
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = std::make_unique<frmMain>([this](HWND container) {
+            EXPECT_TRUE(::IsWindow(container));
+            auto b = std::make_unique<rt::RecordingWebBrowser>();
+            browsers.push_back(b.get());
+            return b;
+        });
+    }
+    void TearDown() override {
+        if (form && form->IsLoaded()) form->Unload();
+        form.reset();
+    }
+    // The first browser made is `web`, the second `WebBrowser1`.
+    rt::RecordingWebBrowser& Web() { return *browsers.at(0); }
+    rt::RecordingWebBrowser& Stats() { return *browsers.at(1); }
+
+    static void Pump() {
+        MSG m;
+        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&m);
+            ::DispatchMessageW(&m);
+        }
+    }
+    static void ClickOn(HWND w) {
+        ::SendMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+        ::SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+        ::SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+        Pump();
+    }
+    static RECT RectIn(HWND child, HWND parent) {
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    static std::vector<BrowserCall> Only(const rt::RecordingWebBrowser& b, BrowserCall::Kind kind) {
+        std::vector<BrowserCall> out;
+        for (const auto& c : b.Calls())
+            if (c.kind == kind) out.push_back(c);
+        return out;
+    }
+
+    ShellRecorder shell;
+    std::vector<rt::RecordingWebBrowser*> browsers;
+    std::unique_ptr<frmMain> form;
+};
+
+} // namespace
+
+TEST_F(MainWindow, StartUpSendsTheHiddenBrowserToStatisticsAndTheVisibleOneHome) {
+    ASSERT_TRUE(form->Load());
+    ASSERT_EQ(browsers.size(), 2u);
+    const std::vector<BrowserCall> stats = {BrowserCall::MoveTo(-100, -100, 0, 0), BrowserCall::SilentSet(true),
+                                            BrowserCall::NavigateTo(kSite + L"ruanjiantongji.htm")};
+    EXPECT_EQ(Stats().Calls(), stats);
+    EXPECT_EQ(Only(Web(), BrowserCall::Kind::Silent), std::vector<BrowserCall>{BrowserCall::SilentSet(true)});
+    EXPECT_EQ(Web().Urls(), std::vector<std::wstring>{kSite});
+    // Silent comes before the page is opened.
+    const auto& calls = Web().Calls();
+    const auto silent = std::find(calls.begin(), calls.end(), BrowserCall::SilentSet(true));
+    const auto nav = std::find(calls.begin(), calls.end(), BrowserCall::NavigateTo(kSite));
+    EXPECT_LT(silent, nav);
+}
+
+TEST_F(MainWindow, StartUpSetsTheIconAndBlackBackgroundAndRegistersTheMagneticManager) {
+    ASSERT_TRUE(form->Load());
+    EXPECT_EQ(form->BackColor(), 0u);
+    ASSERT_NE(form->KeptIcon(), nullptr);
+    EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(form->hWnd(), WM_GETICON, ICON_SMALL, 0)), form->KeptIcon());
+    ASSERT_NE(form->MagneticManager(), nullptr);
+    // Already registered: a second registration is refused.
+    EXPECT_FALSE(form->MagneticManager()->AddWindow(form->hWnd()));
+}
+
+TEST_F(MainWindow, LayoutKeepsTheContainerInsideTheFrameAtEverySize) {
+    form->Show(SW_SHOWNORMAL);
+    const SIZE sizes[] = {{831, 532}, {400, 300}, {1200, 900}, {160, 60}};
+    for (const SIZE& s : sizes) {
+        ::SetWindowPos(form->hWnd(), nullptr, 0, 0, s.cx, s.cy, SWP_NOMOVE | SWP_NOZORDER);
+        Pump();
+        const int w = form->ScaleWidth(), h = form->ScaleHeight();
+        const RECT pic2 = RectIn(form->Picture2.hWnd(), form->hWnd());
+        EXPECT_EQ(pic2.left, 5);
+        EXPECT_EQ(pic2.top, 24);
+        EXPECT_EQ(pic2.right - pic2.left, std::max(0, w - 10)) << s.cx;
+        EXPECT_EQ(pic2.bottom - pic2.top, std::max(0, h - 24)) << s.cy;
+        const auto moves = Only(Web(), BrowserCall::Kind::Move);
+        ASSERT_FALSE(moves.empty());
+        EXPECT_EQ(moves.back(), BrowserCall::MoveTo(-20, -20, form->Picture2.ScaleWidth() + 50,
+                                                    form->Picture2.ScaleHeight() + 20));
+    }
+    // The statistics browser is placed once, off screen, and never laid out.
+    EXPECT_EQ(Only(Stats(), BrowserCall::Kind::Move).size(), 1u);
+}
+
+TEST_F(MainWindow, LogoOpensTheProductSiteWithTheHandPointerAndItsToolTip) {
+    form->Show(SW_SHOWNORMAL);
+    HWND logo = form->Picture1.hWnd();
+    const RECT r = RectIn(logo, form->hWnd());
+    EXPECT_EQ(r.left, 40);
+    EXPECT_EQ(r.top, 368);
+    EXPECT_EQ(r.right - r.left, 97);
+    EXPECT_EQ(r.bottom - r.top, 15);
+    ASSERT_NE(form->Tips(), nullptr);
+    EXPECT_EQ(form->Tips()->ToolText(logo), L"Pelmor免费行情分析系统");
+    ::SendMessageW(logo, WM_SETCURSOR, reinterpret_cast<WPARAM>(logo), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    ICONINFO ii{};
+    ASSERT_TRUE(::GetIconInfo(::GetCursor(), &ii));
+    if (ii.hbmMask) ::DeleteObject(ii.hbmMask);
+    if (ii.hbmColor) ::DeleteObject(ii.hbmColor);
+    EXPECT_EQ(ii.xHotspot, 12u);
+    EXPECT_EQ(ii.yHotspot, 4u);
+
+    shell.calls.clear();
+    ClickOn(logo);
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].kind, rt::ShellCall::CommandLine);
+    EXPECT_EQ(shell.calls[0].file, L"explorer.exe " + kSite);
+    EXPECT_EQ(shell.calls[0].showCmd, SW_SHOWNORMAL);
+}
+
+TEST_F(MainWindow, StartsTheUpdaterBesideItOnlyWhenItIsThere) {
+    const std::wstring updater = UpdaterPath(rt::AppPath());
+    ::DeleteFileW(updater.c_str());
+    ASSERT_TRUE(form->Load());
+    EXPECT_TRUE(shell.calls.empty());
+    form->Unload();
+
+    { std::ofstream(updater.c_str()) << "stand-in"; }
+    shell.calls.clear();
+    frmMain second([](HWND) { return std::make_unique<rt::RecordingWebBrowser>(); });
+    ASSERT_TRUE(second.Load());
+    second.Unload();
+    ::DeleteFileW(updater.c_str());
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].file, L"\"" + updater + L"\" 主程序启动");
+    EXPECT_EQ(shell.calls[0].showCmd, SW_SHOWNORMAL);
+}
+
+TEST_F(MainWindow, EachQuoteButtonSilencesTheBrowserAndOpensItsPage) {
+    form->Show(SW_SHOWNORMAL);
+    const auto& sources = QuoteSources();
+    for (size_t i = 0; i < QuoteBar::kCount; ++i) {
+        Web().Clear();
+        ClickOn(form->quoteBar.Button(i).Pic1().hWnd());
+        const std::vector<BrowserCall> expected = {BrowserCall::SilentSet(true),
+                                                   BrowserCall::NavigateTo(QuotePageUrl(sources[i], kSite))};
+        EXPECT_EQ(Web().Calls(), expected) << "button " << i;
+    }
+    EXPECT_TRUE(Stats().Urls().size() == 1u);
+}
+
+TEST_F(MainWindow, TwoQuickClicksLeaveTheSecondPageAndButtonsKeepTheirPlaces) {
+    form->Show(SW_SHOWNORMAL);
+    Web().Clear();
+    ClickOn(form->quoteBar.Button(1).Pic1().hWnd());
+    ClickOn(form->quoteBar.Button(5).Pic1().hWnd());
+    ASSERT_EQ(Web().Urls().size(), 2u);
+    EXPECT_EQ(Web().Urls().back(), QuotePageUrl(QuoteSources()[5], kSite));
+
+    for (int width : {1000, 760, 500}) {
+        ::SetWindowPos(form->hWnd(), nullptr, 0, 0, width, 400, SWP_NOMOVE | SWP_NOZORDER);
+        Pump();
+        for (size_t i = 0; i < QuoteBar::kCount; ++i) {
+            const RECT r = RectIn(form->quoteBar.Button(i).hWnd(), form->ucSkin1.hWnd());
+            EXPECT_EQ(r.left, QuoteSources()[i].left) << width;
+            EXPECT_EQ(r.top, 2);
+            EXPECT_EQ(r.right - r.left, 75);
+            EXPECT_EQ(r.bottom - r.top, 20);
+        }
+    }
+}
+
+TEST(MainWindowLifetime, LoadAndUnloadCyclesReturnEveryHandle) {
+    rt::SetShellHandler([](const rt::ShellCall&) { return true; });
+    auto cycle = [] {
+        frmMain f([](HWND) { return std::make_unique<rt::RecordingWebBrowser>(); });
+        f.Show(SW_SHOWNORMAL);
+        HWND w = f.hWnd();
+        f.Unload();
+        EXPECT_FALSE(::IsWindow(w));
+    };
+    cycle(); // first-use objects (shared cursors, classes) are made here
+    const long gdi = rt::LiveHandles::Gdi(), user = rt::LiveHandles::User();
+    for (int i = 0; i < 20; ++i) cycle();
+    EXPECT_EQ(rt::LiveHandles::Gdi(), gdi);
+    EXPECT_EQ(rt::LiveHandles::User(), user);
+    rt::SetShellHandler({});
+}

@@ -8,6 +8,7 @@
 #include "Form.h"
 #include "OleColor.h"
 #include "ToolTips.h"
+#include "WindowObject.h"
 
 namespace rt {
 namespace {
@@ -188,22 +189,12 @@ HWND Control::CreateOwnWindow(const wchar_t* className, DWORD style, DWORD exSty
 }
 
 LRESULT CALLBACK Control::OwnClassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    Control* self = nullptr;
-    if (msg == WM_NCCREATE) {
-        self = static_cast<Control*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        if (self) {
-            self->hwnd_ = wnd;
-            ::SetPropW(wnd, kControlProp, self);
-        }
-    } else {
-        self = FromHwnd(wnd);
-    }
-    if (!self) return ::DefWindowProcW(wnd, msg, wParam, lParam);
-    LRESULT result = 0;
-    if (!Trap([&] { result = self->WindowProc(msg, wParam, lParam); })) result = 0;
-    if (msg == WM_NCDESTROY) self->WindowGone();
-    return result;
+    return DispatchToObject<Control>(kControlProp, wnd, msg, wParam, lParam);
 }
+
+int Control::ScaleWidth() const { return ClientSizeOr(hwnd_, {Width(), Height()}).cx; }
+
+int Control::ScaleHeight() const { return ClientSizeOr(hwnd_, {Width(), Height()}).cy; }
 
 LRESULT Control::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;

@@ -58,6 +58,9 @@ class Control {
     int Top() const { return Bounds().top; }
     int Width() const { return Bounds().right - Bounds().left; }
     int Height() const { return Bounds().bottom - Bounds().top; }
+    // Client size in pixels; the outer size before the window exists.
+    int ScaleWidth() const;
+    int ScaleHeight() const;
 
     // The control's own flag; a visible control on a hidden form is Visible().
     bool Visible() const;
@@ -118,6 +121,7 @@ class Control {
 
   private:
     friend class ControlHost;
+    template <class T> friend LRESULT DispatchToObject(const wchar_t*, HWND, UINT, WPARAM, LPARAM);
     void Create(ControlHost& host, Control* container, std::wstring name, int left, int top, int width,
                 int height);
     void Destroy();

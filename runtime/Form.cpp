@@ -1,5 +1,7 @@
 #include "Form.h"
 
+#include "WindowObject.h"
+
 namespace rt {
 namespace {
 
@@ -201,32 +203,13 @@ void Form::RaiseResize() {
 }
 
 LRESULT CALLBACK Form::StaticProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    Form* self = nullptr;
-    if (msg == WM_NCCREATE) {
-        self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        if (self) {
-            self->hwnd_ = wnd;
-            ::SetPropW(wnd, kFormProp, self);
-        }
-    } else {
-        // A property, not the procedure slot: other code may have subclassed the window on top of this.
-        self = FromHwnd(wnd);
-    }
-    if (!self) return ::DefWindowProcW(wnd, msg, wParam, lParam);
-    LRESULT result = 0;
-    if (!Trap([&] { result = self->WindowProc(msg, wParam, lParam); })) result = 0;
-    if (msg == WM_NCDESTROY) self->WindowGone();
-    return result;
+    return DispatchToObject<Form>(kFormProp, wnd, msg, wParam, lParam);
 }
 
 LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_ERASEBKGND: {
-        RECT r{};
-        ::GetClientRect(hwnd_, &r);
-        FillOleColor(reinterpret_cast<HDC>(wParam), r, backColor_);
-        return 1;
-    }
+    case WM_ERASEBKGND:
+        return EraseClient(hwnd_, reinterpret_cast<HDC>(wParam), backColor_);
     case WM_SIZE:
         if (state_ == State::Loaded || (state_ == State::Loading && shown_)) RaiseResize();
         break;
@@ -249,19 +232,9 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
-int Form::ScaleWidth() const {
-    if (!hwnd_) return clientWidth_;
-    RECT r{};
-    ::GetClientRect(hwnd_, &r);
-    return r.right;
-}
+int Form::ScaleWidth() const { return ClientSizeOr(hwnd_, {clientWidth_, clientHeight_}).cx; }
 
-int Form::ScaleHeight() const {
-    if (!hwnd_) return clientHeight_;
-    RECT r{};
-    ::GetClientRect(hwnd_, &r);
-    return r.bottom;
-}
+int Form::ScaleHeight() const { return ClientSizeOr(hwnd_, {clientWidth_, clientHeight_}).cy; }
 
 void Form::SetClientSize(int width, int height) {
     clientWidth_ = width;

@@ -98,6 +98,7 @@ class Form : public ControlHost {
     // Everything after the unload events: controls, tool tips, window, font, icons.
     void Teardown();
     void WindowGone();
+    template <class T> friend LRESULT DispatchToObject(const wchar_t*, HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK StaticProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     State state_ = State::Unloaded;

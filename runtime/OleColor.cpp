@@ -17,4 +17,11 @@ void FillOleColor(HDC dc, const RECT& rect, uint32_t oleColor) {
     ::FillRect(dc, &rect, brush.get());
 }
 
+LRESULT EraseClient(HWND wnd, HDC dc, uint32_t oleColor) {
+    RECT r{};
+    ::GetClientRect(wnd, &r);
+    FillOleColor(dc, r, oleColor);
+    return 1;
+}
+
 } // namespace rt

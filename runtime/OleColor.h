@@ -29,5 +29,7 @@ COLORREF ToColorRef(uint32_t oleColor, COLORREF fallback = RGB(0, 0, 0));
 
 // Fills the rectangle with the colour through a brush made and deleted for the call.
 void FillOleColor(HDC dc, const RECT& rect, uint32_t oleColor);
+// WM_ERASEBKGND of a window painted in one OLE colour; returns the message's result.
+LRESULT EraseClient(HWND wnd, HDC dc, uint32_t oleColor);
 
 } // namespace rt

@@ -68,28 +68,10 @@ void PictureBox::SetBackColor(uint32_t oleColor) {
     if (hWnd()) ::InvalidateRect(hWnd(), nullptr, TRUE);
 }
 
-int PictureBox::ScaleWidth() const {
-    RECT r{};
-    if (!hWnd()) return Width();
-    ::GetClientRect(hWnd(), &r);
-    return r.right;
-}
-
-int PictureBox::ScaleHeight() const {
-    RECT r{};
-    if (!hWnd()) return Height();
-    ::GetClientRect(hWnd(), &r);
-    return r.bottom;
-}
-
 LRESULT PictureBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_ERASEBKGND: {
-        RECT r{};
-        ::GetClientRect(hWnd(), &r);
-        FillOleColor(reinterpret_cast<HDC>(wParam), r, backColor_);
-        return 1;
-    }
+    case WM_ERASEBKGND:
+        return EraseClient(hWnd(), reinterpret_cast<HDC>(wParam), backColor_);
     case WM_PAINT: {
         PaintGuard paint(hWnd());
         if (paint.dc()) PaintPicture(paint.dc());

@@ -41,8 +41,6 @@ class PictureBox : public Control {
     HCURSOR MouseIcon() const { return mouseIcon_; }
     void SetMouseIcon(HCURSOR cursor) { mouseIcon_ = cursor; }
     // Client size in pixels.
-    int ScaleWidth() const;
-    int ScaleHeight() const;
 
     uint32_t ContainerBackColor() const override { return backColor_; }
 

@@ -98,28 +98,10 @@ void UserControl::SetFont(FontInfo font) {
     if (hWnd()) ::InvalidateRect(hWnd(), nullptr, FALSE);
 }
 
-int UserControl::ScaleWidth() const {
-    RECT r{};
-    if (!hWnd()) return Width();
-    ::GetClientRect(hWnd(), &r);
-    return r.right;
-}
-
-int UserControl::ScaleHeight() const {
-    RECT r{};
-    if (!hWnd()) return Height();
-    ::GetClientRect(hWnd(), &r);
-    return r.bottom;
-}
-
 LRESULT UserControl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_ERASEBKGND: {
-        RECT r{};
-        ::GetClientRect(hWnd(), &r);
-        FillOleColor(reinterpret_cast<HDC>(wParam), r, backColor_);
-        return 1;
-    }
+    case WM_ERASEBKGND:
+        return EraseClient(hWnd(), reinterpret_cast<HDC>(wParam), backColor_);
     case WM_PAINT: {
         PaintGuard paint(hWnd());
         Trap([&] { UserControl_Paint(paint.dc()); });

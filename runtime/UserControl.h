@@ -45,9 +45,6 @@ class UserControl : public Control, public ControlHost {
     const FontInfo& Font() const { return font_; }
     void SetFont(FontInfo font);
     const std::wstring& FontName() const { return font_.name; }
-    // Client size in pixels.
-    int ScaleWidth() const;
-    int ScaleHeight() const;
 
     HWND HostWindow() const override { return hWnd(); }
     Form* HostForm() override;

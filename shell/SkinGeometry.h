@@ -1,0 +1,144 @@
+#pragma once
+// What the skin frame decides without a window: sizing zones and the hit-test choice, caption-button
+// layout and glyph cells, tracking limits, region shapes, the caption-text box and the mouse rules.
+// All in pixels of the control, which covers the parent's client area.
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace viewer::skin {
+
+struct Rect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+struct Point {
+    int32_t x = 0;
+    int32_t y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+constexpr int32_t kSizeCaption = 24;
+constexpr int32_t kSizeBottom = 4;
+constexpr int32_t kSizeLBorder = 4;
+constexpr int32_t kSizeRBorder = 4;
+
+// The caption strip copied to the control on every paint.
+constexpr int32_t kCaptionStripHeight = 23;
+constexpr int32_t kRegionCorner = 6;
+constexpr int32_t kOutlineCorner = 7;
+
+constexpr int kButtonCount = 5;
+constexpr int32_t kButtonSize = 11;
+constexpr int32_t kButtonTop = 6;
+constexpr int32_t kButtonStep = 17;
+
+enum ButtonIndex : int {
+    kMinButton = 0,
+    kMaxButton = 1,
+    kCloseButton = 2,
+    kMenuButton = 3,
+    kTopMostButton = 4
+};
+
+// The skin rows: 1 normal, 2 hover, 3 pressed or disabled; 0 means never drawn (or not to be drawn).
+enum ButtonState : int16_t { kNotDrawn = 0, kNormal = 1, kHover = 2, kPressed = 3 };
+
+// Mouse buttons as the mouse events pass them.
+constexpr int kLeftButton = 1;
+constexpr int kRightButton = 2;
+
+// The system's hit-test numbers.
+enum HitCode : int32_t {
+    kHitNone = 0,
+    kHitCaption = 2,
+    kHitLeft = 10,
+    kHitRight = 11,
+    kHitTop = 12,
+    kHitTopLeft = 13,
+    kHitTopRight = 14,
+    kHitBottom = 15,
+    kHitBottomLeft = 16,
+    kHitBottomRight = 17,
+};
+
+enum class Pointer { Default, SizeNWSE, SizeNS, SizeNESW, SizeWE };
+
+struct SizingZone {
+    Rect rect; // every bound inclusive
+    int32_t code = kHitNone;
+    Pointer pointer = Pointer::Default;
+};
+using SizingZones = std::array<SizingZone, 8>;
+
+// In the order they are tested.
+SizingZones ComputeSizingZones(int32_t w, int32_t h);
+bool ZoneContains(const Rect& zone, int32_t x, int32_t y);
+
+struct HitChoice {
+    int32_t code = kHitNone; // kHitNone: nothing taken
+    Pointer pointer = Pointer::Default;
+    friend bool operator==(const HitChoice&, const HitChoice&) = default;
+};
+HitChoice ChooseHitTest(const SizingZones& zones, bool thickFrame, bool maximized, int32_t x, int32_t y);
+
+// Hit areas by button index; they do not depend on which buttons are shown.
+std::array<Rect, kButtonCount> LayoutCaptionButtons(int32_t w);
+
+struct MinMaxNumbers {
+    Point maxSize;
+    Point maxPosition;
+    Point minTrackSize;
+    Point maxTrackSize;
+    friend bool operator==(const MinMaxNumbers&, const MinMaxNumbers&) = default;
+};
+MinMaxNumbers ComputeMinMax(const Rect& workArea, int32_t minWidth, int32_t minHeight);
+
+// The parent's rounded region in window coordinates; the thick frame or window edge is clipped away.
+Rect ParentRegionRect(int32_t windowWidth, int32_t windowHeight, bool thickFrameOrEdge);
+
+struct ControlShape {
+    Rect outer;
+    bool rounded = false; // corner ellipse kRegionCorner
+    Rect opening;         // cut out of outer; empty when the control is too small to have one
+    friend bool operator==(const ControlShape&, const ControlShape&) = default;
+};
+ControlShape ControlRegionShape(int32_t w, int32_t h, bool maximized);
+bool IsEmpty(const Rect& r);
+
+// The outline drawn around the opening, one pixel outside it.
+Rect OpeningFrameRect(int32_t w, int32_t h);
+
+// Top-left of the 11 × 11 skin cell of a caption button in a state 1…3.
+Point ButtonSourceCell(int index, int16_t state, bool maximized, bool topMostOn);
+
+// The state each button is reset to; kNotDrawn for a button that is not drawn at all.
+std::array<int16_t, kButtonCount> ResetButtonStates(bool minBox, bool maxBox, bool menuButton,
+                                                    bool topMostButton);
+
+struct CaptionTextBox {
+    int32_t iconOffset = 0;
+    int32_t textWidth = 0;
+    friend bool operator==(const CaptionTextBox&, const CaptionTextBox&) = default;
+};
+CaptionTextBox ComputeCaptionTextBox(int32_t w, bool iconShown);
+
+// Mouse down on the control itself (not on a caption button).
+bool OpensSystemMenuOnDown(int button, int32_t x, int32_t y, bool drawIcon, bool hasIcon);
+
+enum class DblClickAction { None, UnloadParent, ToggleMaximized };
+// From the button and point recorded at the last mouse down.
+DblClickAction ChooseDblClickAction(int recordedButton, int32_t x, int32_t y, bool drawIcon, bool hasIcon,
+                                    bool maxBox);
+
+// A release over a caption button counts when it is within the button, right and bottom edges included.
+bool ReleaseInsideButton(int32_t x, int32_t y);
+
+// WM_NCACTIVATE's wParam: the active flag to paint with, or none for values that repaint nothing.
+std::optional<bool> NcActivatePaint(uint32_t wParam);
+
+} // namespace viewer::skin

@@ -1,0 +1,689 @@
+#include "ucSkin.h"
+
+#include <string>
+
+#include "resource_names.h"
+#include "runtime/Checked.h"
+#include "runtime/Form.h"
+#include "runtime/OleColor.h"
+#include "runtime/Picture.h"
+
+namespace viewer {
+
+using namespace skin;
+
+namespace {
+
+constexpr wchar_t kTipMin[] = L"最小化";
+constexpr wchar_t kTipMax[] = L"最大化";
+constexpr wchar_t kTipRestore[] = L"向下还原";
+constexpr wchar_t kTipClose[] = L"关闭";
+constexpr wchar_t kTipMenu[] = L"主菜单";
+constexpr wchar_t kTipTopMost[] = L"窗口置顶";
+
+// The skin bitmap's caption background.
+constexpr int32_t kCaptionSrcX = 0;
+constexpr int32_t kCaptionSrcY = 44;
+constexpr int32_t kCaptionSrcW = 77;
+constexpr int32_t kCaptionSrcH = 21;
+
+constexpr int32_t kDesignWidth = 90;
+constexpr int32_t kDesignHeight = 24;
+
+// An undocumented message the frame listens for and leaves alone.
+constexpr UINT kMsg105A = 0x105A;
+
+constexpr COLORREF kTextActive = RGB(220, 220, 220);
+constexpr COLORREF kTextInactive = RGB(191, 190, 190);
+constexpr COLORREF kOuterActive = RGB(0, 0, 0);
+constexpr COLORREF kOuterInactive = RGB(73, 73, 75);
+constexpr COLORREF kInnerActive = RGB(139, 139, 136);
+constexpr COLORREF kInnerInactive = RGB(121, 121, 125);
+constexpr COLORREF kOpeningFrame = RGB(57, 57, 51);
+constexpr COLORREF kDesignFrame = RGB(59, 90, 130);
+
+enum ParentState { kStateNormal = 0, kStateMinimized = 1, kStateMaximized = 2 };
+
+int32_t Round(float v) {
+    return rt::RoundToInt32(static_cast<double>(v));
+}
+
+std::wstring WindowText(HWND wnd) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(wnd)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(wnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void OutlineRect(HDC dc, COLORREF colour, const Rect& r, int32_t corner) {
+    rt::UniquePen pen(::CreatePen(PS_SOLID, 1, colour));
+    rt::SelectGuard usePen(dc, pen.get());
+    rt::SelectGuard noFill(dc, ::GetStockObject(NULL_BRUSH));
+    if (corner > 0)
+        ::RoundRect(dc, r.left, r.top, r.right, r.bottom, corner, corner);
+    else
+        ::Rectangle(dc, r.left, r.top, r.right, r.bottom);
+}
+
+// The system owns a region once it is set on a window; on failure it stays ours and is deleted.
+void SetRegion(HWND wnd, rt::UniqueRgn rgn) {
+    if (::SetWindowRgn(wnd, rgn.get(), TRUE)) rgn.release();
+}
+
+} // namespace
+
+ucSkin::ucSkin() = default;
+
+ucSkin::~ucSkin() {
+    trampoline_.Stop();
+}
+
+void ucSkin::SetDrawBorder(bool value) {
+    drawBorder_ = value;
+    PropertyChanged(L"DrawBorder");
+}
+
+void ucSkin::SetDrawIcon(bool value) {
+    if (value == drawIcon_) return;
+    drawIcon_ = value;
+    PropertyChanged(L"DrawIcon");
+    pvRepaintAfterChange();
+}
+
+void ucSkin::SetMenuButton(bool value) {
+    if (value == menuButton_) return;
+    menuButton_ = value;
+    PropertyChanged(L"MenuButton");
+    pvRepaintAfterChange();
+}
+
+void ucSkin::SetTopMostButton(bool value) {
+    if (value == topMostButton_) return;
+    topMostButton_ = value;
+    PropertyChanged(L"TopMostButton");
+    pvRepaintAfterChange();
+}
+
+void ucSkin::SetMinWidth(int32_t value) {
+    minWidth_ = value;
+    PropertyChanged(L"MinWidth");
+}
+
+void ucSkin::SetMinHeight(int32_t value) {
+    minHeight_ = value;
+    PropertyChanged(L"MinHeight");
+}
+
+void ucSkin::pvRepaintAfterChange() {
+    if (!AmbientUserMode() || !pvStarted()) return;
+    // A hidden button's hit area must not stay clickable over a caption that no longer shows it.
+    if (::IsWindowVisible(parent_)) pvUpdateHitAreaVisibility();
+    pvPaint(pvParentActive());
+}
+
+int16_t ucSkin::ButtonState(int index) const {
+    if (index < 0 || index >= kButtonCount) rt::RaiseSubscript();
+    return buttonState_[static_cast<size_t>(index)];
+}
+
+SkinHitArea& ucSkin::ImgBt(int index) {
+    if (index < 0 || index >= kButtonCount) rt::RaiseSubscript();
+    return imgBt_[static_cast<size_t>(index)];
+}
+
+void ucSkin::UserControl_Initialize() {
+    // A control sited again (its form loaded anew) starts from a fresh run-time state.
+    parent_ = nullptr;
+    flags_ = ParentFlags{};
+    buttonState_ = {};
+    zones_ = {};
+    lastButton_ = 0;
+    lastX_ = lastY_ = 0;
+    topMost_ = false;
+    pointer_ = Pointer::Default;
+
+    SetBackColor(0);
+    SetForeColor(0xFFFFFF);
+    static constexpr const wchar_t* kTips[kButtonCount] = {kTipMin, kTipMax, kTipClose, kTipMenu,
+                                                           kTipTopMost};
+    const auto layout = LayoutCaptionButtons(ScaleWidth());
+    for (int i = 0; i < kButtonCount; ++i) {
+        SkinHitArea& area = imgBt_[static_cast<size_t>(i)];
+        area.MouseDown = [this, i](int button, int, float, float) { pvHitAreaDown(i, button); };
+        area.MouseMove = [this, i](int button, int, float, float) { pvHitAreaMove(i, button); };
+        area.MouseUp = [this, i](int button, int, float x, float y) { pvHitAreaUp(i, button, x, y); };
+        area.MouseLeave = [this] { pvResetButtonsOnControl(true, true); };
+        area.PaintUnder = [this](HDC dc, const RECT& under) { back_.CopyTo(dc, under, POINT{0, 0}); };
+        const Rect& r = layout[static_cast<size_t>(i)];
+        Add(area, L"ImgBt(" + std::to_wstring(i) + L")", r.left, r.top, kButtonSize, kButtonSize);
+        area.SetToolTipText(kTips[i]);
+    }
+}
+
+void ucSkin::UserControl_InitProperties() {
+    drawIcon_ = true;
+    minWidth_ = 0;
+    minHeight_ = 0;
+    drawBorder_ = true;
+    menuButton_ = false;
+    topMostButton_ = false;
+    // A control created at run time without stored properties works all the same.
+    if (AmbientUserMode()) pvStartRunMode();
+}
+
+void ucSkin::UserControl_ReadProperties(rt::PropertyBag& PropBag) {
+    // In this order; a missing key keeps the current value, and a value that cannot be read leaves it
+    // and the keys after it as they are without keeping the control from starting.
+    rt::Trap([&] {
+        drawIcon_ = PropBag.ReadBool(L"DrawIcon", drawIcon_);
+        minWidth_ = PropBag.ReadInt32(L"MinWidth", minWidth_);
+        minHeight_ = PropBag.ReadInt32(L"MinHeight", minHeight_);
+        drawBorder_ = PropBag.ReadBool(L"DrawBorder", drawBorder_);
+        menuButton_ = PropBag.ReadBool(L"MenuButton", menuButton_);
+        topMostButton_ = PropBag.ReadBool(L"TopMostButton", topMostButton_);
+    });
+    if (!AmbientUserMode()) {
+        pvPaintDesignLook();
+        return;
+    }
+    pvStartRunMode();
+}
+
+void ucSkin::UserControl_WriteProperties(rt::PropertyBag& PropBag) {
+    // Defaults are those a fresh control reads for an absent key, so every value survives the round trip.
+    PropBag.WriteBool(L"DrawIcon", drawIcon_, false);
+    PropBag.WriteInt32(L"MinWidth", minWidth_, 0);
+    PropBag.WriteInt32(L"MinHeight", minHeight_, 0);
+    PropBag.WriteBool(L"DrawBorder", drawBorder_, false);
+    PropBag.WriteBool(L"MenuButton", menuButton_, false);
+    PropBag.WriteBool(L"TopMostButton", topMostButton_, false);
+}
+
+void ucSkin::pvStartRunMode() {
+    if (pvStarted()) return;
+    if (HMODULE user32 = ::GetModuleHandleW(L"user32.dll")) {
+        if (FARPROC fn = ::GetProcAddress(user32, "TrackMouseEvent")) {
+            trackMouseEvent_ = reinterpret_cast<TrackMouseEventFn>(reinterpret_cast<void*>(fn));
+            user32Tracking_ = true;
+        }
+    }
+    if (!trackMouseEvent_) {
+        HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
+        if (!comctl) comctl = ::LoadLibraryW(L"comctl32.dll");
+        if (FARPROC fn = comctl ? ::GetProcAddress(comctl, "_TrackMouseEvent") : nullptr)
+            trackMouseEvent_ = reinterpret_cast<TrackMouseEventFn>(reinterpret_cast<void*>(fn));
+    }
+
+    rt::Form* form = ParentForm();
+    HWND parent = form && form->hWnd() ? form->hWnd() : ::GetParent(hWnd());
+    if (!parent) return;
+    parent_ = parent;
+    trampoline_.Install(parent_, {},
+                        {WM_GETMINMAXINFO, WM_SIZE, WM_SHOWWINDOW, WM_NCACTIVATE, kMsg105A, WM_GETICON});
+    trampoline_.Install(hWnd(), {}, {WM_MOUSELEAVE});
+
+    if (!skin_.hdc()) skin_.CreateFromPicture(rt::LoadResPicture(PELMOR_RES_SKIN, rt::PictureType::Bitmap));
+}
+
+void ucSkin::UserControl_Terminate() {
+    skin_ = drawing::pcMemDC();
+    trampoline_.Stop();
+    back_.Release();
+    parent_ = nullptr;
+}
+
+void ucSkin::UserControl_Resize() {
+    if (AmbientUserMode()) return;
+    if (Width() != kDesignWidth || Height() != kDesignHeight) {
+        // Moving raises Resize again, which draws the look at the held size.
+        Move(Left(), Top(), kDesignWidth, kDesignHeight);
+        if (Width() == kDesignWidth && Height() == kDesignHeight) return;
+    }
+    pvPaintDesignLook();
+}
+
+void ucSkin::UserControl_Paint(HDC dc) {
+    if (!back_.dc()) return;
+    RECT box{};
+    if (::GetClipBox(dc, &box) == ERROR) return;
+    back_.CopyTo(dc, box, POINT{box.left, box.top});
+}
+
+LRESULT ucSkin::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        // The back buffer covers everything; erasing first would only flicker.
+        if (back_.dc()) return 1;
+        break;
+    case WM_PRINTCLIENT:
+        if (back_.dc()) {
+            const RECT all{0, 0, back_.Width(), back_.Height()};
+            back_.CopyTo(reinterpret_cast<HDC>(wParam), all, POINT{0, 0});
+            return 0;
+        }
+        break;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == hWnd() && LOWORD(lParam) == HTCLIENT &&
+            pointer_ != Pointer::Default) {
+            pvSetPointer(pointer_);
+            return TRUE;
+        }
+        break;
+    default:
+        break;
+    }
+    return UserControl::WindowProc(msg, wParam, lParam);
+}
+
+void ucSkin::Before(HWND, UINT, WPARAM, LPARAM, bool&, LRESULT&) {}
+
+void ucSkin::After(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT&) {
+    rt::Trap([&] {
+        if (!pvStarted()) return;
+        if (wnd == parent_) {
+            switch (msg) {
+            case WM_GETMINMAXINFO:
+                pvOnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp));
+                break;
+            case WM_SIZE:
+                pvOnParentSize();
+                break;
+            case WM_SHOWWINDOW:
+                pvOnParentShow(wp != 0);
+                break;
+            case WM_NCACTIVATE:
+                if (const auto active = NcActivatePaint(static_cast<uint32_t>(wp))) pvPaint(*active);
+                break;
+            default:
+                break;
+            }
+        } else if (wnd == hWnd() && msg == WM_MOUSELEAVE) {
+            pvResetButtonsOnControl(true, true);
+        }
+    });
+}
+
+void ucSkin::pvOnParentShow(bool shown) {
+    // The style is read before the regions are made, so the very first show already clips the sizing
+    // border instead of showing it until the first resize.
+    pvReadParentFlags();
+    pvApplyRegions();
+    pvUpdateHitAreaVisibility();
+    if (!shown || pvParentMinimized()) return;
+    // Stripping the caption resizes the client area and lays the frame out; a form that had no caption
+    // to strip gets its layout here.
+    RECT client{};
+    ::GetClientRect(parent_, &client);
+    if (ScaleWidth() != client.right || ScaleHeight() != client.bottom) pvOnParentSize();
+}
+
+void ucSkin::pvOnParentSize() {
+    RECT client{};
+    ::GetClientRect(parent_, &client);
+    ::SetWindowPos(hWnd(), nullptr, 0, 0, client.right, client.bottom, 0);
+    pvApplyRegions();
+    zones_ = ComputeSizingZones(ScaleWidth(), ScaleHeight());
+    pvLayoutButtons();
+    // The tip follows the state whichever way the form got there (button, double click, system menu).
+    if (!pvParentMinimized()) imgBt_[kMaxButton].SetToolTipText(pvParentMaximized() ? kTipRestore : kTipMax);
+    pvPaint(pvParentActive());
+}
+
+void ucSkin::pvOnGetMinMaxInfo(MINMAXINFO* info) {
+    RECT work{};
+    if (::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) workArea_ = work;
+    if (!info) return;
+    const MinMaxNumbers n = ComputeMinMax(
+        Rect{workArea_.left, workArea_.top, workArea_.right, workArea_.bottom}, minWidth_, minHeight_);
+    info->ptMaxSize = POINT{n.maxSize.x, n.maxSize.y};
+    info->ptMaxPosition = POINT{n.maxPosition.x, n.maxPosition.y};
+    info->ptMinTrackSize = POINT{n.minTrackSize.x, n.minTrackSize.y};
+    info->ptMaxTrackSize = POINT{n.maxTrackSize.x, n.maxTrackSize.y};
+}
+
+void ucSkin::pvReadParentFlags() {
+    const LONG_PTR style = ::GetWindowLongPtrW(parent_, GWL_STYLE);
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(parent_, GWL_EXSTYLE);
+    flags_.thickFrame = (style & WS_THICKFRAME) != 0;
+    flags_.minBox = (style & WS_MINIMIZEBOX) != 0;
+    flags_.maxBox = (style & WS_MAXIMIZEBOX) != 0;
+    flags_.windowEdge = (exStyle & WS_EX_WINDOWEDGE) != 0;
+}
+
+void ucSkin::pvApplyRegions() {
+    if (pvParentMinimized()) return;
+    const LONG_PTR style = ::GetWindowLongPtrW(parent_, GWL_STYLE);
+    // Only a real change needs the frame recalculated; doing it on every resize would nest WM_SIZE.
+    if (style & WS_CAPTION) {
+        ::SetWindowLongPtrW(parent_, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION));
+        ::SetWindowPos(parent_, nullptr, 0, 0, 0, 0,
+                       SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (pvParentMaximized()) {
+        ::SetWindowRgn(parent_, nullptr, TRUE);
+    } else {
+        RECT wr{};
+        ::GetWindowRect(parent_, &wr);
+        const Rect r =
+            ParentRegionRect(wr.right - wr.left, wr.bottom - wr.top, flags_.thickFrame || flags_.windowEdge);
+        SetRegion(parent_, rt::UniqueRgn(::CreateRoundRectRgn(r.left, r.top, r.right, r.bottom, kRegionCorner,
+                                                              kRegionCorner)));
+    }
+
+    const ControlShape shape = ControlRegionShape(ScaleWidth(), ScaleHeight(), pvParentMaximized());
+    const Rect& o = shape.outer;
+    rt::UniqueRgn rgn(
+        shape.rounded ? ::CreateRoundRectRgn(o.left, o.top, o.right, o.bottom, kRegionCorner, kRegionCorner)
+                      : ::CreateRectRgn(o.left, o.top, o.right, o.bottom));
+    if (!rgn) return;
+    if (!IsEmpty(shape.opening)) {
+        const Rect& h = shape.opening;
+        rt::UniqueRgn hole(::CreateRectRgn(h.left, h.top, h.right, h.bottom));
+        if (hole) ::CombineRgn(rgn.get(), rgn.get(), hole.get(), RGN_XOR);
+    }
+    SetRegion(hWnd(), std::move(rgn));
+}
+
+void ucSkin::pvLayoutButtons() {
+    const auto layout = LayoutCaptionButtons(ScaleWidth());
+    for (int i = 0; i < kButtonCount; ++i) {
+        const Rect& r = layout[static_cast<size_t>(i)];
+        imgBt_[static_cast<size_t>(i)].Move(r.left, r.top, kButtonSize, kButtonSize);
+    }
+}
+
+void ucSkin::pvUpdateHitAreaVisibility() {
+    imgBt_[kMinButton].SetVisible(flags_.minBox);
+    imgBt_[kMaxButton].SetVisible(flags_.maxBox);
+    imgBt_[kCloseButton].SetVisible(true);
+    imgBt_[kMenuButton].SetVisible(menuButton_);
+    imgBt_[kTopMostButton].SetVisible(topMostButton_);
+}
+
+void ucSkin::pvPaint(bool active) {
+    rt::Trap([&] {
+        if (!pvStarted() || pvParentMinimized()) return;
+        const int32_t w = ScaleWidth();
+        const int32_t h = ScaleHeight();
+        if (!back_.Ensure(w, h)) return;
+        HDC control = back_.dc();
+        {
+            rt::WindowDC screen(nullptr);
+            rt::UniqueDC strip(::CreateCompatibleDC(screen.get()));
+            rt::UniqueBitmap stripBitmap(::CreateCompatibleBitmap(screen.get(), w, kCaptionStripHeight));
+            rt::UniqueFont font(::CreateFontW(12, 6, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0,
+                                              0, FF_MODERN | DEFAULT_PITCH, FontName().c_str()));
+            if (!strip || !stripBitmap) return;
+            rt::SelectGuard useBitmap(strip.get(), stripBitmap.get());
+            rt::SelectGuard useFont(strip.get(), font.get());
+            ::PatBlt(strip.get(), 0, 0, w, kCaptionStripHeight, BLACKNESS);
+            ::SetBkMode(strip.get(), TRANSPARENT);
+
+            {
+                rt::UniqueBrush background(::CreateSolidBrush(rt::ToColorRef(BackColor())));
+                const RECT all{0, 0, w, h};
+                ::FillRect(control, &all, background.get());
+            }
+
+            const HICON formIcon = pvParentIcon();
+            const bool iconShown = drawIcon_ && formIcon;
+            const CaptionTextBox box = ComputeCaptionTextBox(w, iconShown);
+            skin_.StretchDraw(strip.get(), kCaptionSrcX, kCaptionSrcY, kCaptionSrcW, kCaptionSrcH, 1, 2,
+                              w - 2, kCaptionSrcH);
+            pvResetButtons(strip.get(), true);
+            if (iconShown) {
+                HICON icon = reinterpret_cast<HICON>(::SendMessageW(parent_, WM_GETICON, ICON_SMALL, 0));
+                if (!icon) icon = formIcon;
+                ::DrawIconEx(strip.get(), 3, 3, icon, 16, 16, 0, nullptr, DI_NORMAL);
+            }
+            ::SetTextColor(strip.get(), active ? kTextActive : kTextInactive);
+            skin_.pDrawText(strip.get(), WindowText(parent_), box.iconOffset, kButtonTop, box.textWidth,
+                            kCaptionStripHeight, 0);
+            ::BitBlt(control, 0, 0, w, kCaptionStripHeight, strip.get(), 0, 0, SRCCOPY);
+        }
+        if (!pvParentMaximized()) {
+            OutlineRect(control, active ? kOuterActive : kOuterInactive, Rect{0, 0, w, h}, kOutlineCorner);
+            OutlineRect(control, active ? kInnerActive : kInnerInactive, Rect{1, 1, w - 1, h - 1},
+                        kOutlineCorner);
+        }
+        OutlineRect(control, kOpeningFrame, OpeningFrameRect(w, h), 0);
+        pvShowArea(RECT{0, 0, w, h}, true);
+    });
+}
+
+void ucSkin::pvPaintDesignLook() {
+    rt::Trap([&] {
+        const int32_t w = ScaleWidth();
+        const int32_t h = ScaleHeight();
+        if (!back_.Ensure(w, h)) return;
+        HDC dc = back_.dc();
+        {
+            rt::UniqueBrush background(::CreateSolidBrush(rt::ToColorRef(BackColor())));
+            const RECT all{0, 0, w, h};
+            ::FillRect(dc, &all, background.get());
+        }
+        const auto& spec = Font();
+        rt::UniqueFont font(::CreateFontW(-rt::RoundToInt32(spec.size * 96.0 / 72.0), 0, 0, 0,
+                                          spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                          DEFAULT_CHARSET, 0, 0, 0, 0, spec.name.c_str()));
+        {
+            rt::SelectGuard useFont(dc, font.get());
+            ::SetBkMode(dc, TRANSPARENT);
+            ::SetTextColor(dc, rt::ToColorRef(ForeColor()));
+            const std::wstring name = AmbientDisplayName();
+            SIZE extent{};
+            ::GetTextExtentPoint32W(dc, name.c_str(), static_cast<int>(name.size()), &extent);
+            skin_.pDrawText(dc, name, 1, rt::IntDiv<int32_t>(h - extent.cy, 2), w - 2, h - 2, DT_CENTER);
+        }
+        OutlineRect(dc, kDesignFrame, Rect{0, 0, w - 1, h - 1}, 0);
+        pvShowArea(RECT{0, 0, w, h}, false);
+    });
+}
+
+RECT ucSkin::pvButtonRect(int index) const {
+    const SkinHitArea& area = imgBt_[static_cast<size_t>(index)];
+    return RECT{area.Left(), area.Top(), area.Left() + kButtonSize, area.Top() + kButtonSize};
+}
+
+bool ucSkin::pvDrawButton(HDC target, int index, int16_t state, bool force) {
+    if (!pvStarted() || !target || pvParentMinimized()) return false;
+    int16_t& cached = buttonState_[static_cast<size_t>(index)];
+    if (state == cached && !force) return false;
+    const Point cell = ButtonSourceCell(index, state, pvParentMaximized(), topMost_);
+    const RECT at = pvButtonRect(index);
+    skin_.Draw(target, cell.x, cell.y, kButtonSize, kButtonSize, at.left, at.top, false);
+    cached = state;
+    return true;
+}
+
+void ucSkin::pvDrawButtonOnControl(int index, int16_t state, bool force, bool refresh) {
+    if (pvDrawButton(back_.dc(), index, state, force)) pvShowArea(pvButtonRect(index), refresh);
+}
+
+void ucSkin::pvResetButtons(HDC target, bool force) {
+    const auto states = ResetButtonStates(flags_.minBox, flags_.maxBox, menuButton_, topMostButton_);
+    for (int i = 0; i < kButtonCount; ++i) {
+        const int16_t s = states[static_cast<size_t>(i)];
+        if (s != kNotDrawn) pvDrawButton(target, i, s, force);
+    }
+}
+
+void ucSkin::pvResetButtonsOnControl(bool force, bool refresh) {
+    const auto states = ResetButtonStates(flags_.minBox, flags_.maxBox, menuButton_, topMostButton_);
+    for (int i = 0; i < kButtonCount; ++i) {
+        const int16_t s = states[static_cast<size_t>(i)];
+        if (s != kNotDrawn) pvDrawButtonOnControl(i, s, force, refresh);
+    }
+}
+
+void ucSkin::pvShowArea(const RECT& area, bool now) {
+    if (!hWnd()) return;
+    // The hit areas show the buffer too, so they are invalidated with the control.
+    ::RedrawWindow(hWnd(), &area, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | (now ? RDW_UPDATENOW : 0));
+}
+
+void ucSkin::UserControl_MouseDown(int Button, int, float X, float Y) {
+    lastButton_ = Button;
+    lastX_ = Round(X);
+    lastY_ = Round(Y);
+    if (!pvStarted()) return;
+    if (OpensSystemMenuOnDown(Button, lastX_, lastY_, drawIcon_, pvParentIcon() != nullptr)) ShowSystemMenu();
+}
+
+void ucSkin::UserControl_MouseMove(int Button, int, float X, float Y) {
+    if (!pvStarted()) return;
+    pvTrackMouseLeave(hWnd());
+    pvResetButtonsOnControl(false, false);
+    const HitChoice choice =
+        ChooseHitTest(zones_, flags_.thickFrame, pvParentMaximized(), Round(X), Round(Y));
+    pvSetPointer(choice.pointer);
+    if ((Button & kLeftButton) && choice.code != kHitNone) {
+        ::ReleaseCapture();
+        ::SendMessageW(parent_, WM_NCLBUTTONDOWN, static_cast<WPARAM>(choice.code), 0);
+    }
+}
+
+void ucSkin::UserControl_DblClick() {
+    if (!pvStarted()) return;
+    switch (ChooseDblClickAction(lastButton_, lastX_, lastY_, drawIcon_, pvParentIcon() != nullptr,
+                                 flags_.maxBox)) {
+    case DblClickAction::UnloadParent:
+        pvUnloadParent();
+        break;
+    case DblClickAction::ToggleMaximized:
+        pvSetParentState(pvParentMaximized() ? kStateNormal : kStateMaximized);
+        break;
+    case DblClickAction::None:
+        break;
+    }
+}
+
+void ucSkin::ShowSystemMenu() {
+    if (!pvStarted()) return;
+    POINT at{};
+    ::GetCursorPos(&at);
+    HMENU menu = ::GetSystemMenu(parent_, FALSE);
+    const int command = ::TrackPopupMenu(menu, TPM_RETURNCMD, at.x, at.y, 0, parent_, nullptr);
+    ::SendMessageW(parent_, WM_SYSCOMMAND, static_cast<WPARAM>(command), 0);
+}
+
+void ucSkin::pvTrackMouseLeave(HWND wnd) {
+    if (!trackMouseEvent_ || !wnd) return;
+    TRACKMOUSEEVENT tme{};
+    tme.cbSize = sizeof(tme);
+    tme.dwFlags = TME_LEAVE;
+    tme.hwndTrack = wnd;
+    tme.dwHoverTime = 0;
+    trackMouseEvent_(&tme);
+}
+
+void ucSkin::pvSetPointer(Pointer pointer) {
+    pointer_ = pointer;
+    const wchar_t* id = IDC_ARROW;
+    switch (pointer) {
+    case Pointer::SizeNWSE:
+        id = IDC_SIZENWSE;
+        break;
+    case Pointer::SizeNS:
+        id = IDC_SIZENS;
+        break;
+    case Pointer::SizeNESW:
+        id = IDC_SIZENESW;
+        break;
+    case Pointer::SizeWE:
+        id = IDC_SIZEWE;
+        break;
+    case Pointer::Default:
+        break;
+    }
+    // Shared system cursors: loaded, never destroyed.
+    ::SetCursor(::LoadCursorW(nullptr, id));
+}
+
+void ucSkin::pvHitAreaDown(int index, int button) {
+    if (!pvStarted()) return;
+    if (button == kLeftButton)
+        pvDrawButtonOnControl(index, kPressed, false, true);
+    else if (button == kRightButton)
+        ShowSystemMenu();
+}
+
+void ucSkin::pvHitAreaMove(int index, int button) {
+    if (!pvStarted()) return;
+    // The hit area is a window of its own: leaving it is what ends the hover.
+    pvTrackMouseLeave(imgBt_[static_cast<size_t>(index)].hWnd());
+    pvSetPointer(Pointer::Default);
+    pvDrawButtonOnControl(index, (button & kLeftButton) ? kPressed : kHover, false, true);
+}
+
+void ucSkin::pvHitAreaUp(int index, int button, float x, float y) {
+    if (!pvStarted()) return;
+    if (!ReleaseInsideButton(Round(x), Round(y))) {
+        pvDrawButtonOnControl(index, kNormal, false, true);
+        return;
+    }
+    pvDrawButtonOnControl(index, kHover, false, true);
+    if (button != kLeftButton) return;
+    switch (index) {
+    case kMinButton:
+        if (rt::Control::RaiseVetoable(MinButtonClick)) pvSetParentState(kStateMinimized);
+        break;
+    case kMaxButton:
+        if (rt::Control::RaiseVetoable(MaxButtonClick)) {
+            const bool restore = pvParentMaximized();
+            pvSetParentState(restore ? kStateNormal : kStateMaximized);
+            imgBt_[kMaxButton].SetToolTipText(restore ? kTipMax : kTipRestore);
+        }
+        break;
+    case kCloseButton:
+        if (rt::Control::RaiseVetoable(CloseButtonClick)) pvUnloadParent();
+        break;
+    case kMenuButton:
+        RaiseEvent(MenuButtonClick);
+        break;
+    case kTopMostButton:
+        topMost_ = !topMost_;
+        ::SetWindowPos(parent_, topMost_ ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE);
+        pvDrawButtonOnControl(kTopMostButton, kNormal, true, false);
+        break;
+    default:
+        break;
+    }
+}
+
+void ucSkin::pvUnloadParent() {
+    HWND parent = parent_;
+    if (rt::Form* form = rt::Form::FromHwnd(parent))
+        form->Unload();
+    else if (parent)
+        ::SendMessageW(parent, WM_CLOSE, 0, 0);
+}
+
+void ucSkin::pvSetParentState(int state) {
+    if (rt::Form* form = rt::Form::FromHwnd(parent_)) {
+        form->SetWindowState(static_cast<rt::WindowStateKind>(state));
+        return;
+    }
+    ::ShowWindow(parent_, state == kStateMinimized   ? SW_MINIMIZE
+                          : state == kStateMaximized ? SW_MAXIMIZE
+                                                     : SW_RESTORE);
+}
+
+bool ucSkin::pvParentMinimized() const {
+    return parent_ && ::IsIconic(parent_);
+}
+
+bool ucSkin::pvParentMaximized() const {
+    return parent_ && ::IsZoomed(parent_);
+}
+
+bool ucSkin::pvParentActive() const {
+    return parent_ && ::GetForegroundWindow() == parent_;
+}
+
+HICON ucSkin::pvParentIcon() const {
+    if (const rt::Form* form = rt::Form::FromHwnd(parent_)) return form->Icon();
+    return parent_ ? reinterpret_cast<HICON>(::GetClassLongPtrW(parent_, GCLP_HICON)) : nullptr;
+}
+
+} // namespace viewer

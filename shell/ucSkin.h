@@ -1,0 +1,155 @@
+#pragma once
+// The skin frame control: placed on a form it covers the whole client area, draws a dark caption with
+// the icon, caption text and five caption buttons and a thin rounded border, cuts an opening for the
+// form's other controls, and makes the borderless form move, size, maximize and close like a
+// captioned window.
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "SkinBackBuffer.h"
+#include "SkinGeometry.h"
+#include "SkinHitArea.h"
+#include "drawing/pcMemDC.h"
+#include "msghook/WndProcTrampoline.h"
+#include "runtime/UserControl.h"
+
+namespace viewer {
+
+class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
+  public:
+    ucSkin();
+    ~ucSkin() override;
+
+    // Events, in declaration order. Cancel is false on entry; setting it skips the action.
+    // Raised when the menu caption button is clicked.
+    std::function<void()> MenuButtonClick;
+    std::function<void(bool& Cancel)> CloseButtonClick;
+    std::function<void(bool& Cancel)> MaxButtonClick;
+    std::function<void(bool& Cancel)> MinButtonClick;
+
+    int32_t SizeCaption() const { return skin::kSizeCaption; }
+    int32_t SizeBottom() const { return skin::kSizeBottom; }
+    int32_t SizeLBorder() const { return skin::kSizeLBorder; }
+    int32_t SizeRBorder() const { return skin::kSizeRBorder; }
+
+    // Persisted only; it does not change the painting.
+    bool DrawBorder() const { return drawBorder_; }
+    void SetDrawBorder(bool value);
+    // The three below repaint at once in run mode when they change.
+    bool DrawIcon() const { return drawIcon_; }
+    void SetDrawIcon(bool value);
+    bool MenuButton() const { return menuButton_; }
+    void SetMenuButton(bool value);
+    bool TopMostButton() const { return topMostButton_; }
+    void SetTopMostButton(bool value);
+    // Minimum tracking size of the form; below 1 the default 142 × 50 holds. Used from the next tracking.
+    int32_t MinWidth() const { return minWidth_; }
+    void SetMinWidth(int32_t value);
+    int32_t MinHeight() const { return minHeight_; }
+    void SetMinHeight(int32_t value);
+
+    // The form's system menu at the cursor; the chosen command goes to the form.
+    void ShowSystemMenu();
+
+    // Run-time state, for the host and for tests.
+    HWND ParentWindow() const { return parent_; }
+    bool TopMostOn() const { return topMost_; }
+    // The state last drawn for a caption button (skin::ButtonState), 0 when never drawn.
+    int16_t ButtonState(int index) const;
+    // The hit areas over the caption buttons, by skin::ButtonIndex.
+    SkinHitArea& ImgBt(int index);
+    // True when user32 provides the mouse-leave tracking; comctl32's is used otherwise.
+    bool UsesUser32Tracking() const { return user32Tracking_; }
+
+  protected:
+    void UserControl_Initialize() override;
+    void UserControl_InitProperties() override;
+    void UserControl_ReadProperties(rt::PropertyBag& PropBag) override;
+    void UserControl_WriteProperties(rt::PropertyBag& PropBag) override;
+    void UserControl_Resize() override;
+    void UserControl_Paint(HDC dc) override;
+    void UserControl_Terminate() override;
+    void UserControl_MouseDown(int Button, int Shift, float X, float Y) override;
+    void UserControl_MouseMove(int Button, int Shift, float X, float Y) override;
+    void UserControl_DblClick() override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    struct ParentFlags {
+        bool thickFrame = false;
+        bool minBox = false;
+        bool maxBox = false;
+        bool windowEdge = false;
+    };
+    using TrackMouseEventFn = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
+
+    // msghook::IWndProcSink
+    void Before(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled, LRESULT& result) override;
+    void After(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+    void pvStartRunMode();
+    void pvOnParentShow(bool shown);
+    void pvOnParentSize();
+    void pvOnGetMinMaxInfo(MINMAXINFO* info);
+    void pvReadParentFlags();
+    void pvApplyRegions();
+    void pvLayoutButtons();
+    void pvUpdateHitAreaVisibility();
+    void pvPaint(bool active);
+    void pvPaintDesignLook();
+    // Draws one caption button into `target`; true when something was drawn.
+    bool pvDrawButton(HDC target, int index, int16_t state, bool force);
+    // The same onto the control, shown at once when `refresh` is set.
+    void pvDrawButtonOnControl(int index, int16_t state, bool force, bool refresh);
+    void pvResetButtons(HDC target, bool force);
+    void pvResetButtonsOnControl(bool force, bool refresh);
+    void pvShowArea(const RECT& area, bool now);
+    void pvRepaintAfterChange();
+    void pvTrackMouseLeave(HWND wnd);
+    void pvSetPointer(skin::Pointer pointer);
+    void pvUnloadParent();
+    void pvSetParentState(int state);
+
+    void pvHitAreaDown(int index, int button);
+    void pvHitAreaMove(int index, int button);
+    void pvHitAreaUp(int index, int button, float x, float y);
+
+    bool pvStarted() const { return parent_ != nullptr; }
+    bool pvParentMinimized() const;
+    bool pvParentMaximized() const;
+    bool pvParentActive() const;
+    HICON pvParentIcon() const;
+    RECT pvButtonRect(int index) const;
+
+    // Persisted properties.
+    bool drawIcon_ = false;
+    int32_t minWidth_ = 0;
+    int32_t minHeight_ = 0;
+    bool drawBorder_ = false;
+    bool menuButton_ = false;
+    bool topMostButton_ = false;
+
+    // Run-time state.
+    HWND parent_ = nullptr;
+    bool user32Tracking_ = false;
+    TrackMouseEventFn trackMouseEvent_ = nullptr;
+    ParentFlags flags_;
+    RECT workArea_{};
+    std::array<int16_t, skin::kButtonCount> buttonState_{};
+    skin::SizingZones zones_{};
+    int lastButton_ = 0;
+    int32_t lastX_ = 0;
+    int32_t lastY_ = 0;
+    bool topMost_ = false;
+    skin::Pointer pointer_ = skin::Pointer::Default;
+
+    std::array<SkinHitArea, skin::kButtonCount> imgBt_;
+    drawing::pcMemDC skin_;
+    SkinBackBuffer back_;
+    msghook::cWndProcTrampoline trampoline_{*this};
+};
+
+} // namespace viewer

@@ -1,0 +1,245 @@
+// Persistence, property setters and the start-up of the skin frame control.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ucSkinTest.h"
+
+using namespace skintest;
+
+namespace {
+
+std::vector<std::wstring> Keys(const rt::PropertyBag& bag) {
+    std::vector<std::wstring> keys;
+    for (const auto& e : bag.Entries())
+        keys.push_back(e.first);
+    return keys;
+}
+
+MINMAXINFO AskMinMax(HWND wnd) {
+    MINMAXINFO mmi{};
+    mmi.ptMinTrackSize = POINT{1, 1};
+    ::SendMessageW(wnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    return mmi;
+}
+
+// The caption row of the frame, where the text and the glyphs are.
+Pixels CaptionRow(const viewer::ucSkin& skin) {
+    return Painted(skin.hWnd(), skin.Width(), 23);
+}
+
+TEST(ucSkinProperties, WritesEveryChangedKeyInOrderAndReadsThemBack) {
+    SkinForm source;
+    ASSERT_TRUE(source.Load());
+    source.skin.SetDrawIcon(true);
+    source.skin.SetMinWidth(320);
+    source.skin.SetMinHeight(-4);
+    source.skin.SetDrawBorder(true);
+    source.skin.SetMenuButton(true);
+    source.skin.SetTopMostButton(true);
+    const rt::PropertyBag saved = source.skin.SaveProperties();
+    EXPECT_EQ(Keys(saved), (std::vector<std::wstring>{L"DrawIcon", L"MinWidth", L"MinHeight", L"DrawBorder",
+                                                      L"MenuButton", L"TopMostButton"}));
+    source.Unload();
+
+    SkinForm copy(saved);
+    ASSERT_TRUE(copy.Load());
+    EXPECT_TRUE(copy.skin.DrawIcon());
+    EXPECT_EQ(copy.skin.MinWidth(), 320);
+    EXPECT_EQ(copy.skin.MinHeight(), -4);
+    EXPECT_TRUE(copy.skin.DrawBorder());
+    EXPECT_TRUE(copy.skin.MenuButton());
+    EXPECT_TRUE(copy.skin.TopMostButton());
+    EXPECT_EQ(copy.skin.SaveProperties(), saved);
+    copy.Unload();
+}
+
+TEST(ucSkinProperties, FalseAndZeroValuesSurviveTheRoundTripToo) {
+    SkinForm source;
+    ASSERT_TRUE(source.Load());
+    source.skin.SetDrawIcon(false);
+    source.skin.SetMenuButton(false);
+    const rt::PropertyBag saved = source.skin.SaveProperties();
+    source.Unload();
+
+    SkinForm copy(saved);
+    ASSERT_TRUE(copy.Load());
+    EXPECT_FALSE(copy.skin.DrawIcon());
+    EXPECT_FALSE(copy.skin.MenuButton());
+    EXPECT_TRUE(copy.skin.DrawBorder());
+    EXPECT_TRUE(copy.skin.TopMostButton());
+    copy.Unload();
+}
+
+TEST(ucSkinProperties, KeysMatchWithoutRegardToCase) {
+    rt::PropertyBag bag;
+    bag.WriteBool(L"drawicon", true, false);
+    bag.WriteInt32(L"MINWIDTH", 500, 0);
+    bag.WriteBool(L"menuBUTTON", true, false);
+    SkinForm form(bag);
+    ASSERT_TRUE(form.Load());
+    EXPECT_TRUE(form.skin.DrawIcon());
+    EXPECT_EQ(form.skin.MinWidth(), 500);
+    EXPECT_TRUE(form.skin.MenuButton());
+    form.Unload();
+}
+
+TEST(ucSkinProperties, AnAbsentKeyKeepsTheCurrentValueNotTheNewlyPlacedDefault) {
+    SkinForm form{rt::PropertyBag()};
+    ASSERT_TRUE(form.Load());
+    EXPECT_FALSE(form.skin.DrawIcon());
+    EXPECT_FALSE(form.skin.DrawBorder());
+    EXPECT_EQ(form.skin.MinWidth(), 0);
+    form.Unload();
+
+    // The same object read again with a bag that lacks most keys keeps what it has.
+    form.skin.SetMenuButton(true);
+    form.skin.SetMinHeight(77);
+    rt::PropertyBag partial;
+    partial.WriteBool(L"DrawIcon", true, false);
+    form.SetStored(partial);
+    ASSERT_TRUE(form.Load());
+    EXPECT_TRUE(form.skin.DrawIcon());
+    EXPECT_TRUE(form.skin.MenuButton());
+    EXPECT_EQ(form.skin.MinHeight(), 77);
+    form.Unload();
+}
+
+TEST(ucSkinProperties, ANewlyPlacedControlTakesItsDesignDefaults) {
+    SkinForm form;
+    form.noStoredProperties = true;
+    ASSERT_TRUE(form.Load());
+    EXPECT_TRUE(form.skin.DrawIcon());
+    EXPECT_TRUE(form.skin.DrawBorder());
+    EXPECT_FALSE(form.skin.MenuButton());
+    EXPECT_FALSE(form.skin.TopMostButton());
+    EXPECT_EQ(form.skin.MinWidth(), 0);
+    EXPECT_EQ(form.skin.MinHeight(), 0);
+    form.Unload();
+}
+
+TEST(ucSkinProperties, ReadsInOrderAndAnUnreadableValueStopsTheRestButNotTheStart) {
+    rt::PropertyBag bag;
+    bag.WriteBool(L"DrawIcon", true, false);
+    bag.WriteInt32(L"MinWidth", 250, 0);
+    bag.WriteText(L"MinHeight", L"tall", L"");
+    bag.WriteBool(L"DrawBorder", true, false);
+    bag.WriteBool(L"MenuButton", true, false);
+    SkinForm form(bag);
+    ASSERT_TRUE(form.Load());
+    // Read before the bad key ...
+    EXPECT_TRUE(form.skin.DrawIcon());
+    EXPECT_EQ(form.skin.MinWidth(), 250);
+    // ... and not after it.
+    EXPECT_EQ(form.skin.MinHeight(), 0);
+    EXPECT_FALSE(form.skin.DrawBorder());
+    EXPECT_FALSE(form.skin.MenuButton());
+    // The frame still intercepts the form.
+    ASSERT_EQ(form.skin.ParentWindow(), form.hWnd());
+    EXPECT_EQ(AskMinMax(form.hWnd()).ptMinTrackSize.x, 250);
+    form.Unload();
+}
+
+TEST(ucSkinProperties, SettersMarkChangedOnlyOnChangeExceptBorderAndSizes) {
+    SkinForm form;
+    ASSERT_TRUE(form.Load());
+    form.skin.ClearChangedProperties();
+    form.skin.SetDrawIcon(true);
+    form.skin.SetMenuButton(true);
+    form.skin.SetTopMostButton(true);
+    EXPECT_TRUE(form.skin.ChangedProperties().empty());
+
+    form.skin.SetDrawBorder(true);
+    form.skin.SetMinWidth(0);
+    form.skin.SetMinHeight(0);
+    form.skin.SetDrawIcon(false);
+    form.skin.SetMenuButton(false);
+    form.skin.SetTopMostButton(false);
+    EXPECT_EQ(form.skin.ChangedProperties(),
+              (std::vector<std::wstring>{L"DrawBorder", L"MinWidth", L"MinHeight", L"DrawIcon", L"MenuButton",
+                                         L"TopMostButton"}));
+    form.Unload();
+}
+
+TEST(ucSkinProperties, DisplaySettersRepaintOnlyWhenTheValueChanges) {
+    SkinForm form;
+    ShowForm(form);
+    const Pixels before = CaptionRow(form.skin);
+    // The frame does not follow caption changes by itself, so new text shows only after a repaint.
+    ::SetWindowTextW(form.hWnd(), L"新的标题文字新的标题文字");
+    Pump();
+
+    form.skin.SetDrawIcon(true);
+    form.skin.SetMenuButton(true);
+    form.skin.SetTopMostButton(true);
+    EXPECT_EQ(CaptionRow(form.skin), before) << "a setter that changed nothing repainted";
+
+    form.skin.SetDrawBorder(false);
+    form.skin.SetMinWidth(10);
+    EXPECT_EQ(CaptionRow(form.skin), before) << "DrawBorder and MinWidth do not paint";
+
+    form.skin.SetMenuButton(false);
+    const Pixels after = CaptionRow(form.skin);
+    EXPECT_FALSE(after == before);
+    const int w = form.skin.Width();
+    EXPECT_TRUE(ShowsCaptionBackground(after, w - 85, 6)) << "menu glyph still drawn";
+    EXPECT_FALSE(::IsWindowVisible(form.skin.ImgBt(viewer::skin::kMenuButton).hWnd()));
+
+    form.skin.SetTopMostButton(false);
+    EXPECT_TRUE(ShowsCaptionBackground(CaptionRow(form.skin), w - 68, 6)) << "pin glyph still drawn";
+
+    EXPECT_FALSE(ShowsCaptionBackground(CaptionRow(form.skin), 3, 3)) << "no icon drawn";
+    ::SetWindowTextW(form.hWnd(), L"");
+    form.skin.SetDrawIcon(false);
+    EXPECT_TRUE(ShowsCaptionBackground(CaptionRow(form.skin), 3, 3)) << "icon still drawn";
+    form.Unload();
+}
+
+TEST(ucSkinStartUp, RunModeCapturesTheFormInterceptsItAndLoadsTheSkin) {
+    SkinForm form;
+    ASSERT_TRUE(form.Load());
+    EXPECT_EQ(form.skin.ParentWindow(), form.hWnd());
+    EXPECT_TRUE(form.skin.UsesUser32Tracking());
+    const MINMAXINFO mmi = AskMinMax(form.hWnd());
+    EXPECT_EQ(mmi.ptMinTrackSize.x, 142);
+    EXPECT_EQ(mmi.ptMinTrackSize.y, 50);
+    for (int i = 0; i < viewer::skin::kButtonCount; ++i)
+        EXPECT_EQ(form.skin.ButtonState(i), 0) << i;
+    EXPECT_FALSE(form.skin.TopMostOn());
+    form.Unload();
+    EXPECT_EQ(form.skin.ParentWindow(), nullptr);
+}
+
+TEST(ucSkinStartUp, DesignModeDrawsTheNamedBoxAndInterceptsNothing) {
+    SkinForm form;
+    form.SetDesignMode(true);
+    ASSERT_TRUE(form.Load());
+    Pump();
+    EXPECT_EQ(form.skin.ParentWindow(), nullptr);
+    EXPECT_EQ(form.skin.Width(), 90);
+    EXPECT_EQ(form.skin.Height(), 24);
+    EXPECT_EQ(AskMinMax(form.hWnd()).ptMinTrackSize.x, 1);
+
+    const Pixels shot = Painted(form.skin);
+    const COLORREF frame = RGB(59, 90, 130);
+    EXPECT_EQ(shot.At(0, 0), frame);
+    EXPECT_EQ(shot.At(45, 0), frame);
+    EXPECT_EQ(shot.At(88, 22), frame);
+    EXPECT_EQ(shot.At(0, 22), frame);
+    EXPECT_EQ(shot.At(89, 10), RGB(0, 0, 0));
+    // The name "ucSkin1" is written in the middle.
+    int ink = 0;
+    for (int y = 2; y < 21; ++y)
+        for (int x = 2; x < 87; ++x)
+            if (GetRValue(shot.At(x, y)) > 128) ++ink;
+    EXPECT_GT(ink, 10);
+
+    // Held at its size whatever the form asks.
+    form.skin.Move(0, 0, 300, 100);
+    EXPECT_EQ(form.skin.Width(), 90);
+    EXPECT_EQ(form.skin.Height(), 24);
+    form.Unload();
+}
+
+} // namespace

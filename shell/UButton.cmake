@@ -1,5 +1,0 @@
-if(PELMOR_WIN32)
-  add_library(pelmor_ubutton STATIC ${CMAKE_CURRENT_LIST_DIR}/UButton.cpp)
-  target_include_directories(pelmor_ubutton PUBLIC ${CMAKE_SOURCE_DIR}/shell ${CMAKE_SOURCE_DIR}/resources)
-  target_link_libraries(pelmor_ubutton PUBLIC pelmor_rt)
-endif()

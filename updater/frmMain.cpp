@@ -1,17 +1,60 @@
 #include "frmMain.h"
 
+#include <optional>
+#include <string_view>
+
+#include "App.h"
+#include "CFileDownload.h"
+#include "ListFile.h"
+#include "MsgBox.h"
+#include "OwnVersion.h"
+#include "TextCodec.h"
+#include "UpdateList.h"
+#include "UpdateRules.h"
+#include "ViewerProcess.h"
 #include "resource_names.h"
 
 namespace updater {
+namespace {
 
-frmMain::frmMain() {
+constexpr wchar_t kStartedByViewer[] = L"主程序启动";
+constexpr wchar_t kBoxTitle[] = L"提示";
+constexpr wchar_t kNoConnection[] = L"无法连接到网站进行检测，请检查您的网络是否通畅，然后再试！";
+constexpr wchar_t kNoUpdateData[] = L"检测不到更新数据，请稍后再试！";
+constexpr wchar_t kUpToDate[] = L"您使用的版本已经是最新版！";
+constexpr wchar_t kUpdateFailed[] = L"更新失败，请稍后再试！";
+constexpr wchar_t kStartCaption[] = L"开始更新";
+constexpr wchar_t kStopCaption[] = L"停止";
+
+void Inform(const wchar_t* text) {
+    rt::MsgBox(text, MB_OK | MB_ICONINFORMATION, kBoxTitle);
+}
+
+} // namespace
+
+UpdaterSetup UpdaterSetup::ForThisProgram(std::wstring homeUrl, std::wstring domain) {
+    UpdaterSetup setup;
+    setup.homeUrl = std::move(homeUrl);
+    setup.domain = std::move(domain);
+    setup.folder = rt::AppPath();
+    setup.commandLine = rt::AppCommand();
+    setup.viewerImageName = kViewerImageName;
+    setup.endViewer = [](DWORD processId) { EndProcess(processId); };
+    return setup;
+}
+
+frmMain::frmMain(UpdaterSetup setup) : setup_(std::move(setup)) {
     SetCaption(L"Pelmor更新");
     SetClientSize(446, 114);
     SetSizable(false);
     SetMaxButton(false);
     SetMinButton(true);
     SetIconResource(MAKEINTRESOURCEW(PELMOR_IDI_APP));
+    cmdUpSoft.Click = [this] { cmdUpSoft_Click(); };
+    cmdQuxiao.Click = [this] { cmdQuxiao_Click(); };
 }
+
+frmMain::~frmMain() = default;
 
 void frmMain::CreateControls() {
     lbTiShi.SetCaption(L"检测到有新版本 V1.666。。。");
@@ -19,10 +62,144 @@ void frmMain::CreateControls() {
     lblProgress.SetCaption(L"进度0%");
     Add(lblProgress, L"lblProgress", 376, 16, 36, 12);
     Add(pb, L"pb", 16, 40, 420, 23);
-    cmdUpSoft.SetCaption(L"开始更新");
+    cmdUpSoft.SetCaption(kStartCaption);
     Add(cmdUpSoft, L"cmdUpSoft", 280, 80, 81, 23);
     cmdQuxiao.SetCaption(L"取消");
     Add(cmdQuxiao, L"cmdQuxiao", 376, 80, 57, 24);
+}
+
+void frmMain::Form_Load() {
+    if (!pvClaimOnlyInstance()) {
+        Unload();
+        return;
+    }
+    m_bStartedByViewer = setup_.commandLine == kStartedByViewer;
+    m_oFileDownload = std::make_unique<CFileDownload>();
+    m_oFileDownload->OnProgress = [this](int32_t lProgress, int32_t lMaxProgress, int32_t,
+                                         const std::wstring&) {
+        m_oFileDownload_OnProgress(lProgress, lMaxProgress);
+    };
+
+    const std::wstring listPath = JoinFolder(setup_.folder, L"UpSoft.txt");
+    const bool downloaded = m_oFileDownload->StartDownloading(ListUrl(setup_.homeUrl), listPath);
+    std::optional<UpdateList> list;
+    if (downloaded)
+        list = UpdateList::Parse(TakeListFile(listPath), rt::WideToUtf8(setup_.domain));
+    else
+        ::DeleteFileW(listPath.c_str());
+    // Closed while the list was on its way.
+    if (!IsLoaded()) return;
+
+    switch (DecideLoad(downloaded, list, ReadOwnVersion(), m_bStartedByViewer)) {
+    case LoadOutcome::ConnectFailed:
+        Inform(kNoConnection);
+        Unload();
+        return;
+    case LoadOutcome::NoUpdateData:
+        Inform(kNoUpdateData);
+        Unload();
+        return;
+    case LoadOutcome::UpToDateBox:
+        Inform(kUpToDate);
+        Unload();
+        return;
+    case LoadOutcome::EndQuietly:
+        Unload();
+        return;
+    case LoadOutcome::AskViewerUser:
+    case LoadOutcome::ShowWindow:
+        break;
+    }
+
+    const std::wstring versionText = ListText(list->versionText, list->encoding);
+    lbTiShi.SetCaption(L"检测到有新版本 V" + versionText);
+    m_sDownloadUrl = rt::Utf8ToWide(list->url);
+    pvResetProgress();
+    if (!m_bStartedByViewer) return;
+
+    const std::wstring question =
+        L"系统检测到 Pelmor免费行情分析系统 有新版本 V" + versionText + L" 是否需要升级？";
+    if (rt::MsgBox(question, MB_YESNO | MB_ICONINFORMATION, kBoxTitle) != IDYES) {
+        Unload();
+        return;
+    }
+    if (!IsLoaded()) return;
+    // The user said yes: the download shows its progress and can be stopped like one started by hand.
+    Show(SW_SHOWNORMAL);
+    cmdUpSoft_Click();
+    if (IsLoaded()) pvResetProgress();
+}
+
+void frmMain::Form_Unload(bool&) {
+    // Closing the window stops a running download the way cmdQuxiao does, so no failure box follows.
+    m_bUpdateRunning = false;
+    // The transfer may be running below this call: the downloader aborts it and detaches.
+    m_oFileDownload.reset();
+    m_hInstanceMutex.reset();
+}
+
+void frmMain::cmdUpSoft_Click() {
+    if (cmdUpSoft.Caption() != kStartCaption) {
+        m_bUpdateRunning = false;
+        if (m_oFileDownload) m_oFileDownload->AbortDownloading();
+        cmdUpSoft.SetCaption(kStartCaption);
+        return;
+    }
+    const std::wstring updateFolder = JoinFolder(setup_.folder, L"UpDate");
+    const std::wstring setupPath = JoinFolder(updateFolder, L"Pelmor.exe");
+    // Fails harmlessly when the folder is there already.
+    ::CreateDirectoryW(updateFolder.c_str(), nullptr);
+    ::DeleteFileW(setupPath.c_str());
+    cmdUpSoft.SetCaption(kStopCaption);
+    m_bUpdateRunning = true;
+
+    const bool downloaded = m_oFileDownload && m_oFileDownload->StartDownloading(m_sDownloadUrl, setupPath);
+    // m_oFileDownload may be gone now: the window can be unloaded during the transfer.
+    if (downloaded && m_bUpdateRunning) {
+        m_bUpdateRunning = false;
+        pvStopViewer();
+        rt::ShellExecuteOpen(setupPath, L"", SW_SHOWMINIMIZED);
+        Unload();
+        return;
+    }
+    ::DeleteFileW(setupPath.c_str());
+    if (!m_bUpdateRunning) return;
+    m_bUpdateRunning = false;
+    cmdUpSoft.SetCaption(kStartCaption);
+    rt::MsgBox(kUpdateFailed, MB_OK, kBoxTitle);
+}
+
+void frmMain::cmdQuxiao_Click() {
+    m_bUpdateRunning = false;
+    if (m_oFileDownload) m_oFileDownload->AbortDownloading();
+    Unload();
+}
+
+void frmMain::m_oFileDownload_OnProgress(int32_t lProgress, int32_t lMaxProgress) {
+    const int percent = ProgressPercent(lProgress, lMaxProgress);
+    pb.SetValue(percent);
+    lblProgress.SetCaption(L"已下载" + std::to_wstring(percent) + L"%");
+}
+
+bool frmMain::pvClaimOnlyInstance() {
+    m_hInstanceMutex.reset(::CreateMutexW(nullptr, FALSE, setup_.instanceName.c_str()));
+    const DWORD error = ::GetLastError();
+    // Access denied: the name is taken, by an instance running with other rights.
+    if (error == ERROR_ALREADY_EXISTS || (!m_hInstanceMutex && error == ERROR_ACCESS_DENIED)) {
+        m_hInstanceMutex.reset();
+        return false;
+    }
+    return true;
+}
+
+void frmMain::pvResetProgress() {
+    lblProgress.SetCaption(L"进度0%");
+    pb.SetValue(0);
+}
+
+void frmMain::pvStopViewer() {
+    const DWORD processId = FindFirstProcess(setup_.viewerImageName);
+    if (processId != 0 && setup_.endViewer) setup_.endViewer(processId);
 }
 
 } // namespace updater

@@ -1,13 +1,43 @@
 #pragma once
-// The updater's one window: the new version's label, progress, and the start and cancel buttons.
+// The updater's one window. Its load checks the update list and ends, tells the user, asks, or shows the
+// window; cmdUpSoft downloads the new setup program with progress, ends the running viewer and starts
+// the setup program.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
 #include "Form.h"
+#include "Handles.h"
 #include "StockControls.h"
+
+class CFileDownload;
 
 namespace updater {
 
+// Where the updater looks and what it acts on. The program takes it from its build settings and its
+// own process; tests point it at a local server and a scratch folder.
+struct UpdaterSetup {
+    std::wstring homeUrl;     // the product web site's home page, ending in "/"
+    std::wstring domain;      // download addresses must lead to this host or a sub-domain of it
+    std::wstring folder;      // the program folder
+    std::wstring commandLine; // the program's arguments
+    std::wstring instanceName = L"Pelmor.update.SingleInstance";
+    // The running viewer's image name; tests give their stand-in a name no real viewer has.
+    std::wstring viewerImageName;
+    // Ends the viewer process found running; nothing waits for it or looks at the result.
+    std::function<void(DWORD processId)> endViewer;
+
+    // This program's folder and arguments, ending the viewer with EndProcess.
+    static UpdaterSetup ForThisProgram(std::wstring homeUrl, std::wstring domain);
+};
+
 class frmMain : public rt::Form {
-public:
-    frmMain();
+  public:
+    explicit frmMain(UpdaterSetup setup);
+    ~frmMain() override;
 
     rt::Label lbTiShi;
     rt::Label lblProgress;
@@ -15,8 +45,30 @@ public:
     rt::CommandButton cmdUpSoft;
     rt::CommandButton cmdQuxiao;
 
-protected:
+    bool StartedByViewer() const { return m_bStartedByViewer; }
+    const std::wstring& DownloadUrl() const { return m_sDownloadUrl; }
+    bool UpdateRunning() const { return m_bUpdateRunning; }
+
+  protected:
     void CreateControls() override;
+    void Form_Load() override;
+    void Form_Unload(bool& Cancel) override;
+
+  private:
+    void cmdUpSoft_Click();
+    void cmdQuxiao_Click();
+    void m_oFileDownload_OnProgress(int32_t lProgress, int32_t lMaxProgress);
+
+    bool pvClaimOnlyInstance();
+    void pvResetProgress();
+    void pvStopViewer();
+
+    UpdaterSetup setup_;
+    rt::UniqueKernelHandle m_hInstanceMutex;
+    bool m_bStartedByViewer = false;
+    std::wstring m_sDownloadUrl;
+    bool m_bUpdateRunning = false;
+    std::unique_ptr<CFileDownload> m_oFileDownload;
 };
 
 } // namespace updater

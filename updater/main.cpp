@@ -1,15 +1,33 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <utility>
+
 #include "Control.h"
 #include "frmMain.h"
+#include "pelmor_config.h"
+
+// A test build of the program is pointed at a local server instead of the product web site, and may take
+// an instance name and a viewer image name of its own, so that it never meets an updater or ends a viewer
+// that something else started.
+#ifndef PELMOR_UPDATER_HOME_URL
+#define PELMOR_UPDATER_HOME_URL PELMOR_HOME_URL
+#define PELMOR_UPDATER_DOMAIN PELMOR_DOMAIN
+#endif
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow) {
     const HRESULT ole = ::OleInitialize(nullptr);
     rt::EnsureCommonControls();
     int rc = 0;
     {
-        updater::frmMain form;
+        auto setup = updater::UpdaterSetup::ForThisProgram(PELMOR_UPDATER_HOME_URL, PELMOR_UPDATER_DOMAIN);
+#ifdef PELMOR_UPDATER_INSTANCE_NAME
+        setup.instanceName = PELMOR_UPDATER_INSTANCE_NAME;
+#endif
+#ifdef PELMOR_UPDATER_VIEWER_IMAGE
+        setup.viewerImageName = PELMOR_UPDATER_VIEWER_IMAGE;
+#endif
+        updater::frmMain form(std::move(setup));
         rc = rt::Form::Run(form, nCmdShow);
     }
     if (SUCCEEDED(ole)) ::OleUninitialize();

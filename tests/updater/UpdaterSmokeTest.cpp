@@ -1,13 +1,20 @@
-// The shipped updater starts and shows its window with the five controls where they were designed.
+// The updater started by hand with a newer version on its site shows its window with the five controls
+// where they were designed. The test build is used: the shipped one would ask the product web site.
+#include <winsock2.h>
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "ProgramRunner.h"
+#include "TestHttpServer.h"
+#include "UpdaterTestSupport.h"
 #include "WindowProbe.h"
 
 using namespace testsupport;
+using namespace updatertest;
 
 namespace {
 
@@ -17,13 +24,24 @@ struct DesignedControl {
     RECT rect;
 };
 
-bool SameClass(const std::wstring& a, const wchar_t* b) { return ::lstrcmpiW(a.c_str(), b) == 0; }
+bool SameClass(const std::wstring& a, const wchar_t* b) {
+    return ::lstrcmpiW(a.c_str(), b) == 0;
+}
 
 } // namespace
 
 TEST(UpdaterSmoke, WindowShowsItsFiveControlsAtTheirDesignPositions) {
+    TestHttpServer site(kSitePort);
+    ASSERT_TRUE(site.Running()) << "port " << kSitePort << " is taken";
+    HttpRoute list;
+    list.body = "1.666|http://127.0.0.1:" + std::to_string(kSitePort) + "/Pelmor.exe\r\n";
+    site.SetRoute("/upsoft.txt", list);
+    ScratchFolder folder(L"Pelmor smoke");
+    const std::wstring exe = folder.File(L"update.exe");
+    ASSERT_TRUE(::CopyFileW(TestBinFile(L"update_testsite.exe").c_str(), exe.c_str(), FALSE));
+
     ProgramRunner updater;
-    ASSERT_TRUE(updater.Start(ShippedProgramPath(L"update.exe")));
+    ASSERT_TRUE(updater.Start(exe));
     HWND main = updater.WaitForWindow(L"Pelmor更新");
     ASSERT_NE(main, nullptr) << "no visible window captioned Pelmor更新";
 
@@ -32,7 +50,7 @@ TEST(UpdaterSmoke, WindowShowsItsFiveControlsAtTheirDesignPositions) {
     EXPECT_EQ(client.cy, 114);
 
     const DesignedControl designed[] = {
-        {L"Static", nullptr, {16, 16, 16 + 162, 16 + 12}},
+        {L"Static", L"检测到有新版本 V1.666", {16, 16, 16 + 162, 16 + 12}},
         {L"Static", L"进度0%", {376, 16, 376 + 36, 16 + 12}},
         {L"msctls_progress32", nullptr, {16, 40, 16 + 420, 40 + 23}},
         {L"Button", L"开始更新", {280, 80, 280 + 81, 80 + 23}},
@@ -45,7 +63,9 @@ TEST(UpdaterSmoke, WindowShowsItsFiveControlsAtTheirDesignPositions) {
         });
         ASSERT_NE(it, children.end()) << "missing control at " << d.rect.left << "," << d.rect.top;
         EXPECT_TRUE(it->visible);
-        if (d.text) EXPECT_EQ(it->text, d.text);
+        if (d.text) {
+            EXPECT_EQ(it->text, d.text);
+        }
     }
 
     EXPECT_EQ(updater.Close(main), 0);

@@ -1,0 +1,435 @@
+// frmMain in this process against a local server: every load outcome, a whole update, and stopping,
+// failing and cancelling the setup download.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "App.h"
+#include "MsgBox.h"
+#include "OwnVersion.h"
+#include "TestHttpServer.h"
+#include "UpdaterTestSupport.h"
+#include "frmMain.h"
+
+using namespace updatertest;
+using testsupport::HttpRoute;
+using testsupport::TestHttpServer;
+using updater::frmMain;
+using updater::UpdaterSetup;
+
+namespace {
+
+const std::wstring kNoConnection = L"无法连接到网站进行检测，请检查您的网络是否通畅，然后再试！";
+const std::wstring kNoUpdateData = L"检测不到更新数据，请稍后再试！";
+const std::wstring kUpToDate = L"您使用的版本已经是最新版！";
+const std::wstring kUpdateFailed = L"更新失败，请稍后再试！";
+const std::wstring kQuestion1666 = L"系统检测到 Pelmor免费行情分析系统 有新版本 V1.666 是否需要升级？";
+constexpr UINT kInformation = MB_OK | MB_ICONINFORMATION;
+
+HttpRoute Body(std::string body, int status = 200) {
+    HttpRoute r;
+    r.status = status;
+    r.body = std::move(body);
+    return r;
+}
+
+HttpRoute Slow(std::string body, size_t chunk, DWORD delayMs) {
+    HttpRoute r = Body(std::move(body));
+    r.chunkSize = chunk;
+    r.chunkDelayMs = delayMs;
+    return r;
+}
+
+// Calls f on this thread every few milliseconds while messages are dispatched; a download's own message
+// loop dispatches them while the click that started it is still on the stack.
+class Ticker {
+  public:
+    Ticker(UINT ms, std::function<void()> f) : f_(std::move(f)) {
+        current_ = this;
+        id_ = ::SetTimer(nullptr, 0, ms, &Ticker::Tick);
+    }
+    ~Ticker() {
+        ::KillTimer(nullptr, id_);
+        current_ = nullptr;
+    }
+
+  private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        if (current_ && !current_->busy_) {
+            current_->busy_ = true;
+            current_->f_();
+            current_->busy_ = false;
+        }
+    }
+    static inline Ticker* current_ = nullptr;
+    std::function<void()> f_;
+    UINT_PTR id_ = 0;
+    bool busy_ = false;
+};
+
+// A click as the button reports it to its form.
+void Click(rt::CommandButton& button) {
+    HWND wnd = button.hWnd();
+    ASSERT_NE(wnd, nullptr);
+    ::SendMessageW(::GetParent(wnd), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(wnd), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(wnd));
+}
+
+class FrmMainTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(server_.Running());
+        previousShell_ = rt::SetShellHandler([this](const rt::ShellCall& call) {
+            shellCalls_.push_back(call);
+            return true;
+        });
+    }
+    void TearDown() override { rt::SetShellHandler(std::move(previousShell_)); }
+
+    UpdaterSetup Setup(std::wstring commandLine) {
+        UpdaterSetup setup;
+        setup.homeUrl = server_.Url("/");
+        setup.domain = L"127.0.0.1";
+        setup.folder = folder_.Path();
+        setup.commandLine = std::move(commandLine);
+        // Apart from any updater that other programs in this session may start.
+        setup.instanceName =
+            L"Pelmor.update.SingleInstance.tests." + std::to_wstring(::GetCurrentProcessId());
+        setup.viewerImageName = StandInViewerName();
+        setup.endViewer = [this](DWORD processId) { ended_.push_back(processId); };
+        return setup;
+    }
+    std::string SetupUrl() const {
+        return "http://127.0.0.1:" + std::to_string(server_.Port()) + "/setup/Pelmor.exe";
+    }
+    void ServeList(const std::string& firstLine) {
+        server_.SetRoute("/upsoft.txt", Body(firstLine + "\r\n"));
+    }
+    std::wstring SetupPath() const { return folder_.File(L"UpDate\\Pelmor.exe"); }
+
+    void ExpectOneBox(const std::wstring& text, UINT flags) {
+        ASSERT_EQ(boxes_.size(), 1u);
+        EXPECT_EQ(boxes_[0].prompt, text);
+        EXPECT_EQ(boxes_[0].title, L"提示");
+        EXPECT_EQ(boxes_[0].flags, flags);
+    }
+
+    TestHttpServer server_;
+    ScratchFolder folder_{L"Pelmor更新 测试"};
+    std::vector<rt::MsgBoxCall> boxes_;
+    int answer_ = IDOK;
+    rt::ScopedMsgBoxHandler boxHandler_{[this](const rt::MsgBoxCall& call) {
+        boxes_.push_back(call);
+        return answer_;
+    }};
+    std::vector<rt::ShellCall> shellCalls_;
+    std::vector<DWORD> ended_;
+    rt::ShellHandler previousShell_;
+};
+
+struct LoadCase {
+    const char* name;
+    int listStatus;
+    std::string list; // "$" stands for the setup program's address
+    const wchar_t* commandLine;
+    int answer;
+    std::optional<std::wstring> box;
+    UINT boxFlags;
+    const wchar_t* label; // nullptr: the load ends the program
+};
+
+void PrintTo(const LoadCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class FrmMainLoad : public FrmMainTest, public ::testing::WithParamInterface<LoadCase> {};
+
+TEST_P(FrmMainLoad, EndsOrShowsAsTheListAndTheStartSay) {
+    const LoadCase& c = GetParam();
+    std::string list = c.list;
+    if (const size_t at = list.find('$'); at != std::string::npos) list.replace(at, 1, SetupUrl());
+    server_.SetRoute("/upsoft.txt", Body(list + "\r\n", c.listStatus));
+    answer_ = c.answer;
+
+    frmMain form(Setup(c.commandLine));
+    const bool stays = form.Load();
+
+    if (c.box)
+        ExpectOneBox(*c.box, c.boxFlags);
+    else
+        EXPECT_TRUE(boxes_.empty()) << "unexpected box: " << ::testing::PrintToString(boxes_[0].prompt);
+    EXPECT_EQ(server_.RequestCount("/upsoft.txt"), 1u);
+    EXPECT_FALSE(FileExists(folder_.File(L"UpSoft.txt")));
+    EXPECT_TRUE(shellCalls_.empty());
+    ASSERT_EQ(stays, c.label != nullptr);
+    if (!stays) return;
+    EXPECT_EQ(form.lbTiShi.Caption(), c.label);
+    EXPECT_EQ(form.lblProgress.Caption(), L"进度0%");
+    EXPECT_EQ(form.pb.Value(), 0);
+    EXPECT_EQ(form.cmdUpSoft.Caption(), L"开始更新");
+    const std::string url = SetupUrl();
+    EXPECT_EQ(form.DownloadUrl(), std::wstring(url.begin(), url.end()));
+    form.Unload();
+}
+
+constexpr wchar_t kByViewer[] = L"主程序启动";
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, FrmMainLoad,
+    ::testing::Values(
+        LoadCase{"list_missing_by_hand", 404, "", L"", IDOK, kNoConnection, kInformation, nullptr},
+        LoadCase{"list_missing_by_viewer", 404, "", kByViewer, IDOK, kNoConnection, kInformation, nullptr},
+        LoadCase{"server_error", 500, "1.666|$", kByViewer, IDOK, kNoConnection, kInformation, nullptr},
+        LoadCase{"url_off_the_product_host", 200, "1.666|http://evil.net/Pelmor.exe", kByViewer, IDOK,
+                 kNoUpdateData, kInformation, nullptr},
+        LoadCase{"url_only_mentioning_the_host", 200, "1.666|http://127.0.0.1.evil.net/Pelmor.exe", L"", IDOK,
+                 kNoUpdateData, kInformation, nullptr},
+        LoadCase{"comma_before_the_bar", 200, "1.666,|$", L"", IDOK, kNoUpdateData, kInformation, nullptr},
+        LoadCase{"equal_by_hand", 200, "1.5|$", L"", IDOK, kUpToDate, kInformation, nullptr},
+        LoadCase{"equal_by_viewer", 200, "1.5|$", kByViewer, IDOK, std::nullopt, 0, nullptr},
+        LoadCase{"minor_10_is_older", 200, "1.10|$", kByViewer, IDOK, std::nullopt, 0, nullptr},
+        LoadCase{"not_exactly_the_viewer_argument", 200, "1.5|$", L"主程序启动 1", IDOK, kUpToDate,
+                 kInformation, nullptr},
+        LoadCase{"newer_by_viewer_answered_no", 200, "1.666|$", kByViewer, IDNO, kQuestion1666,
+                 MB_YESNO | MB_ICONINFORMATION, nullptr},
+        LoadCase{"newer_by_hand", 200, "1.666|$", L"", IDOK, std::nullopt, 0, L"检测到有新版本 V1.666"},
+        LoadCase{"gbk_version_text", 200, "1.7\xB0\xE6|$", L"", IDOK, std::nullopt, 0,
+                 L"检测到有新版本 V1.7版"},
+        LoadCase{"quoted_field", 200, "\"1.8 |  $  \",2010", L"", IDOK, std::nullopt, 0,
+                 L"检测到有新版本 V1.8 "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FrmMainTest, OwnVersionComesFromTheVersionResource) {
+    EXPECT_EQ(updater::ReadOwnVersion().ToString(), "1.5");
+}
+
+TEST_F(FrmMainTest, UpdateByHandSavesTheSetupEndsTheViewerAndStartsTheSetupMinimized) {
+    const std::string setup = PatternBytes(192 * 1024, 3);
+    ServeList("1.666|" + SetupUrl());
+    server_.SetRoute("/setup/Pelmor.exe", Slow(setup, 16 * 1024, 60));
+    ScratchFolder viewers(L"Pelmor 查看器");
+    StandInProcess lookalike, viewer;
+    const std::wstring name = StandInViewerName();
+    ASSERT_TRUE(lookalike.Start(viewers.File(L"x" + name)));
+    // Image names that differ in case only: the match is made in lower case.
+    std::wstring upper = name;
+    ::CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    ASSERT_TRUE(viewer.Start(viewers.File(upper)));
+    ASSERT_TRUE(::CreateDirectoryW(folder_.File(L"UpDate").c_str(), nullptr))
+        << "an existing folder is no error";
+
+    frmMain form(Setup(L""));
+    ASSERT_TRUE(form.Load());
+    form.Show(SW_SHOWNORMAL);
+    std::vector<int> bars;
+    std::vector<std::wstring> labels;
+    bool stopCaption = false;
+    {
+        Ticker ticker(10, [&] {
+            if (!form.IsLoaded()) return;
+            bars.push_back(form.pb.Value());
+            labels.push_back(form.lblProgress.Caption());
+            stopCaption = stopCaption || form.cmdUpSoft.Caption() == L"停止";
+        });
+        Click(form.cmdUpSoft);
+    }
+
+    EXPECT_FALSE(form.IsLoaded());
+    EXPECT_TRUE(boxes_.empty());
+    std::string saved;
+    ASSERT_TRUE(ReadBytes(SetupPath(), saved));
+    EXPECT_TRUE(saved == setup) << "saved " << saved.size() << " of " << setup.size() << " bytes";
+    EXPECT_EQ(ended_, std::vector<DWORD>{viewer.Id()});
+    ASSERT_EQ(shellCalls_.size(), 1u);
+    EXPECT_EQ(shellCalls_[0].kind, rt::ShellCall::Execute);
+    EXPECT_EQ(shellCalls_[0].file, SetupPath());
+    EXPECT_EQ(shellCalls_[0].parameters, L"");
+    EXPECT_EQ(shellCalls_[0].showCmd, SW_SHOWMINIMIZED);
+
+    EXPECT_TRUE(stopCaption);
+    bool between = false;
+    for (size_t i = 0; i < bars.size(); ++i) {
+        if (i > 0) {
+            EXPECT_GE(bars[i], bars[i - 1]);
+        }
+        if (bars[i] > 0 && bars[i] < 100) {
+            between = true;
+            EXPECT_EQ(labels[i], L"已下载" + std::to_wstring(bars[i]) + L"%");
+        }
+    }
+    EXPECT_TRUE(between) << "the progress never showed a part of the download";
+}
+
+TEST_F(FrmMainTest, YesAtAViewerStartRunsTheUpdateInTheShownWindow) {
+    const std::string setup = PatternBytes(96 * 1024, 5);
+    ServeList("1.666|" + SetupUrl());
+    server_.SetRoute("/setup/Pelmor.exe", Slow(setup, 16 * 1024, 50));
+    answer_ = IDYES;
+
+    frmMain form(Setup(kByViewer));
+    bool shownWhileRunning = false;
+    {
+        Ticker ticker(10, [&] {
+            shownWhileRunning = shownWhileRunning ||
+                                (form.IsLoaded() && form.Visible() && form.cmdUpSoft.Caption() == L"停止");
+        });
+        EXPECT_FALSE(form.Load());
+    }
+    ExpectOneBox(kQuestion1666, MB_YESNO | MB_ICONINFORMATION);
+    EXPECT_TRUE(shownWhileRunning);
+    std::string saved;
+    ASSERT_TRUE(ReadBytes(SetupPath(), saved));
+    EXPECT_TRUE(saved == setup);
+    ASSERT_EQ(shellCalls_.size(), 1u);
+    EXPECT_EQ(shellCalls_[0].showCmd, SW_SHOWMINIMIZED);
+}
+
+TEST_F(FrmMainTest, AFailedUpdateAfterYesLeavesTheWindowReadyToRetry) {
+    ServeList("1.666|" + SetupUrl());
+    server_.SetRoute("/setup/Pelmor.exe", Body("gone", 500));
+    answer_ = IDYES;
+
+    frmMain form(Setup(kByViewer));
+    ASSERT_TRUE(form.Load());
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[1].prompt, kUpdateFailed);
+    EXPECT_EQ(boxes_[1].flags, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(form.lblProgress.Caption(), L"进度0%");
+    EXPECT_EQ(form.pb.Value(), 0);
+    EXPECT_EQ(form.cmdUpSoft.Caption(), L"开始更新");
+    EXPECT_FALSE(FileExists(SetupPath()));
+    EXPECT_TRUE(shellCalls_.empty());
+    form.Unload();
+}
+
+struct FailureCase {
+    const char* name;
+    int status;   // of the setup program's address
+    bool refused; // the address points at a port nobody listens on
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class FrmMainFailure : public FrmMainTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(FrmMainFailure, ReportsTheFailureAndKeepsTheWindow) {
+    const FailureCase& c = GetParam();
+    ServeList(c.refused ? "1.666|http://127.0.0.1:1/setup/Pelmor.exe" : "1.666|" + SetupUrl());
+    server_.SetRoute("/setup/Pelmor.exe", Body(PatternBytes(4096, 9), c.status));
+    frmMain form(Setup(L""));
+    ASSERT_TRUE(form.Load());
+    form.Show(SW_SHOWNORMAL);
+    Click(form.cmdUpSoft);
+
+    ASSERT_TRUE(form.IsLoaded());
+    ExpectOneBox(kUpdateFailed, MB_OK);
+    EXPECT_EQ(form.cmdUpSoft.Caption(), L"开始更新");
+    EXPECT_FALSE(form.UpdateRunning());
+    EXPECT_FALSE(FileExists(SetupPath()));
+    EXPECT_TRUE(DirectoryExists(folder_.File(L"UpDate")));
+    EXPECT_TRUE(shellCalls_.empty());
+    EXPECT_TRUE(ended_.empty());
+    form.Unload();
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, FrmMainFailure,
+                         ::testing::Values(FailureCase{"server_error", 500, false},
+                                           FailureCase{"not_found", 404, false},
+                                           FailureCase{"connection_refused", 200, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// How the user interrupts a running setup download.
+enum class Interrupt { StopButton, CancelButton, CloseBox };
+
+class FrmMainInterrupt : public FrmMainTest, public ::testing::WithParamInterface<Interrupt> {};
+
+TEST_P(FrmMainInterrupt, DeletesThePartWithoutAWord) {
+    ServeList("1.666|" + SetupUrl());
+    server_.SetRoute("/setup/Pelmor.exe", Slow(PatternBytes(64 * 8192, 11), 8192, 80));
+    frmMain form(Setup(L""));
+    ASSERT_TRUE(form.Load());
+    form.Show(SW_SHOWNORMAL);
+
+    bool partSeen = false;
+    bool interrupted = false;
+    const DWORD start = ::GetTickCount();
+    {
+        Ticker ticker(10, [&] {
+            if (interrupted) return;
+            partSeen = FileExists(SetupPath());
+            // Once a part is on disk; later without one, so that the test never waits for the whole body.
+            if (!partSeen && ::GetTickCount() - start < 3000) return;
+            interrupted = true;
+            switch (GetParam()) {
+            case Interrupt::StopButton:
+                Click(form.cmdUpSoft);
+                break;
+            case Interrupt::CancelButton:
+                Click(form.cmdQuxiao);
+                break;
+            case Interrupt::CloseBox:
+                ::SendMessageW(form.hWnd(), WM_CLOSE, 0, 0);
+                break;
+            }
+        });
+        Click(form.cmdUpSoft);
+    }
+
+    ASSERT_TRUE(interrupted);
+    EXPECT_TRUE(partSeen) << "no part of the download reached the disk before the interruption";
+    EXPECT_LT(::GetTickCount() - start, 4500u) << "the transfer ran on after the interruption";
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_FALSE(FileExists(SetupPath()));
+    EXPECT_TRUE(shellCalls_.empty());
+    EXPECT_TRUE(ended_.empty());
+    EXPECT_FALSE(form.UpdateRunning());
+    if (GetParam() == Interrupt::StopButton) {
+        ASSERT_TRUE(form.IsLoaded());
+        EXPECT_EQ(form.cmdUpSoft.Caption(), L"开始更新");
+        form.Unload();
+    } else {
+        EXPECT_FALSE(form.IsLoaded());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Interrupts, FrmMainInterrupt,
+                         ::testing::Values(Interrupt::StopButton, Interrupt::CancelButton,
+                                           Interrupt::CloseBox),
+                         [](const auto& info) {
+                             switch (info.param) {
+                             case Interrupt::StopButton:
+                                 return std::string("stop_button");
+                             case Interrupt::CancelButton:
+                                 return std::string("cancel_button");
+                             default:
+                                 return std::string("close_box");
+                             }
+                         });
+
+TEST_F(FrmMainTest, ASecondInstanceEndsAtOnceWithoutAWord) {
+    ServeList("1.666|" + SetupUrl());
+    const UpdaterSetup setup = Setup(L"");
+    {
+        rt::UniqueKernelHandle first(::CreateMutexW(nullptr, FALSE, setup.instanceName.c_str()));
+        ASSERT_TRUE(first);
+        frmMain second(setup);
+        EXPECT_FALSE(second.Load());
+        EXPECT_TRUE(boxes_.empty());
+        EXPECT_EQ(server_.RequestCount("/upsoft.txt"), 0u);
+    }
+    // With the first one gone, a start goes ahead.
+    frmMain next(setup);
+    EXPECT_TRUE(next.Load());
+    next.Unload();
+}
+
+} // namespace

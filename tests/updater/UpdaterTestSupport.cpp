@@ -1,0 +1,192 @@
+#include "UpdaterTestSupport.h"
+
+#include <vector>
+
+namespace updatertest {
+
+std::wstring TestBinFile(const std::wstring& fileName) {
+    std::vector<wchar_t> buf(MAX_PATH * 4);
+    const DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    std::wstring self(buf.data(), n);
+    return self.substr(0, self.find_last_of(L"\\/") + 1) + fileName;
+}
+
+ScratchFolder::ScratchFolder(const std::wstring& name) {
+    wchar_t tmp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, tmp);
+    path_ = std::wstring(tmp) + name + L" " + std::to_wstring(::GetCurrentProcessId());
+    RemoveTree(path_);
+    ::CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder() {
+    RemoveTree(path_);
+}
+
+void RemoveTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW fd;
+    HANDLE f = ::FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (f != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(dir + L"\\" + name);
+            else
+                ::DeleteFileW((dir + L"\\" + name).c_str());
+        } while (::FindNextFileW(f, &fd));
+        ::FindClose(f);
+    }
+    ::RemoveDirectoryW(dir.c_str());
+}
+
+bool ReadBytes(const std::wstring& path, std::string& out) {
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    out.clear();
+    char buf[64 * 1024];
+    DWORD n = 0;
+    while (::ReadFile(h, buf, sizeof(buf), &n, nullptr) && n > 0)
+        out.append(buf, n);
+    ::CloseHandle(h);
+    return true;
+}
+
+bool FileExists(const std::wstring& path) {
+    const DWORD a = ::GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::wstring& path) {
+    const DWORD a = ::GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string PatternBytes(size_t n, uint32_t seed) {
+    std::string s(n, '\0');
+    for (auto& c : s) {
+        seed = seed * 1664525u + 1013904223u;
+        c = static_cast<char>(seed >> 24);
+    }
+    return s;
+}
+
+std::optional<StartReport> WaitForStartReport(const std::wstring& exePath, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    do {
+        std::string bytes;
+        // The child writes its report in one call; a report without its last line is not complete yet.
+        if (ReadBytes(exePath + L".started", bytes) && bytes.size() > 1 && bytes.back() == '\n') {
+            const int n =
+                ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+            std::wstring text(static_cast<size_t>(n), L'\0');
+            ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+            const size_t first = text.find(L'\n');
+            const size_t second = text.find(L'\n', first + 1);
+            if (first != std::wstring::npos && second != std::wstring::npos) {
+                StartReport report;
+                report.processId = static_cast<DWORD>(std::stoul(text.substr(0, first)));
+                report.showCommand = std::stoi(text.substr(first + 1, second - first - 1));
+                report.commandLine = text.substr(second + 1, text.size() - second - 2);
+                return report;
+            }
+        }
+        ::Sleep(20);
+    } while (::GetTickCount() - start < timeoutMs);
+    return std::nullopt;
+}
+
+std::wstring StandInViewerName() {
+    return L"Pelmor免费行情分析系统 stand-in " + std::to_wstring(::GetCurrentProcessId()) + L".exe";
+}
+
+StandInProcess::~StandInProcess() {
+    if (!pi_.hProcess) return;
+    if (::WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(pi_.hProcess, 99);
+        ::WaitForSingleObject(pi_.hProcess, 5000);
+    }
+    ::CloseHandle(pi_.hProcess);
+    ::CloseHandle(pi_.hThread);
+}
+
+bool StandInProcess::Start(const std::wstring& exePath) {
+    if (!::CopyFileW(TestBinFile(L"updater_test_child.exe").c_str(), exePath.c_str(), FALSE)) return false;
+    std::wstring line = L"\"" + exePath + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    return ::CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi_) != FALSE;
+}
+
+bool StandInProcess::WaitForExit(DWORD timeoutMs) const {
+    return pi_.hProcess && ::WaitForSingleObject(pi_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+void EndAndWait(DWORD processId) {
+    HANDLE h = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    if (!h) return;
+    ::TerminateProcess(h, 99);
+    ::WaitForSingleObject(h, 5000);
+    ::CloseHandle(h);
+}
+
+} // namespace updatertest
+
+namespace updatertest {
+namespace {
+
+std::wstring TextOf(HWND wnd) {
+    wchar_t text[1024] = {};
+    ::GetWindowTextW(wnd, text, 1024);
+    return text;
+}
+
+struct BoxSearch {
+    DWORD processId;
+    const std::wstring* title;
+    HWND found;
+};
+
+BOOL CALLBACK FindBox(HWND wnd, LPARAM lp) {
+    auto* search = reinterpret_cast<BoxSearch*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    wchar_t cls[64] = {};
+    ::GetClassNameW(wnd, cls, 64);
+    if (pid != search->processId || !::IsWindowVisible(wnd) || std::wstring(cls) != L"#32770" ||
+        TextOf(wnd) != *search->title)
+        return TRUE;
+    search->found = wnd;
+    return FALSE;
+}
+
+} // namespace
+
+std::optional<std::wstring> AnswerBoxOf(DWORD processId, const std::wstring& title, int button,
+                                        DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    do {
+        BoxSearch search{processId, &title, nullptr};
+        ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            HWND textControl = ::GetDlgItem(search.found, 0xFFFF);
+            std::wstring text = textControl ? TextOf(textControl) : std::wstring();
+            ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(search.found, button)));
+            return text;
+        }
+        ::Sleep(10);
+    } while (::GetTickCount() - start < timeoutMs);
+    return std::nullopt;
+}
+
+std::vector<std::wstring> ChildTexts(HWND parent) {
+    std::vector<std::wstring> texts;
+    for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+        texts.push_back(TextOf(c));
+    return texts;
+}
+
+} // namespace updatertest

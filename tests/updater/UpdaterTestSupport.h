@@ -1,0 +1,85 @@
+#pragma once
+// Shared by the updater's Win32 tests: scratch program folders, files, and stand-in processes made from
+// the test child program (a viewer to be ended, a setup program to be started).
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace updatertest {
+
+// The port the test build of the updater (update_testsite.exe) fetches its list from.
+constexpr uint16_t kSitePort = PELMOR_UPDATER_TEST_PORT;
+// The image name the test build ends in place of the viewer's.
+constexpr wchar_t kSiteViewerImage[] = PELMOR_UPDATER_TEST_VIEWER;
+
+// A file in this test program's own folder (tests-bin).
+std::wstring TestBinFile(const std::wstring& fileName);
+
+// A fresh folder under %TEMP%, removed with everything in it at the end.
+class ScratchFolder {
+  public:
+    explicit ScratchFolder(const std::wstring& name);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    // Without a trailing backslash.
+    const std::wstring& Path() const { return path_; }
+    std::wstring File(const std::wstring& relative) const { return path_ + L"\\" + relative; }
+
+  private:
+    std::wstring path_;
+};
+
+void RemoveTree(const std::wstring& dir);
+bool ReadBytes(const std::wstring& path, std::string& out);
+bool FileExists(const std::wstring& path);
+bool DirectoryExists(const std::wstring& path);
+std::string PatternBytes(size_t n, uint32_t seed);
+
+// What the test child wrote when it started: its process id, the show command it was given
+// (-1: none) and its whole command line.
+struct StartReport {
+    DWORD processId = 0;
+    int showCommand = -1;
+    std::wstring commandLine;
+};
+// The report of a copy of the test child at exePath, waiting for it up to timeoutMs.
+std::optional<StartReport> WaitForStartReport(const std::wstring& exePath, DWORD timeoutMs);
+
+// A viewer image name of this test process's own, so that no viewer running beside the tests is chosen.
+std::wstring StandInViewerName();
+
+// A copy of the test child started under a chosen path; ended when the object goes.
+class StandInProcess {
+  public:
+    StandInProcess() = default;
+    ~StandInProcess();
+    StandInProcess(const StandInProcess&) = delete;
+    StandInProcess& operator=(const StandInProcess&) = delete;
+    bool Start(const std::wstring& exePath);
+    DWORD Id() const { return pi_.dwProcessId; }
+    bool WaitForExit(DWORD timeoutMs) const;
+
+  private:
+    PROCESS_INFORMATION pi_{};
+};
+
+// Ends a process by id and waits for it.
+void EndAndWait(DWORD processId);
+
+} // namespace updatertest
+
+namespace updatertest {
+
+// Answers the first visible message box of process processId with this title: posts the button and
+// returns the box's text; nothing when none showed up in time.
+std::optional<std::wstring> AnswerBoxOf(DWORD processId, const std::wstring& title, int button,
+                                        DWORD timeoutMs = 20000);
+
+// Texts of the child windows of a window, in z-order.
+std::vector<std::wstring> ChildTexts(HWND parent);
+
+} // namespace updatertest

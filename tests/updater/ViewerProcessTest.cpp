@@ -1,0 +1,59 @@
+// Finding the running viewer by its image name and ending it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+#include "UpdaterTestSupport.h"
+#include "ViewerProcess.h"
+
+using namespace updatertest;
+
+namespace {
+
+struct NameCase {
+    const wchar_t* name;
+    bool same;
+};
+
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << ::testing::PrintToString(std::wstring(c.name));
+}
+
+class ViewerImageName : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(ViewerImageName, MatchesInLowerCase) {
+    EXPECT_EQ(updater::SameImageName(GetParam().name, updater::kViewerImageName), GetParam().same);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ViewerImageName,
+                         ::testing::Values(NameCase{L"Pelmor免费行情分析系统.exe", true},
+                                           NameCase{L"pelmor免费行情分析系统.exe", true},
+                                           NameCase{L"PELMOR免费行情分析系统.EXE", true},
+                                           NameCase{L"Pelmor.exe", false},
+                                           NameCase{L"Pelmor免费行情分析系统.exe.bak", false},
+                                           NameCase{L"xPelmor免费行情分析系统.exe", false},
+                                           NameCase{L"Pelmor免费行情分析系.exe", false},
+                                           NameCase{L"", false}));
+
+TEST(ViewerImageName, LowersMoreThanAsciiLetters) {
+    EXPECT_TRUE(updater::SameImageName(L"ÄÖÜ.EXE", L"äöü.exe"));
+    EXPECT_TRUE(updater::SameImageName(L"ＰＥＬＭＯＲ.exe", L"ｐｅｌｍｏｒ.exe"));
+    EXPECT_FALSE(updater::SameImageName(L"AOU.exe", L"äöü.exe"));
+}
+
+TEST(ViewerProcess, ARunningProcessIsFoundByImageNameAndEnded) {
+    ScratchFolder folder(L"Pelmor 查看器");
+    StandInProcess viewer;
+    const std::wstring name = StandInViewerName();
+    ASSERT_TRUE(viewer.Start(folder.File(name)));
+    ASSERT_EQ(updater::FindFirstProcess(name), viewer.Id());
+
+    EXPECT_TRUE(updater::EndProcess(viewer.Id()));
+    EXPECT_TRUE(viewer.WaitForExit(5000));
+    EXPECT_EQ(updater::FindFirstProcess(name), 0u);
+}
+
+} // namespace

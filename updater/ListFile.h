@@ -1,0 +1,16 @@
+#pragma once
+// The downloaded update list on disk, and its text for display.
+#include <string>
+
+#include "UpdateList.h"
+
+namespace updater {
+
+// Up to kMaxListBytes bytes of the file; the file is closed and deleted before this returns. Empty when
+// it cannot be read.
+std::string TakeListFile(const std::wstring& path);
+
+// Text from the list in its encoding (GBK through code page 936).
+std::wstring ListText(const std::string& bytes, ListEncoding encoding);
+
+} // namespace updater

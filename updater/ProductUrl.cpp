@@ -1,0 +1,113 @@
+#include "ProductUrl.h"
+
+#include <cstddef>
+
+namespace updater {
+namespace {
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && EqualNoCase(s.substr(0, prefix.size()), prefix);
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsLabelChar(char c) {
+    return IsDigit(c) || (Lower(c) >= 'a' && Lower(c) <= 'z') || c == '-';
+}
+
+// Dot-separated labels of letters, digits and hyphens, none empty. Anything a resolver or URL parser
+// might rewrite (percent escapes, trailing dots, underscores) is refused rather than interpreted.
+bool IsHostName(std::string_view host) {
+    if (host.empty() || host.size() > 253) return false;
+    size_t labelLength = 0;
+    for (char c : host) {
+        if (c == '.') {
+            if (labelLength == 0) return false;
+            labelLength = 0;
+        } else if (!IsLabelChar(c) || ++labelLength > 63) {
+            return false;
+        }
+    }
+    return labelLength > 0;
+}
+
+bool IsNumericHost(std::string_view host) {
+    for (char c : host)
+        if (!IsDigit(c) && c != '.') return false;
+    return true;
+}
+
+bool IsPort(std::string_view port) {
+    if (port.empty() || port.size() > 5) return false;
+    unsigned value = 0;
+    for (char c : port) {
+        if (!IsDigit(c)) return false;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    return value >= 1 && value <= 65535;
+}
+
+bool HostMatches(std::string_view host, std::string_view domain) {
+    if (EqualNoCase(host, domain)) return true;
+    if (host.empty() || host.front() == '[' || domain.front() == '[' || IsNumericHost(domain)) return false;
+    return host.size() > domain.size() + 1 && host[host.size() - domain.size() - 1] == '.' &&
+           EqualNoCase(host.substr(host.size() - domain.size()), domain);
+}
+
+} // namespace
+
+bool IsProductUrl(std::string_view url, std::string_view domain) {
+    if (domain.empty()) return false;
+    for (char c : url)
+        if (c <= ' ' || c > '~' || c == '\\') return false;
+
+    std::string_view rest;
+    if (StartsWithNoCase(url, "http://"))
+        rest = url.substr(7);
+    else if (StartsWithNoCase(url, "https://"))
+        rest = url.substr(8);
+    else
+        return false;
+
+    const std::string_view authority = rest.substr(0, rest.find_first_of("/?#"));
+    if (authority.find('@') != std::string_view::npos) return false;
+
+    std::string_view host, port;
+    bool hasPort = false;
+    if (!authority.empty() && authority.front() == '[') {
+        const size_t close = authority.find(']');
+        if (close == std::string_view::npos) return false;
+        host = authority.substr(0, close + 1);
+        const std::string_view after = authority.substr(close + 1);
+        if (!after.empty()) {
+            if (after.front() != ':') return false;
+            hasPort = true;
+            port = after.substr(1);
+        }
+    } else {
+        const size_t colon = authority.find(':');
+        host = authority.substr(0, colon);
+        if (colon != std::string_view::npos) {
+            hasPort = true;
+            port = authority.substr(colon + 1);
+        }
+        if (!IsHostName(host)) return false;
+    }
+    if (hasPort && !IsPort(port)) return false;
+    return HostMatches(host, domain);
+}
+
+} // namespace updater

@@ -1,0 +1,34 @@
+#include "UpdateRules.h"
+
+#include <algorithm>
+
+namespace updater {
+
+LoadOutcome DecideLoad(bool listDownloaded, const std::optional<UpdateList>& list, const DecimalVersion& own,
+                       bool startedByViewer) {
+    if (!listDownloaded) return LoadOutcome::ConnectFailed;
+    if (!list) return LoadOutcome::NoUpdateData;
+    if (own >= list->version) return startedByViewer ? LoadOutcome::EndQuietly : LoadOutcome::UpToDateBox;
+    return startedByViewer ? LoadOutcome::AskViewerUser : LoadOutcome::ShowWindow;
+}
+
+int ProgressPercent(int32_t progress, int32_t maximum) {
+    const uint64_t max = static_cast<uint32_t>(maximum);
+    if (max == 0) return 0;
+    const uint64_t percent = static_cast<uint64_t>(static_cast<uint32_t>(progress)) * 100 / max;
+    return static_cast<int>(std::min<uint64_t>(percent, 100));
+}
+
+std::wstring JoinFolder(std::wstring_view folder, std::wstring_view name) {
+    std::wstring path(folder);
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
+    return path.append(name);
+}
+
+std::wstring ListUrl(std::wstring_view homeUrl) {
+    std::wstring url(homeUrl);
+    if (url.empty() || url.back() != L'/') url += L'/';
+    return url + L"upsoft.txt";
+}
+
+} // namespace updater

@@ -4,7 +4,7 @@ PELMOR_PACKAGES=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     g++-mingw-w64-i686 libz-mingw-w64
     wine wine32:i386 wine64
-    xvfb xdotool x11-utils imagemagick fonts-wqy-microhei
+    xvfb xdotool x11-utils imagemagick fonts-wqy-microhei python3
 )
 
 pelmor_missing_packages() {

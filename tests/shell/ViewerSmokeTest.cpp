@@ -1,7 +1,9 @@
-// The shipped viewer starts under the test display and shows its main window as designed.
+// The shipped viewer starts under the test display and shows its main window as designed: a form with
+// an 831 × 532 client area, centred, whose system caption the skin then strips.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "ProgramRunner.h"
 #include "WindowProbe.h"
@@ -9,26 +11,48 @@
 using namespace testsupport;
 
 namespace {
+
+const wchar_t kViewerExe[] = L"Pelmor免费行情分析系统.exe";
 const wchar_t kViewerCaption[] = L"Pelmor免费行情分析系统V1.5";
+
+// A copy of the shipped program in a folder of its own: beside the shipped one lies update.exe, which
+// the viewer would start against the real product site.
+std::wstring LoneCopyOfTheViewer() {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring dir = std::wstring(temp) + L"pelmor-viewer-smoke";
+    ::CreateDirectoryW(dir.c_str(), nullptr);
+    const std::wstring copy = dir + L"\\" + kViewerExe;
+    ::DeleteFileW((dir + L"\\update.exe").c_str());
+    return ::CopyFileW(ShippedProgramPath(kViewerExe).c_str(), copy.c_str(), FALSE) ? copy : std::wstring();
 }
 
-TEST(ViewerSmoke, MainWindowComesUpCentredWithItsDesignClientSize) {
+} // namespace
+
+TEST(ViewerSmoke, MainWindowComesUpCentredFromItsDesignClientSizeAndSkinned) {
+    const std::wstring exe = LoneCopyOfTheViewer();
+    ASSERT_FALSE(exe.empty());
     ProgramRunner viewer;
-    ASSERT_TRUE(viewer.Start(ShippedProgramPath(L"Pelmor免费行情分析系统.exe")));
+    ASSERT_TRUE(viewer.Start(exe));
     HWND main = viewer.WaitForWindow(kViewerCaption);
-    ASSERT_NE(main, nullptr) << "no visible window captioned " << "Pelmor免费行情分析系统V1.5";
+    ASSERT_NE(main, nullptr) << "no visible window captioned Pelmor免费行情分析系统V1.5";
 
-    const SIZE client = ClientSize(main);
-    EXPECT_EQ(client.cx, 831);
-    EXPECT_EQ(client.cy, 532);
-
+    // The window was made for an 831 × 532 client area under a caption and a sizing frame.
+    RECT designed{0, 0, 831, 532};
+    ::AdjustWindowRectEx(&designed, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_WINDOWEDGE);
     RECT wr{};
     ::GetWindowRect(main, &wr);
+    EXPECT_EQ(wr.right - wr.left, designed.right - designed.left);
+    EXPECT_EQ(wr.bottom - wr.top, designed.bottom - designed.top);
+
     const RECT wa = WorkArea();
-    const int gapLeft = wr.left - wa.left, gapRight = wa.right - wr.right;
-    const int gapTop = wr.top - wa.top, gapBottom = wa.bottom - wr.bottom;
-    EXPECT_LE(std::abs(gapLeft - gapRight), 1);
-    EXPECT_LE(std::abs(gapTop - gapBottom), 1);
+    EXPECT_LE(std::abs((wr.left - wa.left) - (wa.right - wr.right)), 1);
+    EXPECT_LE(std::abs((wr.top - wa.top) - (wa.bottom - wr.bottom)), 1);
+
+    // The skin has taken the system caption away; the sizing frame stays (clipped by the region).
+    const LONG style = ::GetWindowLongW(main, GWL_STYLE);
+    EXPECT_EQ(style & WS_CAPTION, 0);
+    EXPECT_NE(style & WS_THICKFRAME, 0);
 
     EXPECT_EQ(viewer.Close(main), 0);
 }

@@ -1,0 +1,119 @@
+#!/usr/bin/python3
+"""The six quote-source buttons in the caption row: their pictures follow the pointer, each click
+points the browser at its own page on the local site, and they keep their places at any width."""
+
+import os
+import time
+
+import viewer_driver as d
+
+# (resource name, left in the skin, page path)
+BUTTONS = (
+    ("pelmor", 200, "/"),
+    ("dazhihui", 280, "/dzh.swf"),
+    ("tongdaxin", 360, "/test/flashHQ.swf"),
+    ("huarongzhengquan", 448, "/hq/flashMinuteHQ.jsp"),
+    ("chaoyin", 544, "/quote/dde_bk.php"),
+    ("quanqiuhangqin", 640, "/hq/global_ind/stock.swf"),
+)
+TOP, WIDTH, HEIGHT = 2, 75, 20
+STATES = {"n": "normal", "h": "hover", "c": "pressed"}
+# Mean absolute difference (0..255 per channel) allowed against the expected picture; the three
+# pictures of one button differ from each other by 5 to 16, and a 24-bit display shows them exactly.
+MAX_DIFF = 1.0
+
+
+class QuoteBar(d.ViewerTestCase):
+
+    @classmethod
+    def setUpClass(cls):
+        res = d.options().resources
+        cls.pictures = {}
+        for name, _left, _path in BUTTONS:
+            for s in STATES:
+                w, h, pixels = d.read_bmp(os.path.join(res, f"ub_{name}_{s}.bmp"))
+                assert (w, h) == (WIDTH, HEIGHT), f"ub_{name}_{s}.bmp is {w}x{h}"
+                cls.pictures[(name, s)] = pixels
+
+    def diffs(self, name, left, g=None):
+        x, y = self.at(left, TOP, g)
+        shown = d.read_pixels(x, y, WIDTH, HEIGHT)
+        return {s: d.mean_abs_diff(shown, self.pictures[(name, s)]) for s in STATES}
+
+    def assertShows(self, name, left, state, g=None):
+        """Waits (bounded) for the button to show the picture of `state`; prints the differences."""
+        def matching():
+            found = self.diffs(name, left, g)
+            return found if found[state] <= MAX_DIFF else None
+
+        last = d.wait_until(matching, 2.0, 0.1) or self.diffs(name, left, g)
+        text = " ".join(f"{STATES[s]}={v:.2f}" for s, v in last.items())
+        print(f"  {name} at {left}, want {STATES[state]}: {text}", flush=True)
+        self.assertLessEqual(last[state], MAX_DIFF, f"{name} does not show its {STATES[state]} picture ({text})")
+        self.assertEqual(min(last, key=last.get), state)
+
+    def quote_paths_since(self, since):
+        paths = {p for _n, _l, p in BUTTONS}
+        return [p for p in self.site.paths_since(since) if p in paths]
+
+    def test_startup_fetches_home_and_statistics_pages_and_shows_normal_pictures(self):
+        for path in ("/", "/ruanjiantongji.htm"):
+            self.assertTrue(self.site.wait_for(path, self.started_at, 10), f"{path} was not fetched at start-up")
+        for name, left, _path in BUTTONS:
+            with self.subTest(button=name):
+                self.assertShows(name, left, "n")
+
+    def test_pictures_follow_the_pointer_and_each_click_opens_its_page(self):
+        for name, left, path in BUTTONS:
+            with self.subTest(button=name):
+                x, y = self.at(left, TOP)
+                d.move_to(x + 37, y + 10, 0.15)
+                self.assertShows(name, left, "h")
+                d.press(1)
+                self.assertShows(name, left, "c")
+                clicked = time.monotonic()
+                d.release(1)
+                self.assertTrue(self.site.wait_for(path, clicked, 5), f"{path} not fetched after the click")
+                fetched = self.quote_paths_since(clicked)
+                self.assertEqual(fetched[0], path, f"first page fetched after the click: {fetched}")
+                self.assertEqual(set(fetched), {path}, f"pages fetched after the click: {fetched}")
+                # The click redraws the normal picture; the next move inside shows hover again.
+                self.assertShows(name, left, "n")
+                d.move_to(x + 40, y + 11, 0.15)
+                self.assertShows(name, left, "h")
+                # Leaving downwards into the opening restores the normal picture.
+                d.move_to(x + 40, y + 80, 0.15)
+                self.assertShows(name, left, "n")
+
+    def test_second_of_two_quick_clicks_is_the_page_fetched_last(self):
+        first, second = BUTTONS[1], BUTTONS[5]
+        x1, y1 = self.at(first[1] + 37, TOP + 10)
+        x2, y2 = self.at(second[1] + 37, TOP + 10)
+        d.move_to(x1, y1, 0.1)
+        clicked = time.monotonic()
+        d.tool("xdotool", "click", "1", "mousemove", str(x2), str(y2), "click", "1")
+        self.assertTrue(self.site.wait_for(second[2], clicked, 5), f"{second[2]} not fetched")
+        time.sleep(1.5)  # a late fetch of the first page would show up here
+        fetched = self.quote_paths_since(clicked)
+        print(f"  pages fetched after the two clicks: {fetched}", flush=True)
+        self.assertEqual(fetched[-1], second[2], f"pages fetched: {fetched}")
+
+    def test_buttons_keep_their_places_at_several_widths(self):
+        # Widths at which the caption buttons (from 85 pixels left of the right edge) leave the bar free.
+        for grow in (160, -30, 60):
+            with self.subTest(grow=grow):
+                g0 = d.geometry(self.win)
+                w, h = self.viewer.client_size(g0)
+                sx, sy = self.at(w - 16, h - 4, g0)
+                _, ge = self.drag_window((sx, sy), [(sx + grow // 2, sy), (sx + grow, sy)],
+                                         nudges=((1, 1), (2, 1)))
+                g = self.viewer.geometry()
+                self.assertEqual((g.x, g.y), (g0.x, g0.y))
+                self.assertNotEqual(g.w, g0.w, "the window was not resized")
+                print(f"  window {g}", flush=True)
+                for name, left, _path in BUTTONS:
+                    self.assertShows(name, left, "n", g)
+
+
+if __name__ == "__main__":
+    d.main()

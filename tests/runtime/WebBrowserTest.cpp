@@ -278,7 +278,7 @@ TEST_F(WebBrowserTest, CreateAndDestroyTwentyTimesLeavesNothingBehind) {
         const auto classes = ProcessWindows();
         return std::find(classes.begin(), classes.end(), "URL Moniker Notification Window") == classes.end();
     };
-    ASSERT_TRUE(Pump(idle, 5000));
+    ASSERT_TRUE(Pump(idle, 20000));
     const auto windowsBefore = ProcessWindows();
     const long gdiBefore = rt::LiveHandles::Gdi();
     const long userBefore = rt::LiveHandles::User();
@@ -308,9 +308,16 @@ TEST_F(WebBrowserTest, CreateAndDestroyTwentyTimesLeavesNothingBehind) {
         EXPECT_FALSE(web.Created());
         EXPECT_EQ(web.Window(), nullptr);
     }
-    // The late requests of the controls destroyed early finish on their own.
-    Pump([&] { return ProcessWindows() == windowsBefore; }, 5000);
-    EXPECT_EQ(ProcessWindows(), windowsBefore);
+    // The late requests of the controls destroyed early finish on their own. urlmon's per-thread
+    // notification window may outlive them (it is the download service's, not a control's), so it is
+    // left out of the comparison.
+    const auto ownWindows = [] {
+        auto classes = ProcessWindows();
+        std::erase(classes, std::string("URL Moniker Notification Window"));
+        return classes;
+    };
+    Pump([&] { return ownWindows() == windowsBefore; }, 20000);
+    EXPECT_EQ(ownWindows(), windowsBefore);
     EXPECT_EQ(rt::LiveHandles::Gdi(), gdiBefore);
     EXPECT_EQ(rt::LiveHandles::User(), userBefore);
     EXPECT_EQ(WebBrowserControl::LiveSites(), 0);

@@ -37,18 +37,17 @@ function(pelmor_program target output_name)
   add_dependencies(${target} zlib1_dll)
 endfunction()
 
-# Win32 tests run under Wine through the emulator wrapper. Tests that drive the mouse, keyboard or
-# focus share the one display and are marked SERIAL.
+# Win32 tests run under Wine through the emulator wrapper, one CTest test per program: each Wine
+# process start costs a few tenths of a second, too much to pay for every case. Programs that drive
+# the mouse, keyboard or focus share the one display and are marked SERIAL.
 function(pelmor_win32_test name)
   cmake_parse_arguments(T "SERIAL" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PELMOR_TEST_BIN_DIR})
   target_link_libraries(${name} PRIVATE ${T_LIBS} pelmor_test_support)
-  include(GoogleTest)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 ENVIRONMENT PELMOR_TEST_TIMEOUT=240)
   if(T_SERIAL)
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES RUN_SERIAL TRUE
-                         RESOURCE_LOCK display)
-  else()
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+    set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE RESOURCE_LOCK display)
   endif()
 endfunction()

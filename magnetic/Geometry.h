@@ -4,22 +4,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "runtime/Geometry.h"
+
 namespace magnetic {
 
-struct Point {
-    int32_t x = 0;
-    int32_t y = 0;
-    friend bool operator==(const Point&, const Point&) = default;
-};
-
-// Right and bottom are exclusive.
-struct Rect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
+using Point = rt::Point;
+using Rect = rt::Rect;
 
 // A window handle as far as the arithmetic is concerned: only compared, never dereferenced.
 using Handle = std::uintptr_t;

@@ -6,21 +6,12 @@
 #include <cstdint>
 #include <optional>
 
+#include "runtime/Geometry.h"
+
 namespace viewer::skin {
 
-struct Rect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
-
-struct Point {
-    int32_t x = 0;
-    int32_t y = 0;
-    friend bool operator==(const Point&, const Point&) = default;
-};
+using Rect = rt::Rect;
+using Point = rt::Point;
 
 constexpr int32_t kSizeCaption = 24;
 constexpr int32_t kSizeBottom = 4;

@@ -7,7 +7,7 @@
 
 #include "runtime/RtError.h"
 
-namespace viewer::skin {
+namespace rt {
 
 std::ostream& operator<<(std::ostream& os, const Rect& r) {
     return os << "(" << r.left << "," << r.top << "," << r.right << "," << r.bottom << ")";
@@ -15,6 +15,10 @@ std::ostream& operator<<(std::ostream& os, const Rect& r) {
 std::ostream& operator<<(std::ostream& os, const Point& p) {
     return os << "(" << p.x << "," << p.y << ")";
 }
+
+} // namespace rt
+
+namespace viewer::skin {
 
 namespace {
 

@@ -1,0 +1,84 @@
+// Cost of one skin frame paint at the main window's size, as a ratio to one BitBlt of the same area.
+// Run under Wine (or on Windows): bench_skin_frame_paint.exe [iterations]
+#include <windows.h>
+#include <ole2.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "Control.h"
+#include "Form.h"
+#include "Handles.h"
+#include "PropertyBag.h"
+#include "resource_names.h"
+#include "ucSkin.h"
+
+namespace {
+
+class BenchForm : public rt::Form {
+  public:
+    BenchForm() {
+        SetCaption(L"Pelmor免费行情分析系统V1.5");
+        SetClientSize(831, 532);
+        SetIconResource(MAKEINTRESOURCEW(PELMOR_IDI_APP));
+    }
+    viewer::ucSkin skin;
+
+  protected:
+    void CreateControls() override {
+        const auto bag = rt::PropertyBag::FromText("DrawIcon = bool True\nMenuButton = bool True\n"
+                                                   "TopMostButton = bool True\n");
+        AddUserControl(skin, L"ucSkin1", 0, 0, 831, 24, bag ? &*bag : nullptr);
+    }
+};
+
+double Seconds(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER f) {
+    return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int n = argc > 1 ? std::max(10, std::atoi(argv[1])) : 500;
+    ::OleInitialize(nullptr);
+    rt::EnsureCommonControls();
+    BenchForm form;
+    form.Show(SW_SHOWNORMAL);
+    ::SetWindowPos(form.hWnd(), nullptr, 0, 0, 839, 556, SWP_NOMOVE | SWP_NOZORDER);
+    MSG m;
+    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+        ::DispatchMessageW(&m);
+    HWND skin = form.skin.hWnd();
+    RECT rc{};
+    ::GetClientRect(skin, &rc);
+    const int w = rc.right, h = rc.bottom;
+
+    LARGE_INTEGER f, t0, t1, t2;
+    ::QueryPerformanceFrequency(&f);
+
+    // A frame paint: the skin repaints on every activation change of its form.
+    ::QueryPerformanceCounter(&t0);
+    for (int i = 0; i < n; ++i)
+        ::SendMessageW(form.hWnd(), WM_NCACTIVATE, i & 1, 0);
+    ::GdiFlush();
+    ::QueryPerformanceCounter(&t1);
+
+    // The reference: one full-area copy from a memory surface to the same window.
+    {
+        rt::WindowDC screen(skin);
+        rt::UniqueDC mem(::CreateCompatibleDC(screen.get()));
+        rt::UniqueBitmap bmp(::CreateCompatibleBitmap(screen.get(), w, h));
+        rt::SelectGuard sel(mem.get(), bmp.get());
+        ::QueryPerformanceCounter(&t1);
+        for (int i = 0; i < n; ++i)
+            ::BitBlt(screen.get(), 0, 0, w, h, mem.get(), 0, 0, SRCCOPY);
+        ::GdiFlush();
+        ::QueryPerformanceCounter(&t2);
+    }
+    const double paint = Seconds(t0, t1, f) / n, blit = Seconds(t1, t2, f) / n;
+    std::printf("skin frame paint %dx%d: %.1f us; BitBlt of the same area: %.1f us; ratio %.2f\n", w, h,
+                paint * 1e6, blit * 1e6, blit > 0 ? paint / blit : 0.0);
+    form.Unload();
+    ::OleUninitialize();
+    return 0;
+}

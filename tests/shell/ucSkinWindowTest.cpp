@@ -582,4 +582,19 @@ TEST(ucSkinLeaks, HundredCyclesOfCreatePaintResizeDestroyLeaveNoHandles) {
     EXPECT_EQ(msghook::WndProcThunk::LiveCount(), thunks);
 }
 
+TEST(ucSkinLeaks, ThousandPaintAndResizeCyclesOnOneFormLeaveNoGdiObjects) {
+    SkinForm form;
+    ShowForm(form);
+    Pump();
+    const long gdi = rt::LiveHandles::Gdi();
+    for (int i = 0; i < 1000; ++i) {
+        // A resize lays out and paints the frame; an activation change paints it again.
+        ::SetWindowPos(form.hWnd(), nullptr, 0, 0, 300 + i % 97, 200 + i % 31, SWP_NOMOVE | SWP_NOZORDER);
+        ::SendMessageW(form.hWnd(), WM_NCACTIVATE, i % 2, 0);
+    }
+    Pump();
+    EXPECT_EQ(rt::LiveHandles::Gdi(), gdi);
+    form.Unload();
+}
+
 } // namespace

@@ -142,6 +142,23 @@ TEST_F(ucSkinPaint, EveryGlyphSitsAtItsLayoutPositionInTheNormalRow) {
     EXPECT_EQ(form_.skin.ImgBt(sk::kMenuButton).Left(), w - 85);
 }
 
+TEST_F(ucSkinPaint, TheFormsSmallIconIsDrawnSixteenSquareAtThreeThree) {
+    // No caption text, so switching the icon off changes nothing but the icon's own square.
+    form_.SetCaption(L"");
+    ShowWith(MainWindowBag());
+    Activate(true);
+    const Pixels withIcon = Shot();
+    form_.skin.SetDrawIcon(false);
+    const Pixels without = Shot();
+    int inside = 0, outside = 0;
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < W(); ++x)
+            if (withIcon.At(x, y) != without.At(x, y))
+                ++(x >= 3 && x < 19 && y >= 3 && y < 19 ? inside : outside);
+    EXPECT_GT(inside, 40) << "no icon drawn in the 16 x 16 square at (3, 3)";
+    EXPECT_EQ(outside, 0) << "the icon spilled outside its square";
+}
+
 TEST_F(ucSkinPaint, MenuAndPinAreNotDrawnAndNotClickableWhenTheirPropertiesAreFalse) {
     rt::PropertyBag bag = MainWindowBag();
     bag.WriteBool(L"MenuButton", false, true);

@@ -15,21 +15,16 @@
 #include <vector>
 
 #include "TestHttpServer.h"
+#include "UpdaterTestSupport.h"
 #include "updater/CFileDownload.h"
 
 using testsupport::HttpRoute;
 using testsupport::TestHttpServer;
+using updatertest::FileExists;
+using updatertest::PatternBytes;
+using updatertest::ReadBytes;
 
 namespace {
-
-std::string PatternBytes(size_t n, uint32_t seed) {
-    std::string s(n, '\0');
-    for (auto& c : s) {
-        seed = seed * 1664525u + 1013904223u;
-        c = static_cast<char>(seed >> 24);
-    }
-    return s;
-}
 
 HttpRoute BodyRoute(std::string body, bool contentLength = true) {
     HttpRoute r;
@@ -45,18 +40,6 @@ HttpRoute SlowRoute(size_t pieces, size_t pieceSize, DWORD delayMs, bool content
     return r;
 }
 
-bool ReadFileBytes(const std::wstring& path, std::string& out) {
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    out.clear();
-    char buf[64 * 1024];
-    DWORD n = 0;
-    while (::ReadFile(h, buf, sizeof(buf), &n, nullptr) && n > 0)
-        out.append(buf, n);
-    ::CloseHandle(h);
-    return true;
-}
-
 bool WriteFileBytes(const std::wstring& path, const std::string& data) {
     HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
@@ -65,10 +48,6 @@ bool WriteFileBytes(const std::wstring& path, const std::string& data) {
         ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &n, nullptr) && n == data.size();
     ::CloseHandle(h);
     return ok;
-}
-
-bool FileExists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void RemoveTree(const std::wstring& dir) {
@@ -213,7 +192,7 @@ TEST_P(SavedBodyTest, OkAnswerIsSavedByteForByteOverAnOlderLongerFile) {
     CFileDownload d;
     ASSERT_TRUE(d.StartDownloading(server.Url("/file"), dest));
     std::string saved;
-    ASSERT_TRUE(ReadFileBytes(dest, saved));
+    ASSERT_TRUE(ReadBytes(dest, saved));
     EXPECT_EQ(saved.size(), route.body.size());
     EXPECT_TRUE(saved == route.body) << "content differs";
     EXPECT_FALSE(d.Busy());
@@ -234,7 +213,7 @@ TEST_F(FileDownloadTest, SameUrlTwiceIsFetchedFromTheServerEachTime) {
     server.SetRoute("/upsoft.txt", BodyRoute("1.777|http://example/b.exe"));
     ASSERT_TRUE(d.StartDownloading(server.Url("/upsoft.txt"), dir + L"b.txt"));
     std::string second;
-    ASSERT_TRUE(ReadFileBytes(dir + L"b.txt", second));
+    ASSERT_TRUE(ReadBytes(dir + L"b.txt", second));
     EXPECT_EQ(second, "1.777|http://example/b.exe");
     EXPECT_EQ(server.RequestCount("/upsoft.txt"), 2u);
 }
@@ -297,7 +276,7 @@ TEST_F(FileDownloadTest, SecondStartFromInsideProgressIsRefused) {
     EXPECT_EQ(server.RequestCount("/other"), 0u);
     EXPECT_FALSE(FileExists(dir + L"other.bin"));
     std::string saved;
-    ASSERT_TRUE(ReadFileBytes(dir + L"slow.bin", saved));
+    ASSERT_TRUE(ReadBytes(dir + L"slow.bin", saved));
     EXPECT_EQ(saved.size(), 4000u);
 }
 
@@ -438,7 +417,7 @@ TEST_F(FileDownloadTest, ChineseDestinationPath) {
     CFileDownload d;
     ASSERT_TRUE(d.StartDownloading(server.Url("/Pelmor.exe"), dest));
     std::string saved;
-    ASSERT_TRUE(ReadFileBytes(dest, saved)) << "not saved under its Chinese name";
+    ASSERT_TRUE(ReadBytes(dest, saved)) << "not saved under its Chinese name";
     EXPECT_TRUE(saved == body);
 }
 

@@ -1,6 +1,9 @@
-# Windows build: 32-bit, static runtime, wide entry points, SSE2.
+# Windows build: static runtime, wide entry points. x86-64 has SSE2 throughout; an i686 build asks for it.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
-add_compile_options(-msse2 -mfpmath=sse $<$<COMPILE_LANGUAGE:CXX>:-finput-charset=UTF-8>)
+add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-finput-charset=UTF-8>)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  add_compile_options(-msse2 -mfpmath=sse)
+endif()
 add_link_options(-static -static-libgcc -static-libstdc++)
 set(PELMOR_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
 set(PELMOR_TEST_BIN_DIR ${CMAKE_BINARY_DIR}/tests-bin)
@@ -23,7 +26,7 @@ else()
 endif()
 
 # zlib1.dll ships beside the programs; it is loaded by name at run time and never linked.
-set(PELMOR_ZLIB_DLL /usr/i686-w64-mingw32/lib/zlib1.dll CACHE FILEPATH "zlib1.dll shipped beside the programs")
+set(PELMOR_ZLIB_DLL /usr/${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32/lib/zlib1.dll CACHE FILEPATH "zlib1.dll shipped beside the programs")
 add_custom_command(OUTPUT ${PELMOR_BIN_DIR}/zlib1.dll
                    COMMAND ${CMAKE_COMMAND} -E make_directory ${PELMOR_BIN_DIR}
                    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PELMOR_ZLIB_DLL} ${PELMOR_BIN_DIR}/zlib1.dll

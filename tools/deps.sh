@@ -2,8 +2,8 @@
 PELMOR_PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    g++-mingw-w64-i686 libz-mingw-w64
-    wine wine32:i386 wine64
+    g++-mingw-w64-x86-64-posix libz-mingw-w64
+    wine wine64
     xvfb xdotool x11-utils imagemagick fonts-wqy-microhei python3
 )
 
@@ -22,10 +22,6 @@ pelmor_install_deps() {
     echo "Installing missing packages:" $missing
     local sudo=
     [ "$(id -u)" -eq 0 ] || sudo=sudo
-    # wine32 is an i386 package; the architecture must be known before the package lists are read.
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        $sudo dpkg --add-architecture i386
-    fi
     export DEBIAN_FRONTEND=noninteractive
     $sudo apt-get update -qq
     # shellcheck disable=SC2086
@@ -43,9 +39,11 @@ pelmor_configure_build() {
             cmake --build "$root/build/native" -j "$jobs"
             ;;
         win)
+            # A tree configured for another architecture (the old 32-bit one) is made again.
+            grep -qs '^PELMOR_WIN_ARCH:STRING=x86_64$' "$root/build/win/CMakeCache.txt" || rm -rf "$root/build/win"
             [ -f "$root/build/win/build.ninja" ] ||
                 cmake -S "$root" -B "$root/build/win" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-                    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake"
+                    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw.cmake"
             cmake --build "$root/build/win" -j "$jobs"
             ;;
         fuzz)

@@ -59,6 +59,11 @@ def _join_session(env_file):
                 os.environ[m.group(1)] = m.group(2).strip().strip('"')
 
 
+def wine_launcher():
+    """The harness's launcher of Wine's 64-bit loader (the session file names it)."""
+    return os.environ.get("PELMOR_WINE") or os.path.join(os.path.dirname(__file__), "..", "..", "tools", "wine64")
+
+
 def _sigterm(_signo, _frame):
     # CTest's timeout sends SIGTERM first: unwind so the viewer and the server are stopped.
     raise SystemExit("terminated")
@@ -391,7 +396,7 @@ class Viewer:
         if find_windows(CAPTION_PATTERN):
             raise RuntimeError("a viewer window is already open on the test display")
         self._log = open(os.path.join(self.work_dir, f"{self.label}.viewer.log"), "wb")
-        self.process = subprocess.Popen(["wine", self.exe], cwd=os.path.dirname(self.exe),
+        self.process = subprocess.Popen([wine_launcher(), self.exe], cwd=os.path.dirname(self.exe),
                                         stdin=subprocess.DEVNULL, stdout=self._log, stderr=subprocess.STDOUT,
                                         close_fds=True)
 
@@ -431,7 +436,7 @@ class Viewer:
         """Posts WM_CLOSE to the viewer's windows the way the system's task list does."""
         env = dict(os.environ, LC_ALL="C.UTF-8")
         with open(os.path.join(self.work_dir, f"{self.label}.taskkill.log"), "ab") as log:
-            subprocess.run(["wine", "taskkill", "/im", os.path.basename(self.exe)], stdin=subprocess.DEVNULL,
+            subprocess.run([wine_launcher(), "taskkill", "/im", os.path.basename(self.exe)], stdin=subprocess.DEVNULL,
                            stdout=log, stderr=subprocess.STDOUT, close_fds=True, env=env, timeout=30)
 
     def stop(self, timeout=15.0):

@@ -1,15 +1,13 @@
 #include "msghook/Thunk.h"
 
+#include "runtime/Arch.h"
+
 #include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <new>
 #include <utility>
-
-#if !defined(__i386__) && !defined(_M_IX86)
-#error "WndProcThunk emits i686 machine code"
-#endif
 
 namespace msghook {
 
@@ -28,34 +26,85 @@ namespace {
 
 using Control = WndProcThunk::Control;
 using State = Control::State;
-static_assert(sizeof(Control) == 16);
 
 // One chunk is one allocation granule: entry code in the first half, the control blocks in the second,
-// entry i's code and control block 32 KiB apart.
+// entry i's code and control block 32 KiB apart. An entry's code is as long as its control block.
 constexpr std::size_t kChunkBytes = 64 * 1024;
 constexpr std::size_t kHalf = kChunkBytes / 2;
-constexpr std::size_t kCodeBytes = 16;
+constexpr std::size_t kCodeBytes = sizeof(Control);
 constexpr std::size_t kEntriesPerChunk = kHalf / kCodeBytes;
-static_assert(sizeof(Control) == kCodeBytes);
+static_assert(kCodeBytes == 4 * sizeof(void*));
 
-LRESULT CALLBACK Enter(Control* c, HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+} // namespace
 
+// Every entry's messages arrive here, with the entry's control block first.
+extern "C" LRESULT CALLBACK pelmor_thunk_dispatch(Control* c, HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+
+#if defined(PELMOR_ARCH_X64)
+// The entries jump here with the control block in r10 and the caller's frame untouched. This routine
+// moves the four window-procedure arguments one place up (the fourth to the stack), puts the control
+// block first and calls the dispatcher in a frame of its own. Its unwind data lets debuggers and the
+// system's stack walks pass through it.
+extern "C" void pelmor_thunk_enter();
+asm(R"(
+    .text
+    .p2align 4
+    .globl pelmor_thunk_enter
+    .def pelmor_thunk_enter; .scl 2; .type 32; .endef
+    .seh_proc pelmor_thunk_enter
+pelmor_thunk_enter:
+    subq $56, %rsp
+    .seh_stackalloc 56
+    .seh_endprologue
+    movq %r9, 32(%rsp)
+    movq %r8, %r9
+    movq %rdx, %r8
+    movq %rcx, %rdx
+    movq %r10, %rcx
+    call pelmor_thunk_dispatch
+    addq $56, %rsp
+    ret
+    .seh_endproc
+)");
+#endif
+
+namespace {
+
+#if defined(PELMOR_ARCH_X64)
+// Entry code, 23 bytes and 9 of padding: load the control block into r10 (a scratch register no
+// window-procedure argument uses) and jump, so the stack stays exactly as the caller built it.
+void WriteCode(uint8_t* code, Control* control) {
+    const auto ctl = reinterpret_cast<uint64_t>(control);
+    const auto enter = reinterpret_cast<uint64_t>(&pelmor_thunk_enter);
+    code[0] = 0x49; // mov r10, imm64
+    code[1] = 0xBA;
+    std::memcpy(code + 2, &ctl, 8);
+    code[10] = 0x49; // mov r11, imm64
+    code[11] = 0xBB;
+    std::memcpy(code + 12, &enter, 8);
+    code[20] = 0x41; // jmp r11
+    code[21] = 0xFF;
+    code[22] = 0xE3;
+    std::memset(code + 23, 0xCC, kCodeBytes - 23); // int3
+}
+#elif defined(PELMOR_ARCH_X86)
 // Entry code, 12 bytes and 4 of padding. On entry the stack holds the caller's return address and the
-// four window-procedure arguments; Enter is stdcall with five arguments, so its `ret 20` removes the
-// control pointer pushed here together with the four arguments, as the caller of a WNDPROC expects.
+// four window-procedure arguments; the dispatcher is stdcall with five arguments, so its `ret 20`
+// removes the control pointer pushed here together with the four arguments, as a WNDPROC's caller expects.
 void WriteCode(uint8_t* code, Control* control) {
     const auto ctl = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(control));
-    const auto enter = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&Enter));
+    const auto enter = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&pelmor_thunk_dispatch));
     const auto next = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(code + 12));
     const uint32_t rel = enter - next;
     code[0] = 0x58; // pop  eax          ; caller's return address
-    code[1] = 0x68; // push imm32        ; the control block, Enter's first argument
+    code[1] = 0x68; // push imm32        ; the control block, the dispatcher's first argument
     std::memcpy(code + 2, &ctl, 4);
     code[6] = 0x50; // push eax          ; return address back on top
-    code[7] = 0xE9; // jmp  rel32        ; Enter, relative to the end of this instruction
+    code[7] = 0xE9; // jmp  rel32        ; the dispatcher, relative to the end of this instruction
     std::memcpy(code + 8, &rel, 4);
     std::memset(code + 12, 0xCC, kCodeBytes - 12); // int3
 }
+#endif
 
 uint8_t* CodeOf(Control* c) {
     return reinterpret_cast<uint8_t*>(c) - kHalf;
@@ -155,7 +204,9 @@ LRESULT PassOn(WNDPROC forward, HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexce
     return forward ? ::CallWindowProcW(forward, wnd, msg, wp, lp) : ::DefWindowProcW(wnd, msg, wp, lp);
 }
 
-LRESULT CALLBACK Enter(Control* c, HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+} // namespace
+
+extern "C" LRESULT CALLBACK pelmor_thunk_dispatch(Control* c, HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     ++t_depth;
     LRESULT r = 0;
     switch (c->state) {
@@ -178,8 +229,6 @@ LRESULT CALLBACK Enter(Control* c, HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noe
     if (--t_depth == 0) FlushRetired();
     return r;
 }
-
-} // namespace
 
 WndProcThunk::WndProcThunk(Target target, void* self) : slot_(Pool::Instance().Allocate()) {
     slot_->target = target;

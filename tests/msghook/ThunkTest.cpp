@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "runtime/Arch.h"
+
 #include "TestWindow.h"
 
 namespace msghook::testing {
@@ -63,6 +67,62 @@ TEST_F(Thunk, EachEntryPassesItsOwnSelfAndTheArguments) {
     EXPECT_EQ(sum, 300000);
     EXPECT_EQ(b.calls, 100000);
 }
+
+TEST_F(Thunk, ArgumentsAndResultKeepTheirFullWidth) {
+    Seen s;
+    WndProcThunk t(&Record, &s);
+    // Values that only survive when no register or stack slot on the way is narrower than a pointer.
+    const WPARAM wp = static_cast<WPARAM>(~uintptr_t{0} - 0x1234);
+    const LPARAM lp = static_cast<LPARAM>(uintptr_t{1} << (sizeof(void*) * 8 - 2)) + 0x5678;
+    EXPECT_EQ(t.Proc()(wnd_.get(), 0xC123u, wp, lp), static_cast<LRESULT>(wp + lp));
+    EXPECT_EQ(s.wp, wp);
+    EXPECT_EQ(s.lp, lp);
+    EXPECT_EQ(s.msg, 0xC123u);
+}
+
+#if defined(PELMOR_ARCH_X64)
+// Walks the stack from here with the unwind data alone, as the system's exception dispatch does.
+LRESULT CALLBACK CaptureStack(void* self, HWND, UINT, WPARAM, LPARAM) {
+    auto* frames = static_cast<std::vector<DWORD64>*>(self);
+    CONTEXT ctx{};
+    ::RtlCaptureContext(&ctx);
+    for (int i = 0; i < 64 && ctx.Rip; ++i) {
+        frames->push_back(ctx.Rip);
+        DWORD64 base = 0;
+        PRUNTIME_FUNCTION fn = ::RtlLookupFunctionEntry(ctx.Rip, &base, nullptr);
+        if (!fn) { // a leaf: the return address is on top
+            ctx.Rip = *reinterpret_cast<DWORD64*>(ctx.Rsp);
+            ctx.Rsp += 8;
+            continue;
+        }
+        void* handlerData = nullptr;
+        DWORD64 establisher = 0;
+        ::RtlVirtualUnwind(UNW_FLAG_NHANDLER, base, ctx.Rip, fn, &ctx, &handlerData, &establisher, nullptr);
+    }
+    return 0;
+}
+
+__attribute__((noinline)) void CallThrough(WNDPROC proc, HWND wnd) {
+    ::CallWindowProcW(proc, wnd, kPing, 0, 0);
+    asm volatile(""); // keeps the call from becoming a tail jump
+}
+
+// A stack walk from inside a target climbs through the thunk back to its caller: debuggers, crash
+// reports and the system's exception dispatch all walk this way.
+TEST_F(Thunk, StackWalkFromInsideReachesTheCaller) {
+    std::vector<DWORD64> frames;
+    WndProcThunk t(&CaptureStack, &frames);
+    CallThrough(t.Proc(), wnd_.get());
+
+    DWORD64 base = 0;
+    const auto* fn = ::RtlLookupFunctionEntry(reinterpret_cast<DWORD64>(&CallThrough), &base, nullptr);
+    ASSERT_NE(fn, nullptr);
+    bool reached = false;
+    for (DWORD64 a : frames)
+        reached = reached || (a > base + fn->BeginAddress && a < base + fn->EndAddress);
+    EXPECT_TRUE(reached) << frames.size() << " frames walked";
+}
+#endif
 
 TEST_F(Thunk, RetiredAtRestIsFreedAndALaterCallIsCaught) {
     Seen s;

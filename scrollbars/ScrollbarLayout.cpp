@@ -48,8 +48,8 @@ class Builder {
 
   private:
     // Source rectangles are relative to the cell of the state.
-    void Add(BlitKind kind, int32_t xs, int32_t ys, int32_t ws, int32_t hs, int32_t xd, int32_t yd, int32_t wd,
-             int32_t hd) {
+    void Add(BlitKind kind, int32_t xs, int32_t ys, int32_t ws, int32_t hs, int32_t xd, int32_t yd,
+             int32_t wd, int32_t hd) {
         // A slice with no area would be mirrored or land outside the part.
         if (wd <= 0 || hd <= 0) return;
         list_.items[static_cast<size_t>(list_.count++)] =
@@ -107,7 +107,8 @@ BlitList ThumbBlits(int16_t orientation, int16_t s, const PartRect& r) {
     const int32_t midH = horizontal ? kBarMiddle : kThumbMiddle;
     const int32_t farX = kBorder + midW;
     const int32_t farY = kBorder + midH;
-    Builder b(horizontal ? SkinBitmap::ThumbH : SkinBitmap::ThumbV, horizontal ? 0 : cell, horizontal ? cell : 0);
+    Builder b(horizontal ? SkinBitmap::ThumbH : SkinBitmap::ThumbV, horizontal ? 0 : cell,
+              horizontal ? cell : 0);
 
     const int32_t innerX = Add(r.Left, kBorder), innerY = Add(r.Top, kBorder);
     const int32_t rightX = Sub(r.Right, kBorder), bottomY = Sub(r.Bottom, kBorder);
@@ -124,10 +125,12 @@ BlitList ThumbBlits(int16_t orientation, int16_t s, const PartRect& r) {
 
     if (horizontal && w >= kGripMinLength) {
         b.Use(SkinBitmap::GripH, 0, CellOffset(s, kGripHCell));
-        b.MaskedCopy(0, 0, kGripLong, kGripShort, Add(r.Left, Half(Sub(w, kGripLong))), Half(Sub(h, kGripShort)));
+        b.MaskedCopy(0, 0, kGripLong, kGripShort, Add(r.Left, Half(Sub(w, kGripLong))),
+                     Half(Sub(h, kGripShort)));
     } else if (!horizontal && h >= kGripMinLength) {
         b.Use(SkinBitmap::GripV, 0, CellOffset(s, kGripVCell));
-        b.MaskedCopy(0, 0, kGripShort, kGripLong, Half(Sub(w, kGripShort)), Add(r.Top, Half(Sub(h, kGripLong))));
+        b.MaskedCopy(0, 0, kGripShort, kGripLong, Half(Sub(w, kGripShort)),
+                     Add(r.Top, Half(Sub(h, kGripLong))));
     }
     return b.Done();
 }

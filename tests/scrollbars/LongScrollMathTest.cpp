@@ -33,9 +33,21 @@ TEST(DivRoundHalfEven, HalvesGoToTheEvenNeighbourOnBothSidesOfZero) {
     struct Case {
         int64_t num, den, expect;
     };
-    for (const Case& c : std::vector<Case>{{1, 2, 0},   {3, 2, 2},   {5, 2, 2},   {7, 2, 4},   {-1, 2, 0},
-                                           {-3, 2, -2}, {-5, 2, -2}, {7, 4, 2},   {5, 4, 1},   {-5, 4, -1},
-                                           {-7, 4, -2}, {10, 3, 3},  {11, 3, 4},  {-11, 3, -4}, {0, 9, 0},
+    for (const Case& c : std::vector<Case>{{1, 2, 0},
+                                           {3, 2, 2},
+                                           {5, 2, 2},
+                                           {7, 2, 4},
+                                           {-1, 2, 0},
+                                           {-3, 2, -2},
+                                           {-5, 2, -2},
+                                           {7, 4, 2},
+                                           {5, 4, 1},
+                                           {-5, 4, -1},
+                                           {-7, 4, -2},
+                                           {10, 3, 3},
+                                           {11, 3, 4},
+                                           {-11, 3, -4},
+                                           {0, 9, 0},
                                            {(int64_t{1} << 48) + 1, 2, int64_t{1} << 47}})
         EXPECT_EQ(DivRoundHalfEven(c.num, c.den), c.expect) << c.num << " / " << c.den;
 }
@@ -102,7 +114,8 @@ TEST(ClientPositionFor, SweepOfHugeAndSmallRangesStaysWithinHalfAPositionAndRoun
                 ASSERT_LE(std::abs(p - exact), 0.5L) << value;
             }
             if (range >= 32767) {
-                const int32_t back = ValueForClientPosition(static_cast<int16_t>(p), r, At(static_cast<int16_t>(p)));
+                const int32_t back =
+                    ValueForClientPosition(static_cast<int16_t>(p), r, At(static_cast<int16_t>(p)));
                 ASSERT_EQ(ClientPositionFor(back, r, kClient), p) << value;
             }
         }
@@ -135,7 +148,8 @@ class ValueAfterClientMoveTest : public ::testing::TestWithParam<MoveCase> {};
 
 TEST_P(ValueAfterClientMoveTest, StepsOrJumps) {
     const MoveCase& c = GetParam();
-    EXPECT_EQ(ValueAfterClientMove(c.value, c.range, c.smallChange, c.largeChange, c.before, At(c.now)), c.expect);
+    EXPECT_EQ(ValueAfterClientMove(c.value, c.range, c.smallChange, c.largeChange, c.before, At(c.now)),
+              c.expect);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -148,9 +162,16 @@ INSTANTIATE_TEST_SUITE_P(
         MoveCase{"ReversedArrowMovesTowardMax", {1'000'000, 0}, 500'000, 250, 5000, 16384, 16385, 499'750},
         MoveCase{"ReversedPage", {1'000'000, 0}, 500'000, 250, 5000, 16384, 16374, 505'000},
         MoveCase{"StepClampsAtMax", {0, 1'000'000}, 999'900, 250, 5000, 32766, 32767, 1'000'000},
-        MoveCase{"StepAtTheTopOfThe32BitRange", {INT32_MIN, INT32_MAX}, INT32_MAX - 1, 250, 5000, 32766, 32767,
+        MoveCase{"StepAtTheTopOfThe32BitRange",
+                 {INT32_MIN, INT32_MAX},
+                 INT32_MAX - 1,
+                 250,
+                 5000,
+                 32766,
+                 32767,
                  INT32_MAX},
-        MoveCase{"HugeStepAtTheBottom", {INT32_MIN, INT32_MAX}, INT32_MIN + 5, 1, INT32_MAX, 10, 0, INT32_MIN},
+        MoveCase{
+            "HugeStepAtTheBottom", {INT32_MIN, INT32_MAX}, INT32_MIN + 5, 1, INT32_MAX, 10, 0, INT32_MIN},
         MoveCase{"MinimalLargeChange", {INT32_MIN, INT32_MAX}, 0, 1, INT32_MIN, 16384, 16394, INT32_MIN},
         MoveCase{"DragToTheEnd", {0, 1'000'000}, 3, 250, 5000, 0, 32767, 1'000'000},
         MoveCase{"DragToTheStart", {-7, 1'000'000}, 900'000, 250, 5000, 30000, 0, -7},
@@ -177,28 +198,26 @@ TEST_P(MinLetTest, ClampsTheValue) {
     EXPECT_EQ(ValueAfterMinLet(GetParam().range, GetParam().value), GetParam().expect);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lets, MaxLetTest,
-    ::testing::Values(LetCase{"InsideStays", {0, 100}, 50, std::nullopt},
-                      LetCase{"AboveClampsToMax", {0, 100}, 150, 100},
-                      LetCase{"EmptyRangeTakesMax", {5, 5}, 3, 5},
-                      LetCase{"BelowMinIsLeft", {5, 100}, 3, std::nullopt},
-                      // Reversed: only a value above Min is clamped, and to Min.
-                      LetCase{"ReversedAboveMinGoesToMin", {100, 0}, 150, 100},
-                      LetCase{"ReversedBelowMaxIsLeft", {100, 50}, 20, std::nullopt},
-                      LetCase{"ReversedInsideStays", {100, 0}, 30, std::nullopt}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Lets, MaxLetTest,
+                         ::testing::Values(LetCase{"InsideStays", {0, 100}, 50, std::nullopt},
+                                           LetCase{"AboveClampsToMax", {0, 100}, 150, 100},
+                                           LetCase{"EmptyRangeTakesMax", {5, 5}, 3, 5},
+                                           LetCase{"BelowMinIsLeft", {5, 100}, 3, std::nullopt},
+                                           // Reversed: only a value above Min is clamped, and to Min.
+                                           LetCase{"ReversedAboveMinGoesToMin", {100, 0}, 150, 100},
+                                           LetCase{"ReversedBelowMaxIsLeft", {100, 50}, 20, std::nullopt},
+                                           LetCase{"ReversedInsideStays", {100, 0}, 30, std::nullopt}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-INSTANTIATE_TEST_SUITE_P(
-    Lets, MinLetTest,
-    ::testing::Values(LetCase{"InsideStays", {0, 100}, 50, std::nullopt},
-                      LetCase{"BelowClampsToMin", {60, 100}, 50, 60},
-                      LetCase{"AboveMaxIsLeft", {0, 100}, 150, std::nullopt},
-                      // Reversed: a value below Max goes to the new Min, the far end.
-                      LetCase{"ReversedBelowMaxGoesToMin", {200, 100}, 30, 200},
-                      LetCase{"ReversedAboveMinIsLeft", {120, 100}, 150, std::nullopt},
-                      LetCase{"ReversedInsideStays", {200, 100}, 150, std::nullopt}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Lets, MinLetTest,
+                         ::testing::Values(LetCase{"InsideStays", {0, 100}, 50, std::nullopt},
+                                           LetCase{"BelowClampsToMin", {60, 100}, 50, 60},
+                                           LetCase{"AboveMaxIsLeft", {0, 100}, 150, std::nullopt},
+                                           // Reversed: a value below Max goes to the new Min, the far end.
+                                           LetCase{"ReversedBelowMaxGoesToMin", {200, 100}, 30, 200},
+                                           LetCase{"ReversedAboveMinIsLeft", {120, 100}, 150, std::nullopt},
+                                           LetCase{"ReversedInsideStays", {200, 100}, 150, std::nullopt}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ClampToRange, HoldsSixtyFourBitSumsToEitherDirection) {
     EXPECT_EQ(ClampToRange(int64_t{INT32_MAX} + 250, LongRange{INT32_MIN, INT32_MAX}), INT32_MAX);

@@ -105,7 +105,8 @@ TEST_P(GripTest, GripOnlyFrom16AndCentredHalfToEven) {
     ASSERT_EQ(h.count, c.length == 0 ? 0 : 9 - (c.length <= 6 ? 3 : 0) + (c.grip ? 1 : 0));
     ASSERT_EQ(v.count, h.count);
     if (!c.grip) {
-        for (const Blit& b : h) EXPECT_NE(b.bitmap, B::GripH);
+        for (const Blit& b : h)
+            EXPECT_NE(b.bitmap, B::GripH);
         return;
     }
     const Blit& gh = h.items[static_cast<size_t>(h.count - 1)];
@@ -120,8 +121,9 @@ TEST_P(GripTest, GripOnlyFrom16AndCentredHalfToEven) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, GripTest,
-                         ::testing::Values(GripCase{0, false, 0}, GripCase{15, false, 0}, GripCase{16, true, 3},
-                                           GripCase{17, true, 4}, GripCase{19, true, 4}, GripCase{21, true, 6},
+                         ::testing::Values(GripCase{0, false, 0}, GripCase{15, false, 0},
+                                           GripCase{16, true, 3}, GripCase{17, true, 4},
+                                           GripCase{19, true, 4}, GripCase{21, true, 6},
                                            GripCase{300, true, 145}),
                          [](const auto& info) { return "Length" + std::to_string(info.param.length); });
 
@@ -129,7 +131,8 @@ INSTANTIATE_TEST_SUITE_P(Lengths, GripTest,
 TEST(ThumbBlits, EverySliceOfAThumbFromSixPixelsLandsInsideTheThumb) {
     for (int16_t orientation : {kH, kV}) {
         for (int32_t length = 6; length <= 40; ++length) {
-            const PartRect r = orientation == kH ? PartRect{7, 0, 7 + length, 17} : PartRect{0, 7, 17, 7 + length};
+            const PartRect r =
+                orientation == kH ? PartRect{7, 0, 7 + length, 17} : PartRect{0, 7, 17, 7 + length};
             for (const Blit& b : ThumbBlits(orientation, 3, r)) {
                 EXPECT_GT(b.wDst, 0);
                 EXPECT_GT(b.hDst, 0);
@@ -162,7 +165,8 @@ TEST(ArrowBlits, ButtonIsEighteenLongWhateverTheRectangle) {
 }
 
 TEST(ArrowBlits, GlyphIsCentredAcrossThickerBarsHalfToEven) {
-    for (auto [thickness, offset] : std::vector<std::pair<int32_t, int32_t>>{{17, 0}, {18, 0}, {20, 2}, {21, 2}, {23, 3}}) {
+    for (auto [thickness, offset] :
+         std::vector<std::pair<int32_t, int32_t>>{{17, 0}, {18, 0}, {20, 2}, {21, 2}, {23, 3}}) {
         EXPECT_EQ(ArrowBlits(kH, 0, {5, 0, 23, thickness}, true).items[3].yDst, offset) << thickness;
         EXPECT_EQ(ArrowBlits(kV, 0, {0, 5, thickness, 23}, true).items[3].xDst, offset) << thickness;
     }

@@ -94,18 +94,6 @@ TEST_F(CLongScrollTest, TakingAClientSetsItsSixteenBitRangeWithoutMovingTheValue
     EXPECT_TRUE(Take().empty()) << "the wrapper raises no Change for its own set-up";
 }
 
-TEST_F(CLongScrollTest, ValueMovesTheThumbHalfToEvenAndNeverOntoAnEndEarly) {
-    ls.Max(1'000'000);
-    ls.Value(500'000);
-    EXPECT_EQ(ThumbPosition(), 16384);
-    ls.Value(1);
-    EXPECT_EQ(ThumbPosition(), 1);
-    ls.Value(2'000'000);
-    EXPECT_EQ(ls.Value(), 1'000'000);
-    EXPECT_EQ(ThumbPosition(), 32767);
-    EXPECT_EQ(Take(), (std::vector<int32_t>{500'000, 1, 1'000'000}));
-}
-
 TEST_F(CLongScrollTest, EveryArrowAndPageClickStepsByTheWrappersOwnChanges) {
     ls.Max(1'000'000);
     ls.SmallChange(250);
@@ -202,15 +190,20 @@ TEST_F(CLongScrollTest, ReversedRangeRunsFromMinAtTheStartAndKeepsItsOwnClampRul
     EXPECT_EQ(Take(), (std::vector<int32_t>{1'079'990}));
 }
 
-TEST_F(CLongScrollTest, ChangingTheRangeMovesTheThumbWithoutAChange) {
+TEST_F(CLongScrollTest, ChangingTheRangeMovesTheThumbWithoutAChangeAndValueBeyondMaxStoresMax) {
     ls.Max(1'000'000);
     ls.Value(500'000);
+    EXPECT_EQ(ThumbPosition(), 16384);
     Take();
     ls.Max(2'000'000);
     EXPECT_EQ(ThumbPosition(), 8192);
     ls.Min(-2'000'000);
     EXPECT_EQ(ThumbPosition(), 20479) << "2.5 of 4 million";
     EXPECT_TRUE(Take().empty());
+    ls.Value(3'000'000);
+    EXPECT_EQ(ls.Value(), 2'000'000);
+    EXPECT_EQ(ThumbPosition(), 32767);
+    EXPECT_EQ(Take(), (std::vector<int32_t>{2'000'000}));
 }
 
 TEST_F(CLongScrollTest, FollowsOnlyItsCurrentClientAndForgetsOneThatGoes) {

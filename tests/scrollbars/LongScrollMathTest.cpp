@@ -10,7 +10,6 @@
 
 namespace {
 
-using scrollbars::ClampToRange;
 using scrollbars::ClientPositionFor;
 using scrollbars::ClientSnapshot;
 using scrollbars::DivRoundHalfEven;
@@ -156,9 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
     Moves, ValueAfterClientMoveTest,
     ::testing::Values(
         MoveCase{"ArrowStepsBySmallChange", {0, 1'000'000}, 500'000, 250, 5000, 16384, 16385, 500'250},
-        MoveCase{"ArrowBackStepsBack", {0, 1'000'000}, 500'000, 250, 5000, 16384, 16383, 499'750},
         MoveCase{"PageStepsByLargeChange", {0, 1'000'000}, 500'000, 250, 5000, 16384, 16394, 505'000},
-        MoveCase{"PageBack", {0, 1'000'000}, 500'000, 250, 5000, 16384, 16374, 495'000},
         MoveCase{"ReversedArrowMovesTowardMax", {1'000'000, 0}, 500'000, 250, 5000, 16384, 16385, 499'750},
         MoveCase{"ReversedPage", {1'000'000, 0}, 500'000, 250, 5000, 16384, 16374, 505'000},
         MoveCase{"StepClampsAtMax", {0, 1'000'000}, 999'900, 250, 5000, 32766, 32767, 1'000'000},
@@ -174,9 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
             "HugeStepAtTheBottom", {INT32_MIN, INT32_MAX}, INT32_MIN + 5, 1, INT32_MAX, 10, 0, INT32_MIN},
         MoveCase{"MinimalLargeChange", {INT32_MIN, INT32_MAX}, 0, 1, INT32_MIN, 16384, 16394, INT32_MIN},
         MoveCase{"DragToTheEnd", {0, 1'000'000}, 3, 250, 5000, 0, 32767, 1'000'000},
-        MoveCase{"DragToTheStart", {-7, 1'000'000}, 900'000, 250, 5000, 30000, 0, -7},
         MoveCase{"OtherJumpMapsThePosition", {0, 1'000'000}, 0, 250, 5000, 0, 2, 61},
-        MoveCase{"NoMoveMapsThePosition", {0, 1'000'000}, 123, 250, 5000, 16384, 16384, 500'015},
         MoveCase{"ReversedDragToTheEnd", {1'000'000, 0}, 1'000'000, 250, 5000, 0, 32767, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -218,12 +213,5 @@ INSTANTIATE_TEST_SUITE_P(Lets, MinLetTest,
                                            LetCase{"ReversedAboveMinIsLeft", {120, 100}, 150, std::nullopt},
                                            LetCase{"ReversedInsideStays", {200, 100}, 150, std::nullopt}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ClampToRange, HoldsSixtyFourBitSumsToEitherDirection) {
-    EXPECT_EQ(ClampToRange(int64_t{INT32_MAX} + 250, LongRange{INT32_MIN, INT32_MAX}), INT32_MAX);
-    EXPECT_EQ(ClampToRange(int64_t{INT32_MIN} - 1, LongRange{INT32_MIN, INT32_MAX}), INT32_MIN);
-    EXPECT_EQ(ClampToRange(150, LongRange{100, 0}), 100);
-    EXPECT_EQ(ClampToRange(-3, LongRange{100, 0}), 0);
-}
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "msghook/Thunk.h"
 #include "msghook/WndProcSink.h"
 #include "runtime/Handles.h"
 
@@ -73,5 +74,10 @@ class RecordingSink : public IWndProcSink {
   private:
     std::string name_;
 };
+
+// Parked entries whose window has ended are let go when the next thunk is made.
+inline void MakeAThunk() {
+    WndProcThunk([](void*, HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; }, nullptr);
+}
 
 } // namespace msghook::testing

@@ -9,7 +9,6 @@ namespace msghook {
 // The procedure installed in the window, with its own published copy of everything dispatching needs,
 // so it never reads the object and may outlive it. A dispatch in progress holds it alive.
 struct cSubThunk::Entry : std::enable_shared_from_this<Entry> {
-    HWND wnd = nullptr;
     WNDPROC prev = nullptr;
     std::weak_ptr<ISubclassingSink> sink;
     MessageList before;
@@ -20,7 +19,6 @@ struct cSubThunk::Entry : std::enable_shared_from_this<Entry> {
 
     static LRESULT CALLBACK Dispatch(void* self, HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
     void ClearPublished() noexcept {
-        wnd = nullptr;
         sink.reset();
         before.Clear();
         after.Clear();
@@ -208,7 +206,6 @@ void cSubThunk::pvPublish() noexcept {
     } catch (...) {
         // Out of memory: the previous publication stands.
     }
-    entry_->wnd = wnd_;
     entry_->prev = prev_;
     entry_->sink = sink_;
 }

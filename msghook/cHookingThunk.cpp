@@ -1,7 +1,6 @@
 #include "msghook/cHookingThunk.h"
 
 #include <cstring>
-#include <string_view>
 #include <utility>
 
 #include "msghook/Thunk.h"

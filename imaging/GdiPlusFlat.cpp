@@ -72,16 +72,16 @@ void SetLibraryName(std::wstring name) {
 const Api* Load() {
     if (!ModAPI::DllExportsFunction(ConfiguredName(), "GdiplusStartup")) return nullptr;
     // Unloading GDI+ while its background thread may still run is unsafe, so a library once found
-    // stays loaded for the rest of the process.
+    // stays loaded for the rest of the process, also through the exit's static destructors.
     static std::mutex lock;
-    static std::vector<std::unique_ptr<Loaded>> libraries;
+    static auto* libraries = new std::vector<std::unique_ptr<Loaded>>();
     const std::lock_guard<std::mutex> hold(lock);
-    for (const auto& l : libraries)
+    for (const auto& l : *libraries)
         if (l->name == ConfiguredName()) return &l->api;
     auto next = LoadFrom(ConfiguredName());
     if (!next) return nullptr;
-    libraries.push_back(std::move(next));
-    return &libraries.back()->api;
+    libraries->push_back(std::move(next));
+    return &libraries->back()->api;
 }
 
 std::atomic<long>& LiveSessions() {

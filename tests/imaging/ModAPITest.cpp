@@ -3,7 +3,6 @@
 #include "ProgramRunner.h"
 #include "TestCanvas.h"
 #include "c32bppDIB.h"
-#include "pcMemDC.h"
 
 #include <gtest/gtest.h>
 
@@ -131,54 +130,23 @@ TEST_F(OpenFile, ReadModeSharesReadingAndNeedsTheFile) {
     EXPECT_FALSE(OpenFileForIO(path_, true));
     Write("abc");
     const rt::UniqueKernelHandle a = OpenFileForIO(path_, true);
-    const rt::UniqueKernelHandle b = OpenFileForIO(path_, true);
-    EXPECT_TRUE(a);
-    EXPECT_TRUE(b);
-    // Writing needs the file to itself.
-    EXPECT_FALSE(OpenFileForIO(path_, false));
+    EXPECT_TRUE(a && OpenFileForIO(path_, true));
+    EXPECT_FALSE(OpenFileForIO(path_, false)) << "writing needs the file to itself";
 }
 
-// The text helper and the skin surface's text share one implementation: same pixels, same width.
-TEST(DrawTextEllipsis, DrawsLikeTheSkinSurface) {
-    struct Case {
-        const wchar_t* text;
-        int width;
-        int format;
-    };
-    for (const Case& c : {Case{L"Pelmor免费行情分析系统", 60, DT_SINGLELINE | DT_CENTER},
-                          Case{L"Pelmor", 200, DT_SINGLELINE | DT_CENTER}}) {
-        TestCanvas got(240, 30);
-        TestCanvas want(240, 30);
-        TestCanvas blank(240, 30);
-        const int32_t w = DrawTextEllipsis(got.dc(), c.text, 4, 2, c.width, 24, c.format);
-        EXPECT_EQ(drawing::pcMemDC().pDrawText(want.dc(), c.text, 4, 2, c.width, 24, c.format), w);
-        EXPECT_GT(got.DiffCount(blank), 0);
-        EXPECT_EQ(got.DiffCount(want), 0) << c.width;
-    }
-}
-
-TEST(DrawTextEllipsis, FitsExactlyOrKeepsOneCharacter) {
+// The cut is tested in full with the skin surface's pDrawText, which draws through the same code; here
+// the box narrower than one character and "...".
+TEST(DrawTextEllipsis, KeepsTheFirstCharacterLeftAligned) {
     TestCanvas got(200, 30);
     TestCanvas want(200, 30);
-    SIZE whole{};
-    ::GetTextExtentPoint32W(got.dc(), L"ABCDEF", 6, &whole);
-    RECT box{0, 0, whole.cx, 20};
-    ::DrawTextW(want.dc(), L"ABCDEF", 6, &box, DT_CENTER);
-    EXPECT_EQ(DrawTextEllipsis(got.dc(), L"ABCDEF", 0, 0, whole.cx, 20, DT_CENTER), whole.cx);
-    EXPECT_EQ(got.DiffCount(want), 0);
-
-    TestCanvas cut(200, 30);
-    TestCanvas cutWant(200, 30);
     SIZE first{}, dots{};
-    ::GetTextExtentPoint32W(cut.dc(), L"A", 1, &first);
-    ::GetTextExtentPoint32W(cut.dc(), L"...", 3, &dots);
-    const int32_t drawn = DrawTextEllipsis(cut.dc(), L"ABCDEF", 0, 0, 2, 20, DT_CENTER);
+    ::GetTextExtentPoint32W(got.dc(), L"A", 1, &first);
+    ::GetTextExtentPoint32W(got.dc(), L"...", 3, &dots);
+    const int32_t drawn = DrawTextEllipsis(got.dc(), L"ABCDEF", 0, 0, 2, 20, DT_CENTER);
     EXPECT_EQ(drawn, first.cx + dots.cx);
-    EXPECT_GT(drawn, 2);
-    // Left-aligned in a box just wide enough for "A...".
-    RECT cutBox{0, 0, drawn, 20};
-    ::DrawTextW(cutWant.dc(), L"A...", 4, &cutBox, 0);
-    EXPECT_EQ(cut.DiffCount(cutWant), 0);
+    RECT box{0, 0, drawn, 20};
+    ::DrawTextW(want.dc(), L"A...", 4, &box, 0);
+    EXPECT_EQ(got.DiffCount(want), 0);
 }
 
 TEST(PictureFromHandle, ThePictureTakesTheHandle) {
@@ -201,16 +169,6 @@ TEST(PictureFromHandle, ThePictureTakesTheHandle) {
     }
     // Released with the picture.
     EXPECT_EQ(::GetObjectType(raw), 0u);
-
-    rt::UniqueIcon icon(::CreateIcon(nullptr, 16, 16, 1, 1, std::vector<BYTE>(32, 0xFF).data(),
-                                     std::vector<BYTE>(32, 0).data()));
-    ASSERT_TRUE(icon);
-    const auto picture = PictureFromHandle(icon);
-    ASSERT_TRUE(picture);
-    EXPECT_FALSE(icon);
-    SHORT type = 0;
-    picture->get_Type(&type);
-    EXPECT_EQ(type, PICTYPE_ICON);
 
     rt::UniqueBitmap none;
     EXPECT_FALSE(PictureFromHandle(none));

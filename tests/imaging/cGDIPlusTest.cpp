@@ -240,13 +240,13 @@ TEST_F(Render, PlainDrawingCopiesTheImageUpright) {
     EXPECT_EQ(Memory(img), before) << "the flip happens in GDI+'s copy, not in the image";
 }
 
-TEST_F(Render, NegativeSizesMirror) {
-    ASSERT_TRUE(Draw(0, 100, 0, 0, -40, 20, 0, 0, 40, 20));
-    EXPECT_EQ(canvas.At(2, 2) & 0xFFFFFF, kGreen & 0xFFFFFF) << "left-to-right";
-    EXPECT_EQ(canvas.At(37, 17) & 0xFFFFFF, kBlue & 0xFFFFFF);
-    ASSERT_TRUE(Draw(0, 100, 40, 0, 40, -20, 0, 0, 40, 20));
-    EXPECT_EQ(canvas.At(42, 2) & 0xFFFFFF, kBlue & 0xFFFFFF) << "top-to-bottom";
-    EXPECT_EQ(canvas.At(77, 17) & 0xFFFFFF, kGreen & 0xFFFFFF);
+TEST_F(Render, NegativeHeightMirrorsAndSourceCountsFromTheBottom) {
+    ASSERT_TRUE(Draw(0, 100, 0, 0, 40, -20, 0, 0, 40, 20));
+    EXPECT_EQ(canvas.At(2, 2) & 0xFFFFFF, kBlue & 0xFFFFFF);
+    EXPECT_EQ(canvas.At(37, 17) & 0xFFFFFF, kGreen & 0xFFFFFF);
+    // The source rectangle is taken in the flipped bitmap: its top half is the image's bottom half.
+    ASSERT_TRUE(Draw(0, 100, 40, 30, 20, -10, 20, 0, 20, 10));
+    EXPECT_EQ(canvas.At(45, 35) & 0xFFFFFF, kYellow & 0xFFFFFF);
 }
 
 TEST_F(Render, MirroredIntoAFiftyPixelRectangle) {
@@ -262,13 +262,6 @@ TEST_F(Render, MirroredIntoAFiftyPixelRectangle) {
         EXPECT_EQ(canvas.At(x, 1) & 0xFFFFFF, kRed & 0xFFFFFF) << x;
     EXPECT_EQ(canvas.At(50, 0), kWhite);
     EXPECT_EQ(canvas.At(0, 2), kWhite);
-}
-
-TEST_F(Render, SourceRectangleCountsFromTheTop) {
-    ASSERT_TRUE(Draw(0, 100, 0, 0, 20, 10, 20, 10, 20, 10));
-    EXPECT_EQ(canvas.At(0, 0) & 0xFFFFFF, kYellow & 0xFFFFFF);
-    EXPECT_EQ(canvas.At(19, 9) & 0xFFFFFF, kYellow & 0xFFFFFF);
-    EXPECT_EQ(canvas.At(20, 0), kWhite);
 }
 
 TEST_F(Render, OpacityScalesTheImage) {
@@ -289,12 +282,6 @@ TEST_F(Render, AngleTurnsClockwiseAboutTheDestinationCentre) {
     EXPECT_EQ(canvas.At(35, 10) & 0xFFFFFF, kBlue & 0xFFFFFF);
     EXPECT_EQ(canvas.At(25, 15), kWhite) << "inside the unturned rectangle, outside the turned one";
     EXPECT_EQ(canvas.At(32, 2) & 0xFFFFFF, kBlue & 0xFFFFFF);
-}
-
-TEST_F(Render, HalfTurnWithOpacity) {
-    ASSERT_TRUE(Draw(180, 100, 0, 0, 40, 20, 0, 0, 40, 20));
-    EXPECT_EQ(canvas.At(3, 3) & 0xFFFFFF, kYellow & 0xFFFFFF);
-    EXPECT_EQ(canvas.At(36, 16) & 0xFFFFFF, kRed & 0xFFFFFF);
 }
 
 TEST_F(Render, GrayScaleAndLightness) {
@@ -379,8 +366,6 @@ TEST(cGDIPlus, StreamsCarryTheArrayFromItsStart) {
     ASSERT_TRUE(empty);
     EXPECT_FALSE(cGDIPlus::ArrayFromStream(empty.Get(), out));
     EXPECT_FALSE(cGDIPlus::ArrayFromStream(cGDIPlus::StreamFromArray(bytes, 10).Get(), out));
-    EXPECT_EQ(cGDIPlus::WideStringFromPtr(nullptr), L"");
-    EXPECT_EQ(cGDIPlus::WideStringFromPtr(L"image/png"), L"image/png");
 }
 
 TEST(cGDIPlus, ThousandCyclesLeaveNoHandlesSessionsOrObjects) {

@@ -56,7 +56,56 @@ inline __m128i Gray4(__m128i s, __m128 wb, __m128 wg, __m128 wr) {
 
 } // namespace
 
+namespace {
+
+// Full opacity without grayscale, the common case: d x (255 - a) \ 255 + s stays inside 16-bit lanes
+// for any bytes (packing holds sums above 255 at 255, as the reference does), so no block needs the
+// reference; only pixels of alpha 0 must keep the target whatever their colour bytes say.
+void BlendOpaqueRow(const uint8_t* src, uint8_t* dst, int32_t count, bool targetAlpha) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i ones = _mm_set1_epi32(-1);
+    const __m128i c255 = _mm_set1_epi16(255);
+    const __m128i keep = targetAlpha ? zero : _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        uint8_t* dp = dst + static_cast<std::size_t>(i) * 4;
+        const __m128i s = Load(src + static_cast<std::size_t>(i) * 4);
+        const int clear = _mm_movemask_epi8(_mm_cmpeq_epi8(s, zero)) & 0x8888;
+        if (clear == 0x8888) continue;
+        __m128i result;
+        if ((_mm_movemask_epi8(_mm_cmpeq_epi8(s, ones)) & 0x8888) == 0x8888) {
+            if (targetAlpha) {
+                Store(dp, s);
+                continue;
+            }
+            result = s;
+        } else {
+            const __m128i d = Load(dp);
+            const __m128i sLo = _mm_unpacklo_epi8(s, zero), sHi = _mm_unpackhi_epi8(s, zero);
+            const __m128i aLo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sLo, 0xFF), 0xFF);
+            const __m128i aHi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sHi, 0xFF), 0xFF);
+            const __m128i rLo =
+                _mm_add_epi16(Div255(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(c255, aLo))), sLo);
+            const __m128i rHi =
+                _mm_add_epi16(Div255(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(c255, aHi))), sHi);
+            result = _mm_packus_epi16(rLo, rHi);
+            if (clear == 0 && targetAlpha) {
+                Store(dp, result);
+                continue;
+            }
+        }
+        const __m128i d = Load(dp);
+        const __m128i leave = _mm_or_si128(_mm_cmpeq_epi32(_mm_srli_epi32(s, 24), zero), keep);
+        Store(dp, _mm_or_si128(_mm_andnot_si128(leave, result), _mm_and_si128(leave, d)));
+    }
+    imaging::BlendRow(src + static_cast<std::size_t>(i) * 4, dst + static_cast<std::size_t>(i) * 4, count - i,
+                      {255, false, {}, targetAlpha}, PixelPath::Reference);
+}
+
+} // namespace
+
 void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode) {
+    if (mode.opacity == 255 && !mode.gray) return BlendOpaqueRow(src, dst, count, mode.targetAlpha);
     const RoundNearest rounding;
     const __m128i zero = _mm_setzero_si128();
     const __m128i alphaByte = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
@@ -157,85 +206,11 @@ void AdjustLightness(const PixelView& src, const PixelView& dst, float LightAdju
     }
 }
 
-void StretchNearest(const PixelView& src, PixelRect r, const PixelView& dst) {
-    const double xRatio = static_cast<double>(r.width) / dst.width;
-    const double yRatio = static_cast<double>(r.height) / dst.height;
-    std::vector<int32_t> cols(static_cast<std::size_t>(dst.width));
-    for (int32_t i = 0; i < dst.width; ++i)
-        cols[static_cast<std::size_t>(i)] = r.left + NearestIndex(i, xRatio, r.width);
-    for (int32_t j = 0; j < dst.height; ++j) {
-        const auto* from = reinterpret_cast<const uint32_t*>(src.At(0, r.top + NearestIndex(j, yRatio, r.height)));
-        auto* to = reinterpret_cast<uint32_t*>(dst.At(0, j));
-        int32_t i = 0;
-        for (; i + 4 <= dst.width; i += 4) {
-            const std::size_t k = static_cast<std::size_t>(i);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i),
-                             _mm_set_epi32(static_cast<int32_t>(from[cols[k + 3]]), static_cast<int32_t>(from[cols[k + 2]]),
-                                           static_cast<int32_t>(from[cols[k + 1]]), static_cast<int32_t>(from[cols[k]])));
-        }
-        for (; i < dst.width; ++i)
-            to[i] = from[cols[static_cast<std::size_t>(i)]];
-    }
-}
-
-namespace {
-
-// The four bytes of a pixel as two pairs of doubles (blue, green) and (red, alpha).
-inline void ToDoubles(const uint8_t* p, __m128d& lo, __m128d& hi) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i x = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int32_t>(v)), zero), zero);
-    lo = _mm_cvtepi32_pd(x);
-    hi = _mm_cvtepi32_pd(_mm_shuffle_epi32(x, 0xEE));
-}
-
-} // namespace
-
-void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst) {
-    const std::vector<BilinearTap> cols = BilinearTaps(r.left, r.width, dst.width);
-    const std::vector<BilinearTap> rows = BilinearTaps(r.top, r.height, dst.height);
-    const __m128i zero = _mm_setzero_si128();
-    for (int32_t j = 0; j < dst.height; ++j) {
-        const BilinearTap& ty = rows[static_cast<std::size_t>(j)];
-        const uint8_t* row0 = src.At(0, ty.i0);
-        const uint8_t* row1 = src.At(0, ty.i1);
-        const __m128d wy0 = _mm_set1_pd(ty.w0), wy1 = _mm_set1_pd(ty.w1);
-        uint8_t* out = dst.At(0, j);
-        for (int32_t i = 0; i < dst.width; ++i, out += 4) {
-            const BilinearTap& tx = cols[static_cast<std::size_t>(i)];
-            const __m128d wx0 = _mm_set1_pd(tx.w0), wx1 = _mm_set1_pd(tx.w1);
-            const std::size_t c0 = static_cast<std::size_t>(tx.i0) * 4, c1 = static_cast<std::size_t>(tx.i1) * 4;
-            __m128d p00l, p00h, p10l, p10h, p01l, p01h, p11l, p11h;
-            ToDoubles(row0 + c0, p00l, p00h);
-            ToDoubles(row0 + c1, p10l, p10h);
-            ToDoubles(row1 + c0, p01l, p01h);
-            ToDoubles(row1 + c1, p11l, p11h);
-            const __m128d topL = _mm_add_pd(_mm_mul_pd(wx0, p00l), _mm_mul_pd(wx1, p10l));
-            const __m128d topH = _mm_add_pd(_mm_mul_pd(wx0, p00h), _mm_mul_pd(wx1, p10h));
-            const __m128d botL = _mm_add_pd(_mm_mul_pd(wx0, p01l), _mm_mul_pd(wx1, p11l));
-            const __m128d botH = _mm_add_pd(_mm_mul_pd(wx0, p01h), _mm_mul_pd(wx1, p11h));
-            const __m128d vL = _mm_add_pd(_mm_mul_pd(wy0, topL), _mm_mul_pd(wy1, botL));
-            const __m128d vH = _mm_add_pd(_mm_mul_pd(wy0, topH), _mm_mul_pd(wy1, botH));
-            const __m128i v = _mm_unpacklo_epi64(_mm_cvttpd_epi32(vL), _mm_cvttpd_epi32(vH));
-            const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(v, zero), zero);
-            const int32_t px = _mm_cvtsi128_si32(packed);
-            std::memcpy(out, &px, 4);
-        }
-    }
-}
-
 } // namespace imaging::simd
 
 #else
 
 namespace imaging::simd {
-void StretchNearest(const PixelView& src, PixelRect r, const PixelView& dst) {
-    imaging::StretchNearest(src, r, dst, PixelPath::Reference);
-}
-void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst) {
-    imaging::StretchBilinear(src, r, dst, PixelPath::Reference);
-}
 void AdjustLightness(const PixelView& src, const PixelView& dst, float LightAdjustment) {
     imaging::AdjustLightness(src, dst, LightAdjustment, PixelPath::Reference);
 }

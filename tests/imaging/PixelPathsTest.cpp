@@ -51,8 +51,11 @@ TEST(PixelPaths, LightnessMatches) {
 
 TEST(PixelPaths, StretchingMatches) {
     uint32_t seed = 200;
-    const std::pair<int32_t, int32_t> targets[] = {{1, 1}, {7, 3}, {19, 23}, {40, 9}, {3, 61}};
-    for (const auto& [w, h] : OddSizes())
+    for (const auto& [w, h] : OddSizes()) {
+        // Odd ratios take the double-precision path; halving, doubling and 3:2 the integer one.
+        const std::pair<int32_t, int32_t> targets[] = {{1, 1},         {7, 3},     {19, 23},    {40, 9},
+                                                       {3, 61},        {2 * w, h}, {w, 4 * h},  {2 * w, 2 * h},
+                                                       {w * 2 / 3 + 1, (h + 1) / 2}};
         for (const auto& [tw, th] : targets) {
             TestImage src = RandomImage(w + 3, h + 2, ++seed);
             const PixelRect r{1, 2, w, h};
@@ -64,6 +67,7 @@ TEST(PixelPaths, StretchingMatches) {
             StretchBilinear(src.View(), r, d.View(), kSimd);
             ASSERT_EQ(c.bytes, d.bytes) << "bilinear " << w << "x" << h << " -> " << tw << "x" << th;
         }
+    }
 }
 
 TEST(PixelPaths, RotationMatches) {

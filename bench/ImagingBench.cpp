@@ -1,6 +1,7 @@
 // The image engine's pixel stages on 1920 x 1080 frames: blend at full and half opacity, nearest and
 // bilinear scaling to 1280 x 720, grayscale, lightness and the drop shadow, beside memcpy of the frame
-// and (in the native build) pixman on the same pixels. Prints one line per measure:
+// and (in the native build) pixman on the same pixels. scale_bilinear_odd goes to 1366 x 768, whose
+// weights are not multiples of 1/128, through the double-precision path. Prints one line per measure:
 //   <name> <milliseconds per run>
 // bench/imaging_bench.py runs the native and the Windows build and prints the ratios.
 #include "EffectPixels.h"
@@ -85,8 +86,9 @@ void Report(const char* name, double ms) {
     std::fflush(stdout);
 }
 
+// Rows in memory order, as Render blends a picture that fits its target.
 void BlendFrame(Frame& pic, Frame& dst, const BlendMode& mode, PixelPath path) {
-    for (int32_t y = 0; y < kH; ++y)
+    for (int32_t y = kH - 1; y >= 0; --y)
         BlendRow(pic.View().At(0, y), dst.View().At(0, y), kW, mode, path);
 }
 
@@ -95,13 +97,14 @@ pixman_image_t* Wrap(Frame& f) {
     return pixman_image_create_bits(PIXMAN_a8r8g8b8, f.w, f.h, f.Words(), f.w * 4);
 }
 
-void PixmanScale(pixman_image_t* src, pixman_image_t* dst, pixman_filter_t filter) {
+void PixmanScale(pixman_image_t* src, pixman_image_t* dst, pixman_filter_t filter, int32_t w = kSmallW,
+                 int32_t h = kSmallH) {
     pixman_transform_t t;
-    pixman_transform_init_scale(&t, pixman_double_to_fixed(static_cast<double>(kW) / kSmallW),
-                                pixman_double_to_fixed(static_cast<double>(kH) / kSmallH));
+    pixman_transform_init_scale(&t, pixman_double_to_fixed(static_cast<double>(kW) / w),
+                                pixman_double_to_fixed(static_cast<double>(kH) / h));
     pixman_image_set_transform(src, &t);
     pixman_image_set_filter(src, filter, nullptr, 0);
-    pixman_image_composite32(PIXMAN_OP_SRC, src, nullptr, dst, 0, 0, 0, 0, 0, 0, kSmallW, kSmallH);
+    pixman_image_composite32(PIXMAN_OP_SRC, src, nullptr, dst, 0, 0, 0, 0, 0, 0, w, h);
     pixman_image_set_transform(src, nullptr);
     pixman_image_set_filter(src, PIXMAN_FILTER_NEAREST, nullptr, 0);
 }
@@ -111,7 +114,7 @@ void PixmanScale(pixman_image_t* src, pixman_image_t* dst, pixman_filter_t filte
 
 int main(int argc, char** argv) {
     const double budget = argc > 1 ? std::atof(argv[1]) : 400.0;
-    Frame pic = Picture(), back = Backdrop(), dst(kW, kH), small(kSmallW, kSmallH);
+    Frame pic = Picture(), back = Backdrop(), dst(kW, kH), small(kSmallW, kSmallH), odd(1366, 768);
     Frame shadow(kW + 20, kH + 20);
     const auto restore = [&] { std::memcpy(dst.bytes.data(), back.bytes.data(), back.bytes.size()); };
     const auto nothing = [] {};
@@ -125,6 +128,7 @@ int main(int argc, char** argv) {
     const PixelRect whole{0, 0, kW, kH};
     Report("scale_nearest", Measure([&] { StretchNearest(pic.View(), whole, small.View()); }, nothing, budget));
     Report("scale_bilinear", Measure([&] { StretchBilinear(pic.View(), whole, small.View()); }, nothing, budget));
+    Report("scale_bilinear_odd", Measure([&] { StretchBilinear(pic.View(), whole, odd.View()); }, nothing, budget));
     Report("scale_bilinear_reference",
            Measure([&] { StretchBilinear(pic.View(), whole, small.View(), PixelPath::Reference); }, nothing, budget));
     Report("grayscale", Measure([&] { BlendFrame(pic, dst, gray, PixelPath::Simd); }, restore, budget));
@@ -144,6 +148,7 @@ int main(int argc, char** argv) {
     pixman_image_t* src = Wrap(pic);
     pixman_image_t* target = Wrap(dst);
     pixman_image_t* smallImg = Wrap(small);
+    pixman_image_t* oddImg = Wrap(odd);
     const pixman_color_t halfAlpha{0, 0, 0, 0x7F7F};
     pixman_image_t* mask = pixman_image_create_solid_fill(&halfAlpha);
     Report("pixman_blend_full", Measure([&] {
@@ -154,6 +159,9 @@ int main(int argc, char** argv) {
            }, restore, budget));
     Report("pixman_scale_nearest", Measure([&] { PixmanScale(src, smallImg, PIXMAN_FILTER_NEAREST); }, nothing, budget));
     Report("pixman_scale_bilinear", Measure([&] { PixmanScale(src, smallImg, PIXMAN_FILTER_BILINEAR); }, nothing, budget));
+    Report("pixman_scale_bilinear_odd",
+           Measure([&] { PixmanScale(src, oddImg, PIXMAN_FILTER_BILINEAR, odd.w, odd.h); }, nothing, budget));
+    pixman_image_unref(oddImg);
     pixman_image_unref(mask);
     pixman_image_unref(smallImg);
     pixman_image_unref(target);

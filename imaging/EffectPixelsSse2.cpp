@@ -1,6 +1,6 @@
-// The SSE2 path of the drop shadow: the same column totals, kept without a ring (the dropped row is
-// read again from the source), a prefix sum per row for the horizontal window, and the colour
-// premultiplied in 16-bit lanes. The division by the window area is (sum + 0.5) x (1 / area) in single
+// The SSE2 path of the drop shadow: the same column totals, built from the bottom row up and kept
+// without a ring (the dropped row is read again from the source), a prefix sum per row for the
+// horizontal window, and the colour premultiplied in 16-bit lanes. The division by the window area is (sum + 0.5) x (1 / area) in single
 // precision: with sum = k x area + r the exact value lies at least 0.5 / area (>= 1/882) inside
 // (k, k + 1), far more than the product's rounding error (sums stay below 2^17), so it truncates to k.
 #include "EffectPixels.h"
@@ -43,9 +43,11 @@ void DropShadow(const PixelView& src, int32_t blurDepth, uint32_t color, const P
     int32_t* p = prefix.data();
     uint32_t palette[256];
     ShadowPalette(color, palette);
-    for (int32_t y = 0; y < h + s; ++y) {
-        const uint8_t* in = y < h ? src.At(0, y) : nullptr;
-        const uint8_t* out = y - n >= 0 && y - n < h ? src.At(0, y - n) : nullptr;
+    // Shadow rows from the bottom up, in memory order: row y's window, source rows y - s ... y, gains
+    // row y - s and loses row y + 1 on the way up.
+    for (int32_t y = h + s - 1; y >= 0; --y) {
+        const uint8_t* in = y - s >= 0 && y - s < h ? src.At(0, y - s) : nullptr;
+        const uint8_t* out = y + 1 < h ? src.At(0, y + 1) : nullptr;
         const auto update = [&](int32_t x) {
             t[x] += (in ? in[static_cast<std::size_t>(x) * 4 + 3] : 0) - (out ? out[static_cast<std::size_t>(x) * 4 + 3] : 0);
         };

@@ -63,7 +63,8 @@ void StretchNearest(const PixelView& src, PixelRect r, const PixelView& dst, Pix
     if (UseSimd(path)) return simd::StretchNearest(src, r, dst);
     const double xRatio = static_cast<double>(r.width) / dst.width;
     const double yRatio = static_cast<double>(r.height) / dst.height;
-    for (int32_t j = 0; j < dst.height; ++j) {
+    // Rows in memory order, the bottom row first: walking addresses downwards defeats the prefetcher.
+    for (int32_t j = dst.height - 1; j >= 0; --j) {
         const int32_t sy = r.top + NearestIndex(j, yRatio, r.height);
         for (int32_t i = 0; i < dst.width; ++i)
             std::memcpy(dst.At(i, j), src.At(r.left + NearestIndex(i, xRatio, r.width), sy), 4);
@@ -89,7 +90,8 @@ void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst, Pi
     if (UseSimd(path)) return simd::StretchBilinear(src, r, dst);
     const std::vector<BilinearTap> cols = BilinearTaps(r.left, r.width, dst.width);
     const std::vector<BilinearTap> rows = BilinearTaps(r.top, r.height, dst.height);
-    for (int32_t j = 0; j < dst.height; ++j) {
+    // Rows in memory order, the bottom row first: walking addresses downwards defeats the prefetcher.
+    for (int32_t j = dst.height - 1; j >= 0; --j) {
         const BilinearTap& ty = rows[static_cast<std::size_t>(j)];
         uint8_t* out = dst.At(0, j);
         for (int32_t i = 0; i < dst.width; ++i, out += 4) {

@@ -1,6 +1,6 @@
-// The SSE2 paths of the drawing stages. Each gives exactly the bytes of the reference path: integer
-// formulas run in 16-bit lanes where the premultiplied rule bounds them (pixels that break the rule go
-// through the reference), and the floating-point ones repeat the same operations in the same order.
+// The SSE2 paths of the blend and of lightness. Each gives exactly the bytes of the reference path:
+// the integer formulas run in 16-bit lanes, whose bounds the comments show, and the grayscale weighing
+// repeats the reference's single-precision operations in the same order.
 #include "RenderPixels.h"
 
 #if defined(__SSE2__)
@@ -16,13 +16,6 @@ namespace {
 // x / 255 for any unsigned 16-bit x.
 inline __m128i Div255(__m128i x) {
     return _mm_srli_epi16(_mm_mulhi_epu16(x, _mm_set1_epi16(static_cast<int16_t>(0x8081))), 7);
-}
-
-// Each pixel's alpha in all four of its bytes.
-inline __m128i SpreadAlpha(__m128i px) {
-    __m128i a = _mm_srli_epi32(px, 24);
-    a = _mm_or_si128(a, _mm_slli_epi32(a, 8));
-    return _mm_or_si128(a, _mm_slli_epi32(a, 16));
 }
 
 inline __m128i Load(const uint8_t* p) {
@@ -108,56 +101,49 @@ void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& 
     if (mode.opacity == 255 && !mode.gray) return BlendOpaqueRow(src, dst, count, mode.targetAlpha);
     const RoundNearest rounding;
     const __m128i zero = _mm_setzero_si128();
-    const __m128i alphaByte = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
     const __m128i c255 = _mm_set1_epi16(255);
     const __m128i L = _mm_set1_epi16(mode.opacity);
     const __m128 wb = _mm_set1_ps(mode.weights.blue);
     const __m128 wg = _mm_set1_ps(mode.weights.green);
     const __m128 wr = _mm_set1_ps(mode.weights.red);
     // The target bytes the blend must not change: the alpha byte of a DC snapshot.
-    const __m128i keep = mode.targetAlpha ? zero : alphaByte;
+    const __m128i keep = mode.targetAlpha ? zero : _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    const bool full = mode.opacity == 255;
     int32_t i = 0;
     for (; i + 4 <= count; i += 4) {
-        const uint8_t* sp = src + static_cast<std::size_t>(i) * 4;
         uint8_t* dp = dst + static_cast<std::size_t>(i) * 4;
-        __m128i s = Load(sp);
+        __m128i s = Load(src + static_cast<std::size_t>(i) * 4);
         const __m128i a32 = _mm_srli_epi32(s, 24);
         const __m128i clear = _mm_cmpeq_epi32(a32, zero);
-        if (_mm_movemask_epi8(clear) == 0xFFFF) continue;
+        const int clearMask = _mm_movemask_epi8(clear);
+        if (clearMask == 0xFFFF) continue;
+        // Gray values never exceed the largest colour byte (the weights sum to at most 1 + 2^-16).
         if (mode.gray) {
             const __m128i g = Gray4(s, wb, wg, wr);
-            if (_mm_movemask_epi8(_mm_cmpgt_epi32(g, a32)) != 0) {
-                imaging::BlendRow(sp, dp, 4, mode, PixelPath::Reference);
-                continue;
-            }
             s = _mm_or_si128(_mm_or_si128(g, _mm_slli_epi32(g, 8)),
                              _mm_or_si128(_mm_slli_epi32(g, 16), _mm_slli_epi32(a32, 24)));
         }
-        const __m128i aSpread = SpreadAlpha(s);
-        // A colour byte above its alpha would leave the 16-bit lanes: the reference takes the block.
-        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(s, aSpread), zero)) != 0xFFFF) {
-            imaging::BlendRow(sp, dp, 4, mode, PixelPath::Reference);
-            continue;
-        }
         const __m128i d = Load(dp);
-        __m128i result;
-        if (mode.opacity == 255 && _mm_movemask_epi8(_mm_cmpeq_epi32(a32, _mm_set1_epi32(255))) == 0xFFFF) {
-            result = s;
+        const __m128i sLo = _mm_unpacklo_epi8(s, zero), sHi = _mm_unpackhi_epi8(s, zero);
+        const __m128i aLo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sLo, 0xFF), 0xFF);
+        const __m128i aHi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sHi, 0xFF), 0xFF);
+        const __m128i dLo = _mm_unpacklo_epi8(d, zero), dHi = _mm_unpackhi_epi8(d, zero);
+        __m128i rLo, rHi;
+        if (full) {
+            rLo = _mm_add_epi16(Div255(_mm_mullo_epi16(dLo, _mm_sub_epi16(c255, aLo))), sLo);
+            rHi = _mm_add_epi16(Div255(_mm_mullo_epi16(dHi, _mm_sub_epi16(c255, aHi))), sHi);
         } else {
-            const __m128i aLo = _mm_unpacklo_epi8(aSpread, zero), aHi = _mm_unpackhi_epi8(aSpread, zero);
-            const __m128i sLo = _mm_unpacklo_epi8(s, zero), sHi = _mm_unpackhi_epi8(s, zero);
-            const __m128i dLo = _mm_unpacklo_epi8(d, zero), dHi = _mm_unpackhi_epi8(d, zero);
-            __m128i rLo, rHi;
-            if (mode.opacity == 255) {
-                rLo = _mm_add_epi16(Div255(_mm_mullo_epi16(dLo, _mm_sub_epi16(c255, aLo))), sLo);
-                rHi = _mm_add_epi16(Div255(_mm_mullo_epi16(dHi, _mm_sub_epi16(c255, aHi))), sHi);
-            } else {
-                const __m128i invLo = _mm_sub_epi16(c255, Div255(_mm_mullo_epi16(aLo, L)));
-                const __m128i invHi = _mm_sub_epi16(c255, Div255(_mm_mullo_epi16(aHi, L)));
-                rLo = Div255(_mm_add_epi16(_mm_mullo_epi16(dLo, invLo), _mm_mullo_epi16(sLo, L)));
-                rHi = Div255(_mm_add_epi16(_mm_mullo_epi16(dHi, invHi), _mm_mullo_epi16(sHi, L)));
-            }
-            result = _mm_packus_epi16(rLo, rHi);
+            // Within 16 bits whenever colours respect their alpha; a sum past 65535 (colour above alpha)
+            // saturates, and 65535 \ 255 = 257 packs to 255 just as the reference holds it.
+            const __m128i invLo = _mm_sub_epi16(c255, Div255(_mm_mullo_epi16(aLo, L)));
+            const __m128i invHi = _mm_sub_epi16(c255, Div255(_mm_mullo_epi16(aHi, L)));
+            rLo = Div255(_mm_adds_epu16(_mm_mullo_epi16(dLo, invLo), _mm_mullo_epi16(sLo, L)));
+            rHi = Div255(_mm_adds_epu16(_mm_mullo_epi16(dHi, invHi), _mm_mullo_epi16(sHi, L)));
+        }
+        const __m128i result = _mm_packus_epi16(rLo, rHi);
+        if (clearMask == 0 && mode.targetAlpha) {
+            Store(dp, result);
+            continue;
         }
         const __m128i leave = _mm_or_si128(clear, keep);
         Store(dp, _mm_or_si128(_mm_andnot_si128(leave, result), _mm_and_si128(leave, d)));

@@ -18,7 +18,8 @@ void StretchNearest(const PixelView& src, PixelRect r, const PixelView& dst) {
     std::vector<int32_t> cols(static_cast<std::size_t>(dst.width));
     for (int32_t i = 0; i < dst.width; ++i)
         cols[static_cast<std::size_t>(i)] = r.left + NearestIndex(i, xRatio, r.width);
-    for (int32_t j = 0; j < dst.height; ++j) {
+    // Rows in memory order, the bottom row first: walking addresses downwards defeats the prefetcher.
+    for (int32_t j = dst.height - 1; j >= 0; --j) {
         const auto* from = reinterpret_cast<const uint32_t*>(src.At(0, r.top + NearestIndex(j, yRatio, r.height)));
         auto* to = reinterpret_cast<uint32_t*>(dst.At(0, j));
         int32_t i = 0;
@@ -48,7 +49,8 @@ inline void ToDoubles(const uint8_t* p, __m128d& lo, __m128d& hi) {
 void StretchBilinearDouble(const PixelView& src, const std::vector<BilinearTap>& cols,
                            const std::vector<BilinearTap>& rows, const PixelView& dst) {
     const __m128i zero = _mm_setzero_si128();
-    for (int32_t j = 0; j < dst.height; ++j) {
+    // Rows in memory order, the bottom row first: walking addresses downwards defeats the prefetcher.
+    for (int32_t j = dst.height - 1; j >= 0; --j) {
         const BilinearTap& ty = rows[static_cast<std::size_t>(j)];
         const uint8_t* row0 = src.At(0, ty.i0);
         const uint8_t* row1 = src.At(0, ty.i1);
@@ -98,9 +100,19 @@ void StretchBilinearDyadic(const PixelView& src, PixelRect r, const std::vector<
                            const std::vector<BilinearTap>& rows, const std::vector<int16_t>& rw0,
                            const std::vector<int16_t>& rw1, const PixelView& dst) {
     const __m128i zero = _mm_setzero_si128();
+    // Per destination column: where its two mixed pixels lie and their weights as one pair of 16 bits.
+    struct ColumnTap {
+        std::size_t a, b;
+        int32_t weights;
+    };
+    std::vector<ColumnTap> columns(cols.size());
+    for (std::size_t i = 0; i < cols.size(); ++i)
+        columns[i] = {static_cast<std::size_t>(cols[i].i0 - r.left) * 4, static_cast<std::size_t>(cols[i].i1 - r.left) * 4,
+                      static_cast<int32_t>(static_cast<uint16_t>(cw0[i])) | static_cast<int32_t>(cw1[i]) << 16};
     // The two source rows mixed, 4 x 16 bits per source pixel of the rectangle (plus room for one block).
     std::vector<int16_t> mixed(static_cast<std::size_t>(r.width + 4) * 4);
-    for (int32_t j = 0; j < dst.height; ++j) {
+    // Rows in memory order, the bottom row first: walking addresses downwards defeats the prefetcher.
+    for (int32_t j = dst.height - 1; j >= 0; --j) {
         const std::size_t jj = static_cast<std::size_t>(j);
         const uint8_t* top = src.At(r.left, rows[jj].i0);
         const uint8_t* bottom = src.At(r.left, rows[jj].i1);
@@ -124,14 +136,10 @@ void StretchBilinearDyadic(const PixelView& src, PixelRect r, const std::vector<
 
         uint8_t* out = dst.At(0, j);
         const auto pixel = [&](int32_t i) {
-            const std::size_t ii = static_cast<std::size_t>(i);
-            const std::size_t a = static_cast<std::size_t>(cols[ii].i0 - r.left) * 4;
-            const std::size_t b = static_cast<std::size_t>(cols[ii].i1 - r.left) * 4;
-            const __m128i pair = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&mixed[a])),
-                                                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&mixed[b])));
-            const __m128i w = _mm_set1_epi32(static_cast<int32_t>(static_cast<uint16_t>(cw0[ii])) |
-                                             (static_cast<int32_t>(cw1[ii]) << 16));
-            return _mm_srli_epi32(_mm_madd_epi16(pair, w), 14);
+            const ColumnTap& c = columns[static_cast<std::size_t>(i)];
+            const __m128i pair = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&mixed[c.a])),
+                                                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&mixed[c.b])));
+            return _mm_srli_epi32(_mm_madd_epi16(pair, _mm_set1_epi32(c.weights)), 14);
         };
         int32_t i = 0;
         for (; i + 2 <= dst.width; i += 2) {

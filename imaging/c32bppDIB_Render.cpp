@@ -216,8 +216,14 @@ bool c32bppDIB::BlendToTarget(HDC destinationDC, PixelBuffer* buffer, PixelRect 
     const auto sourceRow = [&](int32_t y) { return source.At(src.left, src.top + y); };
 
     if (destHostDIB) {
-        // Not clipped: the blend stops at the first pixel that would fall outside the host.
         const PixelView host = destHostDIB->Pixels();
+        if (destX + destWidth <= host.width && destY + destHeight <= host.height) {
+            // Rows in memory order, the bottom row first: walking addresses downwards defeats the prefetcher.
+            for (int32_t y = destHeight - 1; y >= 0; --y)
+                BlendRow(sourceRow(y), host.At(destX, destY + y), destWidth, mode);
+            return true;
+        }
+        // Not clipped: the blend stops at the first pixel that would fall outside the host.
         for (int32_t y = 0; y < destHeight; ++y) {
             if (destY + y >= host.height || destX >= host.width) return false;
             const int32_t fits = std::min(destWidth, host.width - destX);
@@ -245,7 +251,7 @@ bool c32bppDIB::BlendToTarget(HDC destinationDC, PixelBuffer* buffer, PixelRect 
     }
     ::GdiFlush();
     const PixelView target{static_cast<uint8_t*>(bits), destWidth, destHeight};
-    for (int32_t y = 0; y < destHeight; ++y)
+    for (int32_t y = destHeight - 1; y >= 0; --y)
         BlendRow(sourceRow(y), target.At(0, y), destWidth, mode);
     return ::SetDIBitsToDevice(destinationDC, destX, destY, static_cast<DWORD>(destWidth),
                                static_cast<DWORD>(destHeight), 0, 0, 0, static_cast<UINT>(destHeight), bits, &bi,

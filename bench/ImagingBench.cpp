@@ -31,7 +31,8 @@ constexpr int32_t kW = 1920, kH = 1080, kSmallW = 1280, kSmallH = 720;
 struct Frame {
     std::vector<uint8_t> bytes;
     int32_t w, h;
-    Frame(int32_t width, int32_t height) : bytes(static_cast<std::size_t>(width) * height * 4), w(width), h(height) {}
+    Frame(int32_t width, int32_t height)
+        : bytes(static_cast<std::size_t>(width) * height * 4), w(width), h(height) {}
     PixelView View() { return {bytes.data(), w, h}; }
     uint32_t* Words() { return reinterpret_cast<uint32_t*>(bytes.data()); }
 };
@@ -58,8 +59,8 @@ Frame Backdrop() {
     for (int32_t y = 0; y < kH; ++y)
         for (int32_t x = 0; x < kW; ++x)
             f.Words()[static_cast<std::size_t>(y) * kW + x] =
-                0xFF000000u | static_cast<uint32_t>((x ^ y) & 0xFF) << 16 | static_cast<uint32_t>(x & 0xFF) << 8 |
-                static_cast<uint32_t>(y & 0xFF);
+                0xFF000000u | static_cast<uint32_t>((x ^ y) & 0xFF) << 16 |
+                static_cast<uint32_t>(x & 0xFF) << 8 | static_cast<uint32_t>(y & 0xFF);
     return f;
 }
 
@@ -70,7 +71,8 @@ double Measure(const std::function<void()>& run, const std::function<void()>& pr
     double best = 1e30;
     const auto start = Clock::now();
     int batches = 0;
-    while (batches < 3 || std::chrono::duration<double, std::milli>(Clock::now() - start).count() < budgetMs) {
+    while (batches < 3 ||
+           std::chrono::duration<double, std::milli>(Clock::now() - start).count() < budgetMs) {
         prepare();
         const auto t0 = Clock::now();
         run();
@@ -119,30 +121,39 @@ int main(int argc, char** argv) {
     const auto restore = [&] { std::memcpy(dst.bytes.data(), back.bytes.data(), back.bytes.size()); };
     const auto nothing = [] {};
 
-    Report("memcpy", Measure([&] { std::memcpy(dst.bytes.data(), pic.bytes.data(), pic.bytes.size()); }, nothing, budget));
+    Report("memcpy", Measure([&] { std::memcpy(dst.bytes.data(), pic.bytes.data(), pic.bytes.size()); },
+                             nothing, budget));
     const BlendMode full{255, false, {}, true}, half{127, false, {}, true};
     const BlendMode gray{255, true, ModAPI::GrayScaleWeights(0), true};
     Report("blend_full", Measure([&] { BlendFrame(pic, dst, full, PixelPath::Simd); }, restore, budget));
     Report("blend_half", Measure([&] { BlendFrame(pic, dst, half, PixelPath::Simd); }, restore, budget));
-    Report("blend_full_reference", Measure([&] { BlendFrame(pic, dst, full, PixelPath::Reference); }, restore, budget));
+    Report("blend_full_reference",
+           Measure([&] { BlendFrame(pic, dst, full, PixelPath::Reference); }, restore, budget));
     const PixelRect whole{0, 0, kW, kH};
-    Report("scale_nearest", Measure([&] { StretchNearest(pic.View(), whole, small.View()); }, nothing, budget));
-    Report("scale_bilinear", Measure([&] { StretchBilinear(pic.View(), whole, small.View()); }, nothing, budget));
-    Report("scale_bilinear_odd", Measure([&] { StretchBilinear(pic.View(), whole, odd.View()); }, nothing, budget));
+    Report("scale_nearest",
+           Measure([&] { StretchNearest(pic.View(), whole, small.View()); }, nothing, budget));
+    Report("scale_bilinear",
+           Measure([&] { StretchBilinear(pic.View(), whole, small.View()); }, nothing, budget));
+    Report("scale_bilinear_odd",
+           Measure([&] { StretchBilinear(pic.View(), whole, odd.View()); }, nothing, budget));
     Report("scale_bilinear_reference",
-           Measure([&] { StretchBilinear(pic.View(), whole, small.View(), PixelPath::Reference); }, nothing, budget));
+           Measure([&] { StretchBilinear(pic.View(), whole, small.View(), PixelPath::Reference); }, nothing,
+                   budget));
     Report("grayscale", Measure([&] { BlendFrame(pic, dst, gray, PixelPath::Simd); }, restore, budget));
     Report("lightness", Measure([&] { AdjustLightness(pic.View(), dst.View(), 30.0f); }, nothing, budget));
     Report("lightness_reference",
-           Measure([&] { AdjustLightness(pic.View(), dst.View(), 30.0f, PixelPath::Reference); }, nothing, budget));
+           Measure([&] { AdjustLightness(pic.View(), dst.View(), 30.0f, PixelPath::Reference); }, nothing,
+                   budget));
     for (const int blur : {3, 10}) {
         Frame out(kW + 2 * blur, kH + 2 * blur);
         const std::string name = "drop_shadow_" + std::to_string(blur);
-        Report(name.c_str(), Measure([&] { DropShadow(pic.View(), blur, 0x202020, out.View()); }, nothing, budget));
+        Report(name.c_str(),
+               Measure([&] { DropShadow(pic.View(), blur, 0x202020, out.View()); }, nothing, budget));
         std::printf("%s_pixels %d\n", name.c_str(), out.w * out.h);
     }
     Report("drop_shadow_10_reference",
-           Measure([&] { DropShadow(pic.View(), 10, 0x202020, shadow.View(), PixelPath::Reference); }, nothing, budget));
+           Measure([&] { DropShadow(pic.View(), 10, 0x202020, shadow.View(), PixelPath::Reference); },
+                   nothing, budget));
 
 #ifdef PELMOR_HAVE_PIXMAN
     pixman_image_t* src = Wrap(pic);
@@ -151,14 +162,19 @@ int main(int argc, char** argv) {
     pixman_image_t* oddImg = Wrap(odd);
     const pixman_color_t halfAlpha{0, 0, 0, 0x7F7F};
     pixman_image_t* mask = pixman_image_create_solid_fill(&halfAlpha);
-    Report("pixman_blend_full", Measure([&] {
-               pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, target, 0, 0, 0, 0, 0, 0, kW, kH);
-           }, restore, budget));
-    Report("pixman_blend_half", Measure([&] {
-               pixman_image_composite32(PIXMAN_OP_OVER, src, mask, target, 0, 0, 0, 0, 0, 0, kW, kH);
-           }, restore, budget));
-    Report("pixman_scale_nearest", Measure([&] { PixmanScale(src, smallImg, PIXMAN_FILTER_NEAREST); }, nothing, budget));
-    Report("pixman_scale_bilinear", Measure([&] { PixmanScale(src, smallImg, PIXMAN_FILTER_BILINEAR); }, nothing, budget));
+    Report(
+        "pixman_blend_full",
+        Measure(
+            [&] { pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, target, 0, 0, 0, 0, 0, 0, kW, kH); },
+            restore, budget));
+    Report("pixman_blend_half",
+           Measure(
+               [&] { pixman_image_composite32(PIXMAN_OP_OVER, src, mask, target, 0, 0, 0, 0, 0, 0, kW, kH); },
+               restore, budget));
+    Report("pixman_scale_nearest",
+           Measure([&] { PixmanScale(src, smallImg, PIXMAN_FILTER_NEAREST); }, nothing, budget));
+    Report("pixman_scale_bilinear",
+           Measure([&] { PixmanScale(src, smallImg, PIXMAN_FILTER_BILINEAR); }, nothing, budget));
     Report("pixman_scale_bilinear_odd",
            Measure([&] { PixmanScale(src, oddImg, PIXMAN_FILTER_BILINEAR, odd.w, odd.h); }, nothing, budget));
     pixman_image_unref(oddImg);

@@ -60,7 +60,8 @@ void ShadowPalette(uint32_t color, uint32_t (&palette)[256]) {
                               : (b * a / 255) | ((g * a / 255) << 8) | ((r * a / 255) << 16) | (a << 24);
 }
 
-void DropShadow(const PixelView& src, int32_t blurDepth, uint32_t color, const PixelView& dst, PixelPath path) {
+void DropShadow(const PixelView& src, int32_t blurDepth, uint32_t color, const PixelView& dst,
+                PixelPath path) {
     blurDepth = ClampBlurDepth(blurDepth);
     if (UseSimd(path)) return simd::DropShadow(src, blurDepth, color, dst);
     const int32_t s = 2 * blurDepth, n = s + 1, area = n * n;

@@ -50,8 +50,8 @@ void MirrorCopy(const PixelView& src, PixelRect r, bool flipX, bool flipY, const
             continue;
         }
         for (int32_t x = 0; x < r.width; ++x)
-            std::memcpy(to + static_cast<std::size_t>(x) * 4, from + static_cast<std::size_t>(r.width - 1 - x) * 4,
-                        4);
+            std::memcpy(to + static_cast<std::size_t>(x) * 4,
+                        from + static_cast<std::size_t>(r.width - 1 - x) * 4, 4);
     }
 }
 
@@ -80,8 +80,8 @@ std::vector<BilinearTap> BilinearTaps(int32_t srcStart, int32_t srcCount, int32_
         const int32_t is = std::min(static_cast<int32_t>(s), last);
         const double f = s - is;
         // The last source index has no neighbour after it: it stands alone with weight 1.
-        taps[static_cast<std::size_t>(i)] = is >= last ? BilinearTap{is, is, 1.0, 0.0}
-                                                       : BilinearTap{is, is + 1, 1.0 - f, f};
+        taps[static_cast<std::size_t>(i)] =
+            is >= last ? BilinearTap{is, is, 1.0, 0.0} : BilinearTap{is, is + 1, 1.0 - f, f};
     }
     return taps;
 }

@@ -77,10 +77,10 @@ void BlendOpaqueRow(const uint8_t* src, uint8_t* dst, int32_t count, bool target
             const __m128i sLo = _mm_unpacklo_epi8(s, zero), sHi = _mm_unpackhi_epi8(s, zero);
             const __m128i aLo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sLo, 0xFF), 0xFF);
             const __m128i aHi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sHi, 0xFF), 0xFF);
-            const __m128i rLo =
-                _mm_add_epi16(Div255(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(c255, aLo))), sLo);
-            const __m128i rHi =
-                _mm_add_epi16(Div255(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(c255, aHi))), sHi);
+            const __m128i rLo = _mm_add_epi16(
+                Div255(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(c255, aLo))), sLo);
+            const __m128i rHi = _mm_add_epi16(
+                Div255(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(c255, aHi))), sHi);
             result = _mm_packus_epi16(rLo, rHi);
             if (clear == 0 && targetAlpha) {
                 Store(dp, result);
@@ -158,7 +158,8 @@ void AdjustLightness(const PixelView& src, const PixelView& dst, float LightAdju
     alignas(16) int16_t add[256][4];
     alignas(16) int16_t bound[256][4];
     for (int a = 0; a < 256; ++a) {
-        const int16_t step = a == 0 ? 0 : static_cast<int16_t>(LightnessDelta(LightAdjustment, static_cast<uint8_t>(a)));
+        const int16_t step =
+            a == 0 ? 0 : static_cast<int16_t>(LightnessDelta(LightAdjustment, static_cast<uint8_t>(a)));
         const int16_t top = a == 0 ? 255 : static_cast<int16_t>(a);
         for (int c = 0; c < 3; ++c) {
             add[a][c] = step;
@@ -170,7 +171,7 @@ void AdjustLightness(const PixelView& src, const PixelView& dst, float LightAdju
     const bool lighten = d > 0;
     const __m128i zero = _mm_setzero_si128();
     const std::size_t n = src.ByteCount();
-    const auto pair = [&](const uint8_t* s, int16_t (*table)[4]) {
+    const auto pair = [&](const uint8_t* s, int16_t(*table)[4]) {
         return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(table[s[3]])),
                                   _mm_loadl_epi64(reinterpret_cast<const __m128i*>(table[s[7]])));
     };

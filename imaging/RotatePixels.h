@@ -10,8 +10,8 @@
 namespace imaging {
 
 struct Rotation {
-    int32_t degrees = 0;  // whole degrees; positive turns clockwise on the screen
-    double xScale = 1.0;  // destination width / source width
+    int32_t degrees = 0; // whole degrees; positive turns clockwise on the screen
+    double xScale = 1.0; // destination width / source width
     double yScale = 1.0;
     bool bilinear = false;
 };

@@ -20,7 +20,8 @@ void RotateInto(const PixelView& src, PixelRect r, const Rotation& rotation, con
         const __m128d dvSin = _mm_mul_pd(dv, sinT), dvCos = _mm_mul_pd(dv, cosT);
         int32_t c = 0;
         for (; c + 2 <= canvas.width; c += 2) {
-            const __m128d du = _mm_set_pd(static_cast<double>(c + 1 - g.hx - g.cx), static_cast<double>(c - g.hx - g.cx));
+            const __m128d du =
+                _mm_set_pd(static_cast<double>(c + 1 - g.hx - g.cx), static_cast<double>(c - g.hx - g.cx));
             const __m128d sx = _mm_add_pd(_mm_div_pd(_mm_add_pd(_mm_mul_pd(du, cosT), dvSin), xScale), cx);
             const __m128d sy = _mm_add_pd(_mm_div_pd(_mm_sub_pd(dvCos, _mm_mul_pd(du, sinT)), yScale), cy);
             const __m128d inside = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(sx, zero), _mm_cmplt_pd(sx, width)),

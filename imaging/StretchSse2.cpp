@@ -20,14 +20,17 @@ void StretchNearest(const PixelView& src, PixelRect r, const PixelView& dst) {
         cols[static_cast<std::size_t>(i)] = r.left + NearestIndex(i, xRatio, r.width);
     // Rows in memory order, the bottom row first: walking addresses downwards defeats the prefetcher.
     for (int32_t j = dst.height - 1; j >= 0; --j) {
-        const auto* from = reinterpret_cast<const uint32_t*>(src.At(0, r.top + NearestIndex(j, yRatio, r.height)));
+        const auto* from =
+            reinterpret_cast<const uint32_t*>(src.At(0, r.top + NearestIndex(j, yRatio, r.height)));
         auto* to = reinterpret_cast<uint32_t*>(dst.At(0, j));
         int32_t i = 0;
         for (; i + 4 <= dst.width; i += 4) {
             const std::size_t k = static_cast<std::size_t>(i);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i),
-                             _mm_set_epi32(static_cast<int32_t>(from[cols[k + 3]]), static_cast<int32_t>(from[cols[k + 2]]),
-                                           static_cast<int32_t>(from[cols[k + 1]]), static_cast<int32_t>(from[cols[k]])));
+                             _mm_set_epi32(static_cast<int32_t>(from[cols[k + 3]]),
+                                           static_cast<int32_t>(from[cols[k + 2]]),
+                                           static_cast<int32_t>(from[cols[k + 1]]),
+                                           static_cast<int32_t>(from[cols[k]])));
         }
         for (; i < dst.width; ++i)
             to[i] = from[cols[static_cast<std::size_t>(i)]];
@@ -41,7 +44,8 @@ inline void ToDoubles(const uint8_t* p, __m128d& lo, __m128d& hi) {
     uint32_t v;
     std::memcpy(&v, p, 4);
     const __m128i zero = _mm_setzero_si128();
-    const __m128i x = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int32_t>(v)), zero), zero);
+    const __m128i x =
+        _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int32_t>(v)), zero), zero);
     lo = _mm_cvtepi32_pd(x);
     hi = _mm_cvtepi32_pd(_mm_shuffle_epi32(x, 0xEE));
 }
@@ -59,7 +63,8 @@ void StretchBilinearDouble(const PixelView& src, const std::vector<BilinearTap>&
         for (int32_t i = 0; i < dst.width; ++i, out += 4) {
             const BilinearTap& tx = cols[static_cast<std::size_t>(i)];
             const __m128d wx0 = _mm_set1_pd(tx.w0), wx1 = _mm_set1_pd(tx.w1);
-            const std::size_t c0 = static_cast<std::size_t>(tx.i0) * 4, c1 = static_cast<std::size_t>(tx.i1) * 4;
+            const std::size_t c0 = static_cast<std::size_t>(tx.i0) * 4,
+                              c1 = static_cast<std::size_t>(tx.i1) * 4;
             __m128d p00l, p00h, p10l, p10h, p01l, p01h, p11l, p11h;
             ToDoubles(row0 + c0, p00l, p00h);
             ToDoubles(row0 + c1, p10l, p10h);
@@ -78,7 +83,6 @@ void StretchBilinearDouble(const PixelView& src, const std::vector<BilinearTap>&
         }
     }
 }
-
 
 // Weights as multiples of 1/128, when they all are.
 bool DyadicWeights(const std::vector<BilinearTap>& taps, std::vector<int16_t>& w0, std::vector<int16_t>& w1) {
@@ -107,8 +111,10 @@ void StretchBilinearDyadic(const PixelView& src, PixelRect r, const std::vector<
     };
     std::vector<ColumnTap> columns(cols.size());
     for (std::size_t i = 0; i < cols.size(); ++i)
-        columns[i] = {static_cast<std::size_t>(cols[i].i0 - r.left) * 4, static_cast<std::size_t>(cols[i].i1 - r.left) * 4,
-                      static_cast<int32_t>(static_cast<uint16_t>(cw0[i])) | static_cast<int32_t>(cw1[i]) << 16};
+        columns[i] = {static_cast<std::size_t>(cols[i].i0 - r.left) * 4,
+                      static_cast<std::size_t>(cols[i].i1 - r.left) * 4,
+                      static_cast<int32_t>(static_cast<uint16_t>(cw0[i])) | static_cast<int32_t>(cw1[i])
+                                                                                << 16};
     // The two source rows mixed, 4 x 16 bits per source pixel of the rectangle (plus room for one block).
     std::vector<int16_t> mixed(static_cast<std::size_t>(r.width + 4) * 4);
     // Rows in memory order, the bottom row first: walking addresses downwards defeats the prefetcher.
@@ -119,8 +125,10 @@ void StretchBilinearDyadic(const PixelView& src, PixelRect r, const std::vector<
         const __m128i wy0 = _mm_set1_epi16(rw0[jj]), wy1 = _mm_set1_epi16(rw1[jj]);
         int32_t x = 0;
         for (; x + 4 <= r.width; x += 4) {
-            const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + static_cast<std::size_t>(x) * 4));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + static_cast<std::size_t>(x) * 4));
+            const __m128i t =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + static_cast<std::size_t>(x) * 4));
+            const __m128i b =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + static_cast<std::size_t>(x) * 4));
             const __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(t, zero), wy0),
                                              _mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), wy1));
             const __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(t, zero), wy0),
@@ -137,8 +145,9 @@ void StretchBilinearDyadic(const PixelView& src, PixelRect r, const std::vector<
         uint8_t* out = dst.At(0, j);
         const auto pixel = [&](int32_t i) {
             const ColumnTap& c = columns[static_cast<std::size_t>(i)];
-            const __m128i pair = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&mixed[c.a])),
-                                                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&mixed[c.b])));
+            const __m128i pair =
+                _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&mixed[c.a])),
+                                   _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&mixed[c.b])));
             return _mm_srli_epi32(_mm_madd_epi16(pair, _mm_set1_epi32(c.weights)), 14);
         };
         int32_t i = 0;

@@ -11,7 +11,8 @@ namespace imaging {
 
 bool c32bppDIB::CreateCheckerBoard(int32_t CheckerSize, int32_t FirstColor, int32_t SecondColor) {
     if (!m_Handle || CheckerSize < 1) return false;
-    FillCheckerBoard(Pixels(), CheckerSize, static_cast<uint32_t>(FirstColor), static_cast<uint32_t>(SecondColor));
+    FillCheckerBoard(Pixels(), CheckerSize, static_cast<uint32_t>(FirstColor),
+                     static_cast<uint32_t>(SecondColor));
     m_Alpha = false;
     m_ImageType = kImageCheckerBoard;
     return true;
@@ -73,11 +74,12 @@ std::unique_ptr<c32bppDIB> c32bppDIB::CreateDropShadow(int32_t blurDepth, int32_
     return shadow;
 }
 
-bool c32bppDIB::RenderDropShadow_JIT(HDC destinationDC, int32_t x, int32_t y, int32_t blurDepth, int32_t Color,
-                                     int32_t Opacity) {
+bool c32bppDIB::RenderDropShadow_JIT(HDC destinationDC, int32_t x, int32_t y, int32_t blurDepth,
+                                     int32_t Color, int32_t Opacity) {
     const std::unique_ptr<c32bppDIB> shadow = CreateDropShadow(blurDepth, Color);
     if (!shadow) return false;
-    return shadow->Render(destinationDC, x, y, 0, 0, 0, 0, 0, 0, Opacity, true, true, nullptr, -1, 0, 0, false);
+    return shadow->Render(destinationDC, x, y, 0, 0, 0, 0, 0, 0, Opacity, true, true, nullptr, -1, 0, 0,
+                          false);
 }
 
 rt::UniqueRgn c32bppDIB::CreateRegion(int32_t regionStyle, int32_t xOffset, int32_t yOffset) const {

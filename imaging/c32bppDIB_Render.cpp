@@ -75,8 +75,8 @@ bool c32bppDIB::Render(HDC destinationDC, int32_t destX, int32_t destY, int32_t 
                 destY = rt::Sub(destY, destHeight / 2);
             }
             if (!destHostDIB)
-                return RenderRotated(destinationDC, Angle, destX, destY, destWidth, destHeight, src, E, nullptr,
-                                     grayScale, LightAdjustment);
+                return RenderRotated(destinationDC, Angle, destX, destY, destWidth, destHeight, src, E,
+                                     nullptr, grayScale, LightAdjustment);
             const DcLease host(*destHostDIB);
             return RenderRotated(host.dc(), Angle, destX, destY, destWidth, destHeight, src, E, destHostDIB,
                                  grayScale, LightAdjustment);
@@ -89,15 +89,15 @@ bool c32bppDIB::Render(HDC destinationDC, int32_t destX, int32_t destY, int32_t 
         const bool mirrored = destWidth < 1 || destHeight < 0;
         const bool stretched = std::abs(destWidth) != srcWidth || std::abs(destHeight) != srcHeight;
         bool useAlphaBlend = false;
-        if ((m_gdiToken == 0 || !isGDIplusEnabled()) && isAlphaBlendFriendly() && !mirrored && grayScale == -1 &&
-            LightAdjustment == 0)
+        if ((m_gdiToken == 0 || !isGDIplusEnabled()) && isAlphaBlendFriendly() && !mirrored &&
+            grayScale == -1 && LightAdjustment == 0)
             useAlphaBlend = !stretched || !m_HighQualityInterpolation;
 
         if (isGDIplusEnabled() && !useAlphaBlend) {
             const auto draw = [&](HDC dc) {
-                return cGDIPlus().RenderImageGDIplus(*this, dc, 0, E, destX, destY, destWidth, destHeight, SrcX,
-                                                     SrcY, srcWidth, srcHeight, m_HighQualityInterpolation,
-                                                     grayScale, m_gdiToken, LightAdjustment);
+                return cGDIPlus().RenderImageGDIplus(
+                    *this, dc, 0, E, destX, destY, destWidth, destHeight, SrcX, SrcY, srcWidth, srcHeight,
+                    m_HighQualityInterpolation, grayScale, m_gdiToken, LightAdjustment);
             };
             if (!destHostDIB) return draw(destinationDC);
             const DcLease host(*destHostDIB);
@@ -128,13 +128,15 @@ bool c32bppDIB::Render(HDC destinationDC, int32_t destX, int32_t destY, int32_t 
         if (stretched) {
             PixelBuffer stretchedBuffer;
             const PixelView source = buffer.Empty() ? Pixels() : buffer.View();
-            if (!StretchToBuffer(source, from, destWidth, destHeight, stretchedBuffer, nullptr, LightAdjustment))
+            if (!StretchToBuffer(source, from, destWidth, destHeight, stretchedBuffer, nullptr,
+                                 LightAdjustment))
                 return false;
             buffer = std::move(stretchedBuffer);
             from = {0, 0, buffer.Width(), buffer.Height()};
         }
         return BlendToTarget(destinationDC, buffer.Empty() ? nullptr : &buffer, from, destX, destY,
-                             std::abs(destWidth), std::abs(destHeight), L, destHostDIB, grayScale, LightAdjustment);
+                             std::abs(destWidth), std::abs(destHeight), L, destHostDIB, grayScale,
+                             LightAdjustment);
     });
 }
 
@@ -212,7 +214,8 @@ bool c32bppDIB::BlendToTarget(HDC destinationDC, PixelBuffer* buffer, PixelRect 
     }
     if (destWidth < 1 || destHeight < 1) return false;
 
-    const BlendMode mode{opacity, grayScale != -1, ModAPI::GrayScaleWeights(grayScale), destHostDIB != nullptr};
+    const BlendMode mode{opacity, grayScale != -1, ModAPI::GrayScaleWeights(grayScale),
+                         destHostDIB != nullptr};
     const auto sourceRow = [&](int32_t y) { return source.At(src.left, src.top + y); };
 
     if (destHostDIB) {
@@ -242,20 +245,22 @@ bool c32bppDIB::BlendToTarget(HDC destinationDC, PixelBuffer* buffer, PixelRect 
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    const rt::UniqueBitmap snapshot(::CreateDIBSection(destinationDC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const rt::UniqueBitmap snapshot(
+        ::CreateDIBSection(destinationDC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     const rt::UniqueDC snapDC(::CreateCompatibleDC(destinationDC));
     if (!snapshot || !bits || !snapDC) return false;
     {
         const rt::SelectGuard selected(snapDC.get(), snapshot.get());
-        if (!::BitBlt(snapDC.get(), 0, 0, destWidth, destHeight, destinationDC, destX, destY, SRCCOPY)) return false;
+        if (!::BitBlt(snapDC.get(), 0, 0, destWidth, destHeight, destinationDC, destX, destY, SRCCOPY))
+            return false;
     }
     ::GdiFlush();
     const PixelView target{static_cast<uint8_t*>(bits), destWidth, destHeight};
     for (int32_t y = destHeight - 1; y >= 0; --y)
         BlendRow(sourceRow(y), target.At(0, y), destWidth, mode);
     return ::SetDIBitsToDevice(destinationDC, destX, destY, static_cast<DWORD>(destWidth),
-                               static_cast<DWORD>(destHeight), 0, 0, 0, static_cast<UINT>(destHeight), bits, &bi,
-                               DIB_RGB_COLORS) != 0;
+                               static_cast<DWORD>(destHeight), 0, 0, 0, static_cast<UINT>(destHeight), bits,
+                               &bi, DIB_RGB_COLORS) != 0;
 }
 
 } // namespace imaging

@@ -16,16 +16,17 @@ bool c32bppDIB::RenderRotated(HDC destinationDC, float Angle, int32_t destX, int
                               int32_t destHeight, PixelRect src, int32_t Opacity, c32bppDIB* destHostDIB,
                               int32_t grayScale, float LightAdjustment) {
     if (isGDIplusEnabled() &&
-        cGDIPlus().RenderImageGDIplus(*this, destinationDC, Angle, Opacity, destX, destY, destWidth, destHeight,
-                                      src.left, src.top, src.width, src.height, m_HighQualityInterpolation,
-                                      grayScale, m_gdiToken, LightAdjustment))
+        cGDIPlus().RenderImageGDIplus(*this, destinationDC, Angle, Opacity, destX, destY, destWidth,
+                                      destHeight, src.left, src.top, src.width, src.height,
+                                      m_HighQualityInterpolation, grayScale, m_gdiToken, LightAdjustment))
         return true;
 
     return Trapped([&] {
         if (destWidth < 0) destX = rt::Add(destX, destWidth);
         if (destHeight < 0) destY = rt::Add(destY, destHeight);
         PixelBuffer buffer;
-        if (!MirrorToBuffer(src, destWidth, destHeight, buffer, nullptr, LightAdjustment) && LightAdjustment != 0)
+        if (!MirrorToBuffer(src, destWidth, destHeight, buffer, nullptr, LightAdjustment) &&
+            LightAdjustment != 0)
             AdjustLightness(LightAdjustment, buffer);
         const PixelView source = buffer.Empty() ? Pixels() : buffer.View();
 
@@ -42,9 +43,9 @@ bool c32bppDIB::RenderRotated(HDC destinationDC, float Angle, int32_t destX, int
         if (!canvas.InitializeDIB(side, side)) return false;
         RotateInto(source, src, rotation, canvas.Pixels());
         canvas.gdiToken(m_gdiToken);
-        return canvas.Render(destinationDC, destX + destWidth / 2 - side / 2, destY + destHeight / 2 - side / 2, 0,
-                             0, 0, 0, 0, 0, Opacity, true, destHostDIB == nullptr, destHostDIB, grayScale, 0, 0,
-                             false);
+        return canvas.Render(destinationDC, destX + destWidth / 2 - side / 2,
+                             destY + destHeight / 2 - side / 2, 0, 0, 0, 0, 0, 0, Opacity, true,
+                             destHostDIB == nullptr, destHostDIB, grayScale, 0, 0, false);
     });
 }
 
@@ -64,7 +65,8 @@ void c32bppDIB::CopyImageTo(std::unique_ptr<c32bppDIB>& cDIBclass, int32_t newWi
             if (!cDIBclass->InitializeDIB(w, h)) return;
         } else {
             cDIBclass->gdiToken(m_gdiToken);
-            if ((cDIBclass->m_Width != w || cDIBclass->m_Height != h) && !cDIBclass->InitializeDIB(w, h)) return;
+            if ((cDIBclass->m_Width != w || cDIBclass->m_Height != h) && !cDIBclass->InitializeDIB(w, h))
+                return;
         }
         c32bppDIB& target = *cDIBclass;
         target.m_Alpha = m_Alpha;
@@ -80,12 +82,13 @@ void c32bppDIB::CopyImageTo(std::unique_ptr<c32bppDIB>& cDIBclass, int32_t newWi
                 int32_t saved;
                 ~FlagsGuard() { flags = saved; }
             } restore{m_Flags, m_Flags};
-            if ((m_Flags & kCapAlphaBlendFriendly) && (m_Flags & kCapLegacySystem)) m_Flags &= ~kCapAlphaBlendFriendly;
+            if ((m_Flags & kCapAlphaBlendFriendly) && (m_Flags & kCapLegacySystem))
+                m_Flags &= ~kCapAlphaBlendFriendly;
             float noLight = 0;
             if ((!isAlphaBlendFriendly() || m_HighQualityInterpolation) && isGDIplusEnabled()) {
                 const DcLease lease(target);
-                cGDIPlus().RenderImageGDIplus(*this, lease.dc(), 0, 100, 0, 0, newWidth, newHeight, 0, 0, m_Width,
-                                              m_Height, true, -1, m_gdiToken, 0);
+                cGDIPlus().RenderImageGDIplus(*this, lease.dc(), 0, 100, 0, 0, newWidth, newHeight, 0, 0,
+                                              m_Width, m_Height, true, -1, m_gdiToken, 0);
             } else if (newWidth < 0 || newHeight < 0) {
                 PixelRect whole = WholeImage();
                 int32_t dw = newWidth, dh = newHeight;
@@ -103,7 +106,8 @@ void c32bppDIB::CopyImageTo(std::unique_ptr<c32bppDIB>& cDIBclass, int32_t newWi
                 PixelBuffer unused;
                 StretchToBuffer(Pixels(), WholeImage(), w, h, unused, &target, noLight);
             } else {
-                Render(nullptr, 0, 0, newWidth, newHeight, 0, 0, 0, 0, 100, true, true, &target, -1, 0, 0, false);
+                Render(nullptr, 0, 0, newWidth, newHeight, 0, 0, 0, 0, 100, true, true, &target, -1, 0, 0,
+                       false);
             }
         }
         if (CopyOriginalFormat) target.m_OriginalFormat = m_OriginalFormat;

@@ -30,8 +30,8 @@ TEST(PixelPaths, BlendRowMatchesInEveryMode) {
                     const int32_t n = w * h;
                     BlendRow(src.bytes.data(), ref.bytes.data(), n, mode, kRef);
                     BlendRow(src.bytes.data(), dst.bytes.data(), n, mode, kSimd);
-                    ASSERT_EQ(dst.bytes, ref.bytes) << w << "x" << h << " L " << opacity << " gray " << gray
-                                                    << " alpha " << targetAlpha;
+                    ASSERT_EQ(dst.bytes, ref.bytes)
+                        << w << "x" << h << " L " << opacity << " gray " << gray << " alpha " << targetAlpha;
                 }
 }
 
@@ -53,13 +53,15 @@ TEST(PixelPaths, StretchingMatches) {
     uint32_t seed = 200;
     for (const auto& [w, h] : OddSizes()) {
         // Odd ratios take the double-precision path; halving, doubling and 3:2 the integer one.
-        const std::pair<int32_t, int32_t> targets[] = {{1, 1},         {7, 3},     {19, 23},    {40, 9},
-                                                       {3, 61},        {2 * w, h}, {w, 4 * h},  {2 * w, 2 * h},
-                                                       {w * 2 / 3 + 1, (h + 1) / 2}};
+        const std::pair<int32_t, int32_t> targets[] = {
+            {1, 1},     {7, 3},         {19, 23},
+            {40, 9},    {3, 61},        {2 * w, h},
+            {w, 4 * h}, {2 * w, 2 * h}, {w * 2 / 3 + 1, (h + 1) / 2}};
         for (const auto& [tw, th] : targets) {
             TestImage src = RandomImage(w + 3, h + 2, ++seed);
             const PixelRect r{1, 2, w, h};
-            TestImage a{std::vector<uint8_t>(static_cast<std::size_t>(tw) * th * 4), tw, th}, b = a, c = a, d = a;
+            TestImage a{std::vector<uint8_t>(static_cast<std::size_t>(tw) * th * 4), tw, th}, b = a, c = a,
+                                                                                              d = a;
             StretchNearest(src.View(), r, a.View(), kRef);
             StretchNearest(src.View(), r, b.View(), kSimd);
             ASSERT_EQ(a.bytes, b.bytes) << "nearest " << w << "x" << h << " -> " << tw << "x" << th;
@@ -79,7 +81,8 @@ TEST(PixelPaths, RotationMatches) {
                 const PixelRect r{2, 0, w, h};
                 const Rotation rot{degrees, 1.3, 0.7, bilinear};
                 const int32_t side = RotationCanvasSide(w * 13 / 10 + 1, h * 7 / 10 + 1);
-                TestImage a{std::vector<uint8_t>(static_cast<std::size_t>(side) * side * 4), side, side}, b = a;
+                TestImage a{std::vector<uint8_t>(static_cast<std::size_t>(side) * side * 4), side, side},
+                    b = a;
                 RotateInto(src.View(), r, rot, a.View(), kRef);
                 RotateInto(src.View(), r, rot, b.View(), kSimd);
                 ASSERT_EQ(a.bytes, b.bytes) << w << "x" << h << " " << degrees << " " << bilinear;
@@ -92,7 +95,8 @@ TEST(PixelPaths, DropShadowMatches) {
         for (const int blur : {0, 1, 3, 10}) {
             TestImage src = RandomImage(w, h, ++seed);
             const int32_t s = 2 * blur;
-            TestImage a{std::vector<uint8_t>(static_cast<std::size_t>(w + s) * (h + s) * 4), w + s, h + s}, b = a;
+            TestImage a{std::vector<uint8_t>(static_cast<std::size_t>(w + s) * (h + s) * 4), w + s, h + s},
+                b = a;
             DropShadow(src.View(), blur, 0x00336699, a.View(), kRef);
             DropShadow(src.View(), blur, 0x00336699, b.View(), kSimd);
             ASSERT_EQ(a.bytes, b.bytes) << w << "x" << h << " blur " << blur;

@@ -32,7 +32,7 @@ inline TestImage RandomImage(int32_t w, int32_t h, uint32_t seed, bool withBroke
 
 // The odd sizes the paths are compared on: tails of every length after the vector blocks.
 inline const std::vector<std::pair<int32_t, int32_t>>& OddSizes() {
-    static const std::vector<std::pair<int32_t, int32_t>> sizes{{1, 1}, {3, 7}, {5, 2}, {17, 5}, {31, 29},
+    static const std::vector<std::pair<int32_t, int32_t>> sizes{{1, 1},  {3, 7},  {5, 2},  {17, 5}, {31, 29},
                                                                 {33, 1}, {2, 41}, {63, 9}, {66, 35}};
     return sizes;
 }

@@ -16,7 +16,8 @@ using Px = std::array<uint8_t, 4>;
 constexpr PixelPath kRef = PixelPath::Reference;
 
 Px Blend(Px s, Px d, int opacity, bool targetAlpha, int gray = -1) {
-    const BlendMode mode{static_cast<uint8_t>(opacity), gray >= 0, ModAPI::GrayScaleWeights(gray), targetAlpha};
+    const BlendMode mode{static_cast<uint8_t>(opacity), gray >= 0, ModAPI::GrayScaleWeights(gray),
+                         targetAlpha};
     BlendRow(s.data(), d.data(), 1, mode, kRef);
     return d;
 }

@@ -47,9 +47,10 @@ class RenderInto : public ::testing::Test {
         imaging_test::Load(host, Opaque(60, 40, [](int32_t, int32_t) { return 0xFFFFFFu; }));
     }
     bool Draw(int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
-              int32_t opacity = 100, int32_t gray = -1, float light = 0, float angle = 0, bool centre = false) {
-        return img.Render(nullptr, dx, dy, dw, dh, sx, sy, sw, sh, opacity, true, true, &host, gray, light, angle,
-                          centre);
+              int32_t opacity = 100, int32_t gray = -1, float light = 0, float angle = 0,
+              bool centre = false) {
+        return img.Render(nullptr, dx, dy, dw, dh, sx, sy, sw, sh, opacity, true, true, &host, gray, light,
+                          angle, centre);
     }
     uint32_t HostAt(int32_t x, int32_t y) {
         TestImage m = Memory(host);
@@ -178,7 +179,8 @@ TEST(RenderEngines, EachEngineDrawsAHalfTransparentImageIntoADc) {
         const char* name;
         bool gdiPlus, alphaBlend;
     };
-    for (const Engine e : {Engine{"own", false, false}, Engine{"AlphaBlend", false, true}, Engine{"GDI+", true, false}}) {
+    for (const Engine e :
+         {Engine{"own", false, false}, Engine{"AlphaBlend", false, true}, Engine{"GDI+", true, false}}) {
         c32bppDIB img;
         imaging_test::Load(img, px);
         img.isGDIplusEnabled(e.gdiPlus);

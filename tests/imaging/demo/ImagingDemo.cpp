@@ -125,16 +125,17 @@ class frmImagingDemo : public rt::Form {
     void Paint(HDC dc) {
         scene_.Render(dc);
         static const wchar_t* const captions[kColumns * kRows] = {
-            L"原图", L"不透明度 50", L"灰度", L"亮度 +50", L"亮度 -50", L"水平镜像",
-            L"双线性放大", L"旋转 30°", L"投影", L"反色", L"透明色（白）", L"区域"};
-        const rt::UniqueFont font(::CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                                L"SimSun"));
+            L"原图",       L"不透明度 50", L"灰度", L"亮度 +50", L"亮度 -50",     L"水平镜像",
+            L"双线性放大", L"旋转 30°",    L"投影", L"反色",     L"透明色（白）", L"区域"};
+        const rt::UniqueFont font(
+            ::CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"SimSun"));
         const rt::SelectGuard selected(dc, font.get());
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, RGB(16, 16, 16));
         for (int i = 0; i < kColumns * kRows; ++i) {
             const int col = i % kColumns, row = i / kColumns;
-            RECT r{col * kCell, row * (kCell + kCaption) + kCell, (col + 1) * kCell, (row + 1) * (kCell + kCaption)};
+            RECT r{col * kCell, row * (kCell + kCaption) + kCell, (col + 1) * kCell,
+                   (row + 1) * (kCell + kCaption)};
             const rt::UniqueBrush band(::CreateSolidBrush(RGB(236, 236, 236)));
             ::FillRect(dc, &r, band.get());
             ::DrawTextW(dc, captions[i], -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -147,8 +148,9 @@ class frmImagingDemo : public rt::Form {
         ::ClientToScreen(hWnd(), &origin);
         RECT client{};
         ::GetClientRect(hWnd(), &client);
-        std::fprintf(log_, "ready %ld %ld %ld %ld cell %d caption %d image %d margin %d\n", origin.x, origin.y,
-                     origin.x + client.right, origin.y + client.bottom, kCell, kCaption, kImage, kMargin);
+        std::fprintf(log_, "ready %ld %ld %ld %ld cell %d caption %d image %d margin %d\n", origin.x,
+                     origin.y, origin.x + client.right, origin.y + client.bottom, kCell, kCaption, kImage,
+                     kMargin);
         std::fflush(log_);
     }
 

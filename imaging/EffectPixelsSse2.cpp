@@ -1,10 +1,11 @@
 // The SSE2 path of the drop shadow: the same column totals, built from the bottom row up and kept
 // without a ring (the dropped row is read again from the source), a prefix sum per row for the
-// horizontal window, and the colour premultiplied in 16-bit lanes. The division by the window area is (sum +
-// 0.5) x (1 / area) in single precision: with sum = k x area + r the exact value lies at least 0.5 / area (>=
-// 1/882) inside (k, k + 1), far more than the product's rounding error (sums stay below 2^17), so it
-// truncates to k.
+// horizontal window, and the colour premultiplied in 16-bit lanes. The division by the window area is
+// (sum + 0.5) x (1 / area) in single precision: with sum = k x area + r the exact value lies at least
+// 0.5 / area (>= 1/882) inside (k, k + 1), far more than the product's rounding error (sums stay below
+// 2^17), so it truncates to k.
 #include "EffectPixels.h"
+#include "Sse2Lanes.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -16,13 +17,9 @@ namespace imaging::simd {
 
 namespace {
 
-inline __m128i Div255(__m128i x) {
-    return _mm_srli_epi16(_mm_mulhi_epu16(x, _mm_set1_epi16(static_cast<int16_t>(0x8081))), 7);
-}
-
 // The alphas of four pixels as 32-bit lanes.
 inline __m128i Alphas(const uint8_t* p) {
-    return _mm_srli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), 24);
+    return _mm_srli_epi32(Load(p), 24);
 }
 
 } // namespace

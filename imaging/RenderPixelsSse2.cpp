@@ -2,6 +2,7 @@
 // the integer formulas run in 16-bit lanes, whose bounds the comments show, and the grayscale weighing
 // repeats the reference's single-precision operations in the same order.
 #include "RenderPixels.h"
+#include "Sse2Lanes.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -12,18 +13,6 @@
 namespace imaging::simd {
 
 namespace {
-
-// x / 255 for any unsigned 16-bit x.
-inline __m128i Div255(__m128i x) {
-    return _mm_srli_epi16(_mm_mulhi_epu16(x, _mm_set1_epi16(static_cast<int16_t>(0x8081))), 7);
-}
-
-inline __m128i Load(const uint8_t* p) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
-inline void Store(uint8_t* p, __m128i v) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-}
 
 // Rounds to nearest, ties to even, for the duration of a kernel whatever the caller left in MXCSR.
 class RoundNearest {

@@ -129,6 +129,22 @@ TEST_F(RenderInto, BlendStopsAtTheFirstPixelOutsideTheHost) {
     EXPECT_EQ(Rgb(HostAt(0, 0)), Gradient(5, 0));
 }
 
+TEST_F(RenderInto, WholeTurnsDrawUnturnedAndHalfADegreeTurns) {
+    ASSERT_TRUE(Draw(5, 7, 0, 0, 0, 0, 0, 0));
+    const TestImage plain = Memory(host);
+    for (const float angle : {360.0f, -720.0f}) {
+        ASSERT_TRUE(Draw(5, 7, 0, 0, 0, 0, 0, 0, 100, -1, 0, angle));
+        EXPECT_EQ(Memory(host).bytes, plain.bytes) << angle;
+    }
+    // Half a degree takes the rotation path: a square canvas of side 45 about the destination's centre
+    // (25, 17). The canvas counts rows from the bottom, so of its 25 spare rows the odd one lies above
+    // the picture, and the centre shows source row 9.
+    imaging_test::Load(host, Opaque(60, 40, [](int32_t, int32_t) { return 0xFFFFFFu; }));
+    ASSERT_TRUE(Draw(5, 7, 0, 0, 0, 0, 0, 0, 100, -1, 0, 0.5f));
+    EXPECT_NE(Memory(host).bytes, plain.bytes);
+    EXPECT_EQ(Rgb(HostAt(25, 17)), Gradient(20, 9));
+}
+
 TEST_F(RenderInto, CentredOnTheDestinationPoint) {
     ASSERT_TRUE(Draw(30, 20, 20, 10, 0, 0, 0, 0, 100, -1, 0, 0, true));
     EXPECT_EQ(HostAt(19, 20), kWhite);

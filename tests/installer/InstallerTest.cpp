@@ -1,0 +1,168 @@
+// The setup programs under 64-bit Wine: the shipped one installs silently for the current user and
+// its uninstaller takes away exactly what it installed; run by hand over a running viewer, a setup
+// program asks before it ends the viewer.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "InstallerTestSupport.h"
+#include "ProgramRunner.h"
+#include "ProgramVersion.h"
+#include "TestHttpServer.h"
+#include "UpdaterTestSupport.h"
+
+using namespace installertest;
+using testsupport::HttpRoute;
+using testsupport::ProgramRunner;
+using testsupport::TestHttpServer;
+using updatertest::AnswerBoxOf;
+using updatertest::FileExists;
+using updatertest::ReadBytes;
+using updatertest::TestBinFile;
+
+namespace {
+
+const std::wstring kVersionA = PELMOR_VERSION_A;
+const std::wstring kVersionB = PELMOR_VERSION_B;
+
+std::wstring VersionOf(const std::wstring& path) {
+    const rt::ProgramVersion v = rt::ReadFileVersion(path);
+    return v.found ? std::to_wstring(v.major) + L"." + std::to_wstring(v.minor) : L"none";
+}
+
+bool WriteText(const std::wstring& path, const std::string& text) {
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                    written == text.size();
+    ::CloseHandle(h);
+    return ok;
+}
+
+class InstallerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!MayInstallHere())
+            GTEST_SKIP() << "installs into the user's profile: only under Wine, or with "
+                            "PELMOR_INSTALLER_TESTS=1";
+        RemoveInstallation();
+    }
+    void TearDown() override {
+        if (MayInstallHere()) RemoveInstallation();
+    }
+};
+
+using ShippedSetup = InstallerTest;
+
+TEST_F(ShippedSetup, InstallsForTheUserAndUninstallsExactlyWhatItInstalled) {
+    const std::wstring setup = TestBinFile(L"..\\dist\\Pelmor-" + kVersionA + L"-setup.exe");
+    const std::wstring staged = TestBinFile(L"..\\installer\\shipped\\Pelmor-" + kVersionA + L"\\");
+    ASSERT_TRUE(FileExists(setup)) << "build the installer target";
+    ASSERT_EQ(RunAndWait(setup, L"/S", 60000), 0);
+
+    const std::wstring folder = InstallFolder();
+    const std::vector<std::wstring> shipped = {kViewerExe, L"update.exe", L"zlib1.dll"};
+    EXPECT_EQ(FolderEntries(folder),
+              (std::vector<std::wstring>{kViewerExe, L"uninst.exe", L"update.exe", L"zlib1.dll"}));
+    size_t shippedBytes = 0;
+    for (const auto& name : shipped) {
+        std::string installed, expected;
+        ASSERT_TRUE(ReadBytes(staged + name, expected)) << "staged " << ::testing::PrintToString(name);
+        EXPECT_TRUE(ReadBytes(InstalledFile(name), installed) && installed == expected)
+            << ::testing::PrintToString(name) << " differs from the build";
+        shippedBytes += expected.size();
+    }
+    EXPECT_EQ(VersionOf(InstalledFile(kViewerExe)), kVersionA);
+    EXPECT_EQ(VersionOf(InstalledFile(L"update.exe")), kVersionA);
+
+    const std::wstring viewer = InstalledFile(kViewerExe);
+    for (const auto& lnk : {StartMenuShortcut(), DesktopShortcut()}) {
+        const auto shortcut = ReadShortcut(lnk);
+        ASSERT_TRUE(shortcut) << ::testing::PrintToString(lnk);
+        EXPECT_EQ(shortcut->target, viewer);
+        EXPECT_EQ(shortcut->iconPath, viewer);
+        EXPECT_EQ(shortcut->iconIndex, 0);
+    }
+
+    const std::wstring uninstaller = InstalledFile(L"uninst.exe");
+    EXPECT_EQ(UninstallString(L"DisplayName"), kProduct);
+    EXPECT_EQ(UninstallString(L"DisplayVersion"), kVersionA);
+    EXPECT_EQ(UninstallString(L"Publisher"), L"Pelmor");
+    EXPECT_EQ(UninstallString(L"DisplayIcon"), viewer + L",0");
+    EXPECT_EQ(UninstallString(L"InstallLocation"), folder);
+    EXPECT_EQ(UninstallString(L"UninstallString"), L"\"" + uninstaller + L"\"");
+    EXPECT_EQ(UninstallString(L"QuietUninstallString"), L"\"" + uninstaller + L"\" /S");
+    EXPECT_EQ(UninstallDword(L"NoModify"), 1u);
+    EXPECT_EQ(UninstallDword(L"NoRepair"), 1u);
+    // In KiB, rounded up per file.
+    const auto size = UninstallDword(L"EstimatedSize");
+    ASSERT_TRUE(size);
+    EXPECT_GE(*size * 1024ull, shippedBytes);
+    EXPECT_LE(*size * 1024ull, shippedBytes + shipped.size() * 1024);
+
+    // The user's own files, and what the updater writes into the program folder.
+    ASSERT_TRUE(WriteText(folder + L"\\我的笔记.txt", "自选股"));
+    ASSERT_TRUE(::CreateDirectoryW((folder + L"\\我的数据").c_str(), nullptr));
+    ASSERT_TRUE(WriteText(folder + L"\\我的数据\\a.txt", "1"));
+    ASSERT_TRUE(::CreateDirectoryW((folder + L"\\UpDate").c_str(), nullptr));
+    ASSERT_TRUE(WriteText(folder + L"\\UpDate\\Pelmor.exe", "MZ"));
+    ASSERT_TRUE(WriteText(folder + L"\\UpSoft.txt", "1.5|x"));
+
+    ASSERT_TRUE(UninstallQuietly(30000)) << "the uninstaller did not finish";
+    EXPECT_EQ(FolderEntries(folder), (std::vector<std::wstring>{L"我的数据\\", L"我的笔记.txt"}));
+    EXPECT_EQ(FolderEntries(folder + L"\\我的数据"), std::vector<std::wstring>{L"a.txt"});
+    EXPECT_FALSE(FileExists(StartMenuShortcut()));
+    EXPECT_FALSE(FileExists(DesktopShortcut()));
+    EXPECT_FALSE(UninstallEntryExists());
+}
+
+class SetupByHand : public InstallerTest {
+  protected:
+    void SetUp() override {
+        InstallerTest::SetUp();
+        if (IsSkipped()) return;
+        ASSERT_TRUE(server_.Running()) << "port " << PELMOR_INSTALLER_TEST_PORT << " is taken";
+        // The installed viewer starts its updater: it finds nothing newer and ends quietly.
+        HttpRoute list;
+        list.body = "1.5|" + std::string("http://127.0.0.1:") + std::to_string(PELMOR_INSTALLER_TEST_PORT) +
+                    "/setup/Pelmor.exe\r\n";
+        server_.SetRoute("/upsoft.txt", list);
+        ASSERT_EQ(RunAndWait(TestBinFile(L"installer\\Pelmor-" + kVersionA + L"-setup.exe"), L"/S", 60000),
+                  0);
+    }
+
+    TestHttpServer server_{PELMOR_INSTALLER_TEST_PORT};
+};
+
+TEST_F(SetupByHand, AsksBeforeEndingTheRunningViewer) {
+    const std::wstring setupB = TestBinFile(L"installer\\Pelmor-" + kVersionB + L"-setup.exe");
+    const std::wstring setupTitle = std::wstring(kProduct) + L" " + kVersionB + L" 安装";
+    ProgramRunner viewer;
+    ASSERT_TRUE(viewer.Start(InstalledFile(kViewerExe)));
+    ASSERT_TRUE(viewer.WaitForWindow(std::wstring(kProduct) + L"V" + kVersionA));
+
+    ProgramRunner cancelled;
+    ASSERT_TRUE(cancelled.Start(setupB));
+    const auto question = AnswerBoxOf(cancelled.ProcessId(), setupTitle, IDCANCEL);
+    ASSERT_TRUE(question) << "no question";
+    EXPECT_EQ(question->rfind(L"安装程序需要关闭正在运行的 Pelmor免费行情分析系统。", 0), 0u)
+        << ::testing::PrintToString(*question);
+    EXPECT_NE(cancelled.WaitForExit(10000), -1) << "the setup program went on";
+    EXPECT_TRUE(viewer.Running());
+    EXPECT_EQ(VersionOf(InstalledFile(kViewerExe)), kVersionA);
+
+    ProgramRunner accepted;
+    ASSERT_TRUE(accepted.Start(setupB));
+    ASSERT_TRUE(AnswerBoxOf(accepted.ProcessId(), setupTitle, IDOK));
+    EXPECT_NE(viewer.WaitForExit(10000), -1) << "the viewer was not ended";
+    // Then the wizard: nothing is installed before the user has gone through it.
+    EXPECT_TRUE(accepted.WaitForWindow(setupTitle, 10000));
+    EXPECT_EQ(VersionOf(InstalledFile(kViewerExe)), kVersionA);
+}
+
+} // namespace

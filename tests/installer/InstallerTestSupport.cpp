@@ -1,0 +1,252 @@
+#include "InstallerTestSupport.h"
+
+#include <knownfolders.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+
+#include "UpdaterTestSupport.h"
+
+namespace installertest {
+namespace {
+
+std::wstring FolderOf(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::wstring ImagePath(HANDLE process) {
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = MAX_PATH * 2;
+    return ::QueryFullProcessImageNameW(process, 0, path, &size) ? std::wstring(path, size) : std::wstring();
+}
+
+std::optional<std::vector<BYTE>> UninstallValue(const wchar_t* value, DWORD type) {
+    DWORD size = 0;
+    if (::RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, value,
+                       type == REG_DWORD ? RRF_RT_REG_DWORD : RRF_RT_REG_SZ, nullptr, nullptr,
+                       &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::vector<BYTE> data(size);
+    if (::RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, value,
+                       type == REG_DWORD ? RRF_RT_REG_DWORD : RRF_RT_REG_SZ, nullptr, data.data(),
+                       &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    data.resize(size);
+    return data;
+}
+
+struct WindowSearch {
+    const std::wstring* folder;
+    const std::wstring* caption;
+    HWND found;
+    DWORD processId;
+};
+
+BOOL CALLBACK FindWindowIn(HWND wnd, LPARAM lp) {
+    auto* search = reinterpret_cast<WindowSearch*>(lp);
+    wchar_t text[256] = {};
+    ::GetWindowTextW(wnd, text, 256);
+    if (!::IsWindowVisible(wnd) || *search->caption != text) return TRUE;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return TRUE;
+    const bool ours = SameText(FolderOf(ImagePath(process)), *search->folder);
+    ::CloseHandle(process);
+    if (!ours) return TRUE;
+    search->found = wnd;
+    search->processId = pid;
+    return FALSE;
+}
+
+} // namespace
+
+bool MayInstallHere() {
+    wchar_t allowed[8] = {};
+    if (::GetEnvironmentVariableW(L"PELMOR_INSTALLER_TESTS", allowed, 8) && std::wstring(allowed) == L"1")
+        return true;
+    return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+std::wstring KnownFolder(REFKNOWNFOLDERID id) {
+    PWSTR path = nullptr;
+    std::wstring out;
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &path))) out = path;
+    ::CoTaskMemFree(path);
+    return out;
+}
+
+std::wstring InstallFolder() {
+    return KnownFolder(FOLDERID_LocalAppData) + L"\\Programs\\" + kProduct;
+}
+
+std::wstring InstalledFile(const std::wstring& name) {
+    return InstallFolder() + L"\\" + name;
+}
+
+std::wstring StartMenuShortcut() {
+    return KnownFolder(FOLDERID_Programs) + L"\\" + kProduct + L".lnk";
+}
+
+std::wstring DesktopShortcut() {
+    return KnownFolder(FOLDERID_Desktop) + L"\\" + kProduct + L".lnk";
+}
+
+int RunAndWait(const std::wstring& exePath, const std::wstring& arguments, DWORD timeoutMs) {
+    std::wstring line = L"\"" + exePath + L"\"";
+    if (!arguments.empty()) line += L" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &pi))
+        return -1;
+    int code = -1;
+    if (::WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+        DWORD exitCode = 0;
+        ::GetExitCodeProcess(pi.hProcess, &exitCode);
+        code = static_cast<int>(exitCode);
+    } else {
+        ::TerminateProcess(pi.hProcess, 99);
+        ::WaitForSingleObject(pi.hProcess, 5000);
+    }
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return code;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (::GetTickCount() - start >= timeoutMs) return false;
+        ::Sleep(50);
+    }
+}
+
+std::optional<std::wstring> UninstallString(const wchar_t* value) {
+    const auto data = UninstallValue(value, REG_SZ);
+    if (!data) return std::nullopt;
+    std::wstring text(reinterpret_cast<const wchar_t*>(data->data()), data->size() / sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0')
+        text.pop_back();
+    return text;
+}
+
+std::optional<DWORD> UninstallDword(const wchar_t* value) {
+    const auto data = UninstallValue(value, REG_DWORD);
+    if (!data || data->size() != sizeof(DWORD)) return std::nullopt;
+    return *reinterpret_cast<const DWORD*>(data->data());
+}
+
+bool UninstallEntryExists() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+std::optional<Shortcut> ReadShortcut(const std::wstring& lnkPath) {
+    IShellLinkW* link = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(&link))))
+        return std::nullopt;
+    std::optional<Shortcut> out;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        if (SUCCEEDED(file->Load(lnkPath.c_str(), STGM_READ))) {
+            Shortcut s;
+            wchar_t buf[MAX_PATH * 2] = {};
+            // The item list keeps the target's full Unicode name; Wine's stored path is ANSI only.
+            PIDLIST_ABSOLUTE item = nullptr;
+            if (SUCCEEDED(link->GetIDList(&item)) && item && ::SHGetPathFromIDListW(item, buf))
+                s.target = buf;
+            ::CoTaskMemFree(item);
+            buf[0] = 0;
+            if (SUCCEEDED(link->GetIconLocation(buf, MAX_PATH * 2, &s.iconIndex))) s.iconPath = buf;
+            out = s;
+        }
+        file->Release();
+    }
+    link->Release();
+    return out;
+}
+
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE f = ::FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (f == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        names.push_back((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? name + L"\\" : name);
+    } while (::FindNextFileW(f, &fd));
+    ::FindClose(f);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<DWORD> ProcessesIn(const std::wstring& folder) {
+    std::vector<DWORD> ids;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return ids;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+        HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!process) continue;
+        if (SameText(FolderOf(ImagePath(process)), folder)) ids.push_back(entry.th32ProcessID);
+        ::CloseHandle(process);
+    }
+    ::CloseHandle(snapshot);
+    return ids;
+}
+
+void EndProcessesIn(const std::wstring& folder) {
+    for (DWORD id : ProcessesIn(folder))
+        updatertest::EndAndWait(id);
+}
+
+HWND WaitForWindowIn(const std::wstring& folder, const std::wstring& caption, DWORD timeoutMs,
+                     DWORD* processId) {
+    WindowSearch search{&folder, &caption, nullptr, 0};
+    WaitUntil(
+        [&] {
+            ::EnumWindows(FindWindowIn, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeoutMs);
+    if (processId) *processId = search.processId;
+    return search.found;
+}
+
+bool UninstallQuietly(DWORD timeoutMs) {
+    const auto quiet = UninstallString(L"QuietUninstallString");
+    if (!quiet || quiet->size() < 2 || quiet->front() != L'"') return false;
+    const size_t close = quiet->find(L'"', 1);
+    if (close == std::wstring::npos) return false;
+    const std::wstring uninstaller = quiet->substr(1, close - 1);
+    if (RunAndWait(uninstaller, quiet->substr(close + 1), timeoutMs) != 0) return false;
+    return WaitUntil([&] { return !UninstallEntryExists() && !updatertest::FileExists(uninstaller); },
+                     timeoutMs);
+}
+
+void RemoveInstallation() {
+    const std::wstring folder = InstallFolder();
+    EndProcessesIn(folder);
+    if (UninstallEntryExists()) UninstallQuietly(30000);
+    updatertest::RemoveTree(folder);
+    ::DeleteFileW(StartMenuShortcut().c_str());
+    ::DeleteFileW(DesktopShortcut().c_str());
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
+}
+
+} // namespace installertest

@@ -142,7 +142,8 @@ FunctionEnd
 ; nothing of an older version stays behind, and the user's own files in the folder are kept.
 Function RemovePreviousVersion
   ReadRegStr $R0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
-  ${IfNot} ${FileExists} "$R0\${UNINSTALLER}"
+  ${If} $R0 == ""
+  ${OrIfNot} ${FileExists} "$R0\${UNINSTALLER}"
     StrCpy $R0 $INSTDIR
   ${EndIf}
   ${If} ${FileExists} "$R0\${UNINSTALLER}"

@@ -210,6 +210,24 @@ std::vector<DWORD> ProcessesIn(const std::wstring& folder) {
     return ids;
 }
 
+DWORD WaitForProgramIn(const std::wstring& folder, const std::wstring& exeName, DWORD timeoutMs) {
+    const std::wstring path = folder + L"\\" + exeName;
+    DWORD found = 0;
+    WaitUntil(
+        [&] {
+            for (DWORD id : ProcessesIn(folder)) {
+                HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+                if (!process) continue;
+                if (SameText(ImagePath(process), path)) found = id;
+                ::CloseHandle(process);
+                if (found) return true;
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
 void EndProcessesIn(const std::wstring& folder) {
     for (DWORD id : ProcessesIn(folder))
         updatertest::EndAndWait(id);

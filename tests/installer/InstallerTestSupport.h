@@ -51,6 +51,8 @@ std::vector<std::wstring> FolderEntries(const std::wstring& folder);
 // Processes whose executable lies directly in folder.
 std::vector<DWORD> ProcessesIn(const std::wstring& folder);
 void EndProcessesIn(const std::wstring& folder);
+// The first process of folder\\exeName found running within timeoutMs; 0 when none.
+DWORD WaitForProgramIn(const std::wstring& folder, const std::wstring& exeName, DWORD timeoutMs);
 // The visible top-level window with this caption of a program from folder; null when none came up
 // within timeoutMs. processId receives its process.
 HWND WaitForWindowIn(const std::wstring& folder, const std::wstring& caption, DWORD timeoutMs,

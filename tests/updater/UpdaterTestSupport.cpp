@@ -53,6 +53,16 @@ bool ReadBytes(const std::wstring& path, std::string& out) {
     return true;
 }
 
+bool WriteFileBytes(const std::wstring& path, const std::string& data) {
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD n = 0;
+    const bool ok =
+        ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &n, nullptr) && n == data.size();
+    ::CloseHandle(h);
+    return ok;
+}
+
 bool FileExists(const std::wstring& path) {
     const DWORD a = ::GetFileAttributesW(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);

@@ -35,6 +35,7 @@ class ScratchFolder {
 
 void RemoveTree(const std::wstring& dir);
 bool ReadBytes(const std::wstring& path, std::string& out);
+bool WriteFileBytes(const std::wstring& path, const std::string& data);
 bool FileExists(const std::wstring& path);
 bool DirectoryExists(const std::wstring& path);
 std::string PatternBytes(size_t n, uint32_t seed);

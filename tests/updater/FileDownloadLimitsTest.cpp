@@ -23,28 +23,11 @@ using namespace updatertest;
 
 namespace {
 
+// In the order of the enumeration.
 const char* Name(DownloadResult r) {
-    switch (r) {
-    case DownloadResult::Saved:
-        return "Saved";
-    case DownloadResult::Failed:
-        return "Failed";
-    case DownloadResult::HttpError:
-        return "HttpError";
-    case DownloadResult::Aborted:
-        return "Aborted";
-    case DownloadResult::TimedOut:
-        return "TimedOut";
-    case DownloadResult::TooLarge:
-        return "TooLarge";
-    case DownloadResult::CutShort:
-        return "CutShort";
-    case DownloadResult::RedirectRefused:
-        return "RedirectRefused";
-    case DownloadResult::WriteFailed:
-        return "WriteFailed";
-    }
-    return "?";
+    static const char* const kNames[] = {"Saved",    "Failed",   "HttpError",       "Aborted",    "TimedOut",
+                                         "TooLarge", "CutShort", "RedirectRefused", "WriteFailed"};
+    return kNames[static_cast<int>(r)];
 }
 
 HttpRoute Pieces(size_t count, size_t size, DWORD delayMs, bool contentLength = true) {

@@ -138,11 +138,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadLimits, ASlowTransferThatKeepsComingIsNotCutByTheIdleLimit) {
-    server_.SetRoute("/setup.exe", Pieces(8, 1000, 150));
-    download_.Limits = {600, 0, 0};
+    // Longer in all than the idle limit, with pauses well inside it.
+    server_.SetRoute("/setup.exe", Pieces(12, 1000, 150));
+    download_.Limits = {1000, 0, 0};
     EXPECT_TRUE(Fetch("/setup.exe")) << Name(result_);
     std::string saved;
-    EXPECT_TRUE(ReadBytes(Dest(), saved) && saved.size() == 8000u);
+    EXPECT_TRUE(ReadBytes(Dest(), saved) && saved.size() == 12000u);
 }
 
 struct SizeCase {

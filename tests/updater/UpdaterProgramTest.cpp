@@ -129,12 +129,13 @@ TEST_F(UpdaterProgram, ASignedListNamingAnotherSetupLeavesTheViewerRunning) {
     ProgramRunner updater;
     ASSERT_TRUE(updater.Start(Exe(), L"主程序启动"));
     Answer(updater, IDYES, L"系统检测到 Pelmor免费行情分析系统 有新版本 V1.666 是否需要升级？");
+    // The window shows once the question has gone: the next box with that title is the verdict.
+    HWND window = updater.WaitForWindow(L"Pelmor更新", 10000);
+    ASSERT_NE(window, nullptr);
     Answer(updater, IDOK, L"更新失败，请稍后再试！");
     EXPECT_FALSE(viewer_.WaitForExit(500))
         << "the viewer was ended for a setup program that failed its check";
     EXPECT_FALSE(FileExists(folder_.File(L"UpDate\\Pelmor.exe")));
-    HWND window = updater.WaitForWindow(L"Pelmor更新", 5000);
-    ASSERT_NE(window, nullptr);
     EXPECT_EQ(updater.Close(window), 0);
 }
 

@@ -1,6 +1,7 @@
 # The program version is the project version (project() in the top CMakeLists.txt) and nothing else:
 # the version resources, the installer's name and entries and the local site's list all take it from here.
-set(PELMOR_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
+# In the cache too, where ./run reads it for its local site's update list.
+set(PELMOR_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR} CACHE INTERNAL "The program version, major.minor")
 
 # Writes pelmor_version.h for major.minor into dir; a test build of another version includes its own.
 function(pelmor_version_header dir major minor)

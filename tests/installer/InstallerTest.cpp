@@ -19,7 +19,6 @@ using namespace installertest;
 using testsupport::HttpRoute;
 using testsupport::ProgramRunner;
 using testsupport::TestHttpServer;
-using updatertest::AnswerBoxOf;
 using updatertest::FileExists;
 using updatertest::ReadBytes;
 using updatertest::TestBinFile;
@@ -129,8 +128,11 @@ class SetupByHand : public InstallerTest {
         ASSERT_TRUE(server_.Running()) << "port " << PELMOR_INSTALLER_TEST_PORT << " is taken";
         // The installed viewer starts its updater: it finds nothing newer and ends quietly.
         HttpRoute list;
-        list.body = "1.5|" + std::string("http://127.0.0.1:") + std::to_string(PELMOR_INSTALLER_TEST_PORT) +
-                    "/setup/Pelmor.exe\r\n";
+        // A tree without a development key builds updaters that read unsigned lists.
+        if (!ReadBytes(TestBinFile(L"installer\\upsoft-a.txt"), list.body))
+            list.body = std::string(kVersionA.begin(), kVersionA.end()) +
+                        "|http://127.0.0.1:" + std::to_string(PELMOR_INSTALLER_TEST_PORT) +
+                        "/setup/Pelmor.exe\r\n";
         server_.SetRoute("/upsoft.txt", list);
         ASSERT_EQ(RunAndWait(TestBinFile(L"installer\\Pelmor-" + kVersionA + L"-setup.exe"), L"/S", 60000),
                   0);
@@ -148,7 +150,7 @@ TEST_F(SetupByHand, AsksBeforeEndingTheRunningViewer) {
 
     ProgramRunner cancelled;
     ASSERT_TRUE(cancelled.Start(setupB));
-    const auto question = AnswerBoxOf(cancelled.ProcessId(), setupTitle, IDCANCEL);
+    const auto question = AnswerBox(cancelled.ProcessId(), setupTitle, IDCANCEL);
     ASSERT_TRUE(question) << "no question";
     EXPECT_EQ(question->rfind(L"安装程序需要关闭正在运行的 Pelmor免费行情分析系统。", 0), 0u)
         << ::testing::PrintToString(*question);
@@ -158,7 +160,7 @@ TEST_F(SetupByHand, AsksBeforeEndingTheRunningViewer) {
 
     ProgramRunner accepted;
     ASSERT_TRUE(accepted.Start(setupB));
-    ASSERT_TRUE(AnswerBoxOf(accepted.ProcessId(), setupTitle, IDOK));
+    ASSERT_TRUE(AnswerBox(accepted.ProcessId(), setupTitle, IDOK));
     EXPECT_NE(viewer.WaitForExit(10000), -1) << "the viewer was not ended";
     // Then the wizard: nothing is installed before the user has gone through it.
     EXPECT_TRUE(accepted.WaitForWindow(setupTitle, 10000));

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "BoxAnswerer.h"
 #include "UpdaterTestSupport.h"
 
 namespace installertest {
@@ -244,6 +245,14 @@ HWND WaitForWindowIn(const std::wstring& folder, const std::wstring& caption, DW
         timeoutMs);
     if (processId) *processId = search.processId;
     return search.found;
+}
+
+std::optional<std::wstring> AnswerBox(DWORD processId, const std::wstring& title, int button,
+                                      DWORD timeoutMs) {
+    rt::test::BoxAnswerer answerer(title, button, std::nullopt, std::chrono::milliseconds(timeoutMs),
+                                   processId);
+    answerer.Wait();
+    return answerer.Found() ? std::optional<std::wstring>(answerer.Text()) : std::nullopt;
 }
 
 bool UninstallQuietly(DWORD timeoutMs) {

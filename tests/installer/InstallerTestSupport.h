@@ -58,6 +58,11 @@ DWORD WaitForProgramIn(const std::wstring& folder, const std::wstring& exeName, 
 HWND WaitForWindowIn(const std::wstring& folder, const std::wstring& caption, DWORD timeoutMs,
                      DWORD* processId = nullptr);
 
+// Answers the first message box of process processId with this title: posts the button and returns
+// the box's text; nothing when none showed up in time.
+std::optional<std::wstring> AnswerBox(DWORD processId, const std::wstring& title, int button,
+                                      DWORD timeoutMs = 20000);
+
 // Runs the quiet uninstall command of the Uninstall entry and waits until the entry and the
 // uninstaller are gone (the uninstaller hands its work to a copy of itself and returns at once).
 bool UninstallQuietly(DWORD timeoutMs);

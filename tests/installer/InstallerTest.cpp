@@ -11,7 +11,6 @@
 
 #include "InstallerTestSupport.h"
 #include "ProgramRunner.h"
-#include "ProgramVersion.h"
 #include "TestHttpServer.h"
 #include "UpdaterTestSupport.h"
 
@@ -22,26 +21,9 @@ using testsupport::TestHttpServer;
 using updatertest::FileExists;
 using updatertest::ReadBytes;
 using updatertest::TestBinFile;
+using updatertest::WriteFileBytes;
 
 namespace {
-
-const std::wstring kVersionA = PELMOR_VERSION_A;
-const std::wstring kVersionB = PELMOR_VERSION_B;
-
-std::wstring VersionOf(const std::wstring& path) {
-    const rt::ProgramVersion v = rt::ReadFileVersion(path);
-    return v.found ? std::to_wstring(v.major) + L"." + std::to_wstring(v.minor) : L"none";
-}
-
-bool WriteText(const std::wstring& path, const std::string& text) {
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                    written == text.size();
-    ::CloseHandle(h);
-    return ok;
-}
 
 class InstallerTest : public ::testing::Test {
   protected:
@@ -76,8 +58,8 @@ TEST_F(ShippedSetup, InstallsForTheUserAndUninstallsExactlyWhatItInstalled) {
             << ::testing::PrintToString(name) << " differs from the build";
         shippedBytes += expected.size();
     }
-    EXPECT_EQ(VersionOf(InstalledFile(kViewerExe)), kVersionA);
-    EXPECT_EQ(VersionOf(InstalledFile(L"update.exe")), kVersionA);
+    EXPECT_EQ(FileVersionText(InstalledFile(kViewerExe)), kVersionA);
+    EXPECT_EQ(FileVersionText(InstalledFile(L"update.exe")), kVersionA);
 
     const std::wstring viewer = InstalledFile(kViewerExe);
     for (const auto& lnk : {StartMenuShortcut(), DesktopShortcut()}) {
@@ -105,12 +87,12 @@ TEST_F(ShippedSetup, InstallsForTheUserAndUninstallsExactlyWhatItInstalled) {
     EXPECT_LE(*size * 1024ull, shippedBytes + shipped.size() * 1024);
 
     // The user's own files, and what the updater writes into the program folder.
-    ASSERT_TRUE(WriteText(folder + L"\\我的笔记.txt", "自选股"));
+    ASSERT_TRUE(WriteFileBytes(folder + L"\\我的笔记.txt", "自选股"));
     ASSERT_TRUE(::CreateDirectoryW((folder + L"\\我的数据").c_str(), nullptr));
-    ASSERT_TRUE(WriteText(folder + L"\\我的数据\\a.txt", "1"));
+    ASSERT_TRUE(WriteFileBytes(folder + L"\\我的数据\\a.txt", "1"));
     ASSERT_TRUE(::CreateDirectoryW((folder + L"\\UpDate").c_str(), nullptr));
-    ASSERT_TRUE(WriteText(folder + L"\\UpDate\\Pelmor.exe", "MZ"));
-    ASSERT_TRUE(WriteText(folder + L"\\UpSoft.txt", "1.5|x"));
+    ASSERT_TRUE(WriteFileBytes(folder + L"\\UpDate\\Pelmor.exe", "MZ"));
+    ASSERT_TRUE(WriteFileBytes(folder + L"\\UpSoft.txt", "1.5|x"));
 
     ASSERT_TRUE(UninstallQuietly(30000)) << "the uninstaller did not finish";
     EXPECT_EQ(FolderEntries(folder), (std::vector<std::wstring>{L"我的数据\\", L"我的笔记.txt"}));
@@ -156,7 +138,7 @@ TEST_F(SetupByHand, AsksBeforeEndingTheRunningViewer) {
         << ::testing::PrintToString(*question);
     EXPECT_NE(cancelled.WaitForExit(10000), -1) << "the setup program went on";
     EXPECT_TRUE(viewer.Running());
-    EXPECT_EQ(VersionOf(InstalledFile(kViewerExe)), kVersionA);
+    EXPECT_EQ(FileVersionText(InstalledFile(kViewerExe)), kVersionA);
 
     ProgramRunner accepted;
     ASSERT_TRUE(accepted.Start(setupB));
@@ -164,7 +146,7 @@ TEST_F(SetupByHand, AsksBeforeEndingTheRunningViewer) {
     EXPECT_NE(viewer.WaitForExit(10000), -1) << "the viewer was not ended";
     // Then the wizard: nothing is installed before the user has gone through it.
     EXPECT_TRUE(accepted.WaitForWindow(setupTitle, 10000));
-    EXPECT_EQ(VersionOf(InstalledFile(kViewerExe)), kVersionA);
+    EXPECT_EQ(FileVersionText(InstalledFile(kViewerExe)), kVersionA);
 }
 
 } // namespace

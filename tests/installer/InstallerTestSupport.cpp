@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "BoxAnswerer.h"
+#include "ProgramVersion.h"
 #include "UpdaterTestSupport.h"
 
 namespace installertest {
@@ -68,6 +69,11 @@ BOOL CALLBACK FindWindowIn(HWND wnd, LPARAM lp) {
 }
 
 } // namespace
+
+std::wstring FileVersionText(const std::wstring& path) {
+    const rt::ProgramVersion v = rt::ReadFileVersion(path);
+    return v.found ? std::to_wstring(v.major) + L"." + std::to_wstring(v.minor) : L"none";
+}
 
 bool MayInstallHere() {
     wchar_t allowed[8] = {};

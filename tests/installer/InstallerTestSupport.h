@@ -14,6 +14,12 @@ namespace installertest {
 inline constexpr wchar_t kProduct[] = L"Pelmor免费行情分析系统";
 inline constexpr wchar_t kViewerExe[] = L"Pelmor免费行情分析系统.exe";
 inline constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pelmor";
+// The project version, and the later version the update road goes to.
+inline const std::wstring kVersionA = PELMOR_VERSION_A;
+inline const std::wstring kVersionB = PELMOR_VERSION_B;
+
+// "major.minor" of a program file's version resource; "none" without one.
+std::wstring FileVersionText(const std::wstring& path);
 
 // These tests install into the user's profile: only in the harness's private Wine prefix, unless the
 // environment asks for it with PELMOR_INSTALLER_TESTS=1.

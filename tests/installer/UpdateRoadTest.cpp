@@ -13,7 +13,6 @@
 
 #include "InstallerTestSupport.h"
 #include "ProgramRunner.h"
-#include "ProgramVersion.h"
 #include "TestHttpServer.h"
 #include "UpdaterTestSupport.h"
 
@@ -28,17 +27,10 @@ using updatertest::TestBinFile;
 
 namespace {
 
-const std::wstring kVersionA = PELMOR_VERSION_A;
-const std::wstring kVersionB = PELMOR_VERSION_B;
 const std::wstring kViewerCaptionA = std::wstring(kProduct) + L"V" + kVersionA;
 const std::wstring kViewerCaptionB = std::wstring(kProduct) + L"V" + kVersionB;
 const std::wstring kQuestion =
     L"系统检测到 Pelmor免费行情分析系统 有新版本 V" + kVersionB + L" 是否需要升级？";
-
-std::wstring VersionOf(const std::wstring& path) {
-    const rt::ProgramVersion v = rt::ReadFileVersion(path);
-    return v.found ? std::to_wstring(v.major) + L"." + std::to_wstring(v.minor) : L"none";
-}
 
 HttpRoute Body(std::string body) {
     HttpRoute route;
@@ -56,7 +48,7 @@ class UpdateRoad : public ::testing::Test {
         RemoveInstallation();
         ASSERT_EQ(RunAndWait(TestBinFile(L"installer\\Pelmor-" + kVersionA + L"-setup.exe"), L"/S", 60000),
                   0);
-        ASSERT_EQ(VersionOf(InstalledFile(kViewerExe)), kVersionA);
+        ASSERT_EQ(FileVersionText(InstalledFile(kViewerExe)), kVersionA);
         server_.SetRoute("/upsoft.txt", Body(listB_));
     }
     void TearDown() override {
@@ -91,7 +83,7 @@ TEST_F(UpdateRoad, ATamperedSetupProgramIsRefusedAndVersionAKeepsRunning) {
     EXPECT_EQ(server_.RequestCount("/setup/Pelmor.exe"), 1u);
 
     EXPECT_TRUE(viewer.Running()) << "the viewer was ended for a setup program that failed its check";
-    EXPECT_EQ(VersionOf(InstalledFile(kViewerExe)), kVersionA);
+    EXPECT_EQ(FileVersionText(InstalledFile(kViewerExe)), kVersionA);
     EXPECT_EQ(UninstallString(L"DisplayVersion"), kVersionA);
     EXPECT_FALSE(FileExists(InstalledFile(L"UpDate\\Pelmor.exe")));
     // The updater's window stays for another try; closing it ends the updater.

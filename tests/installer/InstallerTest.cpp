@@ -25,20 +25,7 @@ using updatertest::WriteFileBytes;
 
 namespace {
 
-class InstallerTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (!MayInstallHere())
-            GTEST_SKIP() << "installs into the user's profile: only under Wine, or with "
-                            "PELMOR_INSTALLER_TESTS=1";
-        RemoveInstallation();
-    }
-    void TearDown() override {
-        if (MayInstallHere()) RemoveInstallation();
-    }
-};
-
-using ShippedSetup = InstallerTest;
+using ShippedSetup = InstallingTest;
 
 TEST_F(ShippedSetup, InstallsForTheUserAndUninstallsExactlyWhatItInstalled) {
     const std::wstring setup = TestBinFile(L"..\\dist\\Pelmor-" + kVersionA + L"-setup.exe");
@@ -102,10 +89,10 @@ TEST_F(ShippedSetup, InstallsForTheUserAndUninstallsExactlyWhatItInstalled) {
     EXPECT_FALSE(UninstallEntryExists());
 }
 
-class SetupByHand : public InstallerTest {
+class SetupByHand : public InstallingTest {
   protected:
     void SetUp() override {
-        InstallerTest::SetUp();
+        InstallingTest::SetUp();
         if (IsSkipped()) return;
         ASSERT_TRUE(server_.Running()) << "port " << PELMOR_INSTALLER_TEST_PORT << " is taken";
         // The installed viewer starts its updater: it finds nothing newer and ends quietly.

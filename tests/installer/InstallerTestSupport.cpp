@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "BoxAnswerer.h"
+#include "ProgramRunner.h"
 #include "ProgramVersion.h"
 #include "UpdaterTestSupport.h"
 
@@ -23,25 +24,34 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
                                   static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::wstring ImagePath(HANDLE process) {
+std::wstring ImagePathOf(DWORD processId) {
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return {};
     wchar_t path[MAX_PATH * 2] = {};
     DWORD size = MAX_PATH * 2;
-    return ::QueryFullProcessImageNameW(process, 0, path, &size) ? std::wstring(path, size) : std::wstring();
+    const bool ok = ::QueryFullProcessImageNameW(process, 0, path, &size);
+    ::CloseHandle(process);
+    return ok ? std::wstring(path, size) : std::wstring();
 }
 
-std::optional<std::vector<BYTE>> UninstallValue(const wchar_t* value, DWORD type) {
-    DWORD size = 0;
-    if (::RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, value,
-                       type == REG_DWORD ? RRF_RT_REG_DWORD : RRF_RT_REG_SZ, nullptr, nullptr,
-                       &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    std::vector<BYTE> data(size);
-    if (::RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, value,
-                       type == REG_DWORD ? RRF_RT_REG_DWORD : RRF_RT_REG_SZ, nullptr, data.data(),
-                       &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    data.resize(size);
-    return data;
+struct Program {
+    DWORD id;
+    std::wstring path;
+};
+
+// Processes whose executable lies directly in folder.
+std::vector<Program> ProgramsIn(const std::wstring& folder) {
+    std::vector<Program> programs;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return programs;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+        std::wstring path = ImagePathOf(entry.th32ProcessID);
+        if (SameText(FolderOf(path), folder)) programs.push_back({entry.th32ProcessID, std::move(path)});
+    }
+    ::CloseHandle(snapshot);
+    return programs;
 }
 
 struct WindowSearch {
@@ -58,11 +68,7 @@ BOOL CALLBACK FindWindowIn(HWND wnd, LPARAM lp) {
     if (!::IsWindowVisible(wnd) || *search->caption != text) return TRUE;
     DWORD pid = 0;
     ::GetWindowThreadProcessId(wnd, &pid);
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!process) return TRUE;
-    const bool ours = SameText(FolderOf(ImagePath(process)), *search->folder);
-    ::CloseHandle(process);
-    if (!ours) return TRUE;
+    if (!SameText(FolderOf(ImagePathOf(pid)), *search->folder)) return TRUE;
     search->found = wnd;
     search->processId = pid;
     return FALSE;
@@ -107,26 +113,8 @@ std::wstring DesktopShortcut() {
 }
 
 int RunAndWait(const std::wstring& exePath, const std::wstring& arguments, DWORD timeoutMs) {
-    std::wstring line = L"\"" + exePath + L"\"";
-    if (!arguments.empty()) line += L" " + arguments;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                          &pi))
-        return -1;
-    int code = -1;
-    if (::WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) {
-        DWORD exitCode = 0;
-        ::GetExitCodeProcess(pi.hProcess, &exitCode);
-        code = static_cast<int>(exitCode);
-    } else {
-        ::TerminateProcess(pi.hProcess, 99);
-        ::WaitForSingleObject(pi.hProcess, 5000);
-    }
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return code;
+    testsupport::ProgramRunner program;
+    return program.Start(exePath, arguments) ? program.WaitForExit(timeoutMs) : -1;
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -139,18 +127,21 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
 }
 
 std::optional<std::wstring> UninstallString(const wchar_t* value) {
-    const auto data = UninstallValue(value, REG_SZ);
-    if (!data) return std::nullopt;
-    std::wstring text(reinterpret_cast<const wchar_t*>(data->data()), data->size() / sizeof(wchar_t));
-    while (!text.empty() && text.back() == L'\0')
-        text.pop_back();
+    wchar_t text[1024] = {};
+    DWORD size = sizeof text;
+    if (::RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, value, RRF_RT_REG_SZ, nullptr, text, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
     return text;
 }
 
 std::optional<DWORD> UninstallDword(const wchar_t* value) {
-    const auto data = UninstallValue(value, REG_DWORD);
-    if (!data || data->size() != sizeof(DWORD)) return std::nullopt;
-    return *reinterpret_cast<const DWORD*>(data->data());
+    DWORD number = 0;
+    DWORD size = sizeof number;
+    if (::RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, value, RRF_RT_REG_DWORD, nullptr, &number, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return number;
 }
 
 bool UninstallEntryExists() {
@@ -201,43 +192,21 @@ std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
     return names;
 }
 
-std::vector<DWORD> ProcessesIn(const std::wstring& folder) {
-    std::vector<DWORD> ids;
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return ids;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
-        HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-        if (!process) continue;
-        if (SameText(FolderOf(ImagePath(process)), folder)) ids.push_back(entry.th32ProcessID);
-        ::CloseHandle(process);
-    }
-    ::CloseHandle(snapshot);
-    return ids;
-}
-
 DWORD WaitForProgramIn(const std::wstring& folder, const std::wstring& exeName, DWORD timeoutMs) {
-    const std::wstring path = folder + L"\\" + exeName;
     DWORD found = 0;
     WaitUntil(
         [&] {
-            for (DWORD id : ProcessesIn(folder)) {
-                HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-                if (!process) continue;
-                if (SameText(ImagePath(process), path)) found = id;
-                ::CloseHandle(process);
-                if (found) return true;
-            }
-            return false;
+            for (const auto& program : ProgramsIn(folder))
+                if (SameText(program.path, folder + L"\\" + exeName)) found = program.id;
+            return found != 0;
         },
         timeoutMs);
     return found;
 }
 
 void EndProcessesIn(const std::wstring& folder) {
-    for (DWORD id : ProcessesIn(folder))
-        updatertest::EndAndWait(id);
+    for (const auto& program : ProgramsIn(folder))
+        updatertest::EndAndWait(program.id);
 }
 
 HWND WaitForWindowIn(const std::wstring& folder, const std::wstring& caption, DWORD timeoutMs,
@@ -280,6 +249,16 @@ void RemoveInstallation() {
     ::DeleteFileW(StartMenuShortcut().c_str());
     ::DeleteFileW(DesktopShortcut().c_str());
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
+}
+
+void InstallingTest::SetUp() {
+    if (!MayInstallHere())
+        GTEST_SKIP() << "installs into the user's profile: only under Wine, or with PELMOR_INSTALLER_TESTS=1";
+    RemoveInstallation();
+}
+
+void InstallingTest::TearDown() {
+    if (MayInstallHere()) RemoveInstallation();
 }
 
 } // namespace installertest

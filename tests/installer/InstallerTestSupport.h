@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -54,8 +56,7 @@ std::optional<Shortcut> ReadShortcut(const std::wstring& lnkPath);
 // Names of the files and folders directly in a folder (folders with a trailing backslash), sorted.
 std::vector<std::wstring> FolderEntries(const std::wstring& folder);
 
-// Processes whose executable lies directly in folder.
-std::vector<DWORD> ProcessesIn(const std::wstring& folder);
+// Ends the processes whose executable lies directly in folder.
 void EndProcessesIn(const std::wstring& folder);
 // The first process of folder\\exeName found running within timeoutMs; 0 when none.
 DWORD WaitForProgramIn(const std::wstring& folder, const std::wstring& exeName, DWORD timeoutMs);
@@ -74,5 +75,12 @@ std::optional<std::wstring> AnswerBox(DWORD processId, const std::wstring& title
 bool UninstallQuietly(DWORD timeoutMs);
 // Leaves no installation behind: programs ended, uninstalled, folder, shortcuts and entry removed.
 void RemoveInstallation();
+
+// A test that installs: skipped where it may not, and starting and ending with no installation.
+class InstallingTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+};
 
 } // namespace installertest

@@ -1,5 +1,5 @@
 // Cost of one skin frame paint, and of one step of a live resize, at the main window's size, as ratios
-// to one BitBlt of the same area. Run under Wine (or on Windows): bench_skin_frame_paint.exe [iterations]
+// to one BitBlt of the same area. Run under Wine (or on Windows): bench_skin_frame_paint.exe [paints]
 #include <windows.h>
 #include <ole2.h>
 
@@ -40,7 +40,10 @@ double Seconds(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER f) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int n = argc > 1 ? std::max(10, std::atoi(argv[1])) : 500;
+    // Batches of a few calls, keeping the fastest batch: on a shared machine most batches lose the core
+    // for a while, and the fastest shows what the work itself costs.
+    constexpr int kBatch = 20;
+    const int rounds = std::max(5, (argc > 1 ? std::atoi(argv[1]) : 1000) / kBatch);
     ::OleInitialize(nullptr);
     rt::EnsureCommonControls();
     BenchForm form;
@@ -63,27 +66,26 @@ int main(int argc, char** argv) {
         rt::UniqueBitmap bmp(::CreateCompatibleBitmap(screen.get(), w, h));
         rt::SelectGuard sel(mem.get(), bmp.get());
 
-        // Rounds of each, keeping the fastest: on a shared machine a round may lose its core.
-        for (int round = 0; round < 7; ++round) {
+        for (int round = 0; round < rounds; ++round) {
             LARGE_INTEGER t0, t1, t2;
             // A frame paint: the skin repaints on every activation change of its form.
             ::QueryPerformanceCounter(&t0);
-            for (int i = 0; i < n; ++i)
+            for (int i = 0; i < kBatch; ++i)
                 ::SendMessageW(form.hWnd(), WM_NCACTIVATE, i & 1, 0);
             ::GdiFlush();
             ::QueryPerformanceCounter(&t1);
             // The reference: one full-area copy from a memory surface to the same window.
-            for (int i = 0; i < n; ++i)
+            for (int i = 0; i < kBatch; ++i)
                 ::BitBlt(screen.get(), 0, 0, w, h, mem.get(), 0, 0, SRCCOPY);
             ::GdiFlush();
             ::QueryPerformanceCounter(&t2);
-            paint = std::min(paint, Seconds(t0, t1, f) / n);
-            blit = std::min(blit, Seconds(t1, t2, f) / n);
+            paint = std::min(paint, Seconds(t0, t1, f) / kBatch);
+            blit = std::min(blit, Seconds(t1, t2, f) / kBatch);
         }
     }
     // A live resize: the window grows and shrinks a pixel at a time, as the size loop moves it.
-    const int steps = std::max(10, n / 5);
-    for (int round = 0; round < 3; ++round) {
+    const int steps = 2 * kBatch;
+    for (int round = 0; round < std::max(3, rounds / 4); ++round) {
         LARGE_INTEGER t0, t1;
         ::QueryPerformanceCounter(&t0);
         for (int i = 0; i < steps; ++i) {

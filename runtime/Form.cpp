@@ -17,6 +17,7 @@ void RegisterFormClass(WNDPROC proc) {
     // No class brush: WM_ERASEBKGND paints the current BackColor, so nothing is created per class.
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = proc;
+    wc.cbWndExtra = kObjectSlotBytes;
     wc.hInstance = inst;
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kFormClass;
@@ -177,7 +178,7 @@ void Form::Teardown() {
 
 // The window was destroyed by someone else than Unload: no unload events, but nothing is left behind.
 void Form::WindowGone() {
-    if (hwnd_) ::RemovePropW(hwnd_, kFormProp);
+    if (hwnd_) DetachObject(hwnd_, kFormProp);
     if (destroying_) return;
     window_.release();
     hwnd_ = nullptr;

@@ -54,15 +54,38 @@ std::wstring WindowText(HWND wnd) {
     return text;
 }
 
-void OutlineRect(HDC dc, COLORREF colour, const Rect& r, int32_t corner) {
-    rt::UniquePen pen(::CreatePen(PS_SOLID, 1, colour));
-    rt::SelectGuard usePen(dc, pen.get());
-    rt::SelectGuard noFill(dc, ::GetStockObject(NULL_BRUSH));
-    if (corner > 0)
-        ::RoundRect(dc, r.left, r.top, r.right, r.bottom, corner, corner);
-    else
-        ::Rectangle(dc, r.left, r.top, r.right, r.bottom);
-}
+// Outlines in the DC's own pen with no fill, and areas in its own brush: nothing is created per paint.
+class DcPen {
+  public:
+    explicit DcPen(HDC dc)
+        : dc_(dc), pen_(dc, ::GetStockObject(DC_PEN)), noFill_(dc, ::GetStockObject(NULL_BRUSH)) {}
+    void Outline(COLORREF colour, const Rect& r, int32_t corner) const {
+        ::SetDCPenColor(dc_, colour);
+        if (corner > 0)
+            ::RoundRect(dc_, r.left, r.top, r.right, r.bottom, corner, corner);
+        else
+            ::Rectangle(dc_, r.left, r.top, r.right, r.bottom);
+    }
+
+  private:
+    HDC dc_;
+    rt::SelectGuard pen_;
+    rt::SelectGuard noFill_;
+};
+
+class DcBrush {
+  public:
+    DcBrush(HDC dc, COLORREF colour) : dc_(dc), brush_(dc, ::GetStockObject(DC_BRUSH)) {
+        ::SetDCBrushColor(dc, colour);
+    }
+    void Fill(int32_t left, int32_t top, int32_t width, int32_t height) const {
+        if (width > 0 && height > 0) ::PatBlt(dc_, left, top, width, height, PATCOPY);
+    }
+
+  private:
+    HDC dc_;
+    rt::SelectGuard brush_;
+};
 
 // The system owns a region once it is set on a window; on failure it stays ours and is deleted.
 void SetRegion(HWND wnd, rt::UniqueRgn rgn) {
@@ -217,6 +240,7 @@ void ucSkin::pvStartRunMode() {
     HWND parent = form && form->hWnd() ? form->hWnd() : ::GetParent(hWnd());
     if (!parent) return;
     parent_ = parent;
+    parentForm_ = form && form->hWnd() == parent ? form : nullptr;
     trampoline_.Install(parent_, {},
                         {WM_GETMINMAXINFO, WM_SIZE, WM_SHOWWINDOW, WM_NCACTIVATE, kMsg105A, WM_GETICON});
     trampoline_.Install(hWnd(), {}, {WM_MOUSELEAVE});
@@ -228,7 +252,14 @@ void ucSkin::UserControl_Terminate() {
     skin_ = drawing::pcMemDC();
     trampoline_.Stop();
     back_.Release();
+    strip_.Release();
+    strip_.SelectFont(nullptr);
+    base_.Release();
+    baseOf_ = CaptionBase{};
+    captionFont_.reset();
+    cleared_ = Cleared{};
     parent_ = nullptr;
+    parentForm_ = nullptr;
 }
 
 void ucSkin::UserControl_Resize() {
@@ -404,50 +435,85 @@ void ucSkin::pvPaint(bool active) {
         if (!pvStarted() || pvParentMinimized()) return;
         const int32_t w = ScaleWidth();
         const int32_t h = ScaleHeight();
-        if (!back_.Ensure(w, h)) return;
+        if (!back_.Ensure(w, h) || !strip_.Ensure(w, kCaptionStripHeight) || !pvCaptionFont()) return;
+        strip_.SelectFont(captionFont_.get());
         HDC control = back_.dc();
         {
-            rt::WindowDC screen(nullptr);
-            rt::UniqueDC strip(::CreateCompatibleDC(screen.get()));
-            rt::UniqueBitmap stripBitmap(::CreateCompatibleBitmap(screen.get(), w, kCaptionStripHeight));
-            rt::UniqueFont font(::CreateFontW(12, 6, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0,
-                                              0, FF_MODERN | DEFAULT_PITCH, FontName().c_str()));
-            if (!strip || !stripBitmap) return;
-            rt::SelectGuard useBitmap(strip.get(), stripBitmap.get());
-            rt::SelectGuard useFont(strip.get(), font.get());
-            ::PatBlt(strip.get(), 0, 0, w, kCaptionStripHeight, BLACKNESS);
-            ::SetBkMode(strip.get(), TRANSPARENT);
-
-            {
-                rt::UniqueBrush background(::CreateSolidBrush(rt::ToColorRef(BackColor())));
-                const RECT all{0, 0, w, h};
-                ::FillRect(control, &all, background.get());
-            }
+            HDC strip = strip_.dc();
+            pvClearBackground(w, h);
 
             const HICON formIcon = pvParentIcon();
             const bool iconShown = drawIcon_ && formIcon;
-            const CaptionTextBox box = ComputeCaptionTextBox(w, iconShown);
-            skin_.StretchDraw(strip.get(), kCaptionSrcX, kCaptionSrcY, kCaptionSrcW, kCaptionSrcH, 1, 2,
-                              w - 2, kCaptionSrcH);
-            pvResetButtons(strip.get(), true);
+            HICON icon = nullptr;
             if (iconShown) {
-                HICON icon = reinterpret_cast<HICON>(::SendMessageW(parent_, WM_GETICON, ICON_SMALL, 0));
+                icon = reinterpret_cast<HICON>(::SendMessageW(parent_, WM_GETICON, ICON_SMALL, 0));
                 if (!icon) icon = formIcon;
-                ::DrawIconEx(strip.get(), 3, 3, icon, 16, 16, 0, nullptr, DI_NORMAL);
             }
-            ::SetTextColor(strip.get(), active ? kTextActive : kTextInactive);
-            skin_.pDrawText(strip.get(), WindowText(parent_), box.iconOffset, kButtonTop, box.textWidth,
+            if (!pvCaptionBase(w, icon)) return;
+            ::BitBlt(strip, 0, 0, w, kCaptionStripHeight, base_.dc(), 0, 0, SRCCOPY);
+            pvResetButtons(strip, true);
+
+            ::SetBkMode(strip, TRANSPARENT);
+            ::SetTextColor(strip, active ? kTextActive : kTextInactive);
+            const CaptionTextBox box = ComputeCaptionTextBox(w, iconShown);
+            skin_.pDrawText(strip, WindowText(parent_), box.iconOffset, kButtonTop, box.textWidth,
                             kCaptionStripHeight, 0);
-            ::BitBlt(control, 0, 0, w, kCaptionStripHeight, strip.get(), 0, 0, SRCCOPY);
+            ::BitBlt(control, 0, 0, w, kCaptionStripHeight, strip, 0, 0, SRCCOPY);
         }
-        if (!pvParentMaximized()) {
-            OutlineRect(control, active ? kOuterActive : kOuterInactive, Rect{0, 0, w, h}, kOutlineCorner);
-            OutlineRect(control, active ? kInnerActive : kInnerInactive, Rect{1, 1, w - 1, h - 1},
-                        kOutlineCorner);
+        {
+            const DcPen pen(control);
+            if (!pvParentMaximized()) {
+                pen.Outline(active ? kOuterActive : kOuterInactive, Rect{0, 0, w, h}, kOutlineCorner);
+                pen.Outline(active ? kInnerActive : kInnerInactive, Rect{1, 1, w - 1, h - 1}, kOutlineCorner);
+            }
+            pen.Outline(kOpeningFrame, OpeningFrameRect(w, h), 0);
         }
-        OutlineRect(control, kOpeningFrame, OpeningFrameRect(w, h), 0);
         pvShowArea(RECT{0, 0, w, h}, true);
     });
+}
+
+void ucSkin::pvClearBackground(int32_t w, int32_t h) {
+    const COLORREF colour = rt::ToColorRef(BackColor());
+    const DcBrush brush(back_.dc(), colour);
+    const Cleared now{back_.Allocations(), w, h, colour};
+    // Nothing draws inside the opening, so once it holds the background only the frame around it needs
+    // clearing again, below the caption strip that covers the top; a new size, colour or bitmap clears
+    // everything.
+    if (now != cleared_) {
+        brush.Fill(0, 0, w, h);
+        cleared_ = now;
+        return;
+    }
+    const int32_t side = h - kSizeCaption - kSizeBottom;
+    brush.Fill(0, kCaptionStripHeight, w, kSizeCaption - kCaptionStripHeight);
+    brush.Fill(0, h - kSizeBottom, w, kSizeBottom);
+    brush.Fill(0, kSizeCaption, kSizeLBorder, side);
+    brush.Fill(w - kSizeRBorder, kSizeCaption, kSizeRBorder, side);
+}
+
+bool ucSkin::pvCaptionBase(int32_t w, HICON icon) {
+    if (!base_.Ensure(w, kCaptionStripHeight)) return false;
+    const CaptionBase now{base_.Allocations(), w, icon};
+    if (now == baseOf_) return true;
+    // The strip's start, black, with the caption background stretched across and the icon on it. An
+    // icon handle names one unchanging image, so this is drawn again only for another width or icon.
+    HDC dc = base_.dc();
+    ::PatBlt(dc, 0, 0, w, kCaptionStripHeight, BLACKNESS);
+    skin_.StretchDraw(dc, kCaptionSrcX, kCaptionSrcY, kCaptionSrcW, kCaptionSrcH, 1, 2, w - 2, kCaptionSrcH);
+    if (icon) ::DrawIconEx(dc, 3, 3, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    baseOf_ = now;
+    return true;
+}
+
+bool ucSkin::pvCaptionFont() {
+    const std::wstring& face = FontName();
+    if (captionFont_ && face == captionFace_) return true;
+    // Out of the strip's DC before it goes.
+    strip_.SelectFont(nullptr);
+    captionFont_.reset(::CreateFontW(12, 6, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0,
+                                     FF_MODERN | DEFAULT_PITCH, face.c_str()));
+    captionFace_ = face;
+    return static_cast<bool>(captionFont_);
 }
 
 void ucSkin::pvPaintDesignLook() {
@@ -455,6 +521,7 @@ void ucSkin::pvPaintDesignLook() {
         const int32_t w = ScaleWidth();
         const int32_t h = ScaleHeight();
         if (!back_.Ensure(w, h)) return;
+        cleared_ = Cleared{};
         HDC dc = back_.dc();
         {
             rt::UniqueBrush background(::CreateSolidBrush(rt::ToColorRef(BackColor())));
@@ -474,7 +541,7 @@ void ucSkin::pvPaintDesignLook() {
             ::GetTextExtentPoint32W(dc, name.c_str(), static_cast<int>(name.size()), &extent);
             skin_.pDrawText(dc, name, 1, rt::IntDiv<int32_t>(h - extent.cy, 2), w - 2, h - 2, DT_CENTER);
         }
-        OutlineRect(dc, kDesignFrame, Rect{0, 0, w - 1, h - 1}, 0);
+        DcPen(dc).Outline(kDesignFrame, Rect{0, 0, w - 1, h - 1}, 0);
         pvShowArea(RECT{0, 0, w, h}, false);
     });
 }
@@ -517,8 +584,28 @@ void ucSkin::pvResetButtonsOnControl(bool force, bool refresh) {
 
 void ucSkin::pvShowArea(const RECT& area, bool now) {
     if (!hWnd()) return;
-    // The hit areas show the buffer too, so they are invalidated with the control.
-    ::RedrawWindow(hWnd(), &area, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | (now ? RDW_UPDATENOW : 0));
+    if (!now) {
+        // The hit areas show the buffer too, so they are invalidated with the control.
+        ::RedrawWindow(hWnd(), &area, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+        return;
+    }
+    // Straight onto the screen rather than a repaint of the control and every child: the caption-button
+    // hit areas show these very pixels, so the copy goes through them, and only the other controls on
+    // the frame (the quote-source buttons) are kept out of it.
+    rt::WindowDC dc(hWnd(), DCX_CACHE | DCX_CLIPSIBLINGS);
+    if (!dc) return;
+    for (rt::Control* child : Controls()) {
+        if (!child->hWnd() || !child->Visible() || pvIsHitArea(child)) continue;
+        ::ExcludeClipRect(dc.get(), child->Left(), child->Top(), child->Left() + child->Width(),
+                          child->Top() + child->Height());
+    }
+    back_.CopyTo(dc.get(), area, POINT{area.left, area.top});
+}
+
+bool ucSkin::pvIsHitArea(const rt::Control* control) const {
+    for (const SkinHitArea& area : imgBt_)
+        if (&area == control) return true;
+    return false;
 }
 
 void ucSkin::UserControl_MouseDown(int Button, int, float X, float Y) {
@@ -682,7 +769,8 @@ bool ucSkin::pvParentActive() const {
 }
 
 HICON ucSkin::pvParentIcon() const {
-    if (const rt::Form* form = rt::Form::FromHwnd(parent_)) return form->Icon();
+    // The form captured at start, not looked up by its window: this runs on every paint.
+    if (parentForm_) return parentForm_->Icon();
     return parent_ ? reinterpret_cast<HICON>(::GetClassLongPtrW(parent_, GCLP_HICON)) : nullptr;
 }
 

@@ -418,7 +418,11 @@ void ucSkin::pvLayoutButtons() {
     const auto layout = LayoutCaptionButtons(ScaleWidth());
     for (int i = 0; i < kButtonCount; ++i) {
         const Rect& r = layout[static_cast<size_t>(i)];
-        imgBt_[static_cast<size_t>(i)].Move(r.left, r.top, kButtonSize, kButtonSize);
+        // Beneath every other control on the frame, as controls without a window of their own would
+        // lie: on a narrow window the hit areas reach over the quote-source buttons, which were placed
+        // after them, and a click there belongs to the quote-source button.
+        ::SetWindowPos(imgBt_[static_cast<size_t>(i)].hWnd(), HWND_BOTTOM, r.left, r.top, kButtonSize,
+                       kButtonSize, SWP_NOACTIVATE);
     }
 }
 

@@ -210,6 +210,59 @@ TEST_F(MainWindow, TwoQuickClicksLeaveTheSecondPageAndButtonsKeepTheirPlaces) {
     }
 }
 
+// The window a click at `pt` (in `root`'s client coordinates) goes to: the topmost visible child
+// containing it, level by level, as the system routes the mouse.
+HWND DeepestAt(HWND root, POINT pt) {
+    HWND at = root;
+    for (;;) {
+        HWND child = ::ChildWindowFromPointEx(at, pt, CWP_SKIPINVISIBLE);
+        if (!child || child == at) return at;
+        ::MapWindowPoints(at, child, &pt, 1);
+        at = child;
+    }
+}
+
+TEST_F(MainWindow, OnANarrowWindowTheQuoteButtonsLieOverTheCaptionButtonHitAreas) {
+    form->Show(SW_SHOWNORMAL);
+    const HWND skin = form->ucSkin1.hWnd();
+    // At 720 the caption buttons reach over 全球行情, at 660 over 实时DEDE.
+    for (int width : {720, 660}) {
+        RECT wr{}, cr{};
+        ::GetWindowRect(form->hWnd(), &wr);
+        ::GetClientRect(form->hWnd(), &cr);
+        ::SetWindowPos(form->hWnd(), nullptr, 0, 0, width + (wr.right - wr.left) - cr.right, 400,
+                       SWP_NOMOVE | SWP_NOZORDER);
+        Pump();
+        ASSERT_EQ(form->ScaleWidth(), width);
+        int overlaps = 0;
+        for (size_t b = 0; b < QuoteBar::kCount; ++b) {
+            UButton& button = form->quoteBar.Button(b);
+            const RECT br = RectIn(button.hWnd(), skin);
+            for (int i = 0; i < viewer::skin::kButtonCount; ++i) {
+                const RECT hr = RectIn(form->ucSkin1.ImgBt(i).hWnd(), skin);
+                RECT both{};
+                if (!::IsWindowVisible(form->ucSkin1.ImgBt(i).hWnd()) || !::IntersectRect(&both, &br, &hr))
+                    continue;
+                ++overlaps;
+                const POINT pt{(both.left + both.right) / 2, (both.top + both.bottom) / 2};
+                const HWND target = DeepestAt(skin, pt);
+                ASSERT_EQ(target, button.Pic1().hWnd())
+                    << "width " << width << ", button " << b << ", hit area " << i;
+                POINT local = pt;
+                ::MapWindowPoints(skin, target, &local, 1);
+                Web().Clear();
+                ::SendMessageW(target, WM_MOUSEMOVE, 0, MAKELPARAM(local.x, local.y));
+                ::SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(local.x, local.y));
+                ::SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(local.x, local.y));
+                Pump();
+                EXPECT_EQ(Web().Urls(), std::vector<std::wstring>{QuotePageUrl(QuoteSources()[b], kSite)});
+            }
+        }
+        EXPECT_GE(overlaps, 4) << width;
+        EXPECT_TRUE(form->IsLoaded());
+    }
+}
+
 TEST(MainWindowLifetime, LoadAndUnloadCyclesReturnEveryHandle) {
     rt::SetShellHandler([](const rt::ShellCall&) { return true; });
     auto cycle = [] {

@@ -223,18 +223,9 @@ void ucSkin::UserControl_WriteProperties(rt::PropertyBag& PropBag) {
 
 void ucSkin::pvStartRunMode() {
     if (pvStarted()) return;
-    if (HMODULE user32 = ::GetModuleHandleW(L"user32.dll")) {
-        if (FARPROC fn = ::GetProcAddress(user32, "TrackMouseEvent")) {
-            trackMouseEvent_ = reinterpret_cast<TrackMouseEventFn>(reinterpret_cast<void*>(fn));
-            user32Tracking_ = true;
-        }
-    }
-    if (!trackMouseEvent_) {
-        HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
-        if (!comctl) comctl = ::LoadLibraryW(L"comctl32.dll");
-        if (FARPROC fn = comctl ? ::GetProcAddress(comctl, "_TrackMouseEvent") : nullptr)
-            trackMouseEvent_ = reinterpret_cast<TrackMouseEventFn>(reinterpret_cast<void*>(fn));
-    }
+    const MouseTracking tracking = ChooseMouseTracking(::GetModuleHandleW(L"user32.dll"), L"comctl32.dll");
+    trackMouseEvent_ = tracking.function;
+    user32Tracking_ = tracking.user32;
 
     rt::Form* form = ParentForm();
     HWND parent = form && form->hWnd() ? form->hWnd() : ::GetParent(hWnd());
@@ -246,6 +237,21 @@ void ucSkin::pvStartRunMode() {
     trampoline_.Install(hWnd(), {}, {WM_MOUSELEAVE});
 
     if (!skin_.hdc()) skin_.CreateFromPicture(rt::LoadResPicture(PELMOR_RES_SKIN, rt::PictureType::Bitmap));
+}
+
+ucSkin::MouseTracking ucSkin::ChooseMouseTracking(HMODULE user32, const wchar_t* comctl32) {
+    MouseTracking tracking;
+    if (FARPROC fn = user32 ? ::GetProcAddress(user32, "TrackMouseEvent") : nullptr) {
+        tracking.function = reinterpret_cast<TrackMouseEventFn>(reinterpret_cast<void*>(fn));
+        tracking.user32 = true;
+        return tracking;
+    }
+    // Loaded for good: the function is called for as long as the control lives.
+    HMODULE comctl = ::GetModuleHandleW(comctl32);
+    if (!comctl) comctl = ::LoadLibraryW(comctl32);
+    if (FARPROC fn = comctl ? ::GetProcAddress(comctl, "_TrackMouseEvent") : nullptr)
+        tracking.function = reinterpret_cast<TrackMouseEventFn>(reinterpret_cast<void*>(fn));
+    return tracking;
 }
 
 void ucSkin::UserControl_Terminate() {

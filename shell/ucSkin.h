@@ -69,6 +69,15 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     // True when user32 provides the mouse-leave tracking; comctl32's is used otherwise.
     bool UsesUser32Tracking() const { return user32Tracking_; }
 
+    using TrackMouseEventFn = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
+    struct MouseTracking {
+        TrackMouseEventFn function = nullptr;
+        bool user32 = false;
+    };
+    // The mouse-leave tracking the control uses: TrackMouseEvent when `user32` exports it, else
+    // _TrackMouseEvent of the library named `comctl32`; no function when neither has it.
+    static MouseTracking ChooseMouseTracking(HMODULE user32, const wchar_t* comctl32);
+
   protected:
     void UserControl_Initialize() override;
     void UserControl_InitProperties() override;
@@ -89,8 +98,6 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
         bool maxBox = false;
         bool windowEdge = false;
     };
-    using TrackMouseEventFn = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
-
     // msghook::IWndProcSink
     void Before(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled, LRESULT& result) override;
     void After(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;

@@ -11,6 +11,7 @@
 #include "RecordingWebBrowser.h"
 #include "StartupPaths.h"
 #include "frmMain.h"
+#include "ucSkinTest.h"
 
 using namespace viewer;
 using rt::BrowserCall;
@@ -208,6 +209,42 @@ TEST_F(MainWindow, TwoQuickClicksLeaveTheSecondPageAndButtonsKeepTheirPlaces) {
             EXPECT_EQ(r.bottom - r.top, 20);
         }
     }
+}
+
+TEST_F(MainWindow, TheFrameShowsWhatItsStoredPropertiesAsk) {
+    form->Show(SW_SHOWNORMAL);
+    Pump();
+    const ucSkin& skin = form->ucSkin1;
+    EXPECT_TRUE(skin.DrawIcon());
+    EXPECT_TRUE(skin.DrawBorder());
+    EXPECT_TRUE(skin.MenuButton());
+    EXPECT_TRUE(skin.TopMostButton());
+    EXPECT_EQ(skin.MinWidth(), 0);
+    EXPECT_EQ(skin.MinHeight(), 0);
+
+    // All five caption buttons, the menu and the pin included, are drawn and clickable, and the
+    // window's icon is drawn at the left of the caption.
+    const int w = skin.Width();
+    const skintest::Pixels shot = skintest::Painted(skin);
+    struct Shown {
+        int index;
+        int left;
+        int cellX;
+    };
+    for (const Shown& b : {Shown{skin::kCloseButton, w - 17, 22}, Shown{skin::kMaxButton, w - 34, 11},
+                           Shown{skin::kMinButton, w - 51, 0}, Shown{skin::kTopMostButton, w - 68, 44},
+                           Shown{skin::kMenuButton, w - 85, 33}}) {
+        EXPECT_EQ(skin.ButtonState(b.index), skin::kNormal) << b.index;
+        EXPECT_TRUE(::IsWindowVisible(form->ucSkin1.ImgBt(b.index).hWnd())) << b.index;
+        EXPECT_TRUE(skintest::ShowsCell(shot, b.left, skin::kButtonTop, b.cellX, 0)) << b.index;
+    }
+    EXPECT_FALSE(skintest::ShowsCaptionBackground(shot, 3, 3)) << "no icon at the left of the caption";
+    EXPECT_FALSE(skintest::ShowsCaptionBackground(shot, 8, 8)) << "no icon at the left of the caption";
+
+    MINMAXINFO mmi{};
+    ::SendMessageW(form->hWnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    EXPECT_EQ(mmi.ptMinTrackSize.x, 142);
+    EXPECT_EQ(mmi.ptMinTrackSize.y, 50);
 }
 
 // The window a click at `pt` (in `root`'s client coordinates) goes to: the topmost visible child

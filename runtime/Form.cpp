@@ -192,10 +192,19 @@ int Form::Run(Form& startup, int nCmdShow) {
         const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(msg.wParam);
         if (got == -1) break;
+        if (PreTranslate(msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
     return 0;
+}
+
+bool Form::PreTranslate(MSG& msg) {
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
+    Form* form = FromHwnd(::GetAncestor(msg.hwnd, GA_ROOT));
+    bool used = false;
+    if (form) Trap([&] { used = form->PreTranslateKey(msg); });
+    return used;
 }
 
 void Form::RaiseResize() {

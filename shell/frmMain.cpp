@@ -112,6 +112,11 @@ void frmMain::Form_Unload(bool& /*Cancel*/) {
     quoteBar.SetBrowser(nullptr);
 }
 
+bool frmMain::PreTranslateKey(MSG& msg) {
+    // Tab, Ctrl+C, F5 and the like belong to the page while the focus is inside the browser.
+    return web && web->TranslateAccelerator(msg);
+}
+
 void frmMain::Picture1_Click() {
     rt::Trap([] { rt::Shell(std::wstring(L"explorer.exe ") + PELMOR_HOME_URL, SW_SHOWNORMAL); });
 }

@@ -41,6 +41,7 @@ protected:
     void Form_Load() override;
     void Form_Resize() override;
     void Form_Unload(bool& Cancel) override;
+    bool PreTranslateKey(MSG& msg) override;
 
 private:
     void Picture1_Click();

@@ -211,6 +211,60 @@ TEST_F(MainWindow, TwoQuickClicksLeaveTheSecondPageAndButtonsKeepTheirPlaces) {
     }
 }
 
+// Unloads the form from a timer if it is still loaded then, so a loop waiting for it cannot hang.
+class UnloadLater {
+  public:
+    UnloadLater(rt::Form& form, UINT ms) : id_(::SetTimer(nullptr, 0, ms, &Tick)) { form_ = &form; }
+    ~UnloadLater() {
+        ::KillTimer(nullptr, id_);
+        form_ = nullptr;
+    }
+    bool Fired() const { return fired_; }
+
+  private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        fired_ = true;
+        if (form_) form_->Unload();
+    }
+    UINT_PTR id_;
+    static inline rt::Form* form_ = nullptr;
+    static inline bool fired_ = false;
+};
+
+TEST_F(MainWindow, TheMessageLoopOffersKeysToTheBrowserFirstAndRunsTheRestAsBefore) {
+    ASSERT_TRUE(form->Load());
+    // The page takes F5 and C; A and Alt+F4 are left to the window. The browser goes with the window,
+    // so what it was offered is kept here.
+    std::vector<BrowserCall> keys;
+    Web().SetTakesKey([&keys](const MSG& m) {
+        keys.push_back(BrowserCall::KeyOffered(m.message, m.wParam));
+        return m.message == WM_KEYDOWN && (m.wParam == VK_F5 || m.wParam == 'C');
+    });
+    const HWND container = form->Picture2.hWnd();
+    const auto key = [](UINT scan, bool alt = false) {
+        return static_cast<LPARAM>(1 | (scan << 16) | (alt ? KF_ALTDOWN << 16 : 0));
+    };
+    ::PostMessageW(container, WM_KEYDOWN, VK_F5, key(0x3F));
+    ::PostMessageW(container, WM_KEYDOWN, 'A', key(0x1E));
+    ::PostMessageW(container, WM_KEYDOWN, 'C', key(0x2E));
+    // Alt+F4 closes the window, through the loop's translation and the system's default handling.
+    ::PostMessageW(form->hWnd(), WM_SYSKEYDOWN, VK_F4, key(0x3E, true));
+    UnloadLater guard(*form, 5000);
+    EXPECT_EQ(rt::Form::Run(*form, SW_SHOWNORMAL), 0);
+    EXPECT_FALSE(guard.Fired()) << "Alt+F4 did not close the window";
+    EXPECT_FALSE(form->IsLoaded());
+
+    std::vector<BrowserCall> downs, chars;
+    for (const BrowserCall& k : keys)
+        (k.message == WM_CHAR ? chars : downs).push_back(k);
+    const std::vector<BrowserCall> offered = {
+        BrowserCall::KeyOffered(WM_KEYDOWN, VK_F5), BrowserCall::KeyOffered(WM_KEYDOWN, 'A'),
+        BrowserCall::KeyOffered(WM_KEYDOWN, 'C'), BrowserCall::KeyOffered(WM_SYSKEYDOWN, VK_F4)};
+    EXPECT_EQ(downs, offered);
+    // A, not taken, was translated, and its character offered in turn; C, taken, was not.
+    EXPECT_EQ(chars, std::vector<BrowserCall>{BrowserCall::KeyOffered(WM_CHAR, 'a')});
+}
+
 TEST_F(MainWindow, TheFrameShowsWhatItsStoredPropertiesAsk) {
     form->Show(SW_SHOWNORMAL);
     Pump();

@@ -96,6 +96,9 @@ struct WindowDeleter {
 struct ModuleDeleter {
     void operator()(HMODULE h) const { ::FreeLibrary(h); }
 };
+struct RegKeyDeleter {
+    void operator()(HKEY h) const { ::RegCloseKey(h); }
+};
 struct KernelHandleDeleter {
     void operator()(HANDLE h) const { ::CloseHandle(h); }
 };
@@ -137,6 +140,7 @@ template <class H, class D> class UniqueUncounted {
 };
 using UniqueModule = UniqueUncounted<HMODULE, ModuleDeleter>;
 using UniqueKernelHandle = UniqueUncounted<HANDLE, KernelHandleDeleter>;
+using UniqueRegKey = UniqueUncounted<HKEY, RegKeyDeleter>;
 
 // Selects an object into a DC and puts the previous one back when it leaves scope, so objects are
 // released in reverse order of selection.

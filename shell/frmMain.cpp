@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "App.h"
+#include "BrowserEmulation.h"
 #include "Picture.h"
 #include "PropertyBag.h"
 #include "RtError.h"
@@ -20,6 +21,8 @@ const char frmMain::kSkinProperties[] = "DrawIcon = bool True\n"
                                         "TopMostButton = bool True\n";
 
 std::unique_ptr<rt::IWebBrowserControl> CreateSystemBrowser(HWND container) {
+    // Before the first control loads the browser engine, which reads the value when it starts.
+    EnsureBrowserEmulation(rt::AppExeName() + L".exe");
     auto browser = std::make_unique<rt::WebBrowserControl>();
     browser->Create(container);
     return browser;

@@ -30,6 +30,9 @@ ManifestSupportedOS all
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Pelmor"
 ; Both programs' windows are forms of the run-time, of this window class.
 !define FORM_CLASS "PelmorForm"
+; The viewer names its browser control's document mode here at its first start (shell/BrowserEmulation.h).
+!define BROWSER_EMULATION_KEY "Software\Microsoft\Internet Explorer\Main\FeatureControl\FEATURE_BROWSER_EMULATION"
+!define BROWSER_EMULATION_MODE 11001
 
 !include MUI2.nsh
 !include FileFunc.nsh
@@ -227,4 +230,11 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$DESKTOP\${PRODUCT}.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ; The viewer's own setting goes with it; a value of another mode was set by someone else and stays.
+  ClearErrors
+  ReadRegDWORD $R0 HKCU "${BROWSER_EMULATION_KEY}" "${VIEWER_EXE}"
+  ${IfNot} ${Errors}
+  ${AndIf} $R0 == ${BROWSER_EMULATION_MODE}
+    DeleteRegValue HKCU "${BROWSER_EMULATION_KEY}" "${VIEWER_EXE}"
+  ${EndIf}
 SectionEnd

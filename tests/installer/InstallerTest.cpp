@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "InstallerTestSupport.h"
+#include "shell/BrowserEmulation.h"
 #include "ProgramRunner.h"
 #include "TestHttpServer.h"
 #include "UpdaterTestSupport.h"
@@ -80,6 +81,11 @@ TEST_F(ShippedSetup, InstallsForTheUserAndUninstallsExactlyWhatItInstalled) {
     ASSERT_TRUE(::CreateDirectoryW((folder + L"\\UpDate").c_str(), nullptr));
     ASSERT_TRUE(WriteFileBytes(folder + L"\\UpDate\\Pelmor.exe", "MZ"));
     ASSERT_TRUE(WriteFileBytes(folder + L"\\UpSoft.txt", "1.5|x"));
+    // The viewer's setting for its browser control, as its first start writes it.
+    const DWORD mode = viewer::kBrowserEmulationMode;
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, viewer::kBrowserEmulationKey, kViewerExe, REG_DWORD, &mode,
+                                sizeof mode),
+              ERROR_SUCCESS);
 
     ASSERT_TRUE(UninstallQuietly(30000)) << "the uninstaller did not finish";
     EXPECT_EQ(FolderEntries(folder), (std::vector<std::wstring>{L"我的数据\\", L"我的笔记.txt"}));
@@ -87,6 +93,10 @@ TEST_F(ShippedSetup, InstallsForTheUserAndUninstallsExactlyWhatItInstalled) {
     EXPECT_FALSE(FileExists(StartMenuShortcut()));
     EXPECT_FALSE(FileExists(DesktopShortcut()));
     EXPECT_FALSE(UninstallEntryExists());
+    EXPECT_NE(::RegGetValueW(HKEY_CURRENT_USER, viewer::kBrowserEmulationKey, kViewerExe, RRF_RT_ANY, nullptr,
+                             nullptr, nullptr),
+              ERROR_SUCCESS)
+        << "the viewer's browser setting stayed";
 }
 
 class SetupByHand : public InstallingTest {

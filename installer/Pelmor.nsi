@@ -12,7 +12,8 @@ SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestSupportedOS all
 
-!ifndef VERSION | VERSION_QUAD | FILES_NSH | UNFILES_NSH | ICON | OUTFILE
+!ifdef VERSION & VERSION_QUAD & FILES_NSH & UNFILES_NSH & ICON & OUTFILE
+!else
   !error "VERSION, VERSION_QUAD, FILES_NSH, UNFILES_NSH, ICON and OUTFILE must be defined"
 !endif
 ; The updater's single-instance mutex; a test build of the updater uses a name of its own.
@@ -75,8 +76,8 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "${PUBLISHER}"
 Var FromUpdater
 
 ; Ends every program of the run-time whose executable lies in $INSTDIR (the viewer and the updater),
-; asking first unless silent; "cancel" as the parameter's answer quits. Windows of the same programs
-; started from other folders are left alone.
+; first asking the question given unless silent: Cancel quits. The same programs started from other
+; folders are left alone.
 !macro END_RUNNING_PROGRAMS un question
 Function ${un}EndRunningPrograms
   StrCpy $R5 0 ; asked already

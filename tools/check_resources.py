@@ -364,6 +364,11 @@ def check_text_files():
               and e.get("version") == "6.0.0.0"
               and e.get("publicKeyToken") == "6595b64144ccf1df"
               for e in cc), "manifest: no Common-Controls 6 dependency")
+    own = m.find("a:assemblyIdentity", ns)
+    # One manifest serves every architecture; Windows refuses to start a program whose own identity
+    # names another processor.
+    check(own is not None and own.get("processorArchitecture") == "*",
+          "manifest: the program's identity must not name a processor")
     lvl = m.findall(".//t:requestedExecutionLevel", ns)
     check(len(lvl) == 1 and lvl[0].get("level") == "asInvoker",
           "manifest: execution level")

@@ -527,7 +527,7 @@ MANIFEST = """\
 <?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 <assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0">
   <assemblyIdentity type="win32" name="Pelmor.Application"
-                    version="1.5.0.0" processorArchitecture="x86"/>
+                    version="1.5.0.0" processorArchitecture="*"/>
   <description>Pelmor</description>
   <dependency>
     <dependentAssembly>

@@ -8,6 +8,15 @@ namespace testdeflate {
 
 using namespace imaging::deflate;
 
+uint32_t Adler32(std::span<const uint8_t> data) {
+    uint32_t a = 1, b = 0;
+    for (const uint8_t x : data) {
+        a = (a + x) % 65521;
+        b = (b + a) % 65521;
+    }
+    return (b << 16) | a;
+}
+
 std::vector<uint32_t> CanonicalCodes(std::span<const uint8_t> lengths) {
     uint32_t count[16] = {};
     for (const uint8_t l : lengths)

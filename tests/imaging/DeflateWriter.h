@@ -6,6 +6,8 @@
 
 namespace testdeflate {
 
+uint32_t Adler32(std::span<const uint8_t> data);
+
 // Canonical codes of a set of code lengths (0 = no code), most significant bit first.
 std::vector<uint32_t> CanonicalCodes(std::span<const uint8_t> lengths);
 

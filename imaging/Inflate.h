@@ -54,6 +54,9 @@ struct InflateResult {
 bool Inflate(std::span<const uint8_t> in, uint8_t* out, size_t capacity) noexcept;
 
 InflateResult InflateFast(std::span<const uint8_t> in, uint8_t* out, size_t capacity) noexcept;
+// The fast decoder without the BMI2 build of its loop that InflateFast picks where the processor has it,
+// so that tests cover both builds.
+InflateResult InflateFastPortable(std::span<const uint8_t> in, uint8_t* out, size_t capacity) noexcept;
 InflateResult InflateReference(std::span<const uint8_t> in, uint8_t* out, size_t capacity) noexcept;
 
 // One line of English for tools and test messages.

@@ -274,7 +274,8 @@ FastLoopFunction PickFastLoop() {
 
 class Decoder {
   public:
-    Decoder(std::span<const uint8_t> in, uint8_t* out, size_t capacity) : st_(in, out, capacity) {}
+    Decoder(std::span<const uint8_t> in, uint8_t* out, size_t capacity, FastLoopFunction fastLoop)
+        : st_(in, out, capacity), fastLoop_(fastLoop) {}
 
     InflateResult Run() {
         const InflateStatus s = Blocks();
@@ -396,9 +397,8 @@ class Decoder {
     }
 
     InflateStatus Huffman(const uint32_t* lit, const uint32_t* dist) {
-        static const FastLoopFunction fastLoop = PickFastLoop();
         InflateStatus s;
-        if (fastLoop(st_, lit, dist, s)) return s;
+        if (fastLoop_(st_, lit, dist, s)) return s;
         // The tail: every read may run past the input, every write is checked against the capacity.
         st_.bits &= (uint64_t{1} << st_.count) - 1;
         for (;;) {
@@ -438,12 +438,18 @@ class Decoder {
     }
 
     Stream st_;
+    FastLoopFunction fastLoop_;
 };
 
 } // namespace
 
 InflateResult InflateFast(std::span<const uint8_t> in, uint8_t* out, size_t capacity) noexcept {
-    return Decoder(in, out, capacity).Run();
+    static const FastLoopFunction fastLoop = PickFastLoop();
+    return Decoder(in, out, capacity, fastLoop).Run();
+}
+
+InflateResult InflateFastPortable(std::span<const uint8_t> in, uint8_t* out, size_t capacity) noexcept {
+    return Decoder(in, out, capacity, FastLoop).Run();
 }
 
 } // namespace imaging

@@ -29,10 +29,10 @@ bool ZlibStricter(const ZlibOutcome& z) {
 } // namespace
 
 ZlibOutcome ZlibInflate(std::span<const uint8_t> in, size_t capacity, std::vector<uint8_t>& out) {
-    // Zero padding for every bit the inflater may read past the end: at least one bit per output byte,
-    // plus block headers.
+    // Zero padding for every bit the inflater may read past the end: at most 16 bits per output byte (a
+    // 15-bit literal code, or a match of 3 bytes in 48 bits), plus block headers.
     std::vector<uint8_t> data(in.size() > 2 ? in.begin() + 2 : in.end(), in.end());
-    data.resize(data.size() + capacity / 8 + 4096, 0);
+    data.resize(data.size() + 2 * capacity + 4096, 0);
     out.assign(capacity + 1, 0);
     z_stream z{};
     if (inflateInit2(&z, -15) != Z_OK) return {ZlibOutcome::Error, 0, "inflateInit2 failed"};
@@ -56,13 +56,17 @@ ZlibOutcome ZlibInflate(std::span<const uint8_t> in, size_t capacity, std::vecto
 std::string CheckFastAgainstReference(std::span<const uint8_t> in, size_t capacity, InflateResult* result,
                                       std::vector<uint8_t>* out) {
     // One spare byte past the capacity shows a write beyond it; the canary shows writes past the count.
-    std::vector<uint8_t> fast(capacity + 1, kCanary), ref(capacity + 1, kCanary);
+    std::vector<uint8_t> fast(capacity + 1, kCanary), portable(capacity + 1, kCanary),
+        ref(capacity + 1, kCanary);
     const InflateResult rf = imaging::InflateFast(in, fast.data(), capacity);
+    const InflateResult rp = imaging::InflateFastPortable(in, portable.data(), capacity);
     const InflateResult rr = imaging::InflateReference(in, ref.data(), capacity);
     if (result) *result = rf;
     if (out) *out = fast;
     if (rf.status != rr.status || rf.produced != rr.produced)
         return "fast: " + Describe(rf) + "; reference: " + Describe(rr);
+    if (rp.status != rf.status || rp.produced != rf.produced || portable != fast)
+        return "the portable build of the fast loop differs (" + Describe(rp) + ")";
     if (fast != ref) {
         const auto at = std::mismatch(fast.begin(), fast.end(), ref.begin()).first - fast.begin();
         return "fast and reference buffers differ at byte " + std::to_string(at) + " (" + Describe(rf) + ")";

@@ -55,22 +55,26 @@ template <size_t N> [[gnu::always_inline]] inline void Move(uint8_t* dst, const 
 // kOverrun − 1 bytes past the match change too. 1 ≤ distance ≤ op − start.
 [[gnu::always_inline]] inline void CopyMatchOverrun(uint8_t* op, size_t distance, size_t length) {
     uint8_t* const end = op + length;
-    if (distance >= 32) {
-        const uint8_t* src = op - distance;
-        do {
-            Move<32>(op, src);
-            op += 32;
-            src += 32;
-        } while (op < end);
-        return;
-    }
     if (distance >= 16) {
+        // Most matches are short: one move covers them.
         const uint8_t* src = op - distance;
-        do {
-            Move<16>(op, src);
-            op += 16;
-            src += 16;
-        } while (op < end);
+        Move<16>(op, src);
+        if (length <= 16) return;
+        op += 16;
+        src += 16;
+        if (distance >= 32) {
+            do {
+                Move<32>(op, src);
+                op += 32;
+                src += 32;
+            } while (op < end);
+        } else {
+            do {
+                Move<16>(op, src);
+                op += 16;
+                src += 16;
+            } while (op < end);
+        }
         return;
     }
     if (distance > 8) {

@@ -1,0 +1,125 @@
+#include "CLongScroll.h"
+
+#include <utility>
+
+#include "RtError.h"
+
+namespace scrollbars {
+
+namespace {
+
+// Sets a flag for the lifetime of the scope and puts back what it was.
+class FlagScope {
+  public:
+    explicit FlagScope(bool& flag) : flag_(flag), old_(std::exchange(flag, true)) {}
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+    ~FlagScope() { flag_ = old_; }
+
+  private:
+    bool& flag_;
+    bool old_;
+};
+
+} // namespace
+
+CLongScroll::~CLongScroll() {
+    pvDropClient();
+}
+
+void CLongScroll::pvDropClient() {
+    if (m_Client) m_Client->RemoveListener(*this);
+    m_Client = nullptr;
+}
+
+void CLongScroll::Client(rt::Control* client) {
+    if (!client) {
+        pvDropClient();
+        return;
+    }
+    auto* bar = dynamic_cast<rt::ScrollBar*>(client);
+    if (!bar) rt::RaiseObjectError(513, L"CLongScroll", L"Client object must be a scrollbar.");
+    if (bar != m_Client) {
+        pvDropClient();
+        m_Client = bar;
+        m_Client->AddListener(*this);
+    }
+    // Setting the range may move the client's value too; none of that is a move to follow.
+    FlagScope updating(m_Updating);
+    m_Client->SetMin(0);
+    m_Client->SetMax(kClientMax);
+    m_Client->SetSmallChange(kClientSmallChange);
+    m_Client->SetLargeChange(kClientLargeChange);
+    m_Client->SetValue(0);
+    pvRefreshSnapshot();
+}
+
+void CLongScroll::pvRefreshSnapshot() {
+    if (!m_Client) return;
+    m_Snapshot = ClientSnapshot{m_Client->Value(), m_Client->Min(), m_Client->Max(), m_Client->SmallChange(),
+                                m_Client->LargeChange()};
+}
+
+void CLongScroll::pvWriteClient(bool keepSnapshot) {
+    if (!m_Client) return;
+    const int16_t position = ClientPositionFor(m_Value, m_Range, m_Snapshot);
+    {
+        FlagScope updating(m_Updating);
+        m_Client->SetValue(position);
+    }
+    if (!keepSnapshot) m_Snapshot.Value = m_Client->Value();
+}
+
+void CLongScroll::pvRaiseChange() {
+    rt::Control::RaiseEvent(Change);
+}
+
+void CLongScroll::Value(int32_t value) {
+    pvRefreshSnapshot();
+    m_Value = ClampToRange(value, m_Range);
+    pvWriteClient(false);
+    pvRaiseChange();
+}
+
+void CLongScroll::Max(int32_t value) {
+    m_Range.Max = value;
+    pvRangeChanged(ValueAfterMaxLet(m_Range, m_Value));
+}
+
+void CLongScroll::Min(int32_t value) {
+    m_Range.Min = value;
+    pvRangeChanged(ValueAfterMinLet(m_Range, m_Value));
+}
+
+void CLongScroll::pvRangeChanged(std::optional<int32_t> clamped) {
+    if (clamped) {
+        Value(*clamped);
+        return;
+    }
+    // The thumb follows the new range even when the value stays.
+    pvRefreshSnapshot();
+    pvWriteClient(false);
+}
+
+void CLongScroll::pvClientMoved(bool dragging) {
+    if (m_Updating || !m_Client) return;
+    const int16_t before = m_Snapshot.Value;
+    pvRefreshSnapshot();
+    m_Value = ValueAfterClientMove(m_Value, m_Range, m_SmallChange, m_LargeChange, before, m_Snapshot);
+    pvWriteClient(dragging);
+    pvRaiseChange();
+}
+
+void CLongScroll::ScrollBar_Change(rt::ScrollBar&) {
+    pvClientMoved(false);
+}
+
+void CLongScroll::ScrollBar_Scroll(rt::ScrollBar&) {
+    pvClientMoved(true);
+}
+
+void CLongScroll::ScrollBar_Gone(rt::ScrollBar& bar) {
+    if (&bar == m_Client) m_Client = nullptr;
+}
+
+} // namespace scrollbars

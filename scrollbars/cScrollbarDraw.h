@@ -1,0 +1,43 @@
+#pragma once
+// Paints the parts of a scroll bar (track, thumb, the two arrow buttons) from the twelve scroll-bar
+// bitmap resources, each part scaled into the rectangle the caller laid out, in the state the caller
+// chose. The painter does no layout of its own and no hit-testing.
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+
+#include "ScrollbarLayout.h"
+#include "pcMemDC.h"
+
+namespace scrollbars {
+
+class cScrollbarDraw {
+  public:
+    // Loads the twelve bitmaps, each into a surface of its own, from the executable's resources.
+    cScrollbarDraw();
+    cScrollbarDraw(const cScrollbarDraw&) = delete;
+    cScrollbarDraw& operator=(const cScrollbarDraw&) = delete;
+
+    // Orientation 1 is horizontal, anything else vertical; State picks the bitmaps' cell. A piece whose
+    // cell lies outside its bitmap is not drawn.
+    void DrawTrack(HDC hdc, int16_t Orientation, int16_t State, int32_t Left, int32_t Top, int32_t Right,
+                   int32_t Bottom);
+    // The grip's cross-axis position is measured from 0: paint the bar in its own coordinates.
+    void DrawThumb(HDC hdc, int16_t Orientation, int16_t State, int32_t Left, int32_t Top, int32_t Right,
+                   int32_t Bottom);
+    // The left (top) and right (bottom) buttons: 18 pixels long whatever the rectangle's length.
+    void DrawFirstArrow(HDC hdc, int16_t Orientation, int16_t State, int32_t Left, int32_t Top, int32_t Right,
+                        int32_t Bottom);
+    void DrawSecondArrow(HDC hdc, int16_t Orientation, int16_t State, int32_t Left, int32_t Top,
+                         int32_t Right, int32_t Bottom);
+
+  private:
+    // A surface that failed to load is tried again on first use.
+    const drawing::pcMemDC& pvSurface(SkinBitmap bitmap);
+    void pvPaint(HDC hdc, const BlitList& blits);
+
+    std::array<drawing::pcMemDC, kSkinBitmapCount> m_Surfaces;
+};
+
+} // namespace scrollbars

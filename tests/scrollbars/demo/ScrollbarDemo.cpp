@@ -1,0 +1,142 @@
+// Demonstration of the skinned scroll bars (not shipped): a horizontal and a reversed vertical scroll
+// bar with 32-bit ranges, painted by the scroll-bar painter, and a gallery of every painter state.
+//   scrollbar_demo.exe [--log file] [--seconds n]
+// The log gets the bars' screen rectangles once the form shows ("ready ...") and a line per Change
+// ("H value thumbStart thumbEnd"), for the end-to-end test that drives the form with real input.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "CLongScroll.h"
+#include "Form.h"
+#include "SkinnedBars.h"
+#include "StockControls.h"
+
+namespace {
+
+constexpr UINT_PTR kQuitTimer = 1;
+constexpr uint32_t kFormBack = 0x00302820;
+constexpr uint32_t kTextColour = 0x00DCDCDC;
+
+class frmScrollDemo : public rt::Form {
+  public:
+    frmScrollDemo(FILE* log, UINT seconds)
+        : log_(log), seconds_(seconds), skin_(painter_), gallery_(painter_) {
+        SetCaption(L"长范围滚动条演示");
+        SetClientSize(620, 360);
+        SetSizable(false);
+        SetMaxButton(false);
+        SetBackColor(kFormBack);
+    }
+
+  protected:
+    void CreateControls() override {
+        for (rt::Label* l : {&lbH, &lbV, &lbHValue, &lbVValue})
+            l->SetForeColor(kTextColour);
+        lbH.SetCaption(L"水平：-20亿 … 20亿");
+        lbV.SetCaption(L"垂直(反向)：10亿 … -10亿");
+        Add(lbH, L"lbH", 16, 8, 360, 14);
+        Add(HScroll1, L"HScroll1", 16, 26, 360, 17);
+        Add(lbHValue, L"lbHValue", 16, 48, 360, 14);
+        Add(lbV, L"lbV", 394, 8, 190, 14);
+        Add(lbVValue, L"lbVValue", 394, 48, 190, 14);
+        Add(VScroll1, L"VScroll1", 596, 8, 17, 340);
+        Add(gallery_, L"gallery", 16, 100, 570, 250);
+    }
+
+    void Form_Load() override {
+        Wire(lsH, HScroll1, lbHValue, "H", -2'000'000'000, 2'000'000'000, 1'000'000, 100'000'000,
+             500'000'000);
+        Wire(lsV, VScroll1, lbVValue, "V", 1'000'000'000, -1'000'000'000, 5'000'000, 250'000'000, 0);
+        skin_.Attach(HScroll1);
+        skin_.Attach(VScroll1);
+        if (seconds_) ::SetTimer(hWnd(), kQuitTimer, seconds_ * 1000, nullptr);
+    }
+
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_TIMER && wParam == kQuitTimer) {
+            Unload();
+            return 0;
+        }
+        if (msg == WM_SHOWWINDOW && wParam) ::PostMessageW(hWnd(), WM_APP, 0, 0);
+        if (msg == WM_APP) LogReady();
+        return Form::WindowProc(msg, wParam, lParam);
+    }
+
+  private:
+    void Wire(scrollbars::CLongScroll& ls, rt::ScrollBar& bar, rt::Label& label, const char* tag, int32_t min,
+              int32_t max, int32_t small, int32_t large, int32_t value) {
+        ls.Client(&bar);
+        ls.Min(min);
+        ls.Max(max);
+        ls.SmallChange(small);
+        ls.LargeChange(large);
+        ls.Change = [this, &ls, &bar, &label, tag] {
+            label.SetCaption(L"值：" + std::to_wstring(ls.Value()));
+            const POINT thumb = Thumb(bar);
+            Log("%s %ld %ld %ld\n", tag, static_cast<long>(ls.Value()), thumb.x, thumb.y);
+        };
+        ls.Value(value);
+    }
+
+    // Start and end of the thumb along the bar, as the system control hit-tests it.
+    static POINT Thumb(rt::ScrollBar& bar) {
+        SCROLLBARINFO sbi{};
+        sbi.cbSize = sizeof(sbi);
+        ::GetScrollBarInfo(bar.hWnd(), OBJID_CLIENT, &sbi);
+        return {sbi.xyThumbTop, sbi.xyThumbBottom};
+    }
+
+    void LogReady() {
+        RECT h{}, v{}, f{};
+        ::GetWindowRect(HScroll1.hWnd(), &h);
+        ::GetWindowRect(VScroll1.hWnd(), &v);
+        ::GetWindowRect(hWnd(), &f);
+        const POINT th = Thumb(HScroll1), tv = Thumb(VScroll1);
+        Log("ready H %ld %ld %ld %ld %ld %ld V %ld %ld %ld %ld %ld %ld form %ld %ld %ld %ld\n", h.left, h.top,
+            h.right, h.bottom, th.x, th.y, v.left, v.top, v.right, v.bottom, tv.x, tv.y, f.left, f.top,
+            f.right, f.bottom);
+    }
+
+    template <class... A> void Log(const char* format, A... args) {
+        if (!log_) return;
+        std::fprintf(log_, format, args...);
+        std::fflush(log_);
+    }
+
+    FILE* log_;
+    UINT seconds_;
+    scrollbars::cScrollbarDraw painter_;
+    demo::BarSkin skin_;
+    demo::StateGallery gallery_;
+    rt::HScrollBar HScroll1;
+    rt::VScrollBar VScroll1;
+    rt::Label lbH, lbV, lbHValue, lbVValue;
+    scrollbars::CLongScroll lsH, lsV;
+};
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow) {
+    rt::EnsureCommonControls();
+    int argc = 0;
+    std::unique_ptr<LPWSTR, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
+                                                         &::LocalFree);
+    FILE* log = nullptr;
+    UINT seconds = 120;
+    for (int i = 1; argv && i + 1 < argc; i += 2) {
+        const std::wstring option = argv.get()[i];
+        if (option == L"--log") log = ::_wfopen(argv.get()[i + 1], L"w");
+        if (option == L"--seconds") seconds = static_cast<UINT>(std::wcstoul(argv.get()[i + 1], nullptr, 10));
+    }
+    int rc = 0;
+    {
+        frmScrollDemo form(log, seconds);
+        rc = rt::Form::Run(form, nCmdShow == SW_SHOWDEFAULT ? SW_SHOWNORMAL : nCmdShow);
+    }
+    if (log) std::fclose(log);
+    return rc;
+}

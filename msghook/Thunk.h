@@ -1,49 +1,84 @@
 #pragma once
-// A window procedure with its own address per object: a few bytes of i686 code in executable memory that
-// hand a stored `self` to one shared C++ function. Every window-procedure interceptor builds on it.
+// Procedures with an address of their own per object: a few bytes of machine code in executable memory
+// that hand a stored `self` to one shared C++ function. The same entries serve as window procedures and
+// as hook procedures; every window-procedure and hook interceptor builds on them.
 #include <windows.h>
 
 #include <cstddef>
 
 namespace msghook {
 
-class WndProcThunk {
+// One entry of the process-wide pool, whatever procedure it serves.
+class Thunk {
   public:
-    // The function every message of the thunk reaches, with the `self` given at creation.
-    using Target = LRESULT(CALLBACK*)(void* self, HWND, UINT, WPARAM, LPARAM);
+    Thunk(const Thunk&) = delete;
+    Thunk& operator=(const Thunk&) = delete;
 
-    WndProcThunk() noexcept = default;
-    // Throws std::bad_alloc when no executable memory can be had.
-    WndProcThunk(Target target, void* self);
-    WndProcThunk(WndProcThunk&& o) noexcept;
-    WndProcThunk& operator=(WndProcThunk&& o) noexcept;
-    WndProcThunk(const WndProcThunk&) = delete;
-    WndProcThunk& operator=(const WndProcThunk&) = delete;
-    // Retires the entry with DefWindowProcW as its forward target.
-    ~WndProcThunk();
-
-    WNDPROC Proc() const noexcept;
     explicit operator bool() const noexcept { return slot_ != nullptr; }
-
-    // Lets go of the entry: from now on it passes every message to `forwardTo` unchanged, and its memory is
-    // freed as soon as no thunk is running on this thread (at once when none is), so a caller still
-    // holding its address for the message in progress does not land in freed memory.
-    void Retire(WNDPROC forwardTo) noexcept;
-    // Lets go of the entry for a window it cannot be unhooked from (another procedure sits over it): it
-    // passes every message to `forwardTo` and stays alive until WM_NCDESTROY has passed through it.
-    void Park(WNDPROC forwardTo) noexcept;
 
     // Entries allocated and not yet freed, parked and retired ones included.
     static long LiveCount() noexcept;
     // Executable memory the allocator holds from the system.
     static std::size_t ReservedBytes() noexcept;
-    // Calls that reached an entry after it was freed; each was answered by DefWindowProcW.
+    // Calls that reached an entry after it was freed; each was answered by the default procedure (the
+    // next hook, for a hook entry).
     static long StaleCalls() noexcept;
 
     struct Control;
 
-  private:
+  protected:
+    using WndTarget = LRESULT(CALLBACK*)(void* self, HWND, UINT, WPARAM, LPARAM);
+    using HookTarget = LRESULT(CALLBACK*)(void* self, int code, WPARAM, LPARAM);
+
+    Thunk() noexcept = default;
+    // Throw std::bad_alloc when no executable memory can be had.
+    Thunk(WndTarget target, void* self);
+    Thunk(HookTarget target, void* self);
+    Thunk(Thunk&& o) noexcept;
+    Thunk& operator=(Thunk&& o) noexcept;
+    // Retires the entry: a window entry passes on to DefWindowProcW, a hook entry to the next hook.
+    ~Thunk();
+
+    void* Code() const noexcept;
+    // See WndProcThunk::Retire; `forwardTo` is ignored by hook entries.
+    void RetireEntry(WNDPROC forwardTo) noexcept;
+
     Control* slot_ = nullptr;
+};
+
+class WndProcThunk : public Thunk {
+  public:
+    // The function every message of the thunk reaches, with the `self` given at creation.
+    using Target = WndTarget;
+
+    WndProcThunk() noexcept = default;
+    WndProcThunk(Target target, void* self) : Thunk(target, self) {}
+
+    WNDPROC Proc() const noexcept { return reinterpret_cast<WNDPROC>(Code()); }
+
+    // Lets go of the entry: from now on it passes every message to `forwardTo` unchanged, and its memory is
+    // freed as soon as no thunk is running on this thread (at once when none is), so a caller still
+    // holding its address for the message in progress does not land in freed memory.
+    void Retire(WNDPROC forwardTo) noexcept { RetireEntry(forwardTo); }
+    // Lets go of the entry for `wnd` where someone may still call it: another procedure sits over it, or
+    // code holds its address. It passes every message to `forwardTo` and stays alive until WM_NCDESTROY
+    // has passed through it, or, out of the window's chain, until a later thunk finds the window gone.
+    void Park(HWND wnd, WNDPROC forwardTo) noexcept;
+};
+
+class HookProcThunk : public Thunk {
+  public:
+    // The function every call of the hook reaches, with the `self` given at creation.
+    using Target = HookTarget;
+
+    HookProcThunk() noexcept = default;
+    HookProcThunk(Target target, void* self) : Thunk(target, self) {}
+
+    HOOKPROC Proc() const noexcept { return reinterpret_cast<HOOKPROC>(Code()); }
+
+    // Lets go of the entry once its hook is removed: a call still on its way passes on to the next hook,
+    // and the memory is freed as soon as no thunk is running on this thread.
+    void Retire() noexcept { RetireEntry(nullptr); }
 };
 
 } // namespace msghook

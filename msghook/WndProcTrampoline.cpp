@@ -122,7 +122,7 @@ void cWndProcTrampoline::Release(std::unique_ptr<Record> rec, bool windowEnding)
         ::SetWindowLongPtrW(rec->wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(rec->prev));
         rec->thunk.Retire(rec->prev);
     } else if (alive && !windowEnding) {
-        rec->thunk.Park(rec->prev);
+        rec->thunk.Park(rec->wnd, rec->prev);
     } else {
         rec->thunk.Retire(rec->prev);
     }

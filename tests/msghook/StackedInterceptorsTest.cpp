@@ -10,6 +10,7 @@
 
 #include "TestWindow.h"
 #include "msghook/Thunk.h"
+#include "msghook/cSubThunk.h"
 
 namespace msghook::testing {
 namespace {
@@ -182,6 +183,68 @@ TEST(StackedTrampolines, LowerStoppedFromUpperHandlerBeforeForwarding) {
     EXPECT_EQ(WndProcThunk::LiveCount(), live0);
     EXPECT_EQ(WndProcThunk::StaleCalls(), stale0);
 }
+
+// The skin's trampoline and the menu engine's cSubThunk on one window: (cSubThunk installed first,
+// cSubThunk removed first).
+class TrampolineAndSubThunk : public ::testing::TestWithParam<std::tuple<bool, bool>> {};
+
+TEST_P(TrampolineAndSubThunk, BothSeeTheMessageAndEitherComesOff) {
+    const auto [subFirst, subOffFirst] = GetParam();
+    Log().clear();
+    const long live0 = WndProcThunk::LiveCount();
+    const long stale0 = WndProcThunk::StaleCalls();
+    rt::UniqueWindow wnd = MakeWindow();
+    const WNDPROC orig = CurrentProc(wnd.get());
+    RecordingSink skinSink{"A"};
+    cWndProcTrampoline skin(skinSink);
+    auto sink = std::make_shared<SubSink>();
+    cSubThunk sub;
+    sub.AddBeforeMsgs({kPing});
+    sub.AddAfterMsgs({kPing});
+    const auto flow = [&](const std::vector<std::string>& topFirst, const char* when) {
+        Log().clear();
+        EXPECT_EQ(::SendMessageW(wnd.get(), kPing, 1, 0), 101) << when;
+        Strings expected;
+        for (const auto& name : topFirst)
+            expected.push_back(name + ".before");
+        expected.push_back("base");
+        for (auto it = topFirst.rbegin(); it != topFirst.rend(); ++it)
+            expected.push_back(*it + ".after");
+        EXPECT_EQ(Log(), expected) << when;
+    };
+
+    for (const bool installSub : {subFirst, !subFirst}) {
+        if (installSub) {
+            ASSERT_TRUE(sub.Subclass(wnd.get(), sink, false, true));
+        } else {
+            ASSERT_TRUE(skin.Install(wnd.get(), {kPing}, {kPing}));
+        }
+    }
+    flow(subFirst ? Strings{"A", "S"} : Strings{"S", "A"}, "both installed");
+    if (subOffFirst) {
+        EXPECT_TRUE(sub.Unsubclass());
+        flow({"A"}, "cSubThunk off");
+        skin.Stop();
+    } else {
+        skin.Stop();
+        flow({"S"}, "trampoline off");
+        EXPECT_TRUE(sub.Unsubclass());
+    }
+    flow({}, "both off");
+    if (subFirst != subOffFirst) {
+        EXPECT_EQ(CurrentProc(wnd.get()), orig);
+    }
+    wnd.reset();
+    MakeAThunk();
+    EXPECT_EQ(WndProcThunk::LiveCount(), live0);
+    EXPECT_EQ(WndProcThunk::StaleCalls(), stale0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryOrder, TrampolineAndSubThunk,
+                         ::testing::Combine(::testing::Bool(), ::testing::Bool()), [](const auto& info) {
+                             return std::string(std::get<0>(info.param) ? "SubFirst" : "SkinFirst") +
+                                    (std::get<1>(info.param) ? "_SubOffFirst" : "_SkinOffFirst");
+                         });
 
 } // namespace
 } // namespace msghook::testing

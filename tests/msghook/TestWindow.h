@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "msghook/ISubclassingSink.h"
+#include "msghook/Thunk.h"
 #include "msghook/WndProcSink.h"
 #include "runtime/Handles.h"
 
@@ -73,5 +75,31 @@ class RecordingSink : public IWndProcSink {
   private:
     std::string name_;
 };
+
+// The same for a cSubThunk, logging "S.before" and "S.after".
+class SubSink : public ISubclassingSink {
+  public:
+    void ISubclassingSink_Before(bool& bHandled, LRESULT& lReturn, HWND& wnd, UINT& msg, WPARAM& wp,
+                                 LPARAM& lp) override {
+        befores.push_back(msg);
+        if (IsTestMsg(msg)) Log().push_back("S.before");
+        if (onBefore) onBefore(bHandled, lReturn, wnd, msg, wp, lp);
+    }
+    void ISubclassingSink_After(LRESULT& lReturn, HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override {
+        afters.push_back(msg);
+        if (IsTestMsg(msg)) Log().push_back("S.after");
+        if (onAfter) onAfter(lReturn, wnd, msg, wp, lp);
+    }
+
+    std::function<void(bool&, LRESULT&, HWND&, UINT&, WPARAM&, LPARAM&)> onBefore;
+    std::function<void(LRESULT&, HWND, UINT, WPARAM, LPARAM)> onAfter;
+    std::vector<UINT> befores;
+    std::vector<UINT> afters;
+};
+
+// Parked entries whose window has ended are let go when the next thunk is made.
+inline void MakeAThunk() {
+    WndProcThunk([](void*, HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; }, nullptr);
+}
 
 } // namespace msghook::testing

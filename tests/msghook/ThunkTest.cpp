@@ -171,7 +171,7 @@ TEST_F(Thunk, ParkedEntryForwardsUntilNcDestroyPassesThrough) {
     Seen s;
     WndProcThunk t(&Record, &s);
     const WNDPROC proc = t.Proc();
-    t.Park(&Forwarded);
+    t.Park(wnd_.get(), &Forwarded);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(::CallWindowProcW(proc, wnd_.get(), kPing, 1, 0), 1001);
     EXPECT_EQ(WndProcThunk::LiveCount(), live0_ + 1);
@@ -180,6 +180,75 @@ TEST_F(Thunk, ParkedEntryForwardsUntilNcDestroyPassesThrough) {
     EXPECT_EQ(s.calls, 0);
     EXPECT_EQ(WndProcThunk::LiveCount(), live0_);
     EXPECT_EQ(WndProcThunk::StaleCalls(), stale0_);
+}
+
+// Taken out of its window's chain, a parked entry cannot see WM_NCDESTROY: it goes once a later thunk
+// finds its window gone.
+TEST_F(Thunk, ParkedEntryOutOfTheChainGoesAfterItsWindow) {
+    rt::UniqueWindow other = MakeWindow();
+    WndProcThunk t(&Record, nullptr), u(&Record, nullptr);
+    const WNDPROC proc = t.Proc();
+    t.Park(other.get(), &Forwarded);
+    u.Park(wnd_.get(), &Forwarded);
+    MakeAThunk();
+    EXPECT_EQ(WndProcThunk::LiveCount(), live0_ + 2);
+    EXPECT_EQ(::CallWindowProcW(proc, other.get(), kPing, 2, 0), 1002);
+    other.reset();
+    MakeAThunk();
+    EXPECT_EQ(WndProcThunk::LiveCount(), live0_ + 1);
+    EXPECT_EQ(WndProcThunk::StaleCalls(), stale0_);
+    wnd_.reset();
+    MakeAThunk();
+    EXPECT_EQ(WndProcThunk::LiveCount(), live0_);
+}
+
+struct HookSeen {
+    int code = 0;
+    WPARAM wp = 0;
+    LPARAM lp = 0;
+    int calls = 0;
+};
+
+LRESULT CALLBACK RecordHook(void* self, int code, WPARAM wp, LPARAM lp) {
+    auto* seen = static_cast<HookSeen*>(self);
+    *seen = HookSeen{code, wp, lp, seen->calls + 1};
+    return static_cast<LRESULT>(wp - lp);
+}
+
+// Hook entries come from the same pool: three arguments of full width, and many direct calls leave the
+// stack balanced (a stdcall entry removing four arguments instead of three would not).
+TEST_F(Thunk, HookEntriesPassTheirSelfAndThreeArguments) {
+    HookSeen a, b;
+    HookProcThunk ta(&RecordHook, &a);
+    HookProcThunk tb(&RecordHook, &b);
+    WndProcThunk w(&Record, nullptr);
+    EXPECT_EQ(WndProcThunk::LiveCount(), live0_ + 3);
+    const WPARAM wp = static_cast<WPARAM>(~uintptr_t{0} - 7);
+    const LPARAM lp = static_cast<LPARAM>(uintptr_t{1} << (sizeof(void*) * 8 - 2));
+    EXPECT_EQ(ta.Proc()(-3, wp, lp), static_cast<LRESULT>(wp - lp));
+    EXPECT_EQ(a.code, -3);
+    EXPECT_EQ(a.wp, wp);
+    EXPECT_EQ(a.lp, lp);
+    EXPECT_EQ(b.calls, 0);
+    volatile LRESULT sum = 0;
+    const HOOKPROC direct = tb.Proc();
+    for (int i = 0; i < 100000; ++i)
+        sum = sum + direct(i, 5, 2);
+    EXPECT_EQ(sum, 300000);
+    EXPECT_EQ(b.code, 99999);
+}
+
+// A retired hook entry hands a late call on to the rest of the chain instead of its old target.
+TEST_F(Thunk, RetiredHookEntryNeverReachesItsTarget) {
+    HookSeen s;
+    HookProcThunk t(&RecordHook, &s);
+    const HOOKPROC proc = t.Proc();
+    t.Retire();
+    EXPECT_FALSE(t);
+    EXPECT_EQ(WndProcThunk::LiveCount(), live0_);
+    proc(0, 1, 2);
+    EXPECT_EQ(s.calls, 0);
+    EXPECT_EQ(WndProcThunk::StaleCalls(), stale0_ + 1);
 }
 
 } // namespace

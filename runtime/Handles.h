@@ -160,7 +160,9 @@ class PaintGuard {
 
 class WindowDC {
   public:
-    explicit WindowDC(HWND wnd) : wnd_(wnd), dc_(::GetDC(wnd)) {}
+    // The client area's DC, or with `wholeWindow` the DC of the whole window, frame included.
+    explicit WindowDC(HWND wnd, bool wholeWindow = false)
+        : wnd_(wnd), dc_(wholeWindow ? ::GetWindowDC(wnd) : ::GetDC(wnd)) {}
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
     ~WindowDC() {

@@ -402,7 +402,8 @@ bool operator==(const PropertyBag& a, const PropertyBag& b) {
 
 bool PropertyBag::IsValidKey(std::wstring_view key) {
     if (key.empty() || key.size() > kMaxKeyLength || !IsKeyStart(static_cast<char32_t>(key[0]))) return false;
-    return std::all_of(key.begin(), key.end(), [](wchar_t c) { return IsKeyTailChar(static_cast<char32_t>(c)); });
+    return std::all_of(key.begin(), key.end(),
+                       [](wchar_t c) { return IsKeyTailChar(static_cast<char32_t>(c)); });
 }
 
 std::string PropertyBag::ToText() const {

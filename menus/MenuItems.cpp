@@ -22,8 +22,10 @@ template <class T> std::optional<T> ParseNumber(std::wstring_view s) {
 
 // Simple case mapping of the scripts a menu mnemonic is written in; CJK has no case.
 wchar_t ToLower(wchar_t c) {
-    if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<wchar_t>(c + 0x20);
-    if ((c >= 0x391 && c <= 0x3A9 && c != 0x3A2) || (c >= 0x410 && c <= 0x42F)) return static_cast<wchar_t>(c + 0x20);
+    if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
+        return static_cast<wchar_t>(c + 0x20);
+    if ((c >= 0x391 && c <= 0x3A9 && c != 0x3A2) || (c >= 0x410 && c <= 0x42F))
+        return static_cast<wchar_t>(c + 0x20);
     if (c >= 0x400 && c <= 0x40F) return static_cast<wchar_t>(c + 0x50);
     if (c >= 0xFF21 && c <= 0xFF3A) return static_cast<wchar_t>(c + 0x20);
     return c;

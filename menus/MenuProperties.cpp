@@ -91,7 +91,8 @@ void ReadUserGroup(const rt::PropertyBag& bag, MenuProperties& p) {
     p = q;
 }
 
-void WriteProperties(rt::PropertyBag& bag, const MenuProperties& p, const std::vector<StoredPicture>& pictures) {
+void WriteProperties(rt::PropertyBag& bag, const MenuProperties& p,
+                     const std::vector<StoredPicture>& pictures) {
     const MenuProperties& d = kDefaults;
     bag.WriteBool(L"SelectDisabled", p.SelectDisabled, d.SelectDisabled);
     bag.WriteInt32(L"BitmapSize", p.BitmapSize, d.BitmapSize);

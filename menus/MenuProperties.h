@@ -56,6 +56,7 @@ void ReadFirstGroup(const rt::PropertyBag& bag, MenuProperties& p, std::vector<S
 // 0 (False); a value that cannot be read raises and leaves the whole group as it was.
 void ReadUserGroup(const rt::PropertyBag& bag, MenuProperties& p);
 // Every key with the defaults a read uses, so what is written reads back the same.
-void WriteProperties(rt::PropertyBag& bag, const MenuProperties& p, const std::vector<StoredPicture>& pictures);
+void WriteProperties(rt::PropertyBag& bag, const MenuProperties& p,
+                     const std::vector<StoredPicture>& pictures);
 
 } // namespace menus

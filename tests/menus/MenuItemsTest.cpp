@@ -8,7 +8,9 @@ namespace {
 TEST(ItemRecord, JoinsFieldsWithCodeOneAndSplitsThemBack) {
     const ItemRecord r{0x1A0042, L"保存(&S)\tCtrl+S", 0x4000, false, 40001};
     const std::wstring text = JoinRecord(r);
-    EXPECT_EQ(text, std::wstring(L"1704002\x01保存(&S)\tCtrl+S\x01") + L"16384\x01" L"0\x01" L"40001");
+    EXPECT_EQ(text, std::wstring(L"1704002\x01保存(&S)\tCtrl+S\x01") + L"16384\x01"
+                                                                       L"0\x01"
+                                                                       L"40001");
     EXPECT_EQ(SplitRecord(text), r);
 
     const ItemRecord bar{18446744073709551615ull, L"文件(&F)", 0, true, 0};
@@ -16,7 +18,9 @@ TEST(ItemRecord, JoinsFieldsWithCodeOneAndSplitsThemBack) {
 }
 
 TEST(ItemRecord, CaptionsHoldingTheSeparatorOrNothingSurvive) {
-    for (const std::wstring& caption : {std::wstring(L"a\x01" L"b\x01\x01"), std::wstring(L"\x01"), std::wstring()}) {
+    for (const std::wstring& caption : {std::wstring(L"a\x01"
+                                                     L"b\x01\x01"),
+                                        std::wstring(L"\x01"), std::wstring()}) {
         const ItemRecord r{7, caption, 0x800, false, 4294967295u};
         EXPECT_EQ(SplitRecord(JoinRecord(r)), r);
     }
@@ -25,13 +29,31 @@ TEST(ItemRecord, CaptionsHoldingTheSeparatorOrNothingSurvive) {
 TEST(ItemRecord, TextsThatAreNotRecordsDoNotSplit) {
     const wchar_t* bad[] = {
         L"",
-        L"1\x01x\x01" L"0\x01" L"0",                 // four fields
-        L"1\x01x\x01" L"0\x01" L"2\x01" L"5",        // top neither 0 nor 1
-        L"1\x01x\x01-1\x01" L"0\x01" L"5",           // negative type
-        L"h\x01x\x01" L"0\x01" L"0\x01" L"5",        // menu not a number
-        L"1\x01x\x01" L"0\x01" L"0\x01",             // empty id
-        L"1\x01x\x01" L"0\x01" L"0\x01" L"4294967296", // id too wide
-        L"\x01x\x01" L"0\x01" L"0\x01" L"5",         // empty menu
+        L"1\x01x\x01"
+        L"0\x01"
+        L"0", // four fields
+        L"1\x01x\x01"
+        L"0\x01"
+        L"2\x01"
+        L"5", // top neither 0 nor 1
+        L"1\x01x\x01-1\x01"
+        L"0\x01"
+        L"5", // negative type
+        L"h\x01x\x01"
+        L"0\x01"
+        L"0\x01"
+        L"5", // menu not a number
+        L"1\x01x\x01"
+        L"0\x01"
+        L"0\x01", // empty id
+        L"1\x01x\x01"
+        L"0\x01"
+        L"0\x01"
+        L"4294967296", // id too wide
+        L"\x01x\x01"
+        L"0\x01"
+        L"0\x01"
+        L"5", // empty menu
     };
     for (const wchar_t* text : bad)
         EXPECT_FALSE(SplitRecord(text)) << testing::PrintToString(std::wstring(text));
@@ -89,15 +111,16 @@ TEST_P(MnemonicExtraction, IsTheLowerCasedCharacterAfterTheLastSingleAmpersand) 
     EXPECT_EQ(Mnemonic(GetParam().caption), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Captions, MnemonicExtraction,
-    ::testing::Values(MnemonicCase{L"&File", L'f'}, MnemonicCase{L"文件(&F)", L'f'},
-                      MnemonicCase{L"&Save\tCtrl+S", L's'}, MnemonicCase{L"A&&B", std::nullopt},
-                      MnemonicCase{L"&&File", std::nullopt}, MnemonicCase{L"Save && E&xit", L'x'},
-                      MnemonicCase{L"A&&&B", L'b'}, MnemonicCase{L"End&", std::nullopt},
-                      MnemonicCase{L"&a&b", L'b'}, MnemonicCase{L"打开(&Ж)", L'ж'}, MnemonicCase{L"&1", L'1'},
-                      MnemonicCase{L"&行情", L'行'}, MnemonicCase{L"", std::nullopt},
-                      MnemonicCase{L"No mnemonic", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(Captions, MnemonicExtraction,
+                         ::testing::Values(MnemonicCase{L"&File", L'f'}, MnemonicCase{L"文件(&F)", L'f'},
+                                           MnemonicCase{L"&Save\tCtrl+S", L's'},
+                                           MnemonicCase{L"A&&B", std::nullopt},
+                                           MnemonicCase{L"&&File", std::nullopt},
+                                           MnemonicCase{L"Save && E&xit", L'x'}, MnemonicCase{L"A&&&B", L'b'},
+                                           MnemonicCase{L"End&", std::nullopt}, MnemonicCase{L"&a&b", L'b'},
+                                           MnemonicCase{L"打开(&Ж)", L'ж'}, MnemonicCase{L"&1", L'1'},
+                                           MnemonicCase{L"&行情", L'行'}, MnemonicCase{L"", std::nullopt},
+                                           MnemonicCase{L"No mnemonic", std::nullopt}));
 
 TEST(Captions, SplitAtTheFirstTabAndShownWithoutMarkers) {
     EXPECT_EQ(CaptionText(L"保存(&S)\tCtrl+S\tx"), L"保存(&S)");

@@ -23,18 +23,19 @@ TEST_P(BlendRounding, RoundsEachChannelToNearest) {
     EXPECT_EQ(Blend(c.a, c.b, c.w), c.expected) << std::hex << c.a << " " << c.b << " " << std::dec << c.w;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, BlendRounding,
-    ::testing::Values(BlendCase{Grey(1), 0, 128, Grey(1)},  // 0.502 rounds up
-                      BlendCase{Grey(1), 0, 127, 0},        // 0.498 rounds down
-                      BlendCase{Grey(3), 0, 170, Grey(2)},  // exactly 2
-                      BlendCase{0x0000FF, 0x00FF00, 128, 0x007F80},
-                      BlendCase{Grey(200), Grey(100), 70, Grey(127)}, // 127.45
-                      BlendCase{0x123456, 0xABCDEF, 255, 0x123456}, BlendCase{0x123456, 0xABCDEF, 0, 0xABCDEF},
-                      // Stray high bytes never reach the result.
-                      BlendCase{0xFF0000FF, 0xFF0000FF, 128, 0x0000FF},
-                      // Weights outside 0…255 are clamped.
-                      BlendCase{Grey(10), Grey(20), 300, Grey(10)}, BlendCase{Grey(10), Grey(20), -5, Grey(20)}));
+INSTANTIATE_TEST_SUITE_P(Cases, BlendRounding,
+                         ::testing::Values(BlendCase{Grey(1), 0, 128, Grey(1)}, // 0.502 rounds up
+                                           BlendCase{Grey(1), 0, 127, 0},       // 0.498 rounds down
+                                           BlendCase{Grey(3), 0, 170, Grey(2)}, // exactly 2
+                                           BlendCase{0x0000FF, 0x00FF00, 128, 0x007F80},
+                                           BlendCase{Grey(200), Grey(100), 70, Grey(127)}, // 127.45
+                                           BlendCase{0x123456, 0xABCDEF, 255, 0x123456},
+                                           BlendCase{0x123456, 0xABCDEF, 0, 0xABCDEF},
+                                           // Stray high bytes never reach the result.
+                                           BlendCase{0xFF0000FF, 0xFF0000FF, 128, 0x0000FF},
+                                           // Weights outside 0…255 are clamped.
+                                           BlendCase{Grey(10), Grey(20), 300, Grey(10)},
+                                           BlendCase{Grey(10), Grey(20), -5, Grey(20)}));
 
 TEST(Luminance, WeighsRedGreenBlueAndTruncates) {
     EXPECT_EQ(Luminance(0x0000FF), 76);

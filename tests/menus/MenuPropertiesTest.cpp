@@ -69,7 +69,8 @@ TEST(MenuProperties, AMissingUserColourLoadsBlackWhateverItWasBefore) {
     ASSERT_TRUE(bag.Contains(L"UserGradientTwo"));
     rt::PropertyBag without;
     for (const auto& [key, value] : bag.Entries())
-        if (key != L"UserGradientTwo" && key != L"UserUseGradient") without.Write(key, value, rt::PropValue(false));
+        if (key != L"UserGradientTwo" && key != L"UserUseGradient")
+            without.Write(key, value, rt::PropValue(false));
     MenuProperties p = Changed();
     ReadUserGroup(without, p);
     EXPECT_EQ(p.UserGradientTwo, 0u);

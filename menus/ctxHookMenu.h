@@ -128,6 +128,9 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
     // mnemonic matches it.
     bool HandleMenuChar(HMENU hMenu, wchar_t character, LRESULT& result);
 
+    // Every persisted property at once.
+    const MenuProperties& Properties() const { return props_; }
+
     // Run-time state, for the form and for tests.
     HWND FormWindow() const { return form_; }
     HMENU MenuBar() const { return menuBar_; }

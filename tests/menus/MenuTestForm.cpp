@@ -21,11 +21,11 @@ std::vector<ItemSnapshot> Snapshot(HMENU menu) {
         wchar_t text[256] = {};
         MENUITEMINFOW mii{};
         mii.cbSize = sizeof(mii);
-        mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU;
+        mii.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU;
         mii.dwTypeData = text;
         mii.cch = 256;
         ::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mii);
-        out.push_back({mii.fType, mii.fState, mii.wID, (mii.fType & MFT_OWNERDRAW) ? L"" : text});
+        out.push_back({mii.fType, mii.wID, (mii.fType & MFT_OWNERDRAW) ? L"" : text});
         if (mii.hSubMenu) {
             const auto sub = Snapshot(mii.hSubMenu);
             out.insert(out.end(), sub.begin(), sub.end());

@@ -12,27 +12,15 @@
 
 namespace menutest {
 
-enum : UINT {
-    kNew = 101,
-    kOpen = 102,
-    kSave = 103,
-    kWrap = 104,
-    kExit = 105,
-    kRecent1 = 111,
-    kUndo = 201,
-    kPaste = 202,
-    kAbout = 301,
-};
+enum : UINT { kNew = 101, kOpen, kSave, kWrap, kExit, kRecent1 = 111, kUndo = 201, kPaste, kAbout = 301 };
 
 struct ItemSnapshot {
     UINT type = 0;
-    UINT state = 0;
     UINT id = 0;
     std::wstring text;
-    friend bool operator==(const ItemSnapshot&, const ItemSnapshot&) = default;
 };
 
-// Type, state, identifier and text of every item of a menu and its submenus, depth first.
+// Type, identifier and text of every item of a menu and its submenus, depth first.
 std::vector<ItemSnapshot> Snapshot(HMENU menu);
 UINT ItemType(HMENU menu, UINT position);
 ULONG_PTR ItemData(HMENU menu, UINT position);

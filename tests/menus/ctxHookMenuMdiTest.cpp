@@ -62,16 +62,8 @@ class MdiMenus : public ::testing::Test {
         g_client = nullptr;
     }
     HWND MakeChild() {
-        MDICREATESTRUCTW mcs{};
-        mcs.szClass = L"PelmorMdiChild";
-        mcs.szTitle = L"子窗口";
-        mcs.hOwner = ::GetModuleHandleW(nullptr);
-        mcs.x = mcs.y = 0;
-        mcs.cx = 200;
-        mcs.cy = 150;
-        mcs.style = WS_VISIBLE;
-        return reinterpret_cast<HWND>(
-            ::SendMessageW(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+        return ::CreateMDIWindowW(L"PelmorMdiChild", L"子窗口", WS_VISIBLE, 0, 0, 200, 150, client,
+                                  ::GetModuleHandleW(nullptr), 0);
     }
     LRESULT Command(HWND to, menus::InitMenuCommand c, LPARAM lp, uint16_t ch = 0) {
         return ::SendMessageW(to, menus::ctxHookMenu::InitMenuMsg(), menus::InitMenuWParam(c, ch), lp);
@@ -86,46 +78,25 @@ class MdiMenus : public ::testing::Test {
     menus::ctxHookMenu frameCtl;
 };
 
-TEST_F(MdiMenus, TheProtocolCommandsDriveTheChildsControl) {
+TEST_F(MdiMenus, TheFrameHandsMenuWorkToTheActiveChildsControl) {
     const HWND child = MakeChild();
     ASSERT_TRUE(child);
     childCtl.Init(child);
     EXPECT_EQ(childCtl.MenuBar(), nullptr) << "an MDI child has no menu bar of its own";
-
-    using C = menus::InitMenuCommand;
-    EXPECT_EQ(Command(child, C::EnterMenuLoop, reinterpret_cast<LPARAM>(bar)), 1);
-    EXPECT_TRUE(childCtl.InMenuLoop());
-    EXPECT_EQ(childCtl.MenuBar(), bar);
-    EXPECT_EQ(Command(child, C::SetFrameOwner, reinterpret_cast<LPARAM>(frame.get())), 1);
-    EXPECT_EQ(childCtl.FrameOwner(), frame.get());
-    EXPECT_EQ(Command(child, C::InitMenuBar, reinterpret_cast<LPARAM>(bar)), 1);
-    EXPECT_EQ(Command(child, C::InitPopup, reinterpret_cast<LPARAM>(popup)), 1);
-    ASSERT_EQ(childCtl.Records().Count(), 4u);
-    EXPECT_TRUE(childCtl.Records().Read(1)->top);
-    EXPECT_FALSE(childCtl.Records().Read(2)->top);
-    EXPECT_EQ(ItemType(popup, 1), static_cast<UINT>(MFT_OWNERDRAW | MFT_SEPARATOR));
-    EXPECT_EQ(Command(child, C::MenuChar, reinterpret_cast<LPARAM>(popup), L's'),
-              MAKELRESULT(2, MNC_EXECUTE));
-    EXPECT_EQ(Command(child, C::MenuChar, reinterpret_cast<LPARAM>(popup), L'q'), 1);
-    EXPECT_EQ(Command(child, C::ExitMenuLoop, 0), 1);
-    EXPECT_FALSE(childCtl.InMenuLoop());
-}
-
-TEST_F(MdiMenus, TheFrameForwardsMenuWorkToTheActiveChildsControl) {
-    const HWND child = MakeChild();
-    ASSERT_TRUE(child);
-    childCtl.Init(child);
     frameCtl.Init(frame.get());
     const size_t frameRecords = frameCtl.Records().Count();
 
+    // Commands 0 and 3: the frame's popup is converted by the child, which enters the loop and
+    // learns the frame (command 4).
     ::SendMessageW(frame.get(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
     EXPECT_EQ(frameCtl.Records().Count(), frameRecords);
-    EXPECT_EQ(childCtl.Records().Count(), 3u);
-    EXPECT_EQ(ItemType(popup, 0), static_cast<UINT>(MFT_OWNERDRAW));
-
+    ASSERT_EQ(childCtl.Records().Count(), 3u);
+    EXPECT_FALSE(childCtl.Records().Read(1)->top);
+    EXPECT_EQ(ItemType(popup, 1), static_cast<UINT>(MFT_OWNERDRAW | MFT_SEPARATOR));
     EXPECT_EQ(::SendMessageW(frame.get(), WM_ENTERMENULOOP, 0, 0), 1);
     EXPECT_TRUE(childCtl.InMenuLoop());
     EXPECT_FALSE(frameCtl.InMenuLoop());
+    EXPECT_EQ(childCtl.MenuBar(), bar);
     EXPECT_EQ(childCtl.FrameOwner(), frame.get());
     EXPECT_TRUE(childCtl.IsCurrentMenuControl());
 
@@ -135,17 +106,22 @@ TEST_F(MdiMenus, TheFrameForwardsMenuWorkToTheActiveChildsControl) {
     ASSERT_FALSE(ChildMenuSelects().empty());
     EXPECT_EQ(ChildMenuSelects().back(), static_cast<WPARAM>(0x02000000));
 
+    // Command 5, and the child's measuring.
     EXPECT_EQ(
         ::SendMessageW(frame.get(), WM_MENUCHAR, MAKEWPARAM(L's', MF_POPUP), reinterpret_cast<LPARAM>(popup)),
         MAKELRESULT(2, MNC_EXECUTE));
-
-    MEASUREITEMSTRUCT mis{};
-    mis.CtlType = ODT_MENU;
-    mis.itemID = 12;
-    mis.itemData = ItemData(popup, 2);
+    using C = menus::InitMenuCommand;
+    EXPECT_EQ(Command(child, C::MenuChar, reinterpret_cast<LPARAM>(popup), L'q'), 1);
+    MEASUREITEMSTRUCT mis{ODT_MENU, 0, 12, 0, 0, ItemData(popup, 2)};
     EXPECT_EQ(::SendMessageW(frame.get(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis)), 1);
     EXPECT_EQ(static_cast<int>(mis.itemHeight), childCtl.Metrics().itemHeight);
 
+    // Command 1 converts as menu bar; command 2 leaves the loop.
+    HMENU other = ::CreateMenu();
+    rt::UniqueMenu owned(other);
+    ::AppendMenuW(other, MF_STRING, 21, L"其他(&O)");
+    EXPECT_EQ(Command(child, C::InitMenuBar, reinterpret_cast<LPARAM>(other)), 1);
+    EXPECT_TRUE(childCtl.Records().Read(4)->top);
     EXPECT_EQ(::SendMessageW(frame.get(), WM_EXITMENULOOP, 0, 0), 1);
     EXPECT_FALSE(childCtl.InMenuLoop());
 }

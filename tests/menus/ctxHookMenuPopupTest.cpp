@@ -1,5 +1,5 @@
-// Popup menu windows in the menu loop: submenus placed against their item, the system menu, and a
-// thousand openings that leave nothing behind.
+// Popup menu windows in the menu loop: submenus placed against their item, printing, columns, the
+// system menu, and a thousand openings that leave nothing behind.
 #include "menus/ctxHookMenu.h"
 
 #include <gtest/gtest.h>
@@ -24,11 +24,10 @@ TEST_F(MenuPopups, ASubmenuOpensLevelWithTheItemThatOpensIt) {
     form.onIdle = [&](int n) {
         // The mnemonic of "最近的文件(&R)" selects it and opens its submenu.
         if (n == 1) ::PostMessageW(form.hWnd(), WM_CHAR, L'r', 0);
-        if (n < 2) return false;
+        if (n == 1) return false;
         popups = ctl().Popups().size();
-        if (popups < 2) return true;
         ::GetMenuItemRect(nullptr, form.file, 5, &item);
-        ::GetWindowRect(ctl().Popups().back(), &sub);
+        if (popups == 2) ::GetWindowRect(ctl().Popups().back(), &sub);
         return true;
     };
     form.Open(form.file, 60, 60);
@@ -38,7 +37,7 @@ TEST_F(MenuPopups, ASubmenuOpensLevelWithTheItemThatOpensIt) {
 }
 
 TEST_F(MenuPopups, PrintingAPopupDrawsItsFrameAndPutsTheDcBack) {
-    COLORREF edge = CLR_INVALID, inside = CLR_INVALID;
+    COLORREF edge = CLR_INVALID, margin = CLR_INVALID;
     POINT origin{-1, -1};
     int clip = -1;
     form.onIdle = [&](int) {
@@ -46,15 +45,14 @@ TEST_F(MenuPopups, PrintingAPopupDrawsItsFrameAndPutsTheDcBack) {
         const HWND popup = ctl().Popups()[0];
         RECT wr{};
         ::GetWindowRect(popup, &wr);
+        const int w = wr.right - wr.left, h = wr.bottom - wr.top;
         rt::WindowDC screen(nullptr);
         rt::UniqueDC dc(::CreateCompatibleDC(screen.get()));
-        rt::UniqueBitmap bmp(::CreateCompatibleBitmap(screen.get(), wr.right - wr.left, wr.bottom - wr.top));
+        rt::UniqueBitmap bmp(::CreateCompatibleBitmap(screen.get(), w, h));
         rt::SelectGuard select(dc.get(), bmp.get());
-        ::SendMessageW(popup, WM_PRINT, reinterpret_cast<WPARAM>(dc.get()),
-                       PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
-        edge = ::GetPixel(dc.get(), 0, (wr.bottom - wr.top) / 2);
-        // Right of the items, inside the frame: the item background.
-        inside = ::GetPixel(dc.get(), wr.right - wr.left - 3, (wr.bottom - wr.top) / 2);
+        ::SendMessageW(popup, WM_PRINT, reinterpret_cast<WPARAM>(dc.get()), PRF_NONCLIENT | PRF_CLIENT);
+        edge = ::GetPixel(dc.get(), 0, h / 2);
+        margin = ::GetPixel(dc.get(), w - 3, h / 2); // between the items and the shadow's place
         ::GetViewportOrgEx(dc.get(), &origin);
         rt::UniqueRgn rgn(::CreateRectRgn(0, 0, 0, 0));
         clip = ::GetClipRgn(dc.get(), rgn.get());
@@ -62,7 +60,7 @@ TEST_F(MenuPopups, PrintingAPopupDrawsItsFrameAndPutsTheDcBack) {
     };
     form.Open(form.file, 60, 60);
     EXPECT_EQ(edge, ctl().Palette().menuBorder);
-    EXPECT_EQ(inside, ctl().Palette().itemBack);
+    EXPECT_EQ(margin, ctl().Palette().itemBack);
     EXPECT_EQ(origin.x, 0);
     EXPECT_EQ(origin.y, 0);
     EXPECT_EQ(clip, 0) << "a clip region was left on the DC";
@@ -84,23 +82,18 @@ TEST_F(MenuPopups, TheSystemMenuIsConvertedTakenOverAndStillChoosesItsCommand) {
     const HMENU sys = ::GetSystemMenu(form.hWnd(), FALSE);
     ASSERT_TRUE(sys);
     RECT window{};
-    size_t converted = 0;
     form.onIdle = [&](int n) {
         if (ctl().Popups().size() == 1) ::GetWindowRect(ctl().Popups()[0], &window);
-        const int count = ::GetMenuItemCount(sys);
-        for (int i = 0; i < count; ++i)
-            converted += (ItemType(sys, static_cast<UINT>(i)) & MFT_OWNERDRAW) != 0;
         if (n == 1) ::PostMessageW(form.hWnd(), WM_CHAR, L'c', 0);
         return n > 3;
     };
-    const int command = form.Open(sys, 150, 80);
-    EXPECT_EQ(command, SC_CLOSE);
-    EXPECT_GT(converted, 0u);
+    EXPECT_EQ(form.Open(sys, 150, 80), SC_CLOSE);
     EXPECT_EQ(window.left, 150);
     EXPECT_EQ(window.top, 80);
-    // Every item of the system menu carries a record.
-    for (int i = 0; i < ::GetMenuItemCount(sys); ++i)
+    for (int i = 0; i < ::GetMenuItemCount(sys); ++i) {
+        EXPECT_NE(ItemType(sys, static_cast<UINT>(i)) & MFT_OWNERDRAW, 0u) << i;
         EXPECT_TRUE(ctl().Records().Read(ItemData(sys, static_cast<UINT>(i)))) << i;
+    }
 }
 
 TEST_F(MenuPopups, AThousandOpeningsLeaveHandlesAndThunksAsTheyWere) {
@@ -113,20 +106,17 @@ TEST_F(MenuPopups, AThousandOpeningsLeaveHandlesAndThunksAsTheyWere) {
     };
     for (int i = 0; i < 5; ++i)
         openOnce();
-    const long gdi = rt::LiveHandles::Gdi();
-    const long user = rt::LiveHandles::User();
+    const long gdi = rt::LiveHandles::Gdi(), user = rt::LiveHandles::User();
     const long thunks = msghook::WndProcThunk::LiveCount();
-    const size_t records = ctl().Records().Count();
-    const size_t highlightsBefore = form.highlights.size();
+    const size_t records = ctl().Records().Count(), highlights = form.highlights.size();
     for (int i = 0; i < 1000; ++i)
         openOnce();
     EXPECT_EQ(rt::LiveHandles::Gdi(), gdi);
     EXPECT_EQ(rt::LiveHandles::User(), user);
     EXPECT_EQ(msghook::WndProcThunk::LiveCount(), thunks);
     EXPECT_EQ(ctl().Records().Count(), records);
-    EXPECT_TRUE(ctl().Popups().empty());
-    // Each opening selected an item and closed: at least two reports each.
-    EXPECT_GE(form.highlights.size() - highlightsBefore, 2000u);
+    // Each opening selected an item, drawn by the control, and closed.
+    EXPECT_GE(form.highlights.size() - highlights, 2000u);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "App.h"
+#include "BrowserEmulation.h"
 #include "Picture.h"
 #include "PropertyBag.h"
 #include "RtError.h"
@@ -23,6 +24,8 @@ const char frmMain::kSkinProperties[] = "DrawIcon = bool True\n"
 const char frmMain::kMenuProperties[] = "";
 
 std::unique_ptr<rt::IWebBrowserControl> CreateSystemBrowser(HWND container) {
+    // Before the first control loads the browser engine, which reads the value when it starts.
+    EnsureBrowserEmulation(rt::AppExeName() + L".exe");
     auto browser = std::make_unique<rt::WebBrowserControl>();
     browser->Create(container);
     return browser;
@@ -118,6 +121,11 @@ void frmMain::Form_Unload(bool& /*Cancel*/) {
     web.reset();
     WebBrowser1.reset();
     quoteBar.SetBrowser(nullptr);
+}
+
+bool frmMain::PreTranslateKey(MSG& msg) {
+    // Tab, Ctrl+C, F5 and the like belong to the page while the focus is inside the browser.
+    return web && web->TranslateAccelerator(msg);
 }
 
 void frmMain::Picture1_Click() {

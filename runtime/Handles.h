@@ -176,15 +176,9 @@ class PaintGuard {
 
 class WindowDC {
   public:
-<<<<<<< HEAD
-    // The client area's DC, or with `wholeWindow` the DC of the whole window, frame included.
-    explicit WindowDC(HWND wnd, bool wholeWindow = false)
-        : wnd_(wnd), dc_(wholeWindow ? ::GetWindowDC(wnd) : ::GetDC(wnd)) {}
-=======
     explicit WindowDC(HWND wnd) : wnd_(wnd), dc_(::GetDC(wnd)) {}
     // A DC with the clipping of GetDCEx's `flags` instead of the window's style.
     WindowDC(HWND wnd, DWORD flags) : wnd_(wnd), dc_(::GetDCEx(wnd, nullptr, flags)) {}
->>>>>>> main
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
     ~WindowDC() {

@@ -10,6 +10,7 @@
 #include "StockControls.h"
 #include "WebBrowser.h"
 #include "magnetic/cMagneticWnd.h"
+#include "menus/ctxHookMenu.h"
 #include "ucSkin.h"
 
 namespace viewer {
@@ -26,6 +27,8 @@ public:
     rt::PictureBox Picture1;
     ucSkin ucSkin1;
     QuoteBar quoteBar;
+    // Draws the system menu the skin opens; the window has no menus of its own.
+    menus::ctxHookMenu ctxHookMenu1;
     std::unique_ptr<rt::IWebBrowserControl> web;
     std::unique_ptr<rt::IWebBrowserControl> WebBrowser1;
 
@@ -33,14 +36,16 @@ public:
     cMagneticWnd* MagneticManager() const { return magnetic_.get(); }
     HICON KeptIcon() const { return icon_.get(); }
 
-    // ucSkin1's design-time properties.
+    // ucSkin1's and ctxHookMenu1's design-time properties.
     static const char kSkinProperties[];
+    static const char kMenuProperties[];
 
 protected:
     void CreateControls() override;
     void Form_Load() override;
     void Form_Resize() override;
     void Form_Unload(bool& Cancel) override;
+    bool PreTranslateKey(MSG& msg) override;
 
 private:
     void Picture1_Click();
@@ -52,7 +57,8 @@ private:
 };
 
 // The system's web-browser control, created in `container`; a control that cannot be created still
-// answers every call (with failure), so the window comes up with an empty area instead.
+// answers every call (with failure), so the window comes up with an empty area instead. First the
+// program's document mode is set for the user when absent (EnsureBrowserEmulation).
 std::unique_ptr<rt::IWebBrowserControl> CreateSystemBrowser(HWND container);
 
 } // namespace viewer

@@ -103,7 +103,7 @@ void ctxHookMenu::pvPopupMessage(Popup& popup, bool& bHandled, LRESULT& lReturn,
         ::GetWindowRect(hWnd, &wr);
         const rt::Rect skip = PopupPaintExclusion(wr.right - wr.left, wr.bottom - wr.top);
         if (drawing::cMemDC* image = pvFrameImage(hWnd)) {
-            rt::WindowDC dc(hWnd, true);
+            rt::WindowDC dc(hWnd, DCX_WINDOW | DCX_CACHE | DCX_CLIPSIBLINGS);
             if (dc.get()) {
                 ::ExcludeClipRect(dc.get(), skip.left, skip.top, skip.right, skip.bottom);
                 image->BitBlt(dc.get(), 0, 0, image->Width(), image->Height(), 0, 0, SRCCOPY);

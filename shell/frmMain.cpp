@@ -5,6 +5,7 @@
 #include "App.h"
 #include "BrowserEmulation.h"
 #include "Picture.h"
+#include "ProgramVersion.h"
 #include "PropertyBag.h"
 #include "RtError.h"
 #include "StartupPaths.h"
@@ -33,7 +34,8 @@ std::unique_ptr<rt::IWebBrowserControl> CreateSystemBrowser(HWND container) {
 
 frmMain::frmMain(BrowserFactory browserFactory)
     : quoteBar(PELMOR_HOME_URL), browserFactory_(browserFactory ? std::move(browserFactory) : CreateSystemBrowser) {
-    SetCaption(L"Pelmor免费行情分析系统V1.5");
+    // The version shown is the one in the program's version resource, so an update shows the new one.
+    SetCaption(L"Pelmor免费行情分析系统V" + rt::ProgramVersionText());
     SetClientSize(831, 532);
     SetSizable(true);
     SetMinButton(true);

@@ -2,7 +2,8 @@
 """The local product site that ./run builds its run configuration against.
 
 Serves tools/site/ on 127.0.0.1, plus an update list that offers the version the programs already
-have, so a first run shows no network error and the updater ends quietly as up to date. With --key the
+have (--version, the build's), so a first run shows no network error and the updater ends quietly as
+up to date. With --key the
 list is signed (for an updater built with that key's public half); with --setup that file is served as
 the setup program and the list names its SHA-256. The request log is begun anew at every start.
 """
@@ -17,8 +18,8 @@ import update_list
 SITE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "site")
 
 
-def make_list(port, key_path, setup_path):
-    line = update_list.first_line("1.5", f"http://127.0.0.1:{port}/setup/Pelmor.exe", setup_path)
+def make_list(version, port, key_path, setup_path):
+    line = update_list.first_line(version, f"http://127.0.0.1:{port}/setup/Pelmor.exe", setup_path)
     if not key_path:
         return (line + "\r\n").encode("ascii")
     return update_list.signed_list(update_list.load_private_key(key_path), line)
@@ -66,12 +67,13 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--port", type=int, default=18090)
     ap.add_argument("--log", default="")
+    ap.add_argument("--version", required=True, help="the version the list offers: the programs' own")
     ap.add_argument("--key", default="", help="private key that signs the update list")
     ap.add_argument("--setup", default="", help="file served as the setup program")
     args = ap.parse_args()
     if args.log:
         open(args.log, "w", encoding="utf-8").close()
-    list_body = make_list(args.port, args.key, args.setup or None)
+    list_body = make_list(args.version, args.port, args.key, args.setup or None)
     try:
         server = http.server.ThreadingHTTPServer(("127.0.0.1", args.port),
                                                  make_handler(args.port, args.log, list_body, args.setup))

@@ -27,6 +27,9 @@ constexpr wchar_t kUpToDate[] = L"您使用的版本已经是最新版！";
 constexpr wchar_t kUpdateFailed[] = L"更新失败，请稍后再试！";
 constexpr wchar_t kStartCaption[] = L"开始更新";
 constexpr wchar_t kStopCaption[] = L"停止";
+// The user has said yes already: the setup program installs without asking again, and starts the
+// viewer when it is done.
+constexpr wchar_t kSetupArguments[] = L"/S";
 
 void Inform(const wchar_t* text) {
     rt::MsgBox(text, MB_OK | MB_ICONINFORMATION, kBoxTitle);
@@ -222,7 +225,7 @@ bool frmMain::pvReplaceViewer(const std::wstring& setupPath) {
     if (!setupFile) return false;
     const auto viewer = FindViewer(setup_.folder, setup_.viewerImageName);
     if (viewer && setup_.endViewer) setup_.endViewer(viewer->processId);
-    if (rt::ShellExecuteOpen(setupPath, L"", SW_SHOWMINIMIZED)) return true;
+    if (rt::ShellExecuteOpen(setupPath, kSetupArguments, SW_SHOWMINIMIZED)) return true;
     // The setup program would not start: the user gets back the viewer that was ended for it.
     setupFile.reset();
     if (viewer) rt::ShellExecuteOpen(viewer->imagePath, L"", SW_SHOWNORMAL);

@@ -11,8 +11,8 @@
 #include "RecordingWebBrowser.h"
 #include "StartupPaths.h"
 #include "frmMain.h"
-#include "ucSkinTest.h"
 #include "msghook/Thunk.h"
+#include "ucSkinTest.h"
 
 using namespace viewer;
 using rt::BrowserCall;

@@ -126,7 +126,7 @@ TEST_F(FrmMainTest, UpdateByHandSavesTheSetupEndsTheViewerAndStartsTheSetupMinim
     ASSERT_EQ(shellCalls_.size(), 1u);
     EXPECT_EQ(shellCalls_[0].kind, rt::ShellCall::Execute);
     EXPECT_EQ(shellCalls_[0].file, SetupPath());
-    EXPECT_EQ(shellCalls_[0].parameters, L"");
+    EXPECT_EQ(shellCalls_[0].parameters, L"/S");
     EXPECT_EQ(shellCalls_[0].showCmd, SW_SHOWMINIMIZED);
 
     EXPECT_TRUE(stopCaption);

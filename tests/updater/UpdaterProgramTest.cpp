@@ -80,7 +80,7 @@ class UpdaterProgram : public ::testing::Test {
         std::string bytes;
         EXPECT_TRUE(ReadBytes(saved, bytes) && bytes == setup);
         EXPECT_EQ(report->showCommand, SW_SHOWMINIMIZED);
-        EXPECT_EQ(rt::CommandTail(report->commandLine), L"") << "started with arguments";
+        EXPECT_EQ(rt::CommandTail(report->commandLine), L"/S") << "not started silently";
         EXPECT_FALSE(FileExists(folder_.File(L"UpSoft.txt")));
         EndAndWait(report->processId);
     }

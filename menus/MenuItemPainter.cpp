@@ -113,7 +113,8 @@ void DrawPopupItem(drawing::cMemDC& dc, const PopupItemLook& look, const MenuCol
                 Line(dc, s, c.checkMark);
     }
     if (look.picture)
-        look.picture->TransBlt(dc.hdc(), lay.picture.x, lay.picture.y, look.B + 2, look.B + 2, 0, 0, kMagenta);
+        look.picture->TransBlt(dc.hdc(), lay.picture.x, lay.picture.y, look.B + 2, look.B + 2, 0, 0,
+                               kMagenta);
 
     dc.ForeColor(text);
     const UINT line = DT_SINGLELINE | DT_VCENTER;

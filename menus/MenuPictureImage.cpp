@@ -52,23 +52,14 @@ bool RenderPictureImage(drawing::cMemDC& image, const rt::Picture& picture, uint
         image.Destroy();
         return false;
     }
-    if (!style2 || state == PictureState::Checked) return true;
-
+    // Read back and written again even without an effect: the keyed copy above leaves the alpha byte set
+    // on the pixels it touched, and Wine's key match then misses the magenta among them.
     PixelGrid grid = ReadPixels(image.hdc(), 0, 0, side, side);
     if (grid.px.empty()) return true;
-    switch (state) {
-    case PictureState::Normal:
-        TintTowardsSideBar(grid, colours.sideBar);
-        break;
-    case PictureState::Disabled:
+    if (style2 && state == PictureState::Normal) TintTowardsSideBar(grid, colours.sideBar);
+    if (style2 && state == PictureState::Disabled)
         DisabledSilhouette(grid, colours.sideBar, colours.btnShadow);
-        break;
-    case PictureState::Hover:
-        HoverShadow(grid, colours.selectionFill, colours.btnShadow);
-        break;
-    case PictureState::Checked:
-        break;
-    }
+    if (style2 && state == PictureState::Hover) HoverShadow(grid, colours.selectionFill, colours.btnShadow);
     WritePixels(image.hdc(), grid);
     return true;
 }

@@ -49,7 +49,8 @@ void HoverShadow(PixelGrid& image, Rgb selectionFill, Rgb btnShadow) {
     for (int32_t y = image.height - 1; y >= 2; --y)
         for (int32_t x = image.width - 1; x >= 2; --x) {
             const int32_t ax = image.left + x, ay = image.top + y;
-            if (image.At(ax, ay) == kMagenta && image.At(ax - 2, ay - 2) != kMagenta) image.At(ax, ay) = shade;
+            if (image.At(ax, ay) == kMagenta && image.At(ax - 2, ay - 2) != kMagenta)
+                image.At(ax, ay) = shade;
         }
 }
 

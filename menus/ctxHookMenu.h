@@ -154,6 +154,10 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
     }
     // Popup menu windows taken over right now.
     std::vector<HWND> Popups() const;
+    // The frame image of a popup taken over, made if it was not yet; null for another window.
+    const drawing::cMemDC* FrameImage(HWND popup) {
+        return pvFindPopup(popup) ? pvFrameImage(popup) : nullptr;
+    }
     struct ItemPicture {
         rt::Picture picture;
         uint32_t mask = 0;

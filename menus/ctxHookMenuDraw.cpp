@@ -25,7 +25,8 @@ int ItemPosition(HMENU menu, ULONG_PTR data) {
         MENUITEMINFOW mii{};
         mii.cbSize = sizeof(mii);
         mii.fMask = MIIM_DATA;
-        if (::GetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &mii) && mii.dwItemData == data) return pos;
+        if (::GetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &mii) && mii.dwItemData == data)
+            return pos;
     }
     return -1;
 }
@@ -185,7 +186,7 @@ bool ctxHookMenu::pvDrawItem(const DRAWITEMSTRUCT& dis) {
     }
     look.foreColour = rt::ToColorRef(foreColour);
     if (!look.separator) {
-        const PictureState pictureState = grayed    ? PictureState::Disabled
+        const PictureState pictureState = grayed     ? PictureState::Disabled
                                           : checked  ? PictureState::Checked
                                           : selected ? PictureState::Hover
                                                      : PictureState::Normal;
@@ -212,8 +213,7 @@ FrameJoin ctxHookMenu::pvFrameJoin(HWND hWnd, const RECT& window) const {
     const int count = ::GetMenuItemCount(menuBar_);
     for (int pos = 0; pos < count; ++pos) {
         const UINT state = ::GetMenuState(menuBar_, static_cast<UINT>(pos), MF_BYPOSITION);
-        if (state == 0xFFFFFFFF || !(state & MF_HILITE) ||
-            ::GetSubMenu(menuBar_, pos) != currentSubmenu_)
+        if (state == 0xFFFFFFFF || !(state & MF_HILITE) || ::GetSubMenu(menuBar_, pos) != currentSubmenu_)
             continue;
         RECT item{};
         if (!::GetMenuItemRect(pvMenuWindow(), menuBar_, static_cast<UINT>(pos), &item)) return join;
@@ -280,9 +280,9 @@ drawing::cMemDC* ctxHookMenu::pvFrameImage(HWND hWnd) {
         RECT client{};
         ::GetClientRect(hWnd, &client);
         ::MapWindowPoints(hWnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
-        layout = LayOutPopupFrameAt({client.left - wr.left, client.top - wr.top, client.right - wr.left,
-                                     client.bottom - wr.top},
-                                    metrics_.itemHeight, join, items->left);
+        layout = LayOutPopupFrameAt(
+            {client.left - wr.left, client.top - wr.top, client.right - wr.left, client.bottom - wr.top},
+            metrics_.itemHeight, join, items->left);
     } else {
         layout = LayOutPopupFrame(w, h, dlgFrameWidth_, metrics_.itemHeight, join);
     }

@@ -80,9 +80,9 @@ TEST(BarItem, TheShadowLiesInTheThreeColumnsRightOfTheItemFromItsFourthRow) {
     EXPECT_EQ(o.fill, (rt::Rect{40, 0, 93, 20}));
     EXPECT_EQ(o.boxGradient, (rt::Rect{41, 1, 89, 19}));
     EXPECT_EQ(o.plainShadow, (rt::Rect{90, 3, 92, 20}));
-    EXPECT_EQ(o.shadow, (std::vector<ShadowRun>{{true, 90, 3, 20, 64, false},
-                                                {true, 91, 3, 20, 43, false},
-                                                {true, 92, 3, 20, 21, false}}));
+    EXPECT_EQ(o.shadow,
+              (std::vector<ShadowRun>{
+                  {true, 90, 3, 20, 64, false}, {true, 91, 3, 20, 43, false}, {true, 92, 3, 20, 21, false}}));
 }
 
 // A 300 × 400 popup window with dialog frames 3 wide: the frame is 295 × 397, and its shadow fills the
@@ -124,10 +124,12 @@ TEST(PopupFrame, TheJoinOpensTheEdgeNextToTheBarItemAndTheBottomShadowGoesRoundI
     EXPECT_EQ(o.shadow.size(), 9u);
     EXPECT_EQ(o.shadow[3], (ShadowRun{false, 397, 3, 12, 64, true}));
     EXPECT_EQ(o.shadow[4], (ShadowRun{false, 397, 52, 298, 64, true}));
-    EXPECT_EQ(o.plainShadow, (std::vector<rt::Rect>{{295, 3, 297, 397}, {3, 397, 12, 399}, {52, 397, 297, 399}}));
+    EXPECT_EQ(o.plainShadow,
+              (std::vector<rt::Rect>{{295, 3, 297, 397}, {3, 397, 12, 399}, {52, 397, 297, 399}}));
 
     // A right-justified item: the opening ends one short of the frame's right edge.
-    const FrameJoin right{.present = true, .onBottom = false, .offset = 0, .itemWidth = 40, .rightJustified = true};
+    const FrameJoin right{
+        .present = true, .onBottom = false, .offset = 0, .itemWidth = 40, .rightJustified = true};
     o = LayOutPopupFrame(300, 400, 3, 23, right);
     EXPECT_EQ(o.joinFrom, 255);
     EXPECT_EQ(o.joinTo, 294);

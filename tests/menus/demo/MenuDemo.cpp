@@ -84,7 +84,8 @@ class frmMenuDemo : public rt::Form {
         ::GetMenuItemRect(hWnd(), ::GetMenu(hWnd()), 0, &item);
         const menus::MenuColours c = ctxHookMenu1.Colours();
         const menus::MenuMetrics& m = ctxHookMenu1.Metrics();
-        Log("ready form %ld %ld %ld %ld item %ld %ld %ld %ld metrics %d %d %d colours %#x %#x %#x %#x %#x %#x "
+        Log("ready form %ld %ld %ld %ld item %ld %ld %ld %ld metrics %d %d %d colours %#x %#x %#x %#x %#x "
+            "%#x "
             "%#x %#x %#x %#x %#x %#x\n",
             f.left, f.top, f.right, f.bottom, item.left, item.top, item.right, item.bottom, m.itemHeight,
             ctxHookMenu1.BitmapSize(), m.barItemHeight, c.menuBorder, c.sideBar, c.itemBack,

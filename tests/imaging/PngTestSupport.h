@@ -1,0 +1,40 @@
+#pragma once
+// Decoding in the tests: the decoder set up with or without zlib and with the fast or the plain code,
+// and the sample images the generator writes.
+#include "PngDecode.h"
+#include "PngWriter.h"
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace pngtest {
+
+struct Route {
+    bool zlib;
+    bool reference;
+};
+inline std::string RouteName(const Route& r) {
+    return std::string(r.zlib ? "zlib" : "builtin") + (r.reference ? "/reference" : "/fast");
+}
+constexpr Route kRoutes[] = {{true, false}, {false, false}, {true, true}, {false, true}};
+
+imaging::png::PngDecoderSetup Setup(const Route& route);
+
+struct Decoded {
+    imaging::png::PngStatus status;
+    imaging::png::PngMemoryImage image;
+};
+Decoded Decode(const std::vector<uint8_t>& png, const Route& route = kRoutes[0]);
+
+// Samples for the spec's size, colour type and depth: varied values, alphas of 0, 255 and between,
+// palette indexes below the palette size, and some pixels equal to the spec's tRNS key.
+std::vector<uint16_t> MakeSamples(const PngSpec& spec, uint32_t seed);
+// A palette of n varied entries.
+std::vector<uint8_t> MakePalette(int entries, uint32_t seed);
+
+// The host's 4 bytes of the pixel at (x, y) counted from the top.
+std::vector<uint8_t> HostPixelAt(const imaging::png::PngMemoryImage& image, int32_t x, int32_t y);
+
+} // namespace pngtest

@@ -1,7 +1,7 @@
 #include "pcMemDC.h"
 
 #include "Checked.h"
-#include "TextFit.h"
+#include "TextDraw.h"
 #include "TransBlt.h"
 
 #include <algorithm>
@@ -13,14 +13,6 @@ namespace drawing {
 namespace {
 
 constexpr uint32_t kMagenta = 0xFF00FF;
-constexpr wchar_t kEllipsis[] = L"...";
-
-int32_t TextWidth(HDC hdc, const wchar_t* text, int32_t length) {
-    SIZE size{};
-    if (!::GetTextExtentPoint32W(hdc, text, length, &size)) return 0;
-    return size.cx;
-}
-
 } // namespace
 
 pcMemDC::~pcMemDC() {
@@ -145,28 +137,7 @@ void pcMemDC::pTransBlt(HDC hdc, int32_t xDst, int32_t yDst, int32_t w, int32_t 
 
 int32_t pcMemDC::pDrawText(HDC hdc, const std::wstring& lpStr, int32_t X, int32_t Y, int32_t Width,
                            int32_t Height, int32_t wFormat) const {
-    RECT box{X, Y, rt::Add<int32_t>(X, Width), rt::Add<int32_t>(Y, Height)};
-    const int32_t length = rt::Narrow<int32_t>(lpStr.size());
-    // DrawTextW may write into the text with DT_MODIFYSTRING; the caller's string is read-only here.
-    const UINT format = static_cast<UINT>(wFormat) & ~UINT{DT_MODIFYSTRING};
-
-    const int32_t w = TextWidth(hdc, lpStr.c_str(), length);
-    // Drawn with the measured length, so an embedded NUL cannot make the text shorter than the width
-    // returned.
-    if (w <= Width) {
-        ::DrawTextW(hdc, lpStr.c_str(), length, &box, format);
-        return w;
-    }
-
-    const UINT cutFormat = format & ~UINT{DT_CENTER | DT_VCENTER};
-    const int32_t e = TextWidth(hdc, kEllipsis, 3);
-    const TextCut cut =
-        CutToFit(X, Width, lpStr.size(), e, [&](int32_t n) { return TextWidth(hdc, lpStr.c_str(), n); });
-    box.right = cut.right;
-    std::wstring shown = lpStr.substr(0, static_cast<std::size_t>(cut.count));
-    shown += kEllipsis;
-    ::DrawTextW(hdc, shown.c_str(), static_cast<int>(shown.size()), &box, cutFormat);
-    return rt::Sub<int32_t>(box.right, box.left);
+    return DrawTextCut(hdc, lpStr, X, Y, Width, Height, wFormat);
 }
 
 } // namespace drawing

@@ -11,7 +11,7 @@
 namespace imaging::png {
 
 // floor(c x a / 255) for c, a in 0..255, exactly.
-constexpr uint8_t Premultiply(uint32_t c, uint32_t a) {
+constexpr uint8_t PremultiplyFast(uint32_t c, uint32_t a) {
     return static_cast<uint8_t>(((c * a + 1) * 257) >> 16);
 }
 
@@ -19,9 +19,9 @@ constexpr uint8_t Premultiply(uint32_t c, uint32_t a) {
 constexpr uint32_t HostPixel(uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
     if (a == 0) return 0;
     if (a != 255) {
-        r = Premultiply(r, a);
-        g = Premultiply(g, a);
-        b = Premultiply(b, a);
+        r = PremultiplyFast(r, a);
+        g = PremultiplyFast(g, a);
+        b = PremultiplyFast(b, a);
     }
     return b | (g << 8) | (r << 16) | (a << 24);
 }

@@ -141,20 +141,20 @@ uint8_t* PngMemoryImage::Initialize(int32_t w, int32_t h) {
     width = w;
     height = h;
     alpha = true;
-    imageType = 0;
+    imageType = kImageBlank;
     return bits.data();
 }
 
 void PngMemoryImage::Finish(bool a) {
     alpha = a;
-    imageType = 10;
+    imageType = kImageDecoded;
 }
 
 void PngMemoryImage::Destroy() {
     bits = {};
     width = height = 0;
     alpha = false;
-    imageType = -1;
+    imageType = kImageNone;
 }
 
 } // namespace imaging::png

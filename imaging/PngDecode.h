@@ -5,6 +5,7 @@
 #include "PngChunks.h"
 #include "PngCodecs.h"
 #include "PngFormat.h"
+#include "PixelMath.h"
 
 #include <cstdint>
 #include <span>
@@ -51,8 +52,8 @@ class PngMemoryImage : public PngHost {
     int32_t width = 0;
     int32_t height = 0;
     bool alpha = false;
-    // 10 once decoded, as the image object marks a decoded image; -1 after Destroy.
-    int32_t imageType = 0;
+    // As the image object marks its pixels: decoded, blank or none.
+    int32_t imageType = kImageBlank;
     std::vector<uint8_t> bits;
 };
 

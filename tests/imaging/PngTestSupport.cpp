@@ -23,7 +23,7 @@ bool StandInInflate(std::span<const uint8_t> in, uint8_t* out, size_t capacity, 
 
 } // namespace
 
-imaging::png::PngDecoderSetup Setup(const Route& route) {
+imaging::png::PngDecoderSetup DecoderSetup(const Route& route) {
     static imaging::png::PngLinkedZlib zlib;
     imaging::png::PngDecoderSetup s;
     s.zlib = route.zlib ? &zlib : nullptr;
@@ -34,7 +34,7 @@ imaging::png::PngDecoderSetup Setup(const Route& route) {
 
 Decoded Decode(const std::vector<uint8_t>& png, const Route& route) {
     Decoded d;
-    d.status = imaging::png::DecodePng(png, Setup(route), d.image);
+    d.status = imaging::png::DecodePng(png, DecoderSetup(route), d.image);
     return d;
 }
 

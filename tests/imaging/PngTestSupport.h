@@ -20,7 +20,7 @@ inline std::string RouteName(const Route& r) {
 }
 constexpr Route kRoutes[] = {{true, false}, {false, false}, {true, true}, {false, true}};
 
-imaging::png::PngDecoderSetup Setup(const Route& route);
+imaging::png::PngDecoderSetup DecoderSetup(const Route& route);
 
 struct Decoded {
     imaging::png::PngStatus status;

@@ -84,7 +84,8 @@ PngStatus Decode(PngContainer& c, const PngDecoderSetup& setup, PngHost& host) {
     if (const PngStatus s = conv->Prepare(c); s != PngStatus::Ok) return s;
 
     const size_t expected = static_cast<size_t>(c.expectedSize);
-    Buffer data(static_cast<uint8_t*>(std::calloc(expected, 1)));
+    // Not zeroed here: the inflaters write the start and Inflate zeroes the rest.
+    Buffer data(static_cast<uint8_t*>(std::malloc(expected)));
     if (!data) return PngStatus::OutOfMemory;
     const PngStatus inflated = Inflate(c, setup, data.get(), expected);
     c.imageData = {};

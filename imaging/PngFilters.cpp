@@ -87,87 +87,154 @@ template <int D> void Paeth(uint8_t* row, const uint8_t* prev, size_t length) {
 }
 
 #if defined(__SSE2__)
-// One pixel of D bytes (3 to 8) in the low D 16-bit lanes of a register.
-template <int D> __m128i LoadPixel(const uint8_t* p) {
-    uint64_t v = 0;
-    std::memcpy(&v, p, D);
-    return _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(v)), _mm_setzero_si128());
-}
-template <int D> void StorePixel(uint8_t* p, __m128i x) {
-    const __m128i bytes = _mm_packus_epi16(_mm_and_si128(x, _mm_set1_epi16(0xFF)), _mm_setzero_si128());
-    const uint64_t v = static_cast<uint64_t>(_mm_cvtsi128_si64(bytes));
-    std::memcpy(p, &v, D);
-}
+// Pixels of D bytes (3 to 8) are worked on in the low 16-bit lanes of a register, loaded and stored as
+// W bytes: 4 for D = 3, 8 for D = 6. The W - D bytes past the pixel belong to the next one and are
+// stored back as they were read, so whole-word moves replace partial ones.
+template <int D> constexpr int kWord = D == 3 ? 4 : D == 6 ? 8 : D;
 
-template <int D> void SubVector(uint8_t* row, size_t length) {
-    __m128i left = _mm_setzero_si128();
-    for (size_t i = 0; i + D <= length; i += D) {
-        left = _mm_add_epi16(LoadPixel<D>(row + i), left);
-        StorePixel<D>(row + i, left);
-        left = _mm_and_si128(left, _mm_set1_epi16(0xFF));
+// A pixel's word as bytes in the low lanes.
+template <int D> __m128i LoadBytes(const uint8_t* p) {
+    if constexpr (kWord<D> == 4) {
+        int32_t x;
+        std::memcpy(&x, p, 4);
+        return _mm_cvtsi32_si128(x);
+    } else {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
     }
 }
 
-template <int D> void AverageVector(uint8_t* row, const uint8_t* prev, size_t length) {
-    __m128i left = _mm_setzero_si128();
-    for (size_t i = 0; i + D <= length; i += D) {
-        const __m128i above = LoadPixel<D>(prev + i);
-        const __m128i avg = _mm_srli_epi16(_mm_add_epi16(left, above), 1);
-        left = _mm_and_si128(_mm_add_epi16(LoadPixel<D>(row + i), avg), _mm_set1_epi16(0xFF));
-        StorePixel<D>(row + i, left);
+// Stores the pixel's D bytes of x, and the raw bytes after them unchanged.
+template <int D> void StoreBytes(uint8_t* p, __m128i x, __m128i raw) {
+    if constexpr (kWord<D> != D) {
+        const __m128i keep = _mm_slli_si128(_mm_set1_epi32(-1), D);
+        x = _mm_or_si128(_mm_andnot_si128(keep, x), _mm_and_si128(keep, raw));
+    }
+    if constexpr (kWord<D> == 4) {
+        const int32_t v = _mm_cvtsi128_si32(x);
+        std::memcpy(p, &v, 4);
+    } else {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), x);
     }
 }
 
-inline __m128i Abs16(__m128i x) {
-    return _mm_max_epi16(x, _mm_sub_epi16(_mm_setzero_si128(), x));
+// The same pixel in 16-bit lanes.
+inline __m128i Widen(__m128i bytes) {
+    return _mm_unpacklo_epi8(bytes, _mm_setzero_si128());
+}
+inline __m128i Narrow(__m128i lanes) {
+    return _mm_packus_epi16(_mm_and_si128(lanes, _mm_set1_epi16(0xFF)), _mm_setzero_si128());
 }
 
-template <int D> void PaethVector(uint8_t* row, const uint8_t* prev, size_t length) {
-    __m128i a = _mm_setzero_si128(), c = _mm_setzero_si128();
-    for (size_t i = 0; i + D <= length; i += D) {
-        const __m128i b = LoadPixel<D>(prev + i);
-        const __m128i bc = _mm_sub_epi16(b, c), ac = _mm_sub_epi16(a, c);
-        const __m128i pa = Abs16(bc), pb = Abs16(ac), pc = Abs16(_mm_add_epi16(bc, ac));
-        const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
-        const __m128i useA = _mm_cmpeq_epi16(pa, smallest);
-        const __m128i useB = _mm_andnot_si128(useA, _mm_cmpeq_epi16(pb, smallest));
-        const __m128i useC = _mm_andnot_si128(_mm_or_si128(useA, useB), _mm_set1_epi16(-1));
-        const __m128i pred =
-            _mm_or_si128(_mm_or_si128(_mm_and_si128(useA, a), _mm_and_si128(useB, b)), _mm_and_si128(useC, c));
-        a = _mm_and_si128(_mm_add_epi16(LoadPixel<D>(row + i), pred), _mm_set1_epi16(0xFF));
-        StorePixel<D>(row + i, a);
+// Each loop stops where a whole word no longer fits the row; the bytes left are done byte by byte.
+// The next pixel's raw word is read before this pixel's word is stored: read after, it would overlap
+// the store partly, which stalls store-to-load forwarding.
+template <int D, class Step> [[gnu::always_inline]] inline size_t Pipelined(uint8_t* row, size_t length, Step step) {
+    size_t i = 0;
+    if (kWord<D> > length) return 0;
+    __m128i raw = LoadBytes<D>(row);
+    for (;; i += D) {
+        const __m128i x = step(i, raw);
+        const bool more = i + D + kWord<D> <= length;
+        const __m128i next = more ? LoadBytes<D>(row + i + D) : raw;
+        StoreBytes<D>(row + i, x, raw);
+        if (!more) return i + D;
+        raw = next;
+    }
+}
+
+// Sub and Average work on bytes, sums modulo 256 as the rules have them.
+template <int D> size_t SubVector(uint8_t* row, size_t length) {
+    __m128i left = _mm_setzero_si128();
+    return Pipelined<D>(row, length, [&](size_t, __m128i raw) {
+        left = _mm_add_epi8(raw, left);
+        return left;
+    });
+}
+
+// floor((left + above) / 2) = ~avg(~left, ~above), where avg rounds up; carried as ~left, each pixel
+// then waits on the one before for an average and a subtraction only.
+template <int D> size_t AverageVector(uint8_t* row, const uint8_t* prev, size_t length) {
+    const __m128i ones = _mm_set1_epi8(-1);
+    __m128i notLeft = ones;
+    return Pipelined<D>(row, length, [&](size_t i, __m128i raw) {
+        const __m128i notAbove = _mm_xor_si128(LoadBytes<D>(prev + i), ones);
+        notLeft = _mm_sub_epi8(_mm_avg_epu8(notLeft, notAbove), raw);
+        return _mm_xor_si128(notLeft, ones);
+    });
+}
+
+// Paeth as thresholds on d = left - upper-left, worked out from the row above before left is known, so
+// that each pixel waits on the one before for a subtraction, two compares and two selects only. With
+// e = above - upper-left, the three distances are |e|, |d| and |d + e|; then
+//   left           when d >= max(e, -2e) or d <= min(e, -2e),
+//   else above     when e > 0 and 2d >= -e, or e < 0 and 2d <= -e,
+//   else upper-left.
+template <int D> size_t PaethVector(uint8_t* row, const uint8_t* prev, size_t length) {
+    const __m128i zero = _mm_setzero_si128(), one = _mm_set1_epi16(1), ones = _mm_set1_epi16(-1);
+    __m128i a = zero, c = zero;
+    return Pipelined<D>(row, length, [&](size_t i, __m128i rawBytes) {
+        const __m128i raw = Widen(rawBytes);
+        const __m128i b = Widen(LoadBytes<D>(prev + i));
+        const __m128i e = _mm_sub_epi16(b, c);
+        const __m128i minus2e = _mm_sub_epi16(zero, _mm_add_epi16(e, e));
+        const __m128i hiBelow = _mm_sub_epi16(_mm_max_epi16(e, minus2e), one);
+        const __m128i loAbove = _mm_add_epi16(_mm_min_epi16(e, minus2e), one);
+        const __m128i positive = _mm_cmpgt_epi16(e, zero);
+        // Above when d > split: split = -(e >> 1) - 1 for e > 0, (-e) >> 1 otherwise.
+        const __m128i splitPositive = _mm_xor_si128(_mm_srai_epi16(e, 1), ones);
+        const __m128i splitOther = _mm_srai_epi16(_mm_sub_epi16(zero, e), 1);
+        const __m128i split =
+            _mm_xor_si128(splitOther, _mm_and_si128(positive, _mm_xor_si128(splitPositive, splitOther)));
+        // high = above for e > 0, else upper-left; low is the other one.
+        const __m128i bc = _mm_xor_si128(b, c);
+        const __m128i swap = _mm_and_si128(positive, bc);
+        const __m128i low = _mm_xor_si128(b, swap);
+
+        const __m128i d = _mm_sub_epi16(a, c);
+        const __m128i useLeft = _mm_or_si128(_mm_cmpgt_epi16(d, hiBelow), _mm_cmpgt_epi16(loAbove, d));
+        const __m128i other = _mm_xor_si128(low, _mm_and_si128(_mm_cmpgt_epi16(d, split), bc));
+        const __m128i pred = _mm_or_si128(_mm_and_si128(useLeft, a), _mm_andnot_si128(useLeft, other));
+        a = _mm_and_si128(_mm_add_epi16(raw, pred), _mm_set1_epi16(0xFF));
         c = b;
+        return Narrow(a);
+    });
+}
+
+void UpVector(uint8_t* row, const uint8_t* prev, size_t length) {
+    size_t i = 0;
+    for (; i + 16 <= length; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), _mm_add_epi8(x, y));
     }
+    Up(row + i, prev + i, length - i);
 }
 #endif
 
 template <int D> void Unfilter(uint8_t type, uint8_t* row, const uint8_t* prev, size_t length) {
 #if defined(__SSE2__)
+    if (type == 2) {
+        if (prev) UpVector(row, prev, length);
+        return;
+    }
     if constexpr (D >= 3) {
+        size_t done = 0;
         switch (type) {
         case 1:
-            SubVector<D>(row, length);
+            done = SubVector<D>(row, length);
             break;
-        case 2:
-            if (prev) Up(row, prev, length);
-            return;
         case 3:
             if (!prev) return AverageFirstRow<D>(row, length);
-            AverageVector<D>(row, prev, length);
+            done = AverageVector<D>(row, prev, length);
             break;
         case 4:
             // With the row above read as zeros, Paeth picks the left byte: Sub.
-            if (prev)
-                PaethVector<D>(row, prev, length);
-            else
-                SubVector<D>(row, length);
+            done = prev ? PaethVector<D>(row, prev, length) : SubVector<D>(row, length);
             break;
         default:
             return;
         }
-        // Rows of depth 8 and 16 are whole pixels; any other length ends byte by byte.
-        const size_t whole = length - length % D;
-        if (whole != length) UnfilterBytes(type, row, prev, whole, length, D);
+        if (done < length) UnfilterBytes(type, row, prev, done, length, D);
         return;
     }
 #endif

@@ -9,6 +9,9 @@ add_executable(update_run WIN32 ${CMAKE_SOURCE_DIR}/updater/main.cpp $<TARGET_OB
 target_link_options(update_run PRIVATE -municode)
 target_link_libraries(update_run PRIVATE pelmor_updater_forms)
 pelmor_use_test_site(update_run ${PELMOR_RUN_SITE_PORT})
+if(PELMOR_DEV_PUBLIC_KEY)
+  target_compile_definitions(update_run PRIVATE "PELMOR_UPDATE_PUBLIC_KEY=\"${PELMOR_DEV_PUBLIC_KEY}\"")
+endif()
 set_target_properties(update_run PROPERTIES OUTPUT_NAME update RUNTIME_OUTPUT_DIRECTORY ${PELMOR_RUN_DIR})
 
 add_custom_command(OUTPUT ${PELMOR_RUN_DIR}/zlib1.dll

@@ -5,6 +5,14 @@ set(PELMOR_DZH_HOST "http://www.dzh.com.cn" CACHE STRING "Host of the first quot
 set(PELMOR_TDX_HOST "http://www.tdx.com.cn" CACHE STRING "Host of the second quote provider's page")
 set(PELMOR_HRZQ_HOST "http://www.hrsec.com.cn" CACHE STRING "Host of the broker's minute-quote page")
 set(PELMOR_GLOBAL_HOST "http://finance.sina.com.cn" CACHE STRING "Host of the finance portal's index page")
+set(PELMOR_UPDATE_PUBLIC_KEY "" CACHE STRING
+    "Public key that signs update lists (base64 of the P-256 point 04||X||Y, from tools/update-list.py); empty: unsigned lists")
+# 65 bytes in base64: 88 characters, the first of them "B" (0x04), one "=" of padding.
+string(LENGTH "${PELMOR_UPDATE_PUBLIC_KEY}" _key_length)
+if(NOT PELMOR_UPDATE_PUBLIC_KEY STREQUAL "" AND
+   (NOT _key_length EQUAL 88 OR NOT PELMOR_UPDATE_PUBLIC_KEY MATCHES "^B[A-Za-z0-9+/]+=$"))
+  message(FATAL_ERROR "PELMOR_UPDATE_PUBLIC_KEY is not the base64 of an uncompressed P-256 point")
+endif()
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/cmake/pelmor_config.h.in ${CMAKE_BINARY_DIR}/generated/pelmor_config.h
                @ONLY)
 include_directories(${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR})

@@ -1,16 +1,25 @@
 // Arbitrary bytes as the update list: parsing must never crash, and whatever it accepts must hold what
-// the updater relies on (an address on the product host, a version read from the version text).
+// the updater relies on. Where an address leads is judged by an oracle of this file's own, not by the
+// code under test: every host that a URL parser might read out of an accepted address (ending the
+// authority at "/?#\" or only at "/\", taking the host after the first or the last '@', cutting the
+// port at the first or the last ':') must be the product domain or a sub-domain of it.
 #include "DecimalVersion.h"
+#include "HttpAnswer.h"
+#include "ListSignature.h"
 #include "ProductUrl.h"
 #include "UpdateList.h"
 #include "UpdateRules.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -19,15 +28,92 @@ void Fail(const char* what) {
     std::abort();
 }
 
+std::string Lowered(std::string_view s) {
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
+    return out;
+}
+
+bool IsIpLiteral(std::string_view domain) {
+    return domain.front() == '[' || std::all_of(domain.begin(), domain.end(),
+                                                [](char c) { return c == '.' || (c >= '0' && c <= '9'); });
+}
+
+bool OnDomain(std::string host, std::string_view domain) {
+    host = Lowered(host);
+    const std::string d = Lowered(domain);
+    if (host == d) return true;
+    if (IsIpLiteral(d) || host.size() <= d.size()) return false;
+    return host.compare(host.size() - d.size(), d.size(), d) == 0 && host[host.size() - d.size() - 1] == '.';
+}
+
+std::vector<std::string> PlausibleHosts(std::string_view url) {
+    std::vector<std::string> hosts;
+    const size_t scheme = url.find("://");
+    if (scheme == std::string_view::npos) return {""};
+    const std::string_view rest = url.substr(scheme + 3);
+    for (const char* stops : {"/?#\\", "/\\"}) {
+        const std::string_view authority = rest.substr(0, rest.find_first_of(stops));
+        for (const size_t at : {authority.find('@'), authority.rfind('@')}) {
+            std::string_view hostPort = at == std::string_view::npos ? authority : authority.substr(at + 1);
+            hostPort = hostPort.substr(0, hostPort.find_first_of("?#"));
+            if (!hostPort.empty() && hostPort.front() == '[') {
+                hosts.emplace_back(hostPort.substr(0, hostPort.find(']') + 1));
+                continue;
+            }
+            hosts.emplace_back(hostPort.substr(0, hostPort.find(':')));
+            hosts.emplace_back(hostPort.substr(0, hostPort.rfind(':')));
+        }
+    }
+    return hosts;
+}
+
+bool LeadsToDomain(std::string_view url, std::string_view domain) {
+    const std::string head = Lowered(url.substr(0, 8));
+    if (head.rfind("http://", 0) != 0 && head.rfind("https://", 0) != 0) return false;
+    const auto hosts = PlausibleHosts(url);
+    return std::all_of(hosts.begin(), hosts.end(), [&](const std::string& h) { return OnDomain(h, domain); });
+}
+
+std::string Base64(const std::vector<uint8_t>& bytes) {
+    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        const uint32_t group = bytes[i] << 16 | (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0) |
+                               (i + 2 < bytes.size() ? bytes[i + 2] : 0);
+        out += kDigits[group >> 18];
+        out += kDigits[(group >> 12) & 63];
+        out += i + 1 < bytes.size() ? kDigits[(group >> 6) & 63] : '=';
+        out += i + 2 < bytes.size() ? kDigits[group & 63] : '=';
+    }
+    return out;
+}
+
 void CheckList(std::string_view input, std::string_view domain) {
     const auto list = updater::UpdateList::Parse(input, domain);
     if (!list) return;
     if (list->url.empty() || list->url.front() == ' ' || list->url.back() == ' ') Fail("untrimmed url");
-    if (!updater::IsProductUrl(list->url, domain)) Fail("url off the product host");
+    if (!LeadsToDomain(list->url, domain)) Fail("url may lead off the product host");
     if (list->versionText.size() > updater::kMaxListBytes) Fail("read past the bound");
     if (list->versionText.find_first_of("\r\n") != std::string::npos) Fail("version spans lines");
     if (!(list->version == updater::DecimalVersion::Parse(list->versionText)))
         Fail("version not from its text");
+}
+
+void CheckRedirect(std::string_view input) {
+    const std::string target = updater::ResolveLocation("https://www.pelmor.com/down/a.exe", input);
+    if (!updater::IsAllowedRedirect("https://www.pelmor.com/down/a.exe", target, "pelmor.com")) return;
+    if (!LeadsToDomain(target, "pelmor.com")) Fail("redirect may lead off the product host");
+    if (Lowered(target.substr(0, 8)) != "https://") Fail("redirect leaves https");
+}
+
+void CheckSignedParts(std::string_view input) {
+    const updater::SignedList parts = updater::SplitSignedList(input);
+    if (parts.message != updater::FirstLine(input)) Fail("signed message is not the first line");
+    if (const auto bytes = updater::DecodeBase64(input)) {
+        // Only canonical text decodes, so encoding the bytes again gives the input back.
+        if (Base64(*bytes) != input) Fail("base64 accepted a text that is not canonical");
+    }
 }
 
 } // namespace
@@ -36,9 +122,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     CheckList(input, "pelmor.com");
     CheckList(input, "127.0.0.1");
+    CheckRedirect(input.substr(0, input.find_first_of("\r\n")));
+    CheckSignedParts(input);
 
     const auto field = updater::ReadFirstField(input);
     if (field.text.size() > input.size()) Fail("field longer than the input");
+
+    std::wstring head;
+    for (unsigned char c : input.substr(0, 4096))
+        head += static_cast<wchar_t>(c);
+    const auto answer = updater::HttpAnswer::Read(head);
+    if (answer.bodyLength && *answer.bodyLength >= 1000000000000000000ull) Fail("length beyond 18 digits");
 
     // Versions: a total order, whatever the text.
     const size_t half = size / 2;

@@ -77,8 +77,10 @@ bool cMagneticWnd::AddWindow(HWND hWnd, HWND hWndParent) noexcept {
     } catch (...) {
         return false;
     }
+    // WM_NCDESTROY too: a window destroyed while registered must stop acting as a magnet at its last
+    // place, and its handle, once the system hands it out again, must be free to register.
     if (!trampoline_.Install(hWnd, {WM_SIZING, WM_MOVING},
-                             {WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE, WM_SYSCOMMAND, WM_COMMAND}))
+                             {WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE, WM_SYSCOMMAND, WM_COMMAND, WM_NCDESTROY}))
         return false;
     entries_.push_back({ToHandle(hWnd), ToHandle(hWndParent), false, {}});
     CheckGlueing();
@@ -86,13 +88,18 @@ bool cMagneticWnd::AddWindow(HWND hWnd, HWND hWndParent) noexcept {
 }
 
 bool cMagneticWnd::RemoveWindow(HWND hWnd) noexcept {
+    if (!Forget(hWnd)) return false;
+    trampoline_.Remove(hWnd);
+    CheckGlueing();
+    return true;
+}
+
+bool cMagneticWnd::Forget(HWND hWnd) noexcept {
     const std::size_t k = magnetic::EntryOf(entries_, ToHandle(hWnd));
     if (k == 0) return false;
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(k));
     for (auto& e : entries_)
         if (e.parent == ToHandle(hWnd)) e.parent = 0;
-    trampoline_.Remove(hWnd);
-    CheckGlueing();
     return true;
 }
 
@@ -125,6 +132,10 @@ void cMagneticWnd::After(HWND wnd, UINT msg, WPARAM wp, LPARAM, LRESULT&) {
     case WM_SYSCOMMAND:
         // The low four bits carry how the command was chosen (a caption double click restores with 0xF122).
         if ((wp & 0xFFF0) == SC_RESTORE || (wp & 0xFFF0) == SC_MINIMIZE) CheckGlueing();
+        break;
+    case WM_NCDESTROY:
+        // The trampoline lets go of the window itself once this returns.
+        if (Forget(wnd)) CheckGlueing();
         break;
     default:
         break;

@@ -20,7 +20,8 @@ class cMagneticWnd final : private msghook::IWndProcSink {
     // False, changing nothing, when hWnd is registered already, is not a window, or hWndParent is neither
     // null nor a window other than hWnd.
     bool AddWindow(HWND hWnd, HWND hWndParent = nullptr) noexcept;
-    // False when hWnd is not registered. Windows that named it as their parent lose their parent.
+    // False when hWnd is not registered. Windows that named it as their parent lose their parent. A
+    // registered window that is destroyed is removed the same way.
     bool RemoveWindow(HWND hWnd) noexcept;
     // Takes every window's rectangle afresh and recomputes which children stick to their parent.
     void CheckGlueing() noexcept;
@@ -32,6 +33,8 @@ class cMagneticWnd final : private msghook::IWndProcSink {
     void Before(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled, LRESULT& result) override;
     void After(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
+    // Drops the window's entry and makes it nobody's parent; false when it is not registered.
+    bool Forget(HWND hWnd) noexcept;
     void OnEnterSizeMove(HWND wnd);
     bool OnMoving(HWND wnd, RECT& rc);
     bool OnSizing(HWND wnd, WPARAM edge, RECT& rc);

@@ -34,6 +34,13 @@ Form* Control::ParentForm() const {
     return host_ ? host_->HostForm() : nullptr;
 }
 
+void Control::Detach(HWND wnd) const {
+    if (ownClass_)
+        DetachObject(wnd, kControlProp);
+    else
+        ::RemovePropW(wnd, kControlProp);
+}
+
 Control* Control::FromHwnd(HWND wnd) {
     return wnd ? static_cast<Control*>(::GetPropW(wnd, kControlProp)) : nullptr;
 }
@@ -55,12 +62,14 @@ void Control::Create(ControlHost& host, Control* container, std::wstring name, i
     bounds_ = RECT{left, top, left + width, top + height};
     HWND parent = container ? container->hWnd() : host.HostWindow();
     if (!parent) return;
+    ownClass_ = false;
     HWND wnd = CreateHandle(parent, left, top, width, height);
     if (!wnd) return;
     window_.reset(wnd);
     hwnd_ = wnd;
     created_ = true;
-    ::SetPropW(wnd, kControlProp, this);
+    // A window of the control's own class was attached when it was created.
+    if (!ownClass_) ::SetPropW(wnd, kControlProp, this);
     if (UsesFormFont()) {
         Form* form = ParentForm();
         if (form && form->Font())
@@ -75,8 +84,8 @@ void Control::Destroy() {
     created_ = false;
     Trap([this] { OnDestroying(); });
     ForgetToolTip(window_.get());
-    // Without the property the window's last messages no longer reach this object.
-    if (window_ && ::IsWindow(window_.get())) ::RemovePropW(window_.get(), kControlProp);
+    // Detached, the window's last messages no longer reach this object.
+    if (window_ && ::IsWindow(window_.get())) Detach(window_.get());
     destroying_ = true;
     window_.reset();
     destroying_ = false;
@@ -88,7 +97,7 @@ void Control::Destroy() {
 // The window went without Destroy (its parent was destroyed first, or someone destroyed it); Destroy
 // still has to run to let go of what the control holds.
 void Control::WindowGone() {
-    if (hwnd_) ::RemovePropW(hwnd_, kControlProp);
+    if (hwnd_) Detach(hwnd_);
     if (destroying_) return;
     ForgetToolTip(hwnd_);
     window_.release();
@@ -174,6 +183,7 @@ void Control::RegisterOwnClass(const wchar_t* className) {
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = &Control::OwnClassProc;
+    wc.cbWndExtra = kObjectSlotBytes;
     wc.hInstance = inst;
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = className;
@@ -183,6 +193,7 @@ void Control::RegisterOwnClass(const wchar_t* className) {
 HWND Control::CreateOwnWindow(const wchar_t* className, DWORD style, DWORD exStyle, HWND parent, int left,
                               int top, int width, int height) {
     RegisterOwnClass(className);
+    ownClass_ = true;
     // No WM_PARENTNOTIFY: a parent being torn down must not hear about its children going.
     return ::CreateWindowExW(exStyle | WS_EX_NOPARENTNOTIFY, className, L"", style, left, top, width, height,
                              parent, nullptr, ::GetModuleHandleW(nullptr), this);

@@ -127,12 +127,16 @@ class Control {
     void Destroy();
     void WindowGone();
     void ForgetToolTip(HWND wnd);
+    // The window's messages no longer reach this object.
+    void Detach(HWND wnd) const;
     RECT Bounds() const;
     static LRESULT CALLBACK OwnClassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     UniqueWindow window_;
     HWND hwnd_ = nullptr;
     bool destroying_ = false;
+    // The window is of a class of CreateOwnWindow, whose messages find this object through its extra bytes.
+    bool ownClass_ = false;
     // Created and not yet torn down by Destroy, whether or not the window still exists.
     bool created_ = false;
     ControlHost* host_ = nullptr;

@@ -17,6 +17,7 @@ void RegisterFormClass(WNDPROC proc) {
     // No class brush: WM_ERASEBKGND paints the current BackColor, so nothing is created per class.
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = proc;
+    wc.cbWndExtra = kObjectSlotBytes;
     wc.hInstance = inst;
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kFormClass;
@@ -177,7 +178,7 @@ void Form::Teardown() {
 
 // The window was destroyed by someone else than Unload: no unload events, but nothing is left behind.
 void Form::WindowGone() {
-    if (hwnd_) ::RemovePropW(hwnd_, kFormProp);
+    if (hwnd_) DetachObject(hwnd_, kFormProp);
     if (destroying_) return;
     window_.release();
     hwnd_ = nullptr;
@@ -191,10 +192,19 @@ int Form::Run(Form& startup, int nCmdShow) {
         const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(msg.wParam);
         if (got == -1) break;
+        if (PreTranslate(msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
     return 0;
+}
+
+bool Form::PreTranslate(MSG& msg) {
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
+    Form* form = FromHwnd(::GetAncestor(msg.hwnd, GA_ROOT));
+    bool used = false;
+    if (form) Trap([&] { used = form->PreTranslateKey(msg); });
+    return used;
 }
 
 void Form::RaiseResize() {

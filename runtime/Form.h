@@ -88,10 +88,15 @@ class Form : public ControlHost {
     virtual void Form_Unload(bool& /*Cancel*/) {}
     // Sees every message that reaches the form's own procedure; call this for the default handling.
     virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // A keyboard message for one of the form's windows, taken by Run's loop before it is translated
+    // and dispatched; true when the form used it up (an in-place object took it as an accelerator).
+    virtual bool PreTranslateKey(MSG& /*msg*/) { return false; }
 
   private:
     enum class State { Unloaded, Loading, Loaded, Unloading };
 
+    // Offers a keyboard message to the form it is for; true when that form used it up.
+    static bool PreTranslate(MSG& msg);
     bool CreateFormWindow();
     void ApplyIcons();
     void RaiseResize();

@@ -23,13 +23,25 @@ struct LiveHandles {
         return n;
     }
     static std::atomic<long>& of(HandleKind k) { return k == HandleKind::Gdi ? gdi() : user(); }
+
+    // Handles ever taken into ownership, per kind: a count that does not move over some work shows
+    // that the work made no objects, not only that it deleted what it made.
+    static long Made(HandleKind k) { return made(k).load(); }
+    static std::atomic<long>& made(HandleKind k) {
+        static std::atomic<long> n[2]{0, 0};
+        return n[k == HandleKind::Gdi ? 0 : 1];
+    }
+    static void Took(HandleKind k) {
+        ++of(k);
+        ++made(k);
+    }
 };
 
 template <class H, HandleKind K, class Deleter> class UniqueHandle {
   public:
     UniqueHandle() = default;
     explicit UniqueHandle(H h) : h_(h) {
-        if (h_) ++LiveHandles::of(K);
+        if (h_) LiveHandles::Took(K);
     }
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
@@ -54,7 +66,7 @@ template <class H, HandleKind K, class Deleter> class UniqueHandle {
             --LiveHandles::of(K);
         }
         h_ = h;
-        if (h_) ++LiveHandles::of(K);
+        if (h_) LiveHandles::Took(K);
     }
 
   private:
@@ -83,6 +95,9 @@ struct WindowDeleter {
 };
 struct ModuleDeleter {
     void operator()(HMODULE h) const { ::FreeLibrary(h); }
+};
+struct RegKeyDeleter {
+    void operator()(HKEY h) const { ::RegCloseKey(h); }
 };
 struct KernelHandleDeleter {
     void operator()(HANDLE h) const { ::CloseHandle(h); }
@@ -125,6 +140,7 @@ template <class H, class D> class UniqueUncounted {
 };
 using UniqueModule = UniqueUncounted<HMODULE, ModuleDeleter>;
 using UniqueKernelHandle = UniqueUncounted<HANDLE, KernelHandleDeleter>;
+using UniqueRegKey = UniqueUncounted<HKEY, RegKeyDeleter>;
 
 // Selects an object into a DC and puts the previous one back when it leaves scope, so objects are
 // released in reverse order of selection.
@@ -161,6 +177,8 @@ class PaintGuard {
 class WindowDC {
   public:
     explicit WindowDC(HWND wnd) : wnd_(wnd), dc_(::GetDC(wnd)) {}
+    // A DC with the clipping of GetDCEx's `flags` instead of the window's style.
+    WindowDC(HWND wnd, DWORD flags) : wnd_(wnd), dc_(::GetDCEx(wnd, nullptr, flags)) {}
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
     ~WindowDC() {

@@ -1,7 +1,9 @@
 #pragma once
-// A stand-in for the web-browser control in tests: records every call in order and answers with a
-// chosen result, so a window's use of its browser can be checked without a browser engine.
+// A stand-in for the web-browser control in tests: records every call in order (keys offered too) and
+// answers with a chosen result, so a window's use of its browser can be checked without a browser
+// engine.
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,21 +12,26 @@
 namespace rt {
 
 struct BrowserCall {
-    enum class Kind { Move, Silent, Navigate2 };
+    enum class Kind { Move, Silent, Navigate2, Key };
     Kind kind;
     RECT bounds{};    // Move: left, top, left + width, top + height
     bool silent{};    // Silent
     std::wstring url; // Navigate2
+    UINT message{};   // Key: the keyboard message offered and its wParam
+    WPARAM key{};
 
     static BrowserCall MoveTo(int left, int top, int width, int height) {
         return {Kind::Move, {left, top, left + width, top + height}, false, {}};
     }
     static BrowserCall SilentSet(bool silent) { return {Kind::Silent, {}, silent, {}}; }
     static BrowserCall NavigateTo(std::wstring url) { return {Kind::Navigate2, {}, false, std::move(url)}; }
+    static BrowserCall KeyOffered(UINT message, WPARAM key) {
+        return {Kind::Key, {}, false, {}, message, key};
+    }
 
     friend bool operator==(const BrowserCall& a, const BrowserCall& b) {
         return a.kind == b.kind && ::EqualRect(&a.bounds, &b.bounds) && a.silent == b.silent &&
-               a.url == b.url;
+               a.url == b.url && a.message == b.message && a.key == b.key;
     }
 };
 
@@ -43,8 +50,15 @@ class RecordingWebBrowser final : public IWebBrowserControl {
         return result_;
     }
 
+    bool TranslateAccelerator(MSG& msg) override {
+        calls_.push_back(BrowserCall::KeyOffered(msg.message, msg.wParam));
+        return takesKey_ && takesKey_(msg);
+    }
+
     // What every operation returns from now on; false plays a browser that fails.
     void SetResult(bool result) { result_ = result; }
+    // Which offered keys the browser uses up; none unless told.
+    void SetTakesKey(std::function<bool(const MSG&)> takes) { takesKey_ = std::move(takes); }
 
     const std::vector<BrowserCall>& Calls() const { return calls_; }
     void Clear() { calls_.clear(); }
@@ -62,6 +76,7 @@ class RecordingWebBrowser final : public IWebBrowserControl {
   private:
     std::vector<BrowserCall> calls_;
     bool result_ = true;
+    std::function<bool(const MSG&)> takesKey_;
 };
 
 } // namespace rt

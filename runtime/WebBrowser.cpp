@@ -97,6 +97,15 @@ bool WebBrowserControl::Navigate2(const std::wstring& url) {
     return SUCCEEDED(hr);
 }
 
+bool WebBrowserControl::TranslateAccelerator(MSG& msg) {
+    if (!object_ || msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+    const HWND wnd = Window();
+    if (!wnd || !msg.hwnd || (msg.hwnd != wnd && !::IsChild(wnd, msg.hwnd))) return false;
+    Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> active;
+    if (FAILED(object_.As(&active))) return false;
+    return active->TranslateAccelerator(&msg) == S_OK;
+}
+
 long WebBrowserControl::LiveSites() {
     return OleSite::Live();
 }

@@ -20,6 +20,9 @@ class IWebBrowserControl {
     // True: no dialog boxes from the browser or its pages.
     virtual bool SetSilent(bool silent) = 0;
     virtual bool Navigate2(const std::wstring& url) = 0;
+    // A keyboard message the program's loop has taken, offered before it is translated and dispatched;
+    // true when the browser used it up (Tab, Ctrl+C, F5 and the like inside a page).
+    virtual bool TranslateAccelerator(MSG& msg) = 0;
 };
 
 // The system's browser ActiveX control hosted in place inside a container window. Every operation
@@ -48,6 +51,8 @@ class WebBrowserControl final : public IWebBrowserControl {
     bool Move(int left, int top, int width, int height) override;
     bool SetSilent(bool silent) override;
     bool Navigate2(const std::wstring& url) override;
+    // Only keys for the browser's own windows go to its in-place object.
+    bool TranslateAccelerator(MSG& msg) override;
 
     // Container sites still alive in this process; 0 once every control is destroyed and has let go.
     static long LiveSites();

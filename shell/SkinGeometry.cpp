@@ -1,5 +1,7 @@
 #include "SkinGeometry.h"
 
+#include <algorithm>
+
 #include "runtime/Checked.h"
 
 namespace viewer::skin {
@@ -146,6 +148,12 @@ DblClickAction ChooseDblClickAction(int recordedButton, int32_t x, int32_t y, bo
 
 bool ReleaseInsideButton(int32_t x, int32_t y) {
     return ZoneContains({0, 0, kButtonSize, kButtonSize}, x, y);
+}
+
+int32_t GrowBufferSide(int32_t current, int32_t needed, int32_t limit) {
+    if (needed <= current) return current;
+    const int64_t grown = std::min<int64_t>(int64_t{current} + current / 2, limit);
+    return static_cast<int32_t>(std::max<int64_t>(grown, needed));
 }
 
 std::optional<bool> NcActivatePaint(uint32_t wParam) {

@@ -129,6 +129,11 @@ DblClickAction ChooseDblClickAction(int recordedButton, int32_t x, int32_t y, bo
 // A release over a caption button counts when it is within the button, right and bottom edges included.
 bool ReleaseInsideButton(int32_t x, int32_t y);
 
+// A side of the frame's off-screen buffer that must hold `needed` pixels: `current` while it does,
+// else half as much again (at least `needed`, at most `limit` unless `needed` is more), so a window
+// sized a pixel at a time makes a new buffer only now and then.
+int32_t GrowBufferSide(int32_t current, int32_t needed, int32_t limit);
+
 // WM_NCACTIVATE's wParam: the active flag to paint with, or none for values that repaint nothing.
 std::optional<bool> NcActivatePaint(uint32_t wParam);
 

@@ -3,7 +3,9 @@
 #include <shellapi.h>
 
 #include "App.h"
+#include "BrowserEmulation.h"
 #include "Picture.h"
+#include "ProgramVersion.h"
 #include "PropertyBag.h"
 #include "RtError.h"
 #include "StartupPaths.h"
@@ -20,6 +22,8 @@ const char frmMain::kSkinProperties[] = "DrawIcon = bool True\n"
                                         "TopMostButton = bool True\n";
 
 std::unique_ptr<rt::IWebBrowserControl> CreateSystemBrowser(HWND container) {
+    // Before the first control loads the browser engine, which reads the value when it starts.
+    EnsureBrowserEmulation(rt::AppExeName() + L".exe");
     auto browser = std::make_unique<rt::WebBrowserControl>();
     browser->Create(container);
     return browser;
@@ -27,7 +31,8 @@ std::unique_ptr<rt::IWebBrowserControl> CreateSystemBrowser(HWND container) {
 
 frmMain::frmMain(BrowserFactory browserFactory)
     : quoteBar(PELMOR_HOME_URL), browserFactory_(browserFactory ? std::move(browserFactory) : CreateSystemBrowser) {
-    SetCaption(L"Pelmor免费行情分析系统V1.5");
+    // The version shown is the one in the program's version resource, so an update shows the new one.
+    SetCaption(L"Pelmor免费行情分析系统V" + rt::ProgramVersionText());
     SetClientSize(831, 532);
     SetSizable(true);
     SetMinButton(true);
@@ -110,6 +115,11 @@ void frmMain::Form_Unload(bool& /*Cancel*/) {
     web.reset();
     WebBrowser1.reset();
     quoteBar.SetBrowser(nullptr);
+}
+
+bool frmMain::PreTranslateKey(MSG& msg) {
+    // Tab, Ctrl+C, F5 and the like belong to the page while the focus is inside the browser.
+    return web && web->TranslateAccelerator(msg);
 }
 
 void frmMain::Picture1_Click() {

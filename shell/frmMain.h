@@ -41,6 +41,7 @@ protected:
     void Form_Load() override;
     void Form_Resize() override;
     void Form_Unload(bool& Cancel) override;
+    bool PreTranslateKey(MSG& msg) override;
 
 private:
     void Picture1_Click();
@@ -52,7 +53,8 @@ private:
 };
 
 // The system's web-browser control, created in `container`; a control that cannot be created still
-// answers every call (with failure), so the window comes up with an empty area instead.
+// answers every call (with failure), so the window comes up with an empty area instead. First the
+// program's document mode is set for the user when absent (EnsureBrowserEmulation).
 std::unique_ptr<rt::IWebBrowserControl> CreateSystemBrowser(HWND container);
 
 } // namespace viewer

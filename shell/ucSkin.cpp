@@ -21,47 +21,16 @@ constexpr wchar_t kTipClose[] = L"关闭";
 constexpr wchar_t kTipMenu[] = L"主菜单";
 constexpr wchar_t kTipTopMost[] = L"窗口置顶";
 
-// The skin bitmap's caption background.
-constexpr int32_t kCaptionSrcX = 0;
-constexpr int32_t kCaptionSrcY = 44;
-constexpr int32_t kCaptionSrcW = 77;
-constexpr int32_t kCaptionSrcH = 21;
-
 constexpr int32_t kDesignWidth = 90;
 constexpr int32_t kDesignHeight = 24;
 
 // An undocumented message the frame listens for and leaves alone.
 constexpr UINT kMsg105A = 0x105A;
 
-constexpr COLORREF kTextActive = RGB(220, 220, 220);
-constexpr COLORREF kTextInactive = RGB(191, 190, 190);
-constexpr COLORREF kOuterActive = RGB(0, 0, 0);
-constexpr COLORREF kOuterInactive = RGB(73, 73, 75);
-constexpr COLORREF kInnerActive = RGB(139, 139, 136);
-constexpr COLORREF kInnerInactive = RGB(121, 121, 125);
-constexpr COLORREF kOpeningFrame = RGB(57, 57, 51);
-constexpr COLORREF kDesignFrame = RGB(59, 90, 130);
-
 enum ParentState { kStateNormal = 0, kStateMinimized = 1, kStateMaximized = 2 };
 
 int32_t Round(float v) {
     return rt::RoundToInt32(static_cast<double>(v));
-}
-
-std::wstring WindowText(HWND wnd) {
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(wnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(wnd, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-void OutlineRect(HDC dc, COLORREF colour, const Rect& r, int32_t corner) {
-    rt::UniquePen pen(::CreatePen(PS_SOLID, 1, colour));
-    rt::SelectGuard usePen(dc, pen.get());
-    rt::SelectGuard noFill(dc, ::GetStockObject(NULL_BRUSH));
-    if (corner > 0)
-        ::RoundRect(dc, r.left, r.top, r.right, r.bottom, corner, corner);
-    else
-        ::Rectangle(dc, r.left, r.top, r.right, r.bottom);
 }
 
 // The system owns a region once it is set on a window; on failure it stays ours and is deleted.
@@ -200,23 +169,15 @@ void ucSkin::UserControl_WriteProperties(rt::PropertyBag& PropBag) {
 
 void ucSkin::pvStartRunMode() {
     if (pvStarted()) return;
-    if (HMODULE user32 = ::GetModuleHandleW(L"user32.dll")) {
-        if (FARPROC fn = ::GetProcAddress(user32, "TrackMouseEvent")) {
-            trackMouseEvent_ = reinterpret_cast<TrackMouseEventFn>(reinterpret_cast<void*>(fn));
-            user32Tracking_ = true;
-        }
-    }
-    if (!trackMouseEvent_) {
-        HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
-        if (!comctl) comctl = ::LoadLibraryW(L"comctl32.dll");
-        if (FARPROC fn = comctl ? ::GetProcAddress(comctl, "_TrackMouseEvent") : nullptr)
-            trackMouseEvent_ = reinterpret_cast<TrackMouseEventFn>(reinterpret_cast<void*>(fn));
-    }
+    const MouseTracking tracking = ChooseMouseTracking(::GetModuleHandleW(L"user32.dll"), L"comctl32.dll");
+    trackMouseEvent_ = tracking.function;
+    user32Tracking_ = tracking.user32;
 
     rt::Form* form = ParentForm();
     HWND parent = form && form->hWnd() ? form->hWnd() : ::GetParent(hWnd());
     if (!parent) return;
     parent_ = parent;
+    parentForm_ = form && form->hWnd() == parent ? form : nullptr;
     trampoline_.Install(parent_, {},
                         {WM_GETMINMAXINFO, WM_SIZE, WM_SHOWWINDOW, WM_NCACTIVATE, kMsg105A, WM_GETICON});
     trampoline_.Install(hWnd(), {}, {WM_MOUSELEAVE});
@@ -224,11 +185,33 @@ void ucSkin::pvStartRunMode() {
     if (!skin_.hdc()) skin_.CreateFromPicture(rt::LoadResPicture(PELMOR_RES_SKIN, rt::PictureType::Bitmap));
 }
 
+ucSkin::MouseTracking ucSkin::ChooseMouseTracking(HMODULE user32, const wchar_t* comctl32) {
+    MouseTracking tracking;
+    if (FARPROC fn = user32 ? ::GetProcAddress(user32, "TrackMouseEvent") : nullptr) {
+        tracking.function = reinterpret_cast<TrackMouseEventFn>(reinterpret_cast<void*>(fn));
+        tracking.user32 = true;
+        return tracking;
+    }
+    // Loaded for good: the function is called for as long as the control lives.
+    HMODULE comctl = ::GetModuleHandleW(comctl32);
+    if (!comctl) comctl = ::LoadLibraryW(comctl32);
+    if (FARPROC fn = comctl ? ::GetProcAddress(comctl, "_TrackMouseEvent") : nullptr)
+        tracking.function = reinterpret_cast<TrackMouseEventFn>(reinterpret_cast<void*>(fn));
+    return tracking;
+}
+
 void ucSkin::UserControl_Terminate() {
     skin_ = drawing::pcMemDC();
     trampoline_.Stop();
     back_.Release();
+    strip_.Release();
+    strip_.SelectFont(nullptr);
+    base_.Release();
+    baseOf_ = CaptionBase{};
+    captionFont_.reset();
+    cleared_ = Cleared{};
     parent_ = nullptr;
+    parentForm_ = nullptr;
 }
 
 void ucSkin::UserControl_Resize() {
@@ -387,7 +370,11 @@ void ucSkin::pvLayoutButtons() {
     const auto layout = LayoutCaptionButtons(ScaleWidth());
     for (int i = 0; i < kButtonCount; ++i) {
         const Rect& r = layout[static_cast<size_t>(i)];
-        imgBt_[static_cast<size_t>(i)].Move(r.left, r.top, kButtonSize, kButtonSize);
+        // Beneath every other control on the frame, as controls without a window of their own would
+        // lie: on a narrow window the hit areas reach over the quote-source buttons, which were placed
+        // after them, and a click there belongs to the quote-source button.
+        ::SetWindowPos(imgBt_[static_cast<size_t>(i)].hWnd(), HWND_BOTTOM, r.left, r.top, kButtonSize,
+                       kButtonSize, SWP_NOACTIVATE);
     }
 }
 
@@ -397,128 +384,6 @@ void ucSkin::pvUpdateHitAreaVisibility() {
     imgBt_[kCloseButton].SetVisible(true);
     imgBt_[kMenuButton].SetVisible(menuButton_);
     imgBt_[kTopMostButton].SetVisible(topMostButton_);
-}
-
-void ucSkin::pvPaint(bool active) {
-    rt::Trap([&] {
-        if (!pvStarted() || pvParentMinimized()) return;
-        const int32_t w = ScaleWidth();
-        const int32_t h = ScaleHeight();
-        if (!back_.Ensure(w, h)) return;
-        HDC control = back_.dc();
-        {
-            rt::WindowDC screen(nullptr);
-            rt::UniqueDC strip(::CreateCompatibleDC(screen.get()));
-            rt::UniqueBitmap stripBitmap(::CreateCompatibleBitmap(screen.get(), w, kCaptionStripHeight));
-            rt::UniqueFont font(::CreateFontW(12, 6, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0,
-                                              0, FF_MODERN | DEFAULT_PITCH, FontName().c_str()));
-            if (!strip || !stripBitmap) return;
-            rt::SelectGuard useBitmap(strip.get(), stripBitmap.get());
-            rt::SelectGuard useFont(strip.get(), font.get());
-            ::PatBlt(strip.get(), 0, 0, w, kCaptionStripHeight, BLACKNESS);
-            ::SetBkMode(strip.get(), TRANSPARENT);
-
-            {
-                rt::UniqueBrush background(::CreateSolidBrush(rt::ToColorRef(BackColor())));
-                const RECT all{0, 0, w, h};
-                ::FillRect(control, &all, background.get());
-            }
-
-            const HICON formIcon = pvParentIcon();
-            const bool iconShown = drawIcon_ && formIcon;
-            const CaptionTextBox box = ComputeCaptionTextBox(w, iconShown);
-            skin_.StretchDraw(strip.get(), kCaptionSrcX, kCaptionSrcY, kCaptionSrcW, kCaptionSrcH, 1, 2,
-                              w - 2, kCaptionSrcH);
-            pvResetButtons(strip.get(), true);
-            if (iconShown) {
-                HICON icon = reinterpret_cast<HICON>(::SendMessageW(parent_, WM_GETICON, ICON_SMALL, 0));
-                if (!icon) icon = formIcon;
-                ::DrawIconEx(strip.get(), 3, 3, icon, 16, 16, 0, nullptr, DI_NORMAL);
-            }
-            ::SetTextColor(strip.get(), active ? kTextActive : kTextInactive);
-            skin_.pDrawText(strip.get(), WindowText(parent_), box.iconOffset, kButtonTop, box.textWidth,
-                            kCaptionStripHeight, 0);
-            ::BitBlt(control, 0, 0, w, kCaptionStripHeight, strip.get(), 0, 0, SRCCOPY);
-        }
-        if (!pvParentMaximized()) {
-            OutlineRect(control, active ? kOuterActive : kOuterInactive, Rect{0, 0, w, h}, kOutlineCorner);
-            OutlineRect(control, active ? kInnerActive : kInnerInactive, Rect{1, 1, w - 1, h - 1},
-                        kOutlineCorner);
-        }
-        OutlineRect(control, kOpeningFrame, OpeningFrameRect(w, h), 0);
-        pvShowArea(RECT{0, 0, w, h}, true);
-    });
-}
-
-void ucSkin::pvPaintDesignLook() {
-    rt::Trap([&] {
-        const int32_t w = ScaleWidth();
-        const int32_t h = ScaleHeight();
-        if (!back_.Ensure(w, h)) return;
-        HDC dc = back_.dc();
-        {
-            rt::UniqueBrush background(::CreateSolidBrush(rt::ToColorRef(BackColor())));
-            const RECT all{0, 0, w, h};
-            ::FillRect(dc, &all, background.get());
-        }
-        const auto& spec = Font();
-        rt::UniqueFont font(::CreateFontW(-rt::RoundToInt32(spec.size * 96.0 / 72.0), 0, 0, 0,
-                                          spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                          DEFAULT_CHARSET, 0, 0, 0, 0, spec.name.c_str()));
-        {
-            rt::SelectGuard useFont(dc, font.get());
-            ::SetBkMode(dc, TRANSPARENT);
-            ::SetTextColor(dc, rt::ToColorRef(ForeColor()));
-            const std::wstring name = AmbientDisplayName();
-            SIZE extent{};
-            ::GetTextExtentPoint32W(dc, name.c_str(), static_cast<int>(name.size()), &extent);
-            skin_.pDrawText(dc, name, 1, rt::IntDiv<int32_t>(h - extent.cy, 2), w - 2, h - 2, DT_CENTER);
-        }
-        OutlineRect(dc, kDesignFrame, Rect{0, 0, w - 1, h - 1}, 0);
-        pvShowArea(RECT{0, 0, w, h}, false);
-    });
-}
-
-RECT ucSkin::pvButtonRect(int index) const {
-    const SkinHitArea& area = imgBt_[static_cast<size_t>(index)];
-    return RECT{area.Left(), area.Top(), area.Left() + kButtonSize, area.Top() + kButtonSize};
-}
-
-bool ucSkin::pvDrawButton(HDC target, int index, int16_t state, bool force) {
-    if (!pvStarted() || !target || pvParentMinimized()) return false;
-    int16_t& cached = buttonState_[static_cast<size_t>(index)];
-    if (state == cached && !force) return false;
-    const Point cell = ButtonSourceCell(index, state, pvParentMaximized(), topMost_);
-    const RECT at = pvButtonRect(index);
-    skin_.Draw(target, cell.x, cell.y, kButtonSize, kButtonSize, at.left, at.top, false);
-    cached = state;
-    return true;
-}
-
-void ucSkin::pvDrawButtonOnControl(int index, int16_t state, bool force, bool refresh) {
-    if (pvDrawButton(back_.dc(), index, state, force)) pvShowArea(pvButtonRect(index), refresh);
-}
-
-void ucSkin::pvResetButtons(HDC target, bool force) {
-    const auto states = ResetButtonStates(flags_.minBox, flags_.maxBox, menuButton_, topMostButton_);
-    for (int i = 0; i < kButtonCount; ++i) {
-        const int16_t s = states[static_cast<size_t>(i)];
-        if (s != kNotDrawn) pvDrawButton(target, i, s, force);
-    }
-}
-
-void ucSkin::pvResetButtonsOnControl(bool force, bool refresh) {
-    const auto states = ResetButtonStates(flags_.minBox, flags_.maxBox, menuButton_, topMostButton_);
-    for (int i = 0; i < kButtonCount; ++i) {
-        const int16_t s = states[static_cast<size_t>(i)];
-        if (s != kNotDrawn) pvDrawButtonOnControl(i, s, force, refresh);
-    }
-}
-
-void ucSkin::pvShowArea(const RECT& area, bool now) {
-    if (!hWnd()) return;
-    // The hit areas show the buffer too, so they are invalidated with the control.
-    ::RedrawWindow(hWnd(), &area, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | (now ? RDW_UPDATENOW : 0));
 }
 
 void ucSkin::UserControl_MouseDown(int Button, int, float X, float Y) {
@@ -682,7 +547,8 @@ bool ucSkin::pvParentActive() const {
 }
 
 HICON ucSkin::pvParentIcon() const {
-    if (const rt::Form* form = rt::Form::FromHwnd(parent_)) return form->Icon();
+    // The form captured at start, not looked up by its window: this runs on every paint.
+    if (parentForm_) return parentForm_->Icon();
     return parent_ ? reinterpret_cast<HICON>(::GetClassLongPtrW(parent_, GCLP_HICON)) : nullptr;
 }
 

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "SkinBackBuffer.h"
 #include "SkinGeometry.h"
@@ -61,8 +62,21 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     int16_t ButtonState(int index) const;
     // The hit areas over the caption buttons, by skin::ButtonIndex.
     SkinHitArea& ImgBt(int index);
+    // Bitmaps made so far for the off-screen frame and caption strip.
+    long BufferAllocations() const {
+        return back_.Allocations() + strip_.Allocations() + base_.Allocations();
+    }
     // True when user32 provides the mouse-leave tracking; comctl32's is used otherwise.
     bool UsesUser32Tracking() const { return user32Tracking_; }
+
+    using TrackMouseEventFn = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
+    struct MouseTracking {
+        TrackMouseEventFn function = nullptr;
+        bool user32 = false;
+    };
+    // The mouse-leave tracking the control uses: TrackMouseEvent when `user32` exports it, else
+    // _TrackMouseEvent of the library named `comctl32`; no function when neither has it.
+    static MouseTracking ChooseMouseTracking(HMODULE user32, const wchar_t* comctl32);
 
   protected:
     void UserControl_Initialize() override;
@@ -84,8 +98,6 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
         bool maxBox = false;
         bool windowEdge = false;
     };
-    using TrackMouseEventFn = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
-
     // msghook::IWndProcSink
     void Before(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled, LRESULT& result) override;
     void After(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -107,6 +119,12 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     void pvResetButtons(HDC target, bool force);
     void pvResetButtonsOnControl(bool force, bool refresh);
     void pvShowArea(const RECT& area, bool now);
+    bool pvIsHitArea(const rt::Control* control) const;
+    void pvClearBackground(int32_t w, int32_t h);
+    // The caption font, made again only when the control's font name changes; false when it cannot be.
+    bool pvCaptionFont();
+    // The caption strip's background and icon for this width, in base_; false when it cannot be had.
+    bool pvCaptionBase(int32_t w, HICON icon);
     void pvRepaintAfterChange();
     void pvTrackMouseLeave(HWND wnd);
     void pvSetPointer(skin::Pointer pointer);
@@ -134,6 +152,8 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
 
     // Run-time state.
     HWND parent_ = nullptr;
+    // The form behind parent_, when it is one of the run-time's.
+    rt::Form* parentForm_ = nullptr;
     bool user32Tracking_ = false;
     TrackMouseEventFn trackMouseEvent_ = nullptr;
     ParentFlags flags_;
@@ -148,7 +168,29 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
 
     std::array<SkinHitArea, skin::kButtonCount> imgBt_;
     drawing::pcMemDC skin_;
+    // Declared before the buffers it is selected into, so it goes after them.
+    rt::UniqueFont captionFont_;
+    std::wstring captionFace_;
     SkinBackBuffer back_;
+    // Kept between paints: the caption strip is drawn off-screen first, then copied onto back_.
+    SkinBackBuffer strip_;
+    SkinBackBuffer base_;
+    struct CaptionBase {
+        long allocation = -1;
+        int32_t w = 0;
+        HICON icon = nullptr;
+        friend bool operator==(const CaptionBase&, const CaptionBase&) = default;
+    };
+    CaptionBase baseOf_;
+    // What the last full clear of back_ covered.
+    struct Cleared {
+        long allocation = -1;
+        int32_t w = 0;
+        int32_t h = 0;
+        COLORREF colour = 0;
+        friend bool operator==(const Cleared&, const Cleared&) = default;
+    };
+    Cleared cleared_;
     msghook::cWndProcTrampoline trampoline_{*this};
 };
 

@@ -364,6 +364,11 @@ def check_text_files():
               and e.get("version") == "6.0.0.0"
               and e.get("publicKeyToken") == "6595b64144ccf1df"
               for e in cc), "manifest: no Common-Controls 6 dependency")
+    own = m.find("a:assemblyIdentity", ns)
+    # One manifest serves every architecture; Windows refuses to start a program whose own identity
+    # names another processor.
+    check(own is not None and own.get("processorArchitecture") == "*",
+          "manifest: the program's identity must not name a processor")
     lvl = m.findall(".//t:requestedExecutionLevel", ns)
     check(len(lvl) == 1 and lvl[0].get("level") == "asInvoker",
           "manifest: execution level")
@@ -449,13 +454,18 @@ def parse_res(data):
 
 
 def check_windres():
-    windres = shutil.which("i686-w64-mingw32-windres")
+    windres = (shutil.which("x86_64-w64-mingw32-windres")
+               or shutil.which("i686-w64-mingw32-windres"))
     if not windres:
-        print("windres: i686-w64-mingw32-windres not installed, skipped")
+        print("windres: no mingw-w64 windres installed, skipped")
         return
     RT_ICON, RT_BITMAP, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = \
         3, 2, 14, 16, 24
     with tempfile.TemporaryDirectory() as tmp:
+        # The build writes this header from the project version.
+        with open(os.path.join(tmp, "pelmor_version.h"), "w") as f:
+            f.write("#define PELMOR_VERSION_MAJOR 1\n#define PELMOR_VERSION_MINOR 5\n"
+                    '#define PELMOR_VERSION_QUAD "1.5.0.0"\n')
         for rc, desc, orig, bitmaps in (
                 ("viewer/viewer.rc", "Pelmor免费行情分析系统",
                  "Pelmor免费行情分析系统.exe", 32),
@@ -464,7 +474,7 @@ def check_windres():
             # Run from elsewhere: paths inside the .rc must not depend on
             # the caller's working directory.
             r = subprocess.run([windres, "-i", os.path.join(RES, rc),
-                                "-O", "res", "-o", out], cwd=tmp,
+                                "-I", tmp, "-O", "res", "-o", out], cwd=tmp,
                                capture_output=True, text=True)
             if not check(r.returncode == 0, f"windres {rc}: {r.stderr}"):
                 continue

@@ -4,7 +4,7 @@ PELMOR_PACKAGES=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
     g++-mingw-w64-x86-64-posix libz-mingw-w64
     wine wine64
-    xvfb xdotool x11-utils imagemagick fonts-wqy-microhei python3
+    xvfb xdotool x11-utils imagemagick fonts-wqy-microhei python3 python3-cryptography nsis
 )
 
 pelmor_missing_packages() {

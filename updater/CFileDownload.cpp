@@ -2,15 +2,34 @@
 
 #include <wrl/client.h>
 
+#include <optional>
 #include <utility>
 
+#include "HttpAnswer.h"
+#include "ProductUrl.h"
 #include "runtime/Handles.h"
 #include "runtime/RtError.h"
+#include "runtime/TextCodec.h"
 
 using Microsoft::WRL::ComPtr;
 
+namespace {
+
+bool IsHttpUrl(const std::wstring& url) {
+    const std::wstring lower = url.substr(0, 8);
+    return rt::EqualsNoCase(lower.substr(0, 7), L"http://") || rt::EqualsNoCase(lower, L"https://");
+}
+
+bool IsRedirectStatus(DWORD status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+} // namespace
+
 // The COM side of CFileDownload: urlmon's status callback for one binding at a time.
-class CFileDownload::BindCallback final : public IBindStatusCallback, public IHttpNegotiate {
+class CFileDownload::BindCallback final : public IBindStatusCallback,
+                                          public IHttpNegotiate,
+                                          public IBindCallbackRedirect {
   public:
     explicit BindCallback(CFileDownload* owner) : owner_(owner) {}
 
@@ -20,6 +39,8 @@ class CFileDownload::BindCallback final : public IBindStatusCallback, public IHt
             *ppv = static_cast<IBindStatusCallback*>(this);
         } else if (riid == IID_IHttpNegotiate) {
             *ppv = static_cast<IHttpNegotiate*>(this);
+        } else if (riid == IID_IBindCallbackRedirect) {
+            *ppv = static_cast<IBindCallbackRedirect*>(this);
         } else {
             *ppv = nullptr;
             return E_NOINTERFACE;
@@ -39,6 +60,7 @@ class CFileDownload::BindCallback final : public IBindStatusCallback, public IHt
             binding_ = pib;
             binding_->AddRef();
             bindingHeld_ = 1;
+            abortSent_ = false;
         }
         busy_ = true;
         return S_OK;
@@ -50,6 +72,9 @@ class CFileDownload::BindCallback final : public IBindStatusCallback, public IHt
     STDMETHODIMP OnLowResource(DWORD) override { return S_OK; }
     STDMETHODIMP OnProgress(ULONG ulProgress, ULONG ulProgressMax, ULONG ulStatusCode,
                             LPCWSTR szStatusText) override {
+        // Where the service follows a redirect by itself, it is still put to the rule.
+        if (ulStatusCode == BINDSTATUS_REDIRECTING && running_ && !redirectHandled_ && szStatusText)
+            FollowedRedirect(szStatusText);
         if (!owner_ || !owner_->OnProgress) return S_OK;
         rt::Trap([&] {
             // A copy: the handler may destroy the owner, and with it the original.
@@ -77,6 +102,8 @@ class CFileDownload::BindCallback final : public IBindStatusCallback, public IHt
             ::ZeroMemory(pbindinfo, size);
             pbindinfo->cbSize = size;
             pbindinfo->dwBindVerb = BINDVERB_GET;
+            // Each redirect comes to Redirect() before any request is sent on.
+            pbindinfo->dwOptions = BINDINFO_OPTIONS_DISABLEAUTOREDIRECTS;
         }
         return S_OK;
     }
@@ -90,24 +117,38 @@ class CFileDownload::BindCallback final : public IBindStatusCallback, public IHt
         if (pszAdditionalHeaders) *pszAdditionalHeaders = nullptr;
         return S_OK;
     }
-    STDMETHODIMP OnResponse(DWORD dwResponseCode, LPCWSTR, LPCWSTR,
+    STDMETHODIMP OnResponse(DWORD dwResponseCode, LPCWSTR szResponseHeaders, LPCWSTR,
                             LPWSTR* pszAdditionalRequestHeaders) override {
-        httpStatus_ = dwResponseCode;
         if (pszAdditionalRequestHeaders) *pszAdditionalRequestHeaders = nullptr;
+        if (!running_) return S_OK;
+        httpStatus_ = dwResponseCode;
+        lastActivity_ = ::GetTickCount64();
+        const updater::HttpAnswer answer =
+            updater::HttpAnswer::Read(szResponseHeaders ? szResponseHeaders : L"");
+        bodyLength_ = answer.bodyLength;
+        if (IsRedirectStatus(dwResponseCode) && !answer.location.empty() && !redirectHandled_)
+            TakeRedirect(rt::Utf8ToWide(answer.location));
+        else if (bodyLength_ && limits_.maxBytes && *bodyLength_ > limits_.maxBytes)
+            Fail(DownloadResult::TooLarge);
+        return S_OK;
+    }
+
+    STDMETHODIMP Redirect(LPCWSTR lpcUrl, VARIANT_BOOL* vbCancel) override {
+        // Always cancelled: an allowed target is fetched by a request of our own.
+        if (vbCancel) *vbCancel = VARIANT_TRUE;
+        if (running_ && !redirectHandled_) TakeRedirect(lpcUrl ? lpcUrl : L"");
         return S_OK;
     }
 
     bool Busy() const { return busy_; }
+    DownloadResult LastResult() const { return lastResult_; }
 
     bool Transfer(const std::wstring& src, const std::wstring& dest);
 
     void Abort() {
         busy_ = false;
-        if (running_) abortRequested_ = true;
-        if (bindingHeld_ != 1) return;
-        // Abort may report the end (and drop our reference) before it returns.
-        ComPtr<IBinding> binding(binding_);
-        binding->Abort();
+        if (running_) Fail(DownloadResult::Aborted);
+        AbortBinding();
     }
 
     // The owner is going away: no more events; a running transfer is abandoned.
@@ -126,63 +167,153 @@ class CFileDownload::BindCallback final : public IBindStatusCallback, public IHt
         std::exchange(binding_, nullptr)->Release();
     }
 
-    bool HttpStatusOk() const { return httpStatus_ == 0 || (httpStatus_ >= 200 && httpStatus_ < 300); }
+    // Once per binding: the loop repeats it until the end is reported.
+    void AbortBinding() {
+        if (bindingHeld_ != 1 || abortSent_) return;
+        abortSent_ = true;
+        // Abort may report the end (and drop our reference) before it returns.
+        ComPtr<IBinding> binding(binding_);
+        binding->Abort();
+    }
 
+    // The first reason a transfer fails is the one reported; the binding is aborted by the loop.
+    void Fail(DownloadResult result) {
+        if (failure_ == DownloadResult::Saved) failure_ = result;
+    }
+    bool Failing() const { return failure_ != DownloadResult::Saved; }
+
+    bool BodyWanted() const {
+        if (Failing() || redirectHandled_) return false;
+        // An http(s) body counts only under a 2xx status; other schemes have none.
+        return IsHttpUrl(url_) ? httpStatus_ >= 200 && httpStatus_ < 300 : httpStatus_ == 0;
+    }
+
+    void TakeRedirect(const std::wstring& location) {
+        redirectHandled_ = true;
+        const std::wstring target =
+            rt::Utf8ToWide(updater::ResolveLocation(rt::WideToUtf8(url_), rt::WideToUtf8(location)));
+        if (redirects_ >= kMaxRedirects || target.empty() || !Allowed(target)) {
+            Fail(DownloadResult::RedirectRefused);
+            return;
+        }
+        redirectTo_ = target;
+    }
+
+    // A redirect the service followed without asking: allowed, it is the new address; else the end.
+    void FollowedRedirect(const std::wstring& location) {
+        const std::wstring target =
+            rt::Utf8ToWide(updater::ResolveLocation(rt::WideToUtf8(url_), rt::WideToUtf8(location)));
+        if (++redirects_ > kMaxRedirects || target.empty() || !Allowed(target)) {
+            Fail(DownloadResult::RedirectRefused);
+            return;
+        }
+        url_ = target;
+    }
+
+    bool Allowed(const std::wstring& target) const {
+        bool allowed = false;
+        if (owner_ && owner_->AllowRedirect) rt::Trap([&] { allowed = owner_->AllowRedirect(url_, target); });
+        return allowed;
+    }
+
+    bool TimeUp() const {
+        const ULONGLONG now = ::GetTickCount64();
+        return (limits_.idleMs && now - lastActivity_ > limits_.idleMs) ||
+               (limits_.totalMs && now - started_ > limits_.totalMs);
+    }
+
+    DownloadResult Verdict(bool bound) const;
     void ReadData(IStream* stream);
-    bool Bind(const std::wstring& src);
+    bool Bind();
     void RunMessagesUntilStopped();
 
     LONG refs_ = 1;
     CFileDownload* owner_;
     IBinding* binding_ = nullptr;
     int32_t bindingHeld_ = 0;
+    bool abortSent_ = false;
     bool busy_ = false;
+    DownloadResult lastResult_ = DownloadResult::Saved;
 
     // One transfer, from StartDownloading to its return.
     bool running_ = false;
-    bool stopped_ = false;
-    bool abortRequested_ = false;
-    HRESULT stopResult_ = E_FAIL;
-    DWORD httpStatus_ = 0; // 0: no HTTP answer seen
+    TransferLimits limits_; // the owner's, taken as it starts
+    ULONGLONG started_ = 0;
+    ULONGLONG lastActivity_ = 0;
+    DownloadResult failure_ = DownloadResult::Saved;
+    int redirects_ = 0;
     std::wstring dest_;
     rt::UniqueKernelHandle file_;
     bool fileWritten_ = false;
-    bool writeFailed_ = false;
+    uint64_t written_ = 0;
+
+    // One request of the transfer: the first, or one after a redirect.
+    std::wstring url_;
+    bool stopped_ = false;
+    HRESULT stopResult_ = E_FAIL;
+    DWORD httpStatus_ = 0; // 0: no HTTP answer seen
+    std::optional<uint64_t> bodyLength_;
+    bool redirectHandled_ = false;
+    std::wstring redirectTo_;
 };
 
 bool CFileDownload::BindCallback::Transfer(const std::wstring& src, const std::wstring& dest) {
     if (busy_ || running_) return false;
     dest_ = dest;
     running_ = true;
-    stopped_ = false;
-    abortRequested_ = false;
-    stopResult_ = E_FAIL;
-    httpStatus_ = 0;
+    limits_ = owner_ ? owner_->Limits : TransferLimits{};
+    started_ = ::GetTickCount64();
+    failure_ = DownloadResult::Saved;
+    redirects_ = 0;
     fileWritten_ = false;
-    writeFailed_ = false;
+    written_ = 0;
+    url_ = src;
 
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const bool bound = Bind(src);
+    bool bound = false;
+    for (;;) {
+        stopped_ = false;
+        stopResult_ = E_FAIL;
+        httpStatus_ = 0;
+        bodyLength_.reset();
+        redirectHandled_ = false;
+        redirectTo_.clear();
+        lastActivity_ = ::GetTickCount64();
+        bound = Bind();
+        if (redirectTo_.empty() || Failing()) break;
+        ++redirects_;
+        url_ = std::exchange(redirectTo_, {});
+    }
     if (SUCCEEDED(com)) ::CoUninitialize();
 
-    bool ok = bound && stopResult_ == S_OK && !abortRequested_ && HttpStatusOk() && !writeFailed_;
-    if (ok && !fileWritten_) {
+    DownloadResult result = Verdict(bound);
+    if (result == DownloadResult::Saved && !fileWritten_) {
         // An empty body still makes an (empty) file.
         file_.reset(::CreateFileW(dest_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-        ok = static_cast<bool>(file_);
+        if (!file_) result = DownloadResult::WriteFailed;
     }
     file_.reset();
     // A cut-off file must never pass for the download.
-    if (!ok && fileWritten_) ::DeleteFileW(dest_.c_str());
+    if (result != DownloadResult::Saved && fileWritten_) ::DeleteFileW(dest_.c_str());
+    lastResult_ = result;
     running_ = false;
-    return ok;
+    return result == DownloadResult::Saved;
 }
 
-bool CFileDownload::BindCallback::Bind(const std::wstring& src) {
+DownloadResult CFileDownload::BindCallback::Verdict(bool bound) const {
+    if (Failing()) return failure_;
+    if (!bound) return DownloadResult::Failed;
+    if (IsHttpUrl(url_) && (httpStatus_ < 200 || httpStatus_ >= 300)) return DownloadResult::HttpError;
+    if (stopResult_ != S_OK) return DownloadResult::Failed;
+    if (bodyLength_ && written_ != *bodyLength_) return DownloadResult::CutShort;
+    return DownloadResult::Saved;
+}
+
+bool CFileDownload::BindCallback::Bind() {
     ComPtr<IMoniker> moniker;
     ComPtr<IBindCtx> context;
-    if (FAILED(::CreateURLMonikerEx(nullptr, src.c_str(), &moniker, URL_MK_UNIFORM)) ||
+    if (FAILED(::CreateURLMonikerEx(nullptr, url_.c_str(), &moniker, URL_MK_UNIFORM)) ||
         FAILED(::CreateAsyncBindCtx(0, this, nullptr, &context)))
         return false;
     ComPtr<IStream> stream;
@@ -202,6 +333,8 @@ void CFileDownload::BindCallback::RunMessagesUntilStopped() {
     bool quit = false;
     WPARAM quitCode = 0;
     while (!stopped_) {
+        if (!Failing() && TimeUp()) Fail(DownloadResult::TimedOut);
+        if (Failing()) AbortBinding();
         MSG msg;
         if (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -214,8 +347,9 @@ void CFileDownload::BindCallback::RunMessagesUntilStopped() {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         } else if (!stopped_) {
-            // A bounded wait: the end may be reported from a sent message that leaves nothing queued.
-            ::MsgWaitForMultipleObjectsEx(0, nullptr, 100, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            // A bounded wait: the end may be reported from a sent message that leaves nothing queued, and
+            // the time limits are looked at between waits.
+            ::MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         }
     }
     if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
@@ -226,7 +360,12 @@ void CFileDownload::BindCallback::ReadData(IStream* stream) {
     for (;;) {
         ULONG read = 0;
         const HRESULT hr = stream->Read(buffer, sizeof(buffer), &read);
-        if (read > 0 && HttpStatusOk() && !writeFailed_ && !abortRequested_) {
+        if (read > 0) lastActivity_ = ::GetTickCount64();
+        if (read > 0 && running_ && BodyWanted()) {
+            if (limits_.maxBytes && written_ + read > limits_.maxBytes) {
+                Fail(DownloadResult::TooLarge);
+                return;
+            }
             if (!file_) {
                 file_.reset(::CreateFileW(dest_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -234,9 +373,10 @@ void CFileDownload::BindCallback::ReadData(IStream* stream) {
             }
             DWORD written = 0;
             if (!file_ || !::WriteFile(file_.get(), buffer, read, &written, nullptr) || written != read) {
-                writeFailed_ = true;
-                Abort();
+                Fail(DownloadResult::WriteFailed);
+                return;
             }
+            written_ += read;
         }
         if (hr != S_OK || read == 0) return;
     }
@@ -263,6 +403,10 @@ void CFileDownload::AbortDownloading() {
 
 bool CFileDownload::Busy() const {
     return callback_->Busy();
+}
+
+DownloadResult CFileDownload::LastResult() const {
+    return callback_->LastResult();
 }
 
 IBindStatusCallback* CFileDownload::StatusCallback() const {

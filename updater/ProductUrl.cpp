@@ -71,8 +71,9 @@ bool HostMatches(std::string_view host, std::string_view domain) {
 
 bool IsProductUrl(std::string_view url, std::string_view domain) {
     if (domain.empty()) return false;
+    // '@' anywhere: a parser that ends the authority elsewhere ("?@", "#@") may read the host after it.
     for (char c : url)
-        if (c <= ' ' || c > '~' || c == '\\') return false;
+        if (c <= ' ' || c > '~' || c == '\\' || c == '@') return false;
 
     std::string_view rest;
     if (StartsWithNoCase(url, "http://"))
@@ -83,7 +84,6 @@ bool IsProductUrl(std::string_view url, std::string_view domain) {
         return false;
 
     const std::string_view authority = rest.substr(0, rest.find_first_of("/?#"));
-    if (authority.find('@') != std::string_view::npos) return false;
 
     std::string_view host, port;
     bool hasPort = false;
@@ -108,6 +108,35 @@ bool IsProductUrl(std::string_view url, std::string_view domain) {
     }
     if (hasPort && !IsPort(port)) return false;
     return HostMatches(host, domain);
+}
+
+std::string ResolveLocation(std::string_view base, std::string_view location) {
+    const size_t schemeEnd = location.find(':');
+    const size_t firstStop = location.find_first_of("/?#");
+    // An absolute address names its own scheme before any '/', '?' or '#'.
+    if (schemeEnd != std::string_view::npos && schemeEnd < firstStop) return std::string(location);
+
+    const size_t baseScheme = base.find("://");
+    if (baseScheme == std::string_view::npos) return {};
+    if (location.starts_with("//")) return std::string(base.substr(0, baseScheme + 1)).append(location);
+    const size_t pathStart = base.find_first_of("/?#", baseScheme + 3);
+    const std::string_view origin = base.substr(0, pathStart);
+    if (location.starts_with("/")) return std::string(origin).append(location);
+    const std::string_view path =
+        pathStart == std::string_view::npos ? std::string_view("/") : base.substr(pathStart);
+    const std::string_view pathOnly = path.substr(0, path.find_first_of("?#"));
+    if (location.empty() || location.front() == '#') return std::string(origin).append(pathOnly);
+    if (location.front() == '?') return std::string(origin).append(pathOnly).append(location);
+    const size_t lastSlash = pathOnly.rfind('/');
+    const std::string_view folder =
+        lastSlash == std::string_view::npos ? std::string_view("/") : pathOnly.substr(0, lastSlash + 1);
+    return std::string(origin).append(folder).append(location);
+}
+
+bool IsAllowedRedirect(std::string_view from, std::string_view to, std::string_view domain) {
+    if (!IsProductUrl(to, domain)) return false;
+    // Leaving https for http would hand the rest of the transfer to anyone on the way.
+    return !(StartsWithNoCase(from, "https://") && !StartsWithNoCase(to, "https://"));
 }
 
 } // namespace updater

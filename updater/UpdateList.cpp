@@ -27,13 +27,50 @@ std::string_view TrimSpaces(std::string_view s) {
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+    if (s.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        const char c = s[i] >= 'A' && s[i] <= 'Z' ? static_cast<char>(s[i] + 32) : s[i];
+        if (c != prefix[i]) return false;
+    }
+    return true;
+}
+
+// The digest of a third field "sha256=<hex>": nothing for another third field, false for a broken one.
+bool ReadDigestField(std::string_view field, std::optional<Sha256Digest>& digest) {
+    constexpr std::string_view kKey = "sha256=";
+    if (!StartsWithNoCase(field, kKey)) return true;
+    const std::string_view hex = field.substr(kKey.size());
+    Sha256Digest bytes{};
+    if (hex.size() != 2 * bytes.size()) return false;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const int high = HexValue(hex[2 * i]);
+        const int low = HexValue(hex[2 * i + 1]);
+        if (high < 0 || low < 0) return false;
+        bytes[i] = static_cast<uint8_t>(high * 16 + low);
+    }
+    digest = bytes;
+    return true;
+}
+
 } // namespace
 
-ListField ReadFirstField(std::string_view bytes) {
+std::string_view FirstLine(std::string_view bytes) {
     bytes = bytes.substr(0, kMaxListBytes);
     if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
     // CR and LF are never part of a GBK character, so the line ends are found byte by byte.
-    const std::string_view line = bytes.substr(0, bytes.find_first_of("\r\n"));
+    return bytes.substr(0, bytes.find_first_of("\r\n"));
+}
+
+ListField ReadFirstField(std::string_view bytes) {
+    const std::string_view line = FirstLine(bytes);
 
     ListField field;
     field.encoding = rt::IsValidUtf8(line) ? ListEncoding::Utf8 : ListEncoding::Gbk;
@@ -61,6 +98,12 @@ std::optional<UpdateList> UpdateList::Parse(std::string_view bytes, std::string_
     if (url.empty() || !IsProductUrl(url, domain)) return std::nullopt;
 
     UpdateList list;
+    if (urlEnd < text.size()) {
+        const size_t thirdStart = urlEnd + 1;
+        const size_t thirdEnd = FindChar(text, '|', field.encoding, thirdStart);
+        if (!ReadDigestField(TrimSpaces(text.substr(thirdStart, thirdEnd - thirdStart)), list.sha256))
+            return std::nullopt;
+    }
     list.versionText.assign(text.substr(0, bar));
     list.version = DecimalVersion::Parse(list.versionText);
     list.url.assign(url);

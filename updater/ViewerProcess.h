@@ -2,6 +2,8 @@
 // Finding and ending the running viewer before its setup program runs.
 #include <windows.h>
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace updater {
@@ -11,8 +13,15 @@ inline constexpr wchar_t kViewerImageName[] = L"Pelmor免费行情分析系统.e
 
 // Image names compared in lower case, as the system lower-cases any letter (not only A–Z).
 bool SameImageName(std::wstring_view a, std::wstring_view b);
-// The id of the first process in the system's process list with this image name; 0 when none runs.
-DWORD FindFirstProcess(std::wstring_view imageName);
+
+struct RunningViewer {
+    DWORD processId = 0;
+    std::wstring imagePath; // as the system reports it
+};
+// The first process in the system's process list with this image name that runs in this session from
+// folder (paths compared in lower case); a viewer of another user, session or installation is passed
+// over. Nothing when none runs.
+std::optional<RunningViewer> FindViewer(std::wstring_view folder, std::wstring_view imageName);
 // Asks the system to end the process and returns without waiting for it to go.
 bool EndProcess(DWORD processId);
 

@@ -8,7 +8,9 @@
 #include "ListFile.h"
 #include "MsgBox.h"
 #include "OwnVersion.h"
+#include "ProductUrl.h"
 #include "TextCodec.h"
+#include "UpdateChecks.h"
 #include "UpdateList.h"
 #include "UpdateRules.h"
 #include "ViewerProcess.h"
@@ -25,6 +27,9 @@ constexpr wchar_t kUpToDate[] = L"您使用的版本已经是最新版！";
 constexpr wchar_t kUpdateFailed[] = L"更新失败，请稍后再试！";
 constexpr wchar_t kStartCaption[] = L"开始更新";
 constexpr wchar_t kStopCaption[] = L"停止";
+// The user has said yes already: the setup program installs without asking again, and starts the
+// viewer when it is done.
+constexpr wchar_t kSetupArguments[] = L"/S";
 
 void Inform(const wchar_t* text) {
     rt::MsgBox(text, MB_OK | MB_ICONINFORMATION, kBoxTitle);
@@ -32,10 +37,11 @@ void Inform(const wchar_t* text) {
 
 } // namespace
 
-UpdaterSetup UpdaterSetup::ForThisProgram(std::wstring homeUrl, std::wstring domain) {
+UpdaterSetup UpdaterSetup::ForThisProgram(std::wstring homeUrl, std::wstring domain, std::string publicKey) {
     UpdaterSetup setup;
     setup.homeUrl = std::move(homeUrl);
     setup.domain = std::move(domain);
+    setup.publicKey = std::move(publicKey);
     setup.folder = rt::AppPath();
     setup.commandLine = rt::AppCommand();
     setup.viewerImageName = kViewerImageName;
@@ -79,12 +85,14 @@ void frmMain::Form_Load() {
                                          const std::wstring&) {
         m_oFileDownload_OnProgress(lProgress, lMaxProgress);
     };
+    pvFollowProductRedirects();
+    m_oFileDownload->Limits = setup_.listLimits;
 
     const std::wstring listPath = JoinFolder(setup_.folder, L"UpSoft.txt");
     const bool downloaded = m_oFileDownload->StartDownloading(ListUrl(setup_.homeUrl), listPath);
     std::optional<UpdateList> list;
     if (downloaded)
-        list = UpdateList::Parse(TakeListFile(listPath), rt::WideToUtf8(setup_.domain));
+        list = ReadCheckedList(TakeListFile(listPath), rt::WideToUtf8(setup_.domain), setup_.publicKey);
     else
         ::DeleteFileW(listPath.c_str());
     // Closed while the list was on its way.
@@ -114,6 +122,7 @@ void frmMain::Form_Load() {
     const std::wstring versionText = ListText(list->versionText, list->encoding);
     lbTiShi.SetCaption(L"检测到有新版本 V" + versionText);
     m_sDownloadUrl = rt::Utf8ToWide(list->url);
+    m_setupSha256 = list->sha256;
     pvResetProgress();
     if (!m_bStartedByViewer) return;
 
@@ -143,8 +152,11 @@ void frmMain::cmdUpSoft_Click() {
         m_bUpdateRunning = false;
         if (m_oFileDownload) m_oFileDownload->AbortDownloading();
         cmdUpSoft.SetCaption(kStartCaption);
+        // Until the stopped transfer has wound down, a new start would find the downloader still busy.
+        if (m_bTransferOnStack) cmdUpSoft.SetEnabled(false);
         return;
     }
+    if (m_bTransferOnStack || !m_oFileDownload) return;
     const std::wstring updateFolder = JoinFolder(setup_.folder, L"UpDate");
     const std::wstring setupPath = JoinFolder(updateFolder, L"Pelmor.exe");
     // Fails harmlessly when the folder is there already.
@@ -153,12 +165,15 @@ void frmMain::cmdUpSoft_Click() {
     cmdUpSoft.SetCaption(kStopCaption);
     m_bUpdateRunning = true;
 
-    const bool downloaded = m_oFileDownload && m_oFileDownload->StartDownloading(m_sDownloadUrl, setupPath);
+    // With a key, a list that names no digest offers nothing that could pass the check: not fetched.
+    const bool checkable = setup_.publicKey.empty() || m_setupSha256.has_value();
+    m_oFileDownload->Limits = setup_.setupLimits;
+    m_bTransferOnStack = true;
+    const bool downloaded = checkable && m_oFileDownload->StartDownloading(m_sDownloadUrl, setupPath);
+    m_bTransferOnStack = false;
+    cmdUpSoft.SetEnabled(true);
     // m_oFileDownload may be gone now: the window can be unloaded during the transfer.
-    if (downloaded && m_bUpdateRunning) {
-        m_bUpdateRunning = false;
-        pvStopViewer();
-        rt::ShellExecuteOpen(setupPath, L"", SW_SHOWMINIMIZED);
+    if (downloaded && m_bUpdateRunning && pvReplaceViewer(setupPath)) {
         Unload();
         return;
     }
@@ -197,9 +212,24 @@ void frmMain::pvResetProgress() {
     pb.SetValue(0);
 }
 
-void frmMain::pvStopViewer() {
-    const DWORD processId = FindFirstProcess(setup_.viewerImageName);
-    if (processId != 0 && setup_.endViewer) setup_.endViewer(processId);
+void frmMain::pvFollowProductRedirects() {
+    const std::string domain = rt::WideToUtf8(setup_.domain);
+    m_oFileDownload->AllowRedirect = [domain](const std::wstring& from, const std::wstring& to) {
+        return IsAllowedRedirect(rt::WideToUtf8(from), rt::WideToUtf8(to), domain);
+    };
+}
+
+bool frmMain::pvReplaceViewer(const std::wstring& setupPath) {
+    // Held open until the setup program has started, so that what runs is what was checked.
+    rt::UniqueKernelHandle setupFile = OpenVerifiedSetup(setupPath, m_setupSha256, !setup_.publicKey.empty());
+    if (!setupFile) return false;
+    const auto viewer = FindViewer(setup_.folder, setup_.viewerImageName);
+    if (viewer && setup_.endViewer) setup_.endViewer(viewer->processId);
+    if (rt::ShellExecuteOpen(setupPath, kSetupArguments, SW_SHOWMINIMIZED)) return true;
+    // The setup program would not start: the user gets back the viewer that was ended for it.
+    setupFile.reset();
+    if (viewer) rt::ShellExecuteOpen(viewer->imagePath, L"", SW_SHOWNORMAL);
+    return false;
 }
 
 } // namespace updater

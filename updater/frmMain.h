@@ -7,15 +7,22 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "CFileDownload.h"
 #include "Form.h"
 #include "Handles.h"
 #include "StockControls.h"
-
-class CFileDownload;
+#include "UpdateList.h"
 
 namespace updater {
+
+// Bounds for a slow real network. The list is small: half a minute to answer and to send each further
+// piece, a minute in all, and 1 MiB at most (only its first 64 KiB are read). The setup program may be
+// large and slow: a minute without a byte ends it, and so does an hour in all, or more than 256 MiB.
+inline constexpr TransferLimits kListLimits{30'000, 60'000, uint64_t{1} << 20};
+inline constexpr TransferLimits kSetupLimits{60'000, 60 * 60'000, uint64_t{256} << 20};
 
 // Where the updater looks and what it acts on. The program takes it from its build settings and its
 // own process; tests point it at a local server and a scratch folder.
@@ -29,9 +36,14 @@ struct UpdaterSetup {
     std::wstring viewerImageName;
     // Ends the viewer process found running; nothing waits for it or looks at the result.
     std::function<void(DWORD processId)> endViewer;
+    // The key that signs update lists (base64 of the P-256 point 04 || X || Y); empty: lists are not
+    // signed. With a key, every setup program must also match the SHA-256 its list names.
+    std::string publicKey;
+    TransferLimits listLimits = kListLimits;
+    TransferLimits setupLimits = kSetupLimits;
 
     // This program's folder and arguments, ending the viewer with EndProcess.
-    static UpdaterSetup ForThisProgram(std::wstring homeUrl, std::wstring domain);
+    static UpdaterSetup ForThisProgram(std::wstring homeUrl, std::wstring domain, std::string publicKey);
 };
 
 class frmMain : public rt::Form {
@@ -61,13 +73,17 @@ class frmMain : public rt::Form {
 
     bool pvClaimOnlyInstance();
     void pvResetProgress();
-    void pvStopViewer();
+    void pvFollowProductRedirects();
+    bool pvReplaceViewer(const std::wstring& setupPath);
 
     UpdaterSetup setup_;
     rt::UniqueKernelHandle m_hInstanceMutex;
     bool m_bStartedByViewer = false;
     std::wstring m_sDownloadUrl;
+    std::optional<Sha256Digest> m_setupSha256;
     bool m_bUpdateRunning = false;
+    // From the start of a setup download until StartDownloading returns, which a stop does not hasten.
+    bool m_bTransferOnStack = false;
     std::unique_ptr<CFileDownload> m_oFileDownload;
 };
 

@@ -9,7 +9,7 @@
 
 // A test build of the program is pointed at a local server instead of the product web site, and may take
 // an instance name and a viewer image name of its own, so that it never meets an updater or ends a viewer
-// that something else started.
+// that something else started, and time limits short enough for a test.
 #ifndef PELMOR_UPDATER_HOME_URL
 #define PELMOR_UPDATER_HOME_URL PELMOR_HOME_URL
 #define PELMOR_UPDATER_DOMAIN PELMOR_DOMAIN
@@ -20,12 +20,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow) {
     rt::EnsureCommonControls();
     int rc = 0;
     {
-        auto setup = updater::UpdaterSetup::ForThisProgram(PELMOR_UPDATER_HOME_URL, PELMOR_UPDATER_DOMAIN);
+        auto setup = updater::UpdaterSetup::ForThisProgram(PELMOR_UPDATER_HOME_URL, PELMOR_UPDATER_DOMAIN,
+                                                           PELMOR_UPDATE_PUBLIC_KEY);
 #ifdef PELMOR_UPDATER_INSTANCE_NAME
         setup.instanceName = PELMOR_UPDATER_INSTANCE_NAME;
 #endif
 #ifdef PELMOR_UPDATER_VIEWER_IMAGE
         setup.viewerImageName = PELMOR_UPDATER_VIEWER_IMAGE;
+#endif
+#ifdef PELMOR_UPDATER_IDLE_MS
+        setup.listLimits.idleMs = setup.setupLimits.idleMs = PELMOR_UPDATER_IDLE_MS;
+        setup.listLimits.totalMs = setup.setupLimits.totalMs = PELMOR_UPDATER_TOTAL_MS;
 #endif
         updater::frmMain form(std::move(setup));
         rc = rt::Form::Run(form, nCmdShow);

@@ -7,8 +7,8 @@
 namespace {
 
 using drawing::TransBlt;
-using drawing_test::Rgb;
-using drawing_test::TestCanvas;
+using testsupport::Rgb;
+using testsupport::TestCanvas;
 
 constexpr uint32_t kMagenta = 0xFF00FF;
 

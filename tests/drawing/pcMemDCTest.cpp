@@ -13,9 +13,9 @@
 namespace {
 
 using drawing::pcMemDC;
-using drawing_test::MakeDib;
-using drawing_test::Rgb;
-using drawing_test::TestCanvas;
+using testsupport::MakeDib;
+using testsupport::Rgb;
+using testsupport::TestCanvas;
 
 constexpr uint32_t kWhite = 0xFFFFFFFF;
 
@@ -29,12 +29,12 @@ uint32_t DstPattern(int x, int y) {
     return 0xFF000000u | static_cast<uint32_t>(255 - x) << 16 | static_cast<uint32_t>(y * 3) << 8 | 0x77;
 }
 
-rt::Picture PictureOf(int w, int h, const drawing_test::PixelFn& px, bool topDown = true) {
+rt::Picture PictureOf(int w, int h, const testsupport::PixelFn& px, bool topDown = true) {
     return rt::PictureObject::FromBitmap(MakeDib(w, h, px, topDown));
 }
 
 // Reads the whole surface back through a plain copy.
-void ExpectSurface(const pcMemDC& m, int w, int h, const drawing_test::PixelFn& px) {
+void ExpectSurface(const pcMemDC& m, int w, int h, const testsupport::PixelFn& px) {
     ASSERT_EQ(m.Width(), w);
     ASSERT_EQ(m.Height(), h);
     ASSERT_NE(m.hdc(), nullptr);

@@ -12,8 +12,8 @@
 namespace {
 
 using drawing::pcMemDC;
-using drawing_test::Rgb;
-using drawing_test::TestCanvas;
+using testsupport::Rgb;
+using testsupport::TestCanvas;
 
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 constexpr int kX = 6;

@@ -114,6 +114,47 @@ class QuoteBar(d.ViewerTestCase):
                 for name, left, _path in BUTTONS:
                     self.assertShows(name, left, "n", g)
 
+    def size_client_width(self, width):
+        """Drags the bottom-right corner until the client area is `width` pixels wide."""
+        for _ in range(3):
+            g0 = d.geometry(self.win)
+            w, h = self.viewer.client_size(g0)
+            if w == width:
+                break
+            sx, sy = self.at(w - 16, h - 4, g0)
+            grow = width - w
+            # The size loop starts at the first nudge, one pixel right of the press.
+            self.drag_window((sx, sy), [(sx + grow // 2, sy), (sx + 1 + grow, sy)], nudges=((1, 1), (2, 1)))
+        g = self.viewer.geometry()
+        self.assertEqual(self.viewer.client_size(g)[0], width, f"window {g}")
+        return g
+
+    def test_at_720_pixels_the_buttons_under_the_caption_buttons_still_show_and_open_their_pages(self):
+        # From 85 pixels left of the right edge the caption buttons' hit areas reach over 全球行情.
+        g = self.size_client_width(720)
+        for name, left, _path in BUTTONS:
+            with self.subTest(button=name, shows="normal"):
+                self.assertShows(name, left, "n", g)
+        targets = [(name, path, left + WIDTH // 2) for name, left, path in BUTTONS]
+        name, left, path = BUTTONS[5]
+        for k in range(5):
+            x = 720 - 85 + 17 * k + 5  # the middle of a caption button
+            if left <= x < left + WIDTH:
+                targets.append((name, path, x))
+        self.assertGreaterEqual(len(targets), 10)
+        for name, path, x in targets:
+            with self.subTest(button=name, x=x):
+                clicked = time.monotonic()
+                d.click_at(*self.at(x, TOP + 9, g))
+                self.assertTrue(self.site.wait_for(path, clicked, 5), f"{path} not fetched after a click at {x}")
+                self.assertEqual(set(self.quote_paths_since(clicked)), {path})
+                # Nothing the caption buttons do happened: no close, minimize, maximize or stay-on-top.
+                self.assertTrue(self.viewer.running())
+                now = d.geometry(self.win)
+                self.assertEqual(now.rect(), g.rect())
+                self.assertTrue(now.mapped)
+                d.move_to(*self.at(x, TOP + 80, g), 0.1)
+
 
 if __name__ == "__main__":
     d.main()

@@ -13,7 +13,7 @@
 namespace {
 
 using namespace imaging::ModAPI;
-using drawing_test::TestCanvas;
+using testsupport::TestCanvas;
 
 std::wstring TempFile(const std::wstring& name) {
     wchar_t dir[MAX_PATH] = {};

@@ -15,7 +15,7 @@
 
 namespace {
 
-using drawing_test::TestCanvas;
+using testsupport::TestCanvas;
 using imaging::ByteArray;
 using imaging::c32bppDIB;
 using imaging::cGDIPlus;

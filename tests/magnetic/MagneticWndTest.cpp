@@ -377,6 +377,24 @@ TEST_F(MagneticWndTest, RemovedWindowIsNoLongerMagnetic) {
     EXPECT_EQ(Str(m.rect), Str(At(wa_.left + 5, 300, 200, 200)));
 }
 
+TEST_F(MagneticWndTest, ADestroyedWindowIsForgottenAndIsNoLongerAMagnet) {
+    auto w = MakeWindow(kPopup, 300, 300, 200, 200);
+    auto neighbour = MakeWindow(kPopup, 700, 300, 100, 100);
+    ASSERT_TRUE(mag_->AddWindow(w.get()));
+    ASSERT_TRUE(mag_->AddWindow(neighbour.get()));
+    // Dragged 5 short of the neighbour's left edge, w snaps onto it while it lives.
+    EXPECT_EQ(Drag(w.get(), 495, 300).rect.left, 500);
+    const HWND gone = neighbour.get();
+    neighbour.reset();
+    // Gone from the table: its handle is not registered any more, and its last rectangle attracts
+    // nothing.
+    EXPECT_FALSE(mag_->RemoveWindow(gone));
+    EXPECT_EQ(Drag(w.get(), 495, 300).rect.left, 495);
+    // The window that stays is still magnetic and is removed normally.
+    EXPECT_EQ(Drag(w.get(), wa_.left + 5, 300).rect.left, wa_.left);
+    EXPECT_TRUE(mag_->RemoveWindow(w.get()));
+}
+
 TEST_F(MagneticWndTest, UnregisteredNeighbourIsNoSnapTarget) {
     auto w = MakeWindow(kPopup, 300, 300, 200, 200);
     auto stranger = MakeWindow(kPopup, 700, 300, 100, 100);

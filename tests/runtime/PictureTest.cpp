@@ -2,49 +2,17 @@
 
 #include "resources/resource_names.h"
 
+#include "TestCanvas.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <optional>
 #include <set>
 
 namespace {
 
-// A top-down 32-bpp surface whose pixels the test reads directly.
-class Canvas {
-  public:
-    Canvas(int w, int h, uint32_t fill) : w_(w), h_(h) {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        dib_.reset(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-        bits_ = static_cast<uint32_t*>(bits);
-        dc_.reset(::CreateCompatibleDC(nullptr));
-        select_.emplace(dc_.get(), dib_.get());
-        for (int i = 0; i < w * h; ++i)
-            bits_[i] = fill;
-    }
-    HDC dc() const { return dc_.get(); }
-    // 0x00RRGGBB
-    uint32_t At(int x, int y) const {
-        ::GdiFlush();
-        return bits_[y * w_ + x] & 0xFFFFFF;
-    }
-    int w() const { return w_; }
-    int h() const { return h_; }
-
-  private:
-    int w_, h_;
-    rt::UniqueBitmap dib_;
-    rt::UniqueDC dc_;
-    std::optional<rt::SelectGuard> select_;
-    uint32_t* bits_ = nullptr;
-};
+using testsupport::Rgb;
+using testsupport::TestCanvas;
 
 // 0x00RRGGBB of a pixel of a 24-bpp DIB section, as stored in the resource.
 uint32_t SourcePixel(HBITMAP bmp, int x, int y) {
@@ -144,23 +112,24 @@ class RenderTest : public ::testing::Test {
 };
 
 TEST_F(RenderTest, CopiesPixelForPixelAtItsOwnSize) {
-    Canvas canvas(PELMOR_SKIN_W + 20, PELMOR_SKIN_H + 10, kSentinel);
+    TestCanvas canvas(PELMOR_SKIN_W + 20, PELMOR_SKIN_H + 10, kSentinel);
     skin->Render(canvas.dc(), 10, 5, PELMOR_SKIN_W, PELMOR_SKIN_H);
-    for (int y = 0; y < canvas.h(); ++y) {
-        for (int x = 0; x < canvas.w(); ++x) {
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = 0; x < canvas.width(); ++x) {
             const bool inside = x >= 10 && x < 10 + PELMOR_SKIN_W && y >= 5 && y < 5 + PELMOR_SKIN_H;
             const uint32_t want = inside ? SourcePixel(skin->Bitmap(), x - 10, y - 5) : kSentinel;
-            ASSERT_EQ(canvas.At(x, y), want) << "at " << x << "," << y;
+            ASSERT_EQ(Rgb(canvas.At(x, y)), want) << "at " << x << "," << y;
         }
     }
 }
 
 TEST_F(RenderTest, StretchesWithoutBlendingColours) {
-    Canvas canvas(PELMOR_SKIN_W * 2, PELMOR_SKIN_H * 2, kSentinel);
+    TestCanvas canvas(PELMOR_SKIN_W * 2, PELMOR_SKIN_H * 2, kSentinel);
     skin->Render(canvas.dc(), 0, 0, PELMOR_SKIN_W * 2, PELMOR_SKIN_H * 2);
-    for (int y = 0; y < canvas.h(); ++y)
-        for (int x = 0; x < canvas.w(); ++x)
-            ASSERT_EQ(canvas.At(x, y), SourcePixel(skin->Bitmap(), x / 2, y / 2)) << "at " << x << "," << y;
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x)
+            ASSERT_EQ(Rgb(canvas.At(x, y)), SourcePixel(skin->Bitmap(), x / 2, y / 2))
+                << "at " << x << "," << y;
     EXPECT_EQ(::GetStretchBltMode(canvas.dc()), BLACKONWHITE) << "the caller's mode is put back";
 }
 
@@ -169,28 +138,28 @@ TEST_F(RenderTest, ShrinksByDroppingPixelsNotByMixingThem) {
     for (int y = 0; y < skin->Height(); ++y)
         for (int x = 0; x < skin->Width(); ++x)
             colours.insert(SourcePixel(skin->Bitmap(), x, y));
-    Canvas canvas(PELMOR_SKIN_W / 2, PELMOR_SKIN_H / 2, kSentinel);
+    TestCanvas canvas(PELMOR_SKIN_W / 2, PELMOR_SKIN_H / 2, kSentinel);
     ::SetStretchBltMode(canvas.dc(), BLACKONWHITE);
-    skin->Render(canvas.dc(), 0, 0, canvas.w(), canvas.h());
-    for (int y = 0; y < canvas.h(); ++y)
-        for (int x = 0; x < canvas.w(); ++x)
-            ASSERT_EQ(colours.count(canvas.At(x, y)), 1u)
+    skin->Render(canvas.dc(), 0, 0, canvas.width(), canvas.height());
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x)
+            ASSERT_EQ(colours.count(Rgb(canvas.At(x, y))), 1u)
                 << "a colour the skin does not have at " << x << "," << y;
 }
 
 TEST_F(RenderTest, DrawsAnIconThroughItsMask) {
     rt::Picture icon = rt::LoadResPicture(MAKEINTRESOURCEW(PELMOR_IDI_APP), rt::PictureType::Icon);
     ASSERT_TRUE(icon);
-    Canvas canvas(48, 48, kSentinel);
+    TestCanvas canvas(48, 48, kSentinel);
     icon->Render(canvas.dc(), 8, 8, 32, 32);
     int changed = 0;
     for (int y = 0; y < 48; ++y) {
         for (int x = 0; x < 48; ++x) {
             const bool inside = x >= 8 && x < 40 && y >= 8 && y < 40;
             if (inside) {
-                changed += canvas.At(x, y) != kSentinel;
+                changed += Rgb(canvas.At(x, y)) != kSentinel;
             } else {
-                ASSERT_EQ(canvas.At(x, y), kSentinel) << "at " << x << "," << y;
+                ASSERT_EQ(Rgb(canvas.At(x, y)), kSentinel) << "at " << x << "," << y;
             }
         }
     }
@@ -224,14 +193,14 @@ TEST(HandCursor, DrawsBlackAtTheHotSpotWhiteInsideAndNothingElsewhere) {
     rt::UniqueCursor cursor = rt::CreateHandCursor();
     ASSERT_TRUE(cursor);
     constexpr uint32_t grey = 0x808080;
-    Canvas canvas(32, 32, grey);
+    TestCanvas canvas(32, 32, grey);
     ASSERT_TRUE(::DrawIconEx(canvas.dc(), 0, 0, cursor.get(), 32, 32, 0, nullptr, DI_NORMAL));
-    EXPECT_EQ(canvas.At(12, 4), 0x000000u) << "fingertip outline";
-    EXPECT_EQ(canvas.At(12, 3), grey) << "just above the fingertip";
-    EXPECT_EQ(canvas.At(12, 6), 0xFFFFFFu) << "inside the finger";
-    EXPECT_EQ(canvas.At(16, 20), 0xFFFFFFu) << "palm";
-    EXPECT_EQ(canvas.At(0, 0), grey);
-    EXPECT_EQ(canvas.At(31, 31), grey);
+    EXPECT_EQ(Rgb(canvas.At(12, 4)), 0x000000u) << "fingertip outline";
+    EXPECT_EQ(Rgb(canvas.At(12, 3)), grey) << "just above the fingertip";
+    EXPECT_EQ(Rgb(canvas.At(12, 6)), 0xFFFFFFu) << "inside the finger";
+    EXPECT_EQ(Rgb(canvas.At(16, 20)), 0xFFFFFFu) << "palm";
+    EXPECT_EQ(Rgb(canvas.At(0, 0)), grey);
+    EXPECT_EQ(Rgb(canvas.At(31, 31)), grey);
 }
 
 TEST(PictureLeaks, TwoHundredLoadsAndReleasesLeaveNoHandles) {
@@ -244,7 +213,7 @@ TEST(PictureLeaks, TwoHundredLoadsAndReleasesLeaveNoHandles) {
         ASSERT_TRUE(bmp && icon && hand) << "cycle " << i;
         EXPECT_EQ(rt::LiveHandles::Gdi(), gdi + 1);
         EXPECT_EQ(rt::LiveHandles::User(), user + 2);
-        Canvas canvas(8, 8, 0);
+        TestCanvas canvas(8, 8, 0);
         bmp->Render(canvas.dc(), 0, 0, 8, 8);
         icon->Render(canvas.dc(), 0, 0, 8, 8);
     }

@@ -13,8 +13,8 @@
 
 namespace {
 
-using drawing_test::Rgb;
-using drawing_test::TestCanvas;
+using testsupport::Rgb;
+using testsupport::TestCanvas;
 using scrollbars::cScrollbarDraw;
 
 constexpr uint32_t kMagenta = 0xFF00FF;

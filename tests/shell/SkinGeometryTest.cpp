@@ -300,6 +300,17 @@ TEST(CaptionButtonRelease, InsideIncludesTheRightAndBottomEdges) {
     EXPECT_FALSE(ReleaseInsideButton(5, -1));
 }
 
+TEST(BufferGrowth, KeepsWhatFitsAndGrowsByHalfUpToTheLimitUnlessMoreIsNeeded) {
+    EXPECT_EQ(GrowBufferSide(0, 831, 1288), 831);
+    EXPECT_EQ(GrowBufferSide(831, 831, 1288), 831);
+    EXPECT_EQ(GrowBufferSide(831, 200, 1288), 831);
+    EXPECT_EQ(GrowBufferSide(831, 832, 1288), 1246);
+    EXPECT_EQ(GrowBufferSide(831, 1250, 1288), 1250);
+    EXPECT_EQ(GrowBufferSide(1000, 1001, 1100), 1100);
+    EXPECT_EQ(GrowBufferSide(1000, 1200, 1100), 1200);
+    EXPECT_EQ(GrowBufferSide(INT32_MAX - 1, INT32_MAX, INT32_MAX), INT32_MAX);
+}
+
 TEST(NcActivate, ZeroPaintsInactiveOneAndTwoActiveOthersNothing) {
     EXPECT_EQ(NcActivatePaint(0), std::optional<bool>(false));
     EXPECT_EQ(NcActivatePaint(1), std::optional<bool>(true));

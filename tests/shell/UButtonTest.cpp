@@ -14,6 +14,7 @@
 
 #include "Form.h"
 #include "Handles.h"
+#include "TestCanvas.h"
 #include "resource_names.h"
 
 namespace {
@@ -27,43 +28,19 @@ rt::Picture Res(const wchar_t* name) {
 // 0x00RRGGBB, top row first.
 using Pixels = std::vector<uint32_t>;
 
-Pixels Grab(HDC source, int width, int height) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    rt::UniqueBitmap dib(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    rt::UniqueDC mem(::CreateCompatibleDC(nullptr));
-    if (!dib || !mem) return {};
-    {
-        rt::SelectGuard select(mem.get(), dib.get());
-        ::BitBlt(mem.get(), 0, 0, width, height, source, 0, 0, SRCCOPY);
-    }
-    ::GdiFlush();
-    const auto* p = static_cast<const uint32_t*>(bits);
-    Pixels out(p, p + width * height);
-    for (uint32_t& px : out)
-        px &= 0xFFFFFF;
-    return out;
-}
-
 // What the window shows in its client area, painted now.
 Pixels Shown(HWND wnd) {
     ::UpdateWindow(wnd);
     RECT r{};
     ::GetClientRect(wnd, &r);
     rt::WindowDC dc(wnd);
-    return Grab(dc.get(), r.right, r.bottom);
+    return testsupport::GrabRgbs(dc.get(), r.right, r.bottom);
 }
 
 Pixels PixelsOf(const rt::Picture& picture) {
     rt::UniqueDC mem(::CreateCompatibleDC(nullptr));
     rt::SelectGuard select(mem.get(), picture->Bitmap());
-    return Grab(mem.get(), picture->Width(), picture->Height());
+    return testsupport::GrabRgbs(mem.get(), picture->Width(), picture->Height());
 }
 
 using Size = std::pair<int, int>;

@@ -1,5 +1,6 @@
 // The shipped viewer starts under the test display and shows its main window as designed: a form with
-// an 831 × 532 client area, centred, whose system caption the skin then strips.
+// an 831 × 532 client area, centred, whose system caption the skin then strips; on the way it has
+// named its browser's document mode under the user's key.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -27,11 +28,43 @@ std::wstring LoneCopyOfTheViewer() {
     return ::CopyFileW(ShippedProgramPath(kViewerExe).c_str(), copy.c_str(), FALSE) ? copy : std::wstring();
 }
 
+const wchar_t kEmulationKey[] =
+    L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
+
+// The viewer's browser-emulation value under the user's key; 0 when there is none.
+DWORD EmulationMode() {
+    DWORD mode = 0, size = sizeof(mode);
+    if (::RegGetValueW(HKEY_CURRENT_USER, kEmulationKey, kViewerExe, RRF_RT_REG_DWORD, nullptr, &mode,
+                       &size) != ERROR_SUCCESS)
+        return 0;
+    return mode;
+}
+
+// Takes the value away for the test and leaves the prefix as it was found.
+class NoEmulationValue {
+  public:
+    NoEmulationValue() : before_(EmulationMode()) {
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kEmulationKey, kViewerExe);
+    }
+    ~NoEmulationValue() {
+        if (before_)
+            ::RegSetKeyValueW(HKEY_CURRENT_USER, kEmulationKey, kViewerExe, REG_DWORD, &before_,
+                              sizeof(before_));
+        else
+            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kEmulationKey, kViewerExe);
+    }
+
+  private:
+    DWORD before_;
+};
+
 } // namespace
 
 TEST(ViewerSmoke, MainWindowComesUpCentredFromItsDesignClientSizeAndSkinned) {
     const std::wstring exe = LoneCopyOfTheViewer();
     ASSERT_FALSE(exe.empty());
+    const NoEmulationValue clean;
+    ASSERT_EQ(EmulationMode(), 0u);
     ProgramRunner viewer;
     ASSERT_TRUE(viewer.Start(exe));
     HWND main = viewer.WaitForWindow(kViewerCaption);
@@ -53,6 +86,9 @@ TEST(ViewerSmoke, MainWindowComesUpCentredFromItsDesignClientSizeAndSkinned) {
     const LONG style = ::GetWindowLongW(main, GWL_STYLE);
     EXPECT_EQ(style & WS_CAPTION, 0);
     EXPECT_NE(style & WS_THICKFRAME, 0);
+
+    // By the time its window shows, the viewer has asked for the newest document mode of its pages.
+    EXPECT_EQ(EmulationMode(), 11001u);
 
     EXPECT_EQ(viewer.Close(main), 0);
 }

@@ -11,6 +11,7 @@
 #include "RecordingWebBrowser.h"
 #include "StartupPaths.h"
 #include "frmMain.h"
+#include "ucSkinTest.h"
 
 using namespace viewer;
 using rt::BrowserCall;
@@ -207,6 +208,149 @@ TEST_F(MainWindow, TwoQuickClicksLeaveTheSecondPageAndButtonsKeepTheirPlaces) {
             EXPECT_EQ(r.right - r.left, 75);
             EXPECT_EQ(r.bottom - r.top, 20);
         }
+    }
+}
+
+// Unloads the form from a timer if it is still loaded then, so a loop waiting for it cannot hang.
+class UnloadLater {
+  public:
+    UnloadLater(rt::Form& form, UINT ms) : id_(::SetTimer(nullptr, 0, ms, &Tick)) { form_ = &form; }
+    ~UnloadLater() {
+        ::KillTimer(nullptr, id_);
+        form_ = nullptr;
+    }
+    bool Fired() const { return fired_; }
+
+  private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        fired_ = true;
+        if (form_) form_->Unload();
+    }
+    UINT_PTR id_;
+    static inline rt::Form* form_ = nullptr;
+    static inline bool fired_ = false;
+};
+
+TEST_F(MainWindow, TheMessageLoopOffersKeysToTheBrowserFirstAndRunsTheRestAsBefore) {
+    ASSERT_TRUE(form->Load());
+    // The page takes F5 and C; A and Alt+F4 are left to the window. The browser goes with the window,
+    // so what it was offered is kept here.
+    std::vector<BrowserCall> keys;
+    Web().SetTakesKey([&keys](const MSG& m) {
+        keys.push_back(BrowserCall::KeyOffered(m.message, m.wParam));
+        return m.message == WM_KEYDOWN && (m.wParam == VK_F5 || m.wParam == 'C');
+    });
+    const HWND container = form->Picture2.hWnd();
+    const auto key = [](UINT scan, bool alt = false) {
+        return static_cast<LPARAM>(1 | (scan << 16) | (alt ? KF_ALTDOWN << 16 : 0));
+    };
+    ::PostMessageW(container, WM_KEYDOWN, VK_F5, key(0x3F));
+    ::PostMessageW(container, WM_KEYDOWN, 'A', key(0x1E));
+    ::PostMessageW(container, WM_KEYDOWN, 'C', key(0x2E));
+    // Alt+F4 closes the window, through the loop's translation and the system's default handling.
+    ::PostMessageW(form->hWnd(), WM_SYSKEYDOWN, VK_F4, key(0x3E, true));
+    UnloadLater guard(*form, 5000);
+    EXPECT_EQ(rt::Form::Run(*form, SW_SHOWNORMAL), 0);
+    EXPECT_FALSE(guard.Fired()) << "Alt+F4 did not close the window";
+    EXPECT_FALSE(form->IsLoaded());
+
+    std::vector<BrowserCall> downs, chars;
+    for (const BrowserCall& k : keys)
+        (k.message == WM_CHAR ? chars : downs).push_back(k);
+    const std::vector<BrowserCall> offered = {
+        BrowserCall::KeyOffered(WM_KEYDOWN, VK_F5), BrowserCall::KeyOffered(WM_KEYDOWN, 'A'),
+        BrowserCall::KeyOffered(WM_KEYDOWN, 'C'), BrowserCall::KeyOffered(WM_SYSKEYDOWN, VK_F4)};
+    EXPECT_EQ(downs, offered);
+    // A, not taken, was translated, and its character offered in turn; C, taken, was not.
+    EXPECT_EQ(chars, std::vector<BrowserCall>{BrowserCall::KeyOffered(WM_CHAR, 'a')});
+}
+
+TEST_F(MainWindow, TheFrameShowsWhatItsStoredPropertiesAsk) {
+    form->Show(SW_SHOWNORMAL);
+    Pump();
+    const ucSkin& skin = form->ucSkin1;
+    EXPECT_TRUE(skin.DrawIcon());
+    EXPECT_TRUE(skin.DrawBorder());
+    EXPECT_TRUE(skin.MenuButton());
+    EXPECT_TRUE(skin.TopMostButton());
+    EXPECT_EQ(skin.MinWidth(), 0);
+    EXPECT_EQ(skin.MinHeight(), 0);
+
+    // All five caption buttons, the menu and the pin included, are drawn and clickable, and the
+    // window's icon is drawn at the left of the caption.
+    const int w = skin.Width();
+    const skintest::Pixels shot = skintest::Painted(skin);
+    struct Shown {
+        int index;
+        int left;
+        int cellX;
+    };
+    for (const Shown& b : {Shown{skin::kCloseButton, w - 17, 22}, Shown{skin::kMaxButton, w - 34, 11},
+                           Shown{skin::kMinButton, w - 51, 0}, Shown{skin::kTopMostButton, w - 68, 44},
+                           Shown{skin::kMenuButton, w - 85, 33}}) {
+        EXPECT_EQ(skin.ButtonState(b.index), skin::kNormal) << b.index;
+        EXPECT_TRUE(::IsWindowVisible(form->ucSkin1.ImgBt(b.index).hWnd())) << b.index;
+        EXPECT_TRUE(skintest::ShowsCell(shot, b.left, skin::kButtonTop, b.cellX, 0)) << b.index;
+    }
+    EXPECT_FALSE(skintest::ShowsCaptionBackground(shot, 3, 3)) << "no icon at the left of the caption";
+    EXPECT_FALSE(skintest::ShowsCaptionBackground(shot, 8, 8)) << "no icon at the left of the caption";
+
+    MINMAXINFO mmi{};
+    ::SendMessageW(form->hWnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    EXPECT_EQ(mmi.ptMinTrackSize.x, 142);
+    EXPECT_EQ(mmi.ptMinTrackSize.y, 50);
+}
+
+// The window a click at `pt` (in `root`'s client coordinates) goes to: the topmost visible child
+// containing it, level by level, as the system routes the mouse.
+HWND DeepestAt(HWND root, POINT pt) {
+    HWND at = root;
+    for (;;) {
+        HWND child = ::ChildWindowFromPointEx(at, pt, CWP_SKIPINVISIBLE);
+        if (!child || child == at) return at;
+        ::MapWindowPoints(at, child, &pt, 1);
+        at = child;
+    }
+}
+
+TEST_F(MainWindow, OnANarrowWindowTheQuoteButtonsLieOverTheCaptionButtonHitAreas) {
+    form->Show(SW_SHOWNORMAL);
+    const HWND skin = form->ucSkin1.hWnd();
+    // At 720 the caption buttons reach over 全球行情, at 660 over 实时DEDE.
+    for (int width : {720, 660}) {
+        RECT wr{}, cr{};
+        ::GetWindowRect(form->hWnd(), &wr);
+        ::GetClientRect(form->hWnd(), &cr);
+        ::SetWindowPos(form->hWnd(), nullptr, 0, 0, width + (wr.right - wr.left) - cr.right, 400,
+                       SWP_NOMOVE | SWP_NOZORDER);
+        Pump();
+        ASSERT_EQ(form->ScaleWidth(), width);
+        int overlaps = 0;
+        for (size_t b = 0; b < QuoteBar::kCount; ++b) {
+            UButton& button = form->quoteBar.Button(b);
+            const RECT br = RectIn(button.hWnd(), skin);
+            for (int i = 0; i < viewer::skin::kButtonCount; ++i) {
+                const RECT hr = RectIn(form->ucSkin1.ImgBt(i).hWnd(), skin);
+                RECT both{};
+                if (!::IsWindowVisible(form->ucSkin1.ImgBt(i).hWnd()) || !::IntersectRect(&both, &br, &hr))
+                    continue;
+                ++overlaps;
+                const POINT pt{(both.left + both.right) / 2, (both.top + both.bottom) / 2};
+                const HWND target = DeepestAt(skin, pt);
+                ASSERT_EQ(target, button.Pic1().hWnd())
+                    << "width " << width << ", button " << b << ", hit area " << i;
+                POINT local = pt;
+                ::MapWindowPoints(skin, target, &local, 1);
+                Web().Clear();
+                ::SendMessageW(target, WM_MOUSEMOVE, 0, MAKELPARAM(local.x, local.y));
+                ::SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(local.x, local.y));
+                ::SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(local.x, local.y));
+                Pump();
+                EXPECT_EQ(Web().Urls(), std::vector<std::wstring>{QuotePageUrl(QuoteSources()[b], kSite)});
+            }
+        }
+        EXPECT_GE(overlaps, 4) << width;
+        EXPECT_TRUE(form->IsLoaded());
     }
 }
 

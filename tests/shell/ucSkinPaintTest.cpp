@@ -269,6 +269,55 @@ TEST_F(ucSkinPaint, NothingIsPaintedWhileTheFormIsMinimized) {
     EXPECT_FALSE(Shot() == before) << "the new caption shows after restoring";
 }
 
+TEST_F(ucSkinPaint, PaintsMakeNoObjectsAndALiveResizeMakesBuffersOnlyNowAndThen) {
+    ShowWith(MainWindowBag());
+    Activate(true);
+    const long made = rt::LiveHandles::Made(rt::HandleKind::Gdi);
+    for (int i = 0; i < 40; ++i)
+        Activate(i % 2 == 0);
+    EXPECT_EQ(rt::LiveHandles::Made(rt::HandleKind::Gdi), made) << "GDI objects made by paints";
+
+    // A pixel at a time, as the size loop moves it: larger by 60 in both directions and back.
+    RECT wr{};
+    ::GetWindowRect(form_.hWnd(), &wr);
+    const int w0 = wr.right - wr.left, h0 = wr.bottom - wr.top;
+    const long buffers = form_.skin.BufferAllocations();
+    for (int step = -60; step <= 60; ++step) {
+        const int grow = 60 - (step < 0 ? -step : step);
+        ::SetWindowPos(form_.hWnd(), nullptr, 0, 0, w0 + grow, h0 + grow, SWP_NOMOVE | SWP_NOZORDER);
+    }
+    // The frame buffer, the caption strip and its background each grew once.
+    EXPECT_LE(form_.skin.BufferAllocations() - buffers, 3);
+    ASSERT_EQ(W(), form_.skin.ScaleWidth());
+
+    // Back at its first size inside larger buffers, the frame is painted exactly as a new one is.
+    SkinForm fresh;
+    ShowForm(fresh);
+    ::SetWindowPos(fresh.hWnd(), nullptr, 0, 0, w0, h0, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    ::SendMessageW(fresh.hWnd(), WM_NCACTIVATE, 0, 0);
+    Activate(false);
+    ASSERT_EQ(fresh.skin.Width(), W());
+    EXPECT_TRUE(Painted(fresh.skin) == Shot());
+    fresh.Unload();
+}
+
+TEST_F(ucSkinPaint, APaintReachesTheScreenAtOnceThroughTheHitAreas) {
+    ShowWith(MainWindowBag());
+    ::SetWindowPos(form_.hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    Pump();
+    const int w = W(), h = H();
+    for (bool active : {false, true}) {
+        // Nothing pumped: no WM_PAINT of the frame or its hit areas runs in between.
+        Activate(active);
+        const Pixels screen = OnScreen(form_.skin.hWnd());
+        EXPECT_EQ(screen.At(w / 2, h - 2), active ? RGB(139, 139, 136) : RGB(121, 121, 125));
+        EXPECT_EQ(screen.At(w / 2, 1), active ? RGB(139, 139, 136) : RGB(121, 121, 125));
+        EXPECT_TRUE(ShowsCell(screen, w - 17, 6, 22, 0));
+        EXPECT_TRUE(ShowsCell(screen, w - 85, 6, 33, 0));
+    }
+}
+
 TEST_F(ucSkinPaint, TheScreenGetsThePaintedFrameBackAfterACoveringWindowGoes) {
     ShowWith(MainWindowBag());
     ::SetWindowPos(form_.hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);

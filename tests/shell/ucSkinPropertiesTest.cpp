@@ -200,7 +200,6 @@ TEST(ucSkinStartUp, RunModeCapturesTheFormInterceptsItAndLoadsTheSkin) {
     SkinForm form;
     ASSERT_TRUE(form.Load());
     EXPECT_EQ(form.skin.ParentWindow(), form.hWnd());
-    EXPECT_TRUE(form.skin.UsesUser32Tracking());
     const MINMAXINFO mmi = AskMinMax(form.hWnd());
     EXPECT_EQ(mmi.ptMinTrackSize.x, 142);
     EXPECT_EQ(mmi.ptMinTrackSize.y, 50);
@@ -209,6 +208,47 @@ TEST(ucSkinStartUp, RunModeCapturesTheFormInterceptsItAndLoadsTheSkin) {
     EXPECT_FALSE(form.skin.TopMostOn());
     form.Unload();
     EXPECT_EQ(form.skin.ParentWindow(), nullptr);
+}
+
+TEST(ucSkinStartUp, MouseLeaveTrackingComesFromUser32ElseComctl32AndIsAskedForOnAMove) {
+    using Tracking = viewer::ucSkin::MouseTracking;
+    const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    const HMODULE comctl32 = ::LoadLibraryW(L"comctl32.dll");
+    ASSERT_TRUE(user32 && comctl32);
+    const auto fn = [](HMODULE m, const char* name) {
+        return reinterpret_cast<viewer::ucSkin::TrackMouseEventFn>(
+            reinterpret_cast<void*>(::GetProcAddress(m, name)));
+    };
+    const Tracking own = viewer::ucSkin::ChooseMouseTracking(user32, L"comctl32.dll");
+    EXPECT_EQ(own.function, fn(user32, "TrackMouseEvent"));
+    EXPECT_TRUE(own.user32);
+    // A user32 without the export (kernel32 stands in for one) falls back to comctl32's.
+    const Tracking fallback =
+        viewer::ucSkin::ChooseMouseTracking(::GetModuleHandleW(L"kernel32.dll"), L"comctl32.dll");
+    EXPECT_EQ(fallback.function, fn(comctl32, "_TrackMouseEvent"));
+    EXPECT_NE(fallback.function, nullptr);
+    EXPECT_FALSE(fallback.user32);
+    EXPECT_EQ(viewer::ucSkin::ChooseMouseTracking(nullptr, L"pelmor-no-such-comctl.dll").function, nullptr);
+    ::FreeLibrary(comctl32);
+
+    // What was chosen is in effect: a move over the caption asks for WM_MOUSELEAVE on the frame's window
+    // (asked while the pointer is elsewhere, the system would answer at once instead of tracking).
+    SkinForm form;
+    ShowForm(form);
+    ::SetWindowPos(form.hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    POINT at{150, 12};
+    ::ClientToScreen(form.skin.hWnd(), &at);
+    ::SetCursorPos(at.x, at.y);
+    Pump();
+    ASSERT_EQ(::WindowFromPoint(at), form.skin.hWnd());
+    TRACKMOUSEEVENT cancel{sizeof(cancel), TME_LEAVE | TME_CANCEL, form.skin.hWnd(), 0};
+    ::TrackMouseEvent(&cancel);
+    SendMouse(form.skin.hWnd(), WM_MOUSEMOVE, 150, 12);
+    TRACKMOUSEEVENT query{sizeof(query), TME_QUERY, nullptr, 0};
+    ASSERT_TRUE(::TrackMouseEvent(&query));
+    EXPECT_EQ(query.hwndTrack, form.skin.hWnd());
+    EXPECT_NE(query.dwFlags & TME_LEAVE, 0u);
+    form.Unload();
 }
 
 TEST(ucSkinStartUp, DesignModeDrawsTheNamedBoxAndInterceptsNothing) {

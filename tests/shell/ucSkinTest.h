@@ -7,11 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "TestCanvas.h"
 #include "resource_names.h"
 #include "runtime/Form.h"
 #include "runtime/Picture.h"
@@ -110,7 +110,7 @@ class SkinForm : public rt::Form {
     rt::PropertyBag bag_;
 };
 
-// A 32-bpp top-down copy of pixels, read as RGB.
+// A copy of pixels, top row first, read as RGB.
 class Pixels {
   public:
     Pixels() = default;
@@ -122,28 +122,13 @@ class Pixels {
         return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
     }
     bool operator==(const Pixels& o) const { return w_ == o.w_ && h_ == o.h_ && px_ == o.px_; }
-    uint32_t* data() { return px_.data(); }
 
-    // Runs `draw` on a DC holding a w × h 32-bpp section and keeps the result.
+    // Runs `draw` on a w × h test canvas and keeps the result.
     static Pixels Capture(int w, int h, const std::function<void(HDC)>& draw) {
+        testsupport::TestCanvas canvas(w, h, 0);
+        draw(canvas.dc());
         Pixels out(w, h);
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        rt::UniqueDC dc(::CreateCompatibleDC(nullptr));
-        rt::UniqueBitmap section(::CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!section || !bits) return out;
-        {
-            rt::SelectGuard use(dc.get(), section.get());
-            draw(dc.get());
-            ::GdiFlush();
-        }
-        std::memcpy(out.data(), bits, static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+        out.px_ = canvas.Rgbs();
         return out;
     }
 

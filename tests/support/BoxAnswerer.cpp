@@ -19,20 +19,25 @@ std::wstring ClassOf(HWND wnd) {
     return name;
 }
 
+struct BoxSearch {
+    DWORD processId;
+    std::vector<HWND> boxes;
+};
+
 BOOL CALLBACK CollectBox(HWND wnd, LPARAM lp) {
+    auto* search = reinterpret_cast<BoxSearch*>(lp);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(wnd, &pid);
-    if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(wnd) && ClassOf(wnd) == L"#32770") {
-        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(wnd);
-    }
+    if (pid == search->processId && ::IsWindowVisible(wnd) && ClassOf(wnd) == L"#32770")
+        search->boxes.push_back(wnd);
     return TRUE;
 }
 
-// Visible dialog-class top-level windows of this process; a box is visible only once its texts are set.
-std::vector<HWND> OpenBoxes() {
-    std::vector<HWND> boxes;
-    ::EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&boxes));
-    return boxes;
+// Visible dialog-class top-level windows of a process; a box is visible only once its texts are set.
+std::vector<HWND> OpenBoxes(DWORD processId) {
+    BoxSearch search{processId, {}};
+    ::EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&search));
+    return search.boxes;
 }
 
 void Click(HWND box, int button) {
@@ -48,9 +53,9 @@ std::wstring MessageBoxText(HWND box) {
 }
 
 BoxAnswerer::BoxAnswerer(std::wstring title, int button, std::optional<std::wstring> expectedText,
-                         std::chrono::milliseconds timeout)
+                         std::chrono::milliseconds timeout, DWORD processId)
     : title_(std::move(title)), button_(button), expected_(std::move(expectedText)), timeout_(timeout),
-      thread_([this] { Run(); }) {}
+      processId_(processId ? processId : ::GetCurrentProcessId()), thread_([this] { Run(); }) {}
 
 BoxAnswerer::~BoxAnswerer() {
     stop_ = true;
@@ -65,7 +70,7 @@ bool BoxAnswerer::Wait() {
 void BoxAnswerer::Run() {
     const auto deadline = std::chrono::steady_clock::now() + timeout_;
     while (!stop_ && std::chrono::steady_clock::now() < deadline) {
-        for (HWND box : OpenBoxes()) {
+        for (HWND box : OpenBoxes(processId_)) {
             if (WindowText(box) != title_) continue;
             text_ = MessageBoxText(box);
             found_ = true;
@@ -76,7 +81,7 @@ void BoxAnswerer::Run() {
         ::Sleep(10);
     }
     if (stop_) return;
-    for (HWND box : OpenBoxes()) {
+    for (HWND box : OpenBoxes(processId_)) {
         Click(box, button_);
         dismissedOther_ = true;
     }

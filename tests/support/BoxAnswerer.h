@@ -1,6 +1,7 @@
 #pragma once
 // Answers a real message box from a background thread: the test thread sits in the box's modal loop
-// while this polls for the box of this process by title, reads its text and clicks a button.
+// (or waits for another program) while this polls for the box of the process by title, reads its text
+// and clicks a button.
 #include <windows.h>
 
 #include <atomic>
@@ -13,12 +14,12 @@ namespace rt::test {
 
 class BoxAnswerer {
   public:
-    // Looks for a visible "#32770" window with this title for up to timeout, then posts the button.
-    // With expectedText, a box whose text differs is still answered (so the test goes on) but Wait()
-    // reports false. When no such box shows up in time, any box left open by this process gets the
-    // button, so a test with a wrong title fails instead of hanging.
+    // Looks for a visible "#32770" window of process processId (0: this process) with this title for
+    // up to timeout, then posts the button. With expectedText, a box whose text differs is still answered
+    // (so the test goes on) but Wait() reports false. When no such box shows up in time, any box left
+    // open by that process gets the button, so a test with a wrong title fails instead of hanging.
     BoxAnswerer(std::wstring title, int button, std::optional<std::wstring> expectedText = std::nullopt,
-                std::chrono::milliseconds timeout = std::chrono::seconds(10));
+                std::chrono::milliseconds timeout = std::chrono::seconds(10), DWORD processId = 0);
     BoxAnswerer(const BoxAnswerer&) = delete;
     BoxAnswerer& operator=(const BoxAnswerer&) = delete;
     ~BoxAnswerer();
@@ -39,6 +40,7 @@ class BoxAnswerer {
     int button_;
     std::optional<std::wstring> expected_;
     std::chrono::milliseconds timeout_;
+    DWORD processId_;
     std::atomic<bool> stop_{false};
     bool found_ = false;
     bool matched_ = false;

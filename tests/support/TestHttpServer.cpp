@@ -37,8 +37,14 @@ const char* ReasonPhrase(int status) {
         return "Moved Permanently";
     case 302:
         return "Found";
+    case 303:
+        return "See Other";
     case 304:
         return "Not Modified";
+    case 307:
+        return "Temporary Redirect";
+    case 308:
+        return "Permanent Redirect";
     case 400:
         return "Bad Request";
     case 403:
@@ -105,6 +111,15 @@ bool ParseHead(const std::string& head, HttpRequestRecord& rec) {
 }
 
 } // namespace
+
+HttpRoute HttpRoute::Redirect(std::string location, int status) {
+    HttpRoute r;
+    r.status = status;
+    r.contentType = "text/html";
+    r.body = "<html><body>moved</body></html>";
+    r.extraHeaders.emplace_back("Location", std::move(location));
+    return r;
+}
 
 std::string HttpRequestRecord::Header(std::string_view name) const {
     for (const auto& [key, value] : headers)
@@ -274,21 +289,41 @@ void TestHttpServer::SendAnswer(SOCKET s, size_t index, const HttpRoute& route, 
     for (const auto& [key, value] : route.extraHeaders)
         head += key + ": " + value + "\r\n";
     head += "\r\n";
-    if (!SendAll(s, head.data(), head.size())) {
+    if (route.sendHead && !SendAll(s, head.data(), head.size())) {
         UpdateRecord(index, 0, false, true);
         return;
     }
     const size_t total = headOnly ? 0 : route.body.size();
+    const size_t end = std::min({total, route.cutAfter, route.stallAfter});
     const size_t step = route.chunkSize ? route.chunkSize : std::max<size_t>(total, 1);
     size_t sent = 0;
-    while (sent < total) {
+    while (sent < end) {
         if (route.chunkDelayMs && WaitStopped(route.chunkDelayMs)) break;
-        const size_t n = std::min(step, total - sent);
+        const size_t n = std::min(step, end - sent);
         if (!SendAll(s, route.body.data() + sent, n)) break;
         sent += n;
         UpdateRecord(index, sent, false, false);
     }
+    if (sent < total && sent == route.stallAfter) HoldOpen(s);
     UpdateRecord(index, sent, sent == total, true);
+}
+
+void TestHttpServer::HoldOpen(SOCKET s) {
+    for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_) return;
+        }
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(s, &readable);
+        timeval wait{0, 50 * 1000};
+        const int ready = ::select(0, &readable, nullptr, nullptr, &wait);
+        if (ready < 0) return;
+        char byte;
+        // The client closed its side (or reset the connection): nobody is waiting any more.
+        if (ready > 0 && ::recv(s, &byte, 1, 0) <= 0) return;
+    }
 }
 
 void TestHttpServer::UpdateRecord(size_t index, size_t bodyBytesSent, bool completed, bool finished) {

@@ -1,6 +1,7 @@
 #pragma once
-// A small HTTP/1.1 server on 127.0.0.1 for Win32 tests: a table of routes with fixed or slowly sent
-// bodies, and a log of the requests it saw. One connection per request ("Connection: close").
+// A small HTTP/1.1 server on 127.0.0.1 for Win32 tests: a table of routes with fixed, slowly sent, cut
+// or stalled bodies and redirects, and a log of the requests it saw. One connection per request
+// ("Connection: close").
 #include <winsock2.h>
 #include <windows.h>
 
@@ -33,6 +34,16 @@ struct HttpRoute {
     // A slow body: sent in pieces of chunkSize bytes, each after a pause of chunkDelayMs (0: all at once).
     size_t chunkSize = 0;
     DWORD chunkDelayMs = 0;
+    // A body cut short: the connection is closed after this many body bytes, whatever the head announced.
+    size_t cutAfter = SIZE_MAX;
+    // A stalled body: after this many body bytes nothing more is sent, and the connection is held open
+    // until the client goes or the server stops.
+    size_t stallAfter = SIZE_MAX;
+    // False: no status line and no headers, only the body, as from a server that speaks no HTTP.
+    bool sendHead = true;
+
+    // An answer that sends the client to location (absolute or relative).
+    static HttpRoute Redirect(std::string location, int status = 302);
 };
 
 struct HttpRequestRecord {
@@ -86,6 +97,8 @@ class TestHttpServer {
     void SendAnswer(SOCKET s, size_t recordIndex, const HttpRoute& route, bool headOnly);
     void UpdateRecord(size_t index, size_t bodyBytesSent, bool completed, bool finished);
     bool WaitStopped(DWORD ms);
+    // Sends nothing until the client closes the connection or the server stops.
+    void HoldOpen(SOCKET s);
     void ReapFinished();
 
     bool wsaStarted_ = false;

@@ -23,6 +23,8 @@ using testsupport::TestHttpServer;
 using updatertest::FileExists;
 using updatertest::PatternBytes;
 using updatertest::ReadBytes;
+using updatertest::ScratchFolder;
+using updatertest::WriteFileBytes;
 
 namespace {
 
@@ -38,33 +40,6 @@ HttpRoute SlowRoute(size_t pieces, size_t pieceSize, DWORD delayMs, bool content
     r.chunkSize = pieceSize;
     r.chunkDelayMs = delayMs;
     return r;
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& data) {
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD n = 0;
-    const bool ok =
-        ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &n, nullptr) && n == data.size();
-    ::CloseHandle(h);
-    return ok;
-}
-
-void RemoveTree(const std::wstring& dir) {
-    WIN32_FIND_DATAW fd;
-    HANDLE f = ::FindFirstFileW((dir + L"*").c_str(), &fd);
-    if (f != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(dir + name + L"\\");
-            else
-                ::DeleteFileW((dir + name).c_str());
-        } while (::FindNextFileW(f, &fd));
-        ::FindClose(f);
-    }
-    ::RemoveDirectoryW(dir.c_str());
 }
 
 long ElapsedMs(std::chrono::steady_clock::time_point since) {
@@ -142,15 +117,7 @@ class MockBinding final : public IBinding {
 
 class FileDownloadTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(server.Running());
-        wchar_t tmp[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, tmp);
-        dir = std::wstring(tmp) + L"pelmor_download_" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
-        RemoveTree(dir);
-        ASSERT_TRUE(::CreateDirectoryW(dir.c_str(), nullptr));
-    }
-    void TearDown() override { RemoveTree(dir); }
+    void SetUp() override { ASSERT_TRUE(server.Running()); }
 
     // References on the status callback other than the object's own one.
     static ULONG ForeignRefs(const CFileDownload& d) {
@@ -168,7 +135,8 @@ class FileDownloadTest : public ::testing::Test {
     }
 
     TestHttpServer server;
-    std::wstring dir;
+    ScratchFolder scratch{L"pelmor_download"};
+    const std::wstring dir = scratch.Path() + L"\\";
 };
 
 struct BodyCase {

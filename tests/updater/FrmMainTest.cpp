@@ -1,138 +1,15 @@
 // frmMain in this process against a local server: every load outcome, a whole update, and stopping,
 // failing and cancelling the setup download.
-#include <winsock2.h>
-#include <windows.h>
+#include "FrmMainFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
 #include <optional>
 #include <ostream>
-#include <string>
-#include <vector>
 
-#include "App.h"
-#include "MsgBox.h"
 #include "OwnVersion.h"
-#include "TestHttpServer.h"
-#include "UpdaterTestSupport.h"
-#include "frmMain.h"
 
 using namespace updatertest;
-using testsupport::HttpRoute;
-using testsupport::TestHttpServer;
-using updater::frmMain;
-using updater::UpdaterSetup;
 
 namespace {
-
-const std::wstring kNoConnection = L"无法连接到网站进行检测，请检查您的网络是否通畅，然后再试！";
-const std::wstring kNoUpdateData = L"检测不到更新数据，请稍后再试！";
-const std::wstring kUpToDate = L"您使用的版本已经是最新版！";
-const std::wstring kUpdateFailed = L"更新失败，请稍后再试！";
-const std::wstring kQuestion1666 = L"系统检测到 Pelmor免费行情分析系统 有新版本 V1.666 是否需要升级？";
-constexpr UINT kInformation = MB_OK | MB_ICONINFORMATION;
-
-HttpRoute Body(std::string body, int status = 200) {
-    HttpRoute r;
-    r.status = status;
-    r.body = std::move(body);
-    return r;
-}
-
-HttpRoute Slow(std::string body, size_t chunk, DWORD delayMs) {
-    HttpRoute r = Body(std::move(body));
-    r.chunkSize = chunk;
-    r.chunkDelayMs = delayMs;
-    return r;
-}
-
-// Calls f on this thread every few milliseconds while messages are dispatched; a download's own message
-// loop dispatches them while the click that started it is still on the stack.
-class Ticker {
-  public:
-    Ticker(UINT ms, std::function<void()> f) : f_(std::move(f)) {
-        current_ = this;
-        id_ = ::SetTimer(nullptr, 0, ms, &Ticker::Tick);
-    }
-    ~Ticker() {
-        ::KillTimer(nullptr, id_);
-        current_ = nullptr;
-    }
-
-  private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        if (current_ && !current_->busy_) {
-            current_->busy_ = true;
-            current_->f_();
-            current_->busy_ = false;
-        }
-    }
-    static inline Ticker* current_ = nullptr;
-    std::function<void()> f_;
-    UINT_PTR id_ = 0;
-    bool busy_ = false;
-};
-
-// A click as the button reports it to its form.
-void Click(rt::CommandButton& button) {
-    HWND wnd = button.hWnd();
-    ASSERT_NE(wnd, nullptr);
-    ::SendMessageW(::GetParent(wnd), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(wnd), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(wnd));
-}
-
-class FrmMainTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(server_.Running());
-        previousShell_ = rt::SetShellHandler([this](const rt::ShellCall& call) {
-            shellCalls_.push_back(call);
-            return true;
-        });
-    }
-    void TearDown() override { rt::SetShellHandler(std::move(previousShell_)); }
-
-    UpdaterSetup Setup(std::wstring commandLine) {
-        UpdaterSetup setup;
-        setup.homeUrl = server_.Url("/");
-        setup.domain = L"127.0.0.1";
-        setup.folder = folder_.Path();
-        setup.commandLine = std::move(commandLine);
-        // Apart from any updater that other programs in this session may start.
-        setup.instanceName =
-            L"Pelmor.update.SingleInstance.tests." + std::to_wstring(::GetCurrentProcessId());
-        setup.viewerImageName = StandInViewerName();
-        setup.endViewer = [this](DWORD processId) { ended_.push_back(processId); };
-        return setup;
-    }
-    std::string SetupUrl() const {
-        return "http://127.0.0.1:" + std::to_string(server_.Port()) + "/setup/Pelmor.exe";
-    }
-    void ServeList(const std::string& firstLine) {
-        server_.SetRoute("/upsoft.txt", Body(firstLine + "\r\n"));
-    }
-    std::wstring SetupPath() const { return folder_.File(L"UpDate\\Pelmor.exe"); }
-
-    void ExpectOneBox(const std::wstring& text, UINT flags) {
-        ASSERT_EQ(boxes_.size(), 1u);
-        EXPECT_EQ(boxes_[0].prompt, text);
-        EXPECT_EQ(boxes_[0].title, L"提示");
-        EXPECT_EQ(boxes_[0].flags, flags);
-    }
-
-    TestHttpServer server_;
-    ScratchFolder folder_{L"Pelmor更新 测试"};
-    std::vector<rt::MsgBoxCall> boxes_;
-    int answer_ = IDOK;
-    rt::ScopedMsgBoxHandler boxHandler_{[this](const rt::MsgBoxCall& call) {
-        boxes_.push_back(call);
-        return answer_;
-    }};
-    std::vector<rt::ShellCall> shellCalls_;
-    std::vector<DWORD> ended_;
-    rt::ShellHandler previousShell_;
-};
 
 struct LoadCase {
     const char* name;
@@ -179,8 +56,6 @@ TEST_P(FrmMainLoad, EndsOrShowsAsTheListAndTheStartSay) {
     form.Unload();
 }
 
-constexpr wchar_t kByViewer[] = L"主程序启动";
-
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, FrmMainLoad,
     ::testing::Values(
@@ -211,17 +86,18 @@ TEST_F(FrmMainTest, OwnVersionComesFromTheVersionResource) {
 }
 
 TEST_F(FrmMainTest, UpdateByHandSavesTheSetupEndsTheViewerAndStartsTheSetupMinimized) {
-    const std::string setup = PatternBytes(192 * 1024, 3);
+    const std::string setup = SetupBytes(192 * 1024, 3);
     ServeList("1.666|" + SetupUrl());
     server_.SetRoute("/setup/Pelmor.exe", Slow(setup, 16 * 1024, 60));
-    ScratchFolder viewers(L"Pelmor 查看器");
-    StandInProcess lookalike, viewer;
+    // The same image name run from another folder, started first: another installation's viewer.
+    ScratchFolder elsewhere(L"Pelmor 查看器");
+    StandInProcess other, viewer;
     const std::wstring name = StandInViewerName();
-    ASSERT_TRUE(lookalike.Start(viewers.File(L"x" + name)));
+    ASSERT_TRUE(other.Start(elsewhere.File(name)));
     // Image names that differ in case only: the match is made in lower case.
     std::wstring upper = name;
     ::CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
-    ASSERT_TRUE(viewer.Start(viewers.File(upper)));
+    ASSERT_TRUE(StartViewer(viewer, upper));
     ASSERT_TRUE(::CreateDirectoryW(folder_.File(L"UpDate").c_str(), nullptr))
         << "an existing folder is no error";
 
@@ -250,7 +126,7 @@ TEST_F(FrmMainTest, UpdateByHandSavesTheSetupEndsTheViewerAndStartsTheSetupMinim
     ASSERT_EQ(shellCalls_.size(), 1u);
     EXPECT_EQ(shellCalls_[0].kind, rt::ShellCall::Execute);
     EXPECT_EQ(shellCalls_[0].file, SetupPath());
-    EXPECT_EQ(shellCalls_[0].parameters, L"");
+    EXPECT_EQ(shellCalls_[0].parameters, L"/S");
     EXPECT_EQ(shellCalls_[0].showCmd, SW_SHOWMINIMIZED);
 
     EXPECT_TRUE(stopCaption);
@@ -268,7 +144,7 @@ TEST_F(FrmMainTest, UpdateByHandSavesTheSetupEndsTheViewerAndStartsTheSetupMinim
 }
 
 TEST_F(FrmMainTest, YesAtAViewerStartRunsTheUpdateInTheShownWindow) {
-    const std::string setup = PatternBytes(96 * 1024, 5);
+    const std::string setup = SetupBytes(96 * 1024, 5);
     ServeList("1.666|" + SetupUrl());
     server_.SetRoute("/setup/Pelmor.exe", Slow(setup, 16 * 1024, 50));
     answer_ = IDYES;
@@ -326,9 +202,7 @@ TEST_P(FrmMainFailure, ReportsTheFailureAndKeepsTheWindow) {
     ServeList(c.refused ? "1.666|http://127.0.0.1:1/setup/Pelmor.exe" : "1.666|" + SetupUrl());
     server_.SetRoute("/setup/Pelmor.exe", Body(PatternBytes(4096, 9), c.status));
     frmMain form(Setup(L""));
-    ASSERT_TRUE(form.Load());
-    form.Show(SW_SHOWNORMAL);
-    Click(form.cmdUpSoft);
+    RunUpdate(form);
 
     ASSERT_TRUE(form.IsLoaded());
     ExpectOneBox(kUpdateFailed, MB_OK);

@@ -91,6 +91,48 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"long_tail_after_the_line", "1.7|" + kUrl + "\n" + std::string(1 << 20, 'x'), "1.7", kUrl}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct DigestCase {
+    const char* name;
+    std::string third; // the list's third field and anything after it
+    bool valid;
+    bool digest;
+};
+
+void PrintTo(const DigestCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SetupDigestField : public ::testing::TestWithParam<DigestCase> {};
+
+const std::string kDigestHex = "000102030405060708090a0b0c0d0e0f101112131415161718191A1B1C1D1E1F";
+
+TEST_P(SetupDigestField, IsReadFromTheThirdFieldOnly) {
+    const DigestCase& c = GetParam();
+    const auto list = UpdateList::Parse("1.7|" + kUrl + "|" + c.third + "\r\n", "pelmor.com");
+    ASSERT_EQ(list.has_value(), c.valid);
+    if (!list) return;
+    EXPECT_EQ(list->url, kUrl);
+    ASSERT_EQ(list->sha256.has_value(), c.digest);
+    if (c.digest) {
+        for (size_t i = 0; i < list->sha256->size(); ++i)
+            EXPECT_EQ((*list->sha256)[i], i);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, SetupDigestField,
+    ::testing::Values(
+        DigestCase{"digest", "sha256=" + kDigestHex, true, true},
+        DigestCase{"key_in_capitals_and_blanks", "  SHA256=" + kDigestHex + "  |notes", true, true},
+        DigestCase{"date_as_of_old", "2010-01-01|notes", true, false},
+        DigestCase{"digest_in_the_fourth_field", "2010-01-01|sha256=" + kDigestHex, true, false},
+        DigestCase{"short_digest", "sha256=" + kDigestHex.substr(2), false, false},
+        DigestCase{"long_digest", "sha256=" + kDigestHex + "00", false, false},
+        DigestCase{"not_hex", "sha256=" + kDigestHex.substr(0, 62) + "zz", false, false},
+        DigestCase{"blank_inside", "sha256= " + kDigestHex, false, false},
+        DigestCase{"empty_digest", "sha256=", false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 struct UrlCase {
     const char* url;
     const char* domain;
@@ -125,6 +167,10 @@ INSTANTIATE_TEST_SUITE_P(
         UrlCase{"http://user:pw@www.pelmor.com/a.exe", "pelmor.com", false},
         UrlCase{"http://evil.net/pelmor.com/a.exe", "pelmor.com", false},
         UrlCase{"http://evil.net?.pelmor.com", "pelmor.com", false},
+        // '@' after the authority: another parser may end the authority later and read the host after it.
+        UrlCase{"http://www.pelmor.com?@evil.net/x.exe", "pelmor.com", false},
+        UrlCase{"http://www.pelmor.com#@evil.net/x.exe", "pelmor.com", false},
+        UrlCase{"http://www.pelmor.com/a@b.exe", "pelmor.com", false},
         UrlCase{"http://evil.net#.pelmor.com", "pelmor.com", false},
         UrlCase{"http://evil.net\\.pelmor.com/a.exe", "pelmor.com", false},
         UrlCase{"http://www.pelmor.com\\@evil.net/a.exe", "pelmor.com", false},

@@ -1,23 +1,35 @@
-// The test build of the updater as a separate program, copied into a program folder with a Chinese
-// name and fetching its list from a local server on the fixed port.
+// The test builds of the updater as separate programs, copied into a program folder with a Chinese
+// name and fetching their list from a local server on the fixed port.
 #include <winsock2.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "App.h"
 #include "ProgramRunner.h"
 #include "TestHttpServer.h"
+#include "TextCodec.h"
 #include "UpdaterTestSupport.h"
+#include "tests/support/BoxAnswerer.h"
 
 using namespace updatertest;
 using testsupport::HttpRoute;
 using testsupport::ProgramRunner;
 using testsupport::TestHttpServer;
+using namespace std::chrono_literals;
 
 namespace {
+
+// Answers the updater's box titled "提示" with button and tells whether its text was text.
+bool Answer(const ProgramRunner& updater, int button, const std::wstring& text) {
+    rt::test::BoxAnswerer box(L"提示", button, text, 20s, updater.ProcessId());
+    const bool answered = box.Wait();
+    EXPECT_TRUE(answered) << (box.Found() ? "the box said: " + rt::WideToUtf8(box.Text()) : "no box");
+    return answered;
+}
 
 HttpRoute Body(std::string body, int status = 200) {
     HttpRoute r;
@@ -38,47 +50,110 @@ class UpdaterProgram : public ::testing::Test {
     }
     std::wstring Exe() const { return folder_.File(L"update.exe"); }
 
+    // The test child, served slowly as the setup program; the viewer stand-in started in the program folder.
+    void ServeSetup(const std::string& setup) {
+        HttpRoute slow = Body(setup);
+        slow.chunkSize = setup.size() / 16 + 1;
+        slow.chunkDelayMs = 60;
+        server_.SetRoute("/setup/Pelmor.exe", slow);
+        ASSERT_TRUE(viewer_.Start(folder_.File(kSiteViewerImage)));
+    }
+    // Lets a viewer start replace the viewer: Yes, progress shown, the updater gone, the viewer ended and
+    // the saved setup program started minimized without arguments.
+    void ExpectReplacement(ProgramRunner& updater, const std::string& setup) {
+        Answer(updater, IDYES, L"系统检测到 Pelmor免费行情分析系统 有新版本 V1.666 是否需要升级？");
+        bool progressShown = false;
+        if (HWND window = updater.WaitForWindow(L"Pelmor更新", 10000)) {
+            while (updater.Running() && ::IsWindow(window)) {
+                for (const auto& text : ChildTexts(window))
+                    progressShown = progressShown || (text.starts_with(L"已下载") && text != L"已下载0%");
+                ::Sleep(5);
+            }
+        }
+        EXPECT_EQ(updater.WaitForExit(30000), 0);
+        EXPECT_TRUE(progressShown);
+        EXPECT_TRUE(viewer_.WaitForExit(5000)) << "the viewer was not ended";
+
+        const std::wstring saved = folder_.File(L"UpDate\\Pelmor.exe");
+        const auto report = WaitForStartReport(saved, 10000);
+        ASSERT_TRUE(report) << "the setup program did not start";
+        std::string bytes;
+        EXPECT_TRUE(ReadBytes(saved, bytes) && bytes == setup);
+        EXPECT_EQ(report->showCommand, SW_SHOWMINIMIZED);
+        EXPECT_EQ(rt::CommandTail(report->commandLine), L"/S") << "not started silently";
+        EXPECT_FALSE(FileExists(folder_.File(L"UpSoft.txt")));
+        EndAndWait(report->processId);
+    }
+
     TestHttpServer server_{kSitePort};
     ScratchFolder folder_{L"Pelmor免费行情 更新"};
+    StandInProcess viewer_;
 };
 
 TEST_F(UpdaterProgram, YesAtAViewerStartReplacesTheViewerWithTheSetupProgram) {
     std::string setup;
     ASSERT_TRUE(ReadBytes(TestBinFile(L"updater_test_child.exe"), setup));
     server_.SetRoute("/upsoft.txt", Body("1.666|" + SiteUrl("/setup/Pelmor.exe") + "\r\n"));
-    HttpRoute slow = Body(setup);
-    slow.chunkSize = setup.size() / 16 + 1;
-    slow.chunkDelayMs = 60;
-    server_.SetRoute("/setup/Pelmor.exe", slow);
-    ScratchFolder viewers(L"Pelmor 查看器");
-    StandInProcess viewer;
-    ASSERT_TRUE(viewer.Start(viewers.File(kSiteViewerImage)));
+    ServeSetup(setup);
 
     ProgramRunner updater;
     ASSERT_TRUE(updater.Start(Exe(), L"主程序启动"));
-    EXPECT_EQ(AnswerBoxOf(updater.ProcessId(), L"提示", IDYES),
-              L"系统检测到 Pelmor免费行情分析系统 有新版本 V1.666 是否需要升级？");
-    bool progressShown = false;
-    if (HWND window = updater.WaitForWindow(L"Pelmor更新", 10000)) {
-        while (updater.Running() && ::IsWindow(window)) {
-            for (const auto& text : ChildTexts(window))
-                progressShown = progressShown || (text.starts_with(L"已下载") && text != L"已下载0%");
-            ::Sleep(5);
-        }
-    }
-    EXPECT_EQ(updater.WaitForExit(30000), 0);
-    EXPECT_TRUE(progressShown);
-    EXPECT_TRUE(viewer.WaitForExit(5000)) << "the viewer was not ended";
+    ExpectReplacement(updater, setup);
+}
 
-    const std::wstring saved = folder_.File(L"UpDate\\Pelmor.exe");
-    const auto report = WaitForStartReport(saved, 10000);
-    ASSERT_TRUE(report) << "the setup program did not start";
-    std::string bytes;
-    EXPECT_TRUE(ReadBytes(saved, bytes) && bytes == setup);
-    EXPECT_EQ(report->showCommand, SW_SHOWMINIMIZED);
-    EXPECT_EQ(rt::CommandTail(report->commandLine), L"") << "started with arguments";
-    EXPECT_FALSE(FileExists(folder_.File(L"UpSoft.txt")));
-    EndAndWait(report->processId);
+// The list signed by tools/update_list.py with the tree's development key, naming the test child's
+// SHA-256, for the build of the updater that holds the key.
+TEST_F(UpdaterProgram, ASignedListAndAVerifiedSetupReplaceTheViewer) {
+    std::string list, setup;
+    if (!ReadBytes(TestBinFile(L"signed-site\\upsoft.txt"), list))
+        GTEST_SKIP() << "no development key in this build tree (python3-cryptography missing at configure)";
+    ASSERT_TRUE(ReadBytes(TestBinFile(L"updater_test_child.exe"), setup));
+    ASSERT_TRUE(::CopyFileW(TestBinFile(L"update_testsite_signed.exe").c_str(), Exe().c_str(), FALSE));
+    server_.SetRoute("/upsoft.txt", Body(list));
+    ServeSetup(setup);
+
+    ProgramRunner updater;
+    ASSERT_TRUE(updater.Start(Exe(), L"主程序启动"));
+    ExpectReplacement(updater, setup);
+}
+
+TEST_F(UpdaterProgram, ASignedListNamingAnotherSetupLeavesTheViewerRunning) {
+    std::string list;
+    if (!ReadBytes(TestBinFile(L"signed-site\\upsoft.txt"), list))
+        GTEST_SKIP() << "no development key in this build tree (python3-cryptography missing at configure)";
+    ASSERT_TRUE(::CopyFileW(TestBinFile(L"update_testsite_signed.exe").c_str(), Exe().c_str(), FALSE));
+    server_.SetRoute("/upsoft.txt", Body(list));
+    // A program all the same, and the length the server states; only the digest tells it apart.
+    ServeSetup("MZ" + PatternBytes(64 * 1024, 17));
+
+    ProgramRunner updater;
+    ASSERT_TRUE(updater.Start(Exe(), L"主程序启动"));
+    Answer(updater, IDYES, L"系统检测到 Pelmor免费行情分析系统 有新版本 V1.666 是否需要升级？");
+    // The window shows once the question has gone: the next box with that title is the verdict.
+    HWND window = updater.WaitForWindow(L"Pelmor更新", 10000);
+    ASSERT_NE(window, nullptr);
+    Answer(updater, IDOK, L"更新失败，请稍后再试！");
+    EXPECT_FALSE(viewer_.WaitForExit(500))
+        << "the viewer was ended for a setup program that failed its check";
+    EXPECT_FALSE(FileExists(folder_.File(L"UpDate\\Pelmor.exe")));
+    EXPECT_EQ(updater.Close(window), 0);
+}
+
+TEST_F(UpdaterProgram, AStalledListAtAViewerStartEndsSoAStartByHandRuns) {
+    HttpRoute stalled = Body("1.666|" + SiteUrl("/setup/Pelmor.exe") + "\r\n");
+    stalled.stallAfter = 2;
+    server_.SetRoute("/upsoft.txt", stalled);
+    ProgramRunner atViewerStart;
+    ASSERT_TRUE(atViewerStart.Start(Exe(), L"主程序启动"));
+    Answer(atViewerStart, IDOK, L"无法连接到网站进行检测，请检查您的网络是否通畅，然后再试！");
+    EXPECT_EQ(atViewerStart.WaitForExit(10000), 0);
+
+    server_.SetRoute("/upsoft.txt", Body("1.666|" + SiteUrl("/setup/Pelmor.exe") + "\r\n"));
+    ProgramRunner byHand;
+    ASSERT_TRUE(byHand.Start(Exe()));
+    HWND window = byHand.WaitForWindow(L"Pelmor更新", 10000);
+    ASSERT_NE(window, nullptr) << "the start by hand ended as if another instance were running";
+    EXPECT_EQ(byHand.Close(window), 0);
 }
 
 TEST_F(UpdaterProgram, ASecondInstanceEndsAtOnce) {
@@ -98,8 +173,7 @@ TEST_F(UpdaterProgram, ASecondInstanceEndsAtOnce) {
 TEST_F(UpdaterProgram, AViewerStartWithoutTheListTellsAndEnds) {
     ProgramRunner updater;
     ASSERT_TRUE(updater.Start(Exe(), L"主程序启动"));
-    EXPECT_EQ(AnswerBoxOf(updater.ProcessId(), L"提示", IDOK),
-              L"无法连接到网站进行检测，请检查您的网络是否通畅，然后再试！");
+    Answer(updater, IDOK, L"无法连接到网站进行检测，请检查您的网络是否通畅，然后再试！");
     EXPECT_EQ(updater.WaitForExit(10000), 0);
     EXPECT_EQ(server_.RequestCount("/upsoft.txt"), 1u);
 }

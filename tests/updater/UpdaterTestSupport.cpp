@@ -1,5 +1,7 @@
 #include "UpdaterTestSupport.h"
 
+#include <bcrypt.h>
+
 #include <vector>
 
 namespace updatertest {
@@ -51,6 +53,16 @@ bool ReadBytes(const std::wstring& path, std::string& out) {
         out.append(buf, n);
     ::CloseHandle(h);
     return true;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& data) {
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD n = 0;
+    const bool ok =
+        ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &n, nullptr) && n == data.size();
+    ::CloseHandle(h);
+    return ok;
 }
 
 bool FileExists(const std::wstring& path) {
@@ -143,50 +155,89 @@ std::wstring TextOf(HWND wnd) {
     return text;
 }
 
-struct BoxSearch {
-    DWORD processId;
-    const std::wstring* title;
-    HWND found;
-};
-
-BOOL CALLBACK FindBox(HWND wnd, LPARAM lp) {
-    auto* search = reinterpret_cast<BoxSearch*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(wnd, &pid);
-    wchar_t cls[64] = {};
-    ::GetClassNameW(wnd, cls, 64);
-    if (pid != search->processId || !::IsWindowVisible(wnd) || std::wstring(cls) != L"#32770" ||
-        TextOf(wnd) != *search->title)
-        return TRUE;
-    search->found = wnd;
-    return FALSE;
-}
-
 } // namespace
-
-std::optional<std::wstring> AnswerBoxOf(DWORD processId, const std::wstring& title, int button,
-                                        DWORD timeoutMs) {
-    const DWORD start = ::GetTickCount();
-    do {
-        BoxSearch search{processId, &title, nullptr};
-        ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            HWND textControl = ::GetDlgItem(search.found, 0xFFFF);
-            std::wstring text = textControl ? TextOf(textControl) : std::wstring();
-            ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(::GetDlgItem(search.found, button)));
-            return text;
-        }
-        ::Sleep(10);
-    } while (::GetTickCount() - start < timeoutMs);
-    return std::nullopt;
-}
 
 std::vector<std::wstring> ChildTexts(HWND parent) {
     std::vector<std::wstring> texts;
     for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
         texts.push_back(TextOf(c));
     return texts;
+}
+
+std::string Base64(const std::string& bytes) {
+    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        uint32_t group = static_cast<uint8_t>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 2]);
+        out += kDigits[group >> 18];
+        out += kDigits[(group >> 12) & 63];
+        out += i + 1 < bytes.size() ? kDigits[(group >> 6) & 63] : '=';
+        out += i + 2 < bytes.size() ? kDigits[group & 63] : '=';
+    }
+    return out;
+}
+
+std::string Hex(const std::string& bytes) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += kDigits[c >> 4];
+        out += kDigits[c & 15];
+    }
+    return out;
+}
+
+std::string Sha256Hex(const std::string& bytes) {
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    std::string digest(32, '\0');
+    if (::BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0) return {};
+    ::BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0);
+    ::BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
+                     static_cast<ULONG>(bytes.size()), 0);
+    ::BCryptFinishHash(hash, reinterpret_cast<PUCHAR>(digest.data()), 32, 0);
+    ::BCryptDestroyHash(hash);
+    ::BCryptCloseAlgorithmProvider(algorithm, 0);
+    return Hex(digest);
+}
+
+ListSigner::ListSigner() {
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    BCRYPT_KEY_HANDLE key = nullptr;
+    ::BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0);
+    algorithm_ = algorithm;
+    if (!algorithm || ::BCryptGenerateKeyPair(algorithm, &key, 256, 0) != 0) return;
+    key_ = key;
+    ::BCryptFinalizeKeyPair(key, 0);
+    std::string blob(sizeof(BCRYPT_ECCKEY_BLOB) + 64, '\0');
+    ULONG size = 0;
+    if (::BCryptExportKey(key, nullptr, BCRYPT_ECCPUBLIC_BLOB, reinterpret_cast<PUCHAR>(blob.data()),
+                          static_cast<ULONG>(blob.size()), &size, 0) == 0)
+        publicKey_ = Base64("\x04" + blob.substr(sizeof(BCRYPT_ECCKEY_BLOB), 64));
+}
+
+ListSigner::~ListSigner() {
+    if (key_) ::BCryptDestroyKey(key_);
+    if (algorithm_) ::BCryptCloseAlgorithmProvider(algorithm_, 0);
+}
+
+std::string ListSigner::Signature(const std::string& message) const {
+    std::string digest;
+    const std::string hex = Sha256Hex(message);
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        digest += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    std::string signature(64, '\0');
+    ULONG size = 0;
+    ::BCryptSignHash(key_, nullptr, reinterpret_cast<PUCHAR>(digest.data()),
+                     static_cast<ULONG>(digest.size()), reinterpret_cast<PUCHAR>(signature.data()),
+                     static_cast<ULONG>(signature.size()), &size, 0);
+    return signature;
+}
+
+std::string ListSigner::SignedList(const std::string& firstLine) const {
+    return firstLine + "\r\nsig=" + Base64(Signature(firstLine)) + "\r\n";
 }
 
 } // namespace updatertest

@@ -35,6 +35,7 @@ class ScratchFolder {
 
 void RemoveTree(const std::wstring& dir);
 bool ReadBytes(const std::wstring& path, std::string& out);
+bool WriteFileBytes(const std::wstring& path, const std::string& data);
 bool FileExists(const std::wstring& path);
 bool DirectoryExists(const std::wstring& path);
 std::string PatternBytes(size_t n, uint32_t seed);
@@ -74,12 +75,33 @@ void EndAndWait(DWORD processId);
 
 namespace updatertest {
 
-// Answers the first visible message box of process processId with this title: posts the button and
-// returns the box's text; nothing when none showed up in time.
-std::optional<std::wstring> AnswerBoxOf(DWORD processId, const std::wstring& title, int button,
-                                        DWORD timeoutMs = 20000);
-
 // Texts of the child windows of a window, in z-order.
 std::vector<std::wstring> ChildTexts(HWND parent);
+
+std::string Base64(const std::string& bytes);
+std::string Hex(const std::string& bytes);
+// The SHA-256 of bytes as 64 lower-case hex digits.
+std::string Sha256Hex(const std::string& bytes);
+
+// A P-256 key pair made by the system for one test, signing update lists the way tools/update-list.py
+// does: the first line, then "sig=<base64 of r || s>" on the second.
+class ListSigner {
+  public:
+    ListSigner();
+    ~ListSigner();
+    ListSigner(const ListSigner&) = delete;
+    ListSigner& operator=(const ListSigner&) = delete;
+    // The build setting's form: base64 of 04 || X || Y.
+    const std::string& PublicKey() const { return publicKey_; }
+    // r || s over the SHA-256 of message.
+    std::string Signature(const std::string& message) const;
+    // firstLine CR LF "sig=…" CR LF.
+    std::string SignedList(const std::string& firstLine) const;
+
+  private:
+    void* algorithm_ = nullptr;
+    void* key_ = nullptr;
+    std::string publicKey_;
+};
 
 } // namespace updatertest

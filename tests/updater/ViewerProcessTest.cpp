@@ -1,8 +1,9 @@
-// Finding the running viewer by its image name and ending it.
+// Finding the running viewer by its image name and program folder, and ending it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -44,16 +45,27 @@ TEST(ViewerImageName, LowersMoreThanAsciiLetters) {
     EXPECT_FALSE(updater::SameImageName(L"AOU.exe", L"äöü.exe"));
 }
 
-TEST(ViewerProcess, ARunningProcessIsFoundByImageNameAndEnded) {
-    ScratchFolder folder(L"Pelmor 查看器");
-    StandInProcess viewer;
+TEST(ViewerProcess, OnlyTheViewerOfThisProgramFolderIsFoundAndEnded) {
+    ScratchFolder folder(L"Pelmor 查看器"), elsewhere(L"Pelmor 别处");
     const std::wstring name = StandInViewerName();
+    StandInProcess other, viewer;
+    // Started first, so it comes first in the process list: another installation's viewer.
+    ASSERT_TRUE(other.Start(elsewhere.File(name)));
+    EXPECT_EQ(updater::FindViewer(folder.Path(), name), std::nullopt);
     ASSERT_TRUE(viewer.Start(folder.File(name)));
-    ASSERT_EQ(updater::FindFirstProcess(name), viewer.Id());
+
+    const auto found = updater::FindViewer(folder.Path(), name);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->processId, viewer.Id());
+    EXPECT_TRUE(updater::SameImageName(found->imagePath, folder.File(name))) << found->imagePath;
+    std::wstring upperFolder = folder.Path();
+    ::CharUpperBuffW(upperFolder.data(), static_cast<DWORD>(upperFolder.size()));
+    EXPECT_TRUE(updater::FindViewer(upperFolder + L"\\", name)) << "folders compare in lower case";
 
     EXPECT_TRUE(updater::EndProcess(viewer.Id()));
     EXPECT_TRUE(viewer.WaitForExit(5000));
-    EXPECT_EQ(updater::FindFirstProcess(name), 0u);
+    EXPECT_EQ(updater::FindViewer(folder.Path(), name), std::nullopt);
+    EXPECT_FALSE(other.WaitForExit(0)) << "the other viewer was touched";
 }
 
 } // namespace

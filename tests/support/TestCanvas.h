@@ -1,13 +1,15 @@
 #pragma once
-// 32-bpp DIB sections for pixel read-backs. Pixels are 0xAARRGGBB, the byte order of the DIB.
+// 32-bpp DIB sections for pixel read-backs, shared by every Win32 test that reads pixels. Pixels are
+// 0xAARRGGBB, the byte order of the DIB.
 #include <windows.h>
 
 #include "Handles.h"
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
-namespace drawing_test {
+namespace testsupport {
 
 using PixelFn = std::function<uint32_t(int x, int y)>;
 
@@ -39,6 +41,8 @@ class TestCanvas {
     void CopyFrom(HDC src, int x, int y, int w, int h);
     // Pixels of the two canvases whose colour differs (alpha ignored).
     int DiffCount(const TestCanvas& other) const;
+    // Every pixel as 0x00RRGGBB, top row first.
+    std::vector<uint32_t> Rgbs() const;
 
   private:
     int w_;
@@ -49,4 +53,7 @@ class TestCanvas {
     HGDIOBJ old_ = nullptr;
 };
 
-} // namespace drawing_test
+// The w x h pixels at the top left of a DC as 0x00RRGGBB, top row first.
+std::vector<uint32_t> GrabRgbs(HDC source, int w, int h);
+
+} // namespace testsupport

@@ -1,6 +1,6 @@
 #include "TestCanvas.h"
 
-namespace drawing_test {
+namespace testsupport {
 
 namespace {
 
@@ -72,4 +72,18 @@ int TestCanvas::DiffCount(const TestCanvas& other) const {
     return n;
 }
 
-} // namespace drawing_test
+std::vector<uint32_t> TestCanvas::Rgbs() const {
+    ::GdiFlush();
+    std::vector<uint32_t> out(bits_, bits_ + static_cast<size_t>(w_) * static_cast<size_t>(h_));
+    for (uint32_t& px : out)
+        px = Rgb(px);
+    return out;
+}
+
+std::vector<uint32_t> GrabRgbs(HDC source, int w, int h) {
+    TestCanvas canvas(w, h, 0);
+    canvas.CopyFrom(source, 0, 0, w, h);
+    return canvas.Rgbs();
+}
+
+} // namespace testsupport

@@ -1,0 +1,238 @@
+// frmMain when the server or the list cannot be trusted: a setup program is run only after it passed its
+// checks, the viewer is ended only then (and started again when the setup program will not start), signed
+// lists are believed only with a good signature, and a stopped download can be started again at once.
+#include "FrmMainFixture.h"
+
+#include <optional>
+#include <ostream>
+
+#include "ViewerProcess.h"
+
+using namespace updatertest;
+
+namespace {
+
+struct SetupCase {
+    const char* name;
+    HttpRoute route;
+    bool withDigest; // the list names the SHA-256 of digestOf
+    std::string digestOf;
+    bool replaced; // the viewer is ended and the setup program started
+};
+
+void PrintTo(const SetupCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const std::string kSetup = SetupBytes(40000, 31);
+
+HttpRoute CutShort() {
+    HttpRoute r = Body(kSetup);
+    r.cutAfter = 30000;
+    return r;
+}
+
+class FrmMainSetupCheck : public FrmMainTest, public ::testing::WithParamInterface<SetupCase> {};
+
+TEST_P(FrmMainSetupCheck, EndsTheViewerOnlyForAVerifiedSetupProgram) {
+    const SetupCase& c = GetParam();
+    std::string line = "1.666|" + SetupUrl();
+    if (c.withDigest) line += "|sha256=" + Sha256Hex(c.digestOf);
+    ServeList(line);
+    server_.SetRoute("/setup/Pelmor.exe", c.route);
+    StandInProcess viewer;
+    ASSERT_TRUE(StartViewer(viewer));
+
+    frmMain form(Setup(L""));
+    RunUpdate(form);
+
+    if (c.replaced) {
+        EXPECT_FALSE(form.IsLoaded());
+        EXPECT_TRUE(boxes_.empty());
+        EXPECT_EQ(ended_, std::vector<DWORD>{viewer.Id()});
+        ASSERT_EQ(shellCalls_.size(), 1u);
+        EXPECT_EQ(shellCalls_[0].file, SetupPath());
+        return;
+    }
+    ASSERT_TRUE(form.IsLoaded());
+    ExpectOneBox(kUpdateFailed, MB_OK);
+    EXPECT_FALSE(FileExists(SetupPath()));
+    EXPECT_TRUE(ended_.empty()) << "the viewer was ended for a setup program that failed its check";
+    EXPECT_TRUE(shellCalls_.empty());
+    EXPECT_EQ(form.cmdUpSoft.Caption(), L"开始更新");
+    form.Unload();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Setups, FrmMainSetupCheck,
+    ::testing::Values(SetupCase{"empty_200", Body(""), false, {}, false},
+                      SetupCase{
+                          "html_page_with_200", Body("<html><body>维护中</body></html>"), false, {}, false},
+                      SetupCase{"cut_short", CutShort(), false, {}, false},
+                      SetupCase{"other_digest", Body(kSetup), true, kSetup + "x", false},
+                      SetupCase{"its_digest", Body(kSetup), true, kSetup, true},
+                      SetupCase{"no_digest_without_a_key", Body(kSetup), false, {}, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FrmMainTest, ASetupProgramThatWillNotStartGivesTheViewerBack) {
+    // "MZ" and noise: it passes the check, and the system refuses to start it.
+    ServeList("1.666|" + SetupUrl());
+    server_.SetRoute("/setup/Pelmor.exe", Body(kSetup));
+    StandInProcess viewer;
+    ASSERT_TRUE(StartViewer(viewer));
+    startSetupForReal_ = true;
+
+    frmMain form(Setup(L""));
+    RunUpdate(form);
+
+    ASSERT_TRUE(form.IsLoaded());
+    ExpectOneBox(kUpdateFailed, MB_OK);
+    EXPECT_EQ(ended_, std::vector<DWORD>{viewer.Id()});
+    ASSERT_EQ(shellCalls_.size(), 2u);
+    EXPECT_EQ(shellCalls_[0].file, SetupPath());
+    EXPECT_TRUE(updater::SameImageName(shellCalls_[1].file, folder_.File(StandInViewerName())))
+        << "the viewer that was ended is started again";
+    EXPECT_EQ(shellCalls_[1].showCmd, SW_SHOWNORMAL);
+    EXPECT_FALSE(FileExists(SetupPath()));
+    form.Unload();
+}
+
+// Nothing is asked of an address the setup program must not come from.
+enum class Forbidden { RedirectOffTheHost, SetupWithoutDigestUnderAKey };
+
+class FrmMainNothingFetched : public FrmMainTest, public ::testing::WithParamInterface<Forbidden> {};
+
+TEST_P(FrmMainNothingFetched, FailsWithoutARequestThere) {
+    const ListSigner signer;
+    UpdaterSetup setup = Setup(L"");
+    std::string forbidden = "/setup/Pelmor.exe";
+    if (GetParam() == Forbidden::RedirectOffTheHost) {
+        ServeList("1.666|" + SetupUrl());
+        // localhost reaches this same server under another host name.
+        server_.SetRoute(
+            "/setup/Pelmor.exe",
+            HttpRoute::Redirect("http://localhost:" + std::to_string(server_.Port()) + "/evil.exe"));
+        forbidden = "/evil.exe";
+    } else {
+        server_.SetRoute("/upsoft.txt", Body(signer.SignedList("1.666|" + SetupUrl())));
+        setup.publicKey = signer.PublicKey();
+    }
+    server_.SetRoute(forbidden, Body(kSetup));
+    frmMain form(setup);
+    RunUpdate(form);
+
+    ExpectOneBox(kUpdateFailed, MB_OK);
+    EXPECT_EQ(server_.RequestCount(forbidden), 0u);
+    EXPECT_TRUE(shellCalls_.empty());
+    form.Unload();
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, FrmMainNothingFetched,
+                         ::testing::Values(Forbidden::RedirectOffTheHost,
+                                           Forbidden::SetupWithoutDigestUnderAKey),
+                         [](const auto& info) {
+                             return std::string(info.param == Forbidden::RedirectOffTheHost
+                                                    ? "redirect_off_the_host"
+                                                    : "setup_without_digest_under_a_key");
+                         });
+
+TEST_F(FrmMainTest, AStalledListEndsTheLoadAndFreesTheInstance) {
+    HttpRoute stalled = Body("1.666|" + SetupUrl() + "\r\n");
+    stalled.stallAfter = 3;
+    server_.SetRoute("/upsoft.txt", stalled);
+    UpdaterSetup setup = Setup(kByViewer);
+    setup.listLimits = {800, 3000, 4096};
+    {
+        frmMain form(setup);
+        EXPECT_FALSE(form.Load());
+    }
+    ExpectOneBox(kNoConnection, kInformation);
+    EXPECT_FALSE(FileExists(folder_.File(L"UpSoft.txt")));
+    // A start by hand afterwards is not mistaken for a second instance.
+    ServeList("1.666|" + SetupUrl());
+    frmMain byHand(Setup(L""));
+    EXPECT_TRUE(byHand.Load());
+    byHand.Unload();
+}
+
+struct SignedCase {
+    const char* name;
+    bool key;       // the updater is built with the signer's key
+    int listSigned; // 0: not signed, 1: signed, 2: signed and the first line altered afterwards
+    std::optional<std::wstring> box;
+};
+
+void PrintTo(const SignedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class FrmMainSignedList : public FrmMainTest, public ::testing::WithParamInterface<SignedCase> {};
+
+TEST_P(FrmMainSignedList, IsBelievedOnlyWithTheKeysSignature) {
+    const SignedCase& c = GetParam();
+    const ListSigner signer;
+    const std::string line = "1.666|" + SetupUrl() + "|sha256=" + Sha256Hex(kSetup);
+    std::string list = c.listSigned ? signer.SignedList(line) : line + "\r\n";
+    if (c.listSigned == 2) list.replace(0, 5, "1.999");
+    server_.SetRoute("/upsoft.txt", Body(list));
+    UpdaterSetup setup = Setup(L"");
+    if (c.key) setup.publicKey = signer.PublicKey();
+
+    frmMain form(setup);
+    const bool shown = form.Load();
+    if (c.box) {
+        ExpectOneBox(*c.box, kInformation);
+        EXPECT_FALSE(shown);
+        return;
+    }
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(form.lbTiShi.Caption(), L"检测到有新版本 V1.666");
+    form.Unload();
+}
+
+INSTANTIATE_TEST_SUITE_P(Lists, FrmMainSignedList,
+                         ::testing::Values(SignedCase{"signed_with_the_key", true, 1, std::nullopt},
+                                           SignedCase{"altered_after_signing", true, 2, kNoUpdateData},
+                                           SignedCase{"unsigned_with_a_key", true, 0, kNoUpdateData},
+                                           SignedCase{"signed_without_a_key", false, 1, std::nullopt},
+                                           SignedCase{"unsigned_without_a_key", false, 0, std::nullopt}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FrmMainTest, StartAgainWhileAStoppedDownloadWindsDownIsNoFailure) {
+    const std::string setup = SetupBytes(64 * 8192, 11);
+    ServeList("1.666|" + SetupUrl());
+    server_.SetRoute("/setup/Pelmor.exe", Slow(setup, 8192, 40));
+    frmMain form(Setup(L""));
+    ASSERT_TRUE(form.Load());
+    form.Show(SW_SHOWNORMAL);
+
+    bool clicked = false;
+    bool disabledWhileWindingDown = false;
+    {
+        Ticker ticker(10, [&] {
+            if (clicked || !FileExists(SetupPath())) return;
+            clicked = true;
+            Click(form.cmdUpSoft); // stop
+            disabledWhileWindingDown = !::IsWindowEnabled(form.cmdUpSoft.hWnd());
+            Click(form.cmdUpSoft); // and start again before the stopped transfer has returned
+        });
+        Click(form.cmdUpSoft);
+    }
+    ASSERT_TRUE(clicked);
+    EXPECT_TRUE(boxes_.empty()) << "a failure was reported for a stop";
+    EXPECT_TRUE(disabledWhileWindingDown);
+    EXPECT_TRUE(::IsWindowEnabled(form.cmdUpSoft.hWnd()));
+    EXPECT_EQ(form.cmdUpSoft.Caption(), L"开始更新");
+    EXPECT_FALSE(FileExists(SetupPath()));
+
+    // Once wound down, a start runs the whole update.
+    Click(form.cmdUpSoft);
+    EXPECT_FALSE(form.IsLoaded());
+    EXPECT_TRUE(boxes_.empty());
+    ASSERT_EQ(shellCalls_.size(), 1u);
+    std::string saved;
+    EXPECT_TRUE(ReadBytes(SetupPath(), saved) && saved == setup);
+}
+
+} // namespace

@@ -65,9 +65,10 @@ struct Rows {
     }
 };
 
-PngStatus Inflate(const PngContainer& c, const PngDecoderSetup& setup, uint8_t* out, size_t capacity) {
+PngStatus Inflate(const PngContainer& c, const PngDecoderSetup& setup, uint8_t* out, size_t capacity, bool& byZlib) {
     size_t produced = 0;
     bool ok = setup.zlib != nullptr && setup.zlib->Uncompress(c.imageData, out, capacity, produced);
+    byZlib = ok;
     if (!ok) ok = setup.inflater != nullptr && setup.inflater(c.imageData, out, capacity, produced);
     if (!ok || produced > capacity) return PngStatus::InflateFailed;
     // Short data leaves zero rows (filter none); a failed first attempt may have left bytes behind.
@@ -75,7 +76,7 @@ PngStatus Inflate(const PngContainer& c, const PngDecoderSetup& setup, uint8_t* 
     return PngStatus::Ok;
 }
 
-PngStatus Decode(PngContainer& c, const PngDecoderSetup& setup, PngHost& host) {
+PngStatus Decode(PngContainer& c, const PngDecoderSetup& setup, PngHost& host, bool& byZlib) {
     if (c.imageData.empty()) return PngStatus::NoImageData;
     if (!c.haveHeader) return PngStatus::NoHeader;
     const PngHeader h = c.header;
@@ -87,7 +88,7 @@ PngStatus Decode(PngContainer& c, const PngDecoderSetup& setup, PngHost& host) {
     // Not zeroed here: the inflaters write the start and Inflate zeroes the rest.
     Buffer data(static_cast<uint8_t*>(std::malloc(expected)));
     if (!data) return PngStatus::OutOfMemory;
-    const PngStatus inflated = Inflate(c, setup, data.get(), expected);
+    const PngStatus inflated = Inflate(c, setup, data.get(), expected, byZlib);
     c.imageData = {};
     c.gathered = {};
     if (inflated != PngStatus::Ok) return inflated;
@@ -119,8 +120,10 @@ PngStatus Decode(PngContainer& c, const PngDecoderSetup& setup, PngHost& host) {
 
 } // namespace
 
-PngStatus DecodePixels(PngContainer& c, const PngDecoderSetup& setup, PngHost& host) {
-    const PngStatus s = Decode(c, setup, host);
+PngStatus DecodePixels(PngContainer& c, const PngDecoderSetup& setup, PngHost& host, bool* byZlib) {
+    bool zlibUsed = false;
+    const PngStatus s = Decode(c, setup, host, zlibUsed);
+    if (byZlib) *byZlib = zlibUsed;
     c.imageData = {};
     c.gathered = {};
     if (s != PngStatus::Ok) host.Destroy();

@@ -36,8 +36,9 @@ struct PngDecoderSetup {
 };
 
 // Decodes the gathered container into the host, which holds the image on Ok and none otherwise. The
-// image data is released whatever the outcome.
-PngStatus DecodePixels(PngContainer& c, const PngDecoderSetup& setup, PngHost& host);
+// image data is released whatever the outcome. byZlib tells whether zlib rather than the built-in
+// inflater decompressed the data.
+PngStatus DecodePixels(PngContainer& c, const PngDecoderSetup& setup, PngHost& host, bool* byZlib = nullptr);
 
 // Signature, chunks and pixels of a PNG held in memory. NotPng leaves the host untouched.
 PngStatus DecodePng(std::span<const uint8_t> data, const PngDecoderSetup& setup, PngHost& host);

@@ -5,7 +5,6 @@
 #include "PngWriter.h"
 
 #include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -27,12 +26,6 @@ struct Decoded {
     imaging::png::PngMemoryImage image;
 };
 Decoded Decode(const std::vector<uint8_t>& png, const Route& route = kRoutes[0]);
-
-// Samples for the spec's size, colour type and depth: varied values, alphas of 0, 255 and between,
-// palette indexes below the palette size, and some pixels equal to the spec's tRNS key.
-std::vector<uint16_t> MakeSamples(const PngSpec& spec, uint32_t seed);
-// A palette of n varied entries.
-std::vector<uint8_t> MakePalette(int entries, uint32_t seed);
 
 // The host's 4 bytes of the pixel at (x, y) counted from the top.
 std::vector<uint8_t> HostPixelAt(const imaging::png::PngMemoryImage& image, int32_t x, int32_t y);

@@ -1,9 +1,8 @@
 #include "PngWriter.h"
 
-#include <zlib.h>
-
+#include <algorithm>
 #include <cstdlib>
-#include <stdexcept>
+#include <random>
 
 namespace pngtest {
 namespace {
@@ -89,15 +88,6 @@ std::vector<uint8_t> FilteredRows(const PngSpec& s, const std::vector<uint16_t>&
     return out;
 }
 
-std::vector<uint8_t> Zlib(const std::vector<uint8_t>& raw, int level) {
-    uLongf size = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<uint8_t> out(size);
-    if (compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), level) != Z_OK)
-        throw std::runtime_error("compress2 failed");
-    out.resize(size);
-    return out;
-}
-
 std::vector<uint8_t> Signature() {
     return {137, 80, 78, 71, 13, 10, 26, 10};
 }
@@ -107,8 +97,7 @@ std::vector<uint8_t> Chunk(const char* type, const std::vector<uint8_t>& body) {
     Put32(c, static_cast<uint32_t>(body.size()));
     c.insert(c.end(), type, type + 4);
     c.insert(c.end(), body.begin(), body.end());
-    const uLong crc = crc32(0, c.data() + 4, static_cast<uInt>(body.size() + 4));
-    Put32(c, static_cast<uint32_t>(crc));
+    Put32(c, Crc32(c.data() + 4, body.size() + 4));
     return c;
 }
 
@@ -140,6 +129,87 @@ std::vector<uint8_t> WritePng(const PngSpec& s, const std::vector<uint16_t>& sam
     }
     Append(png, Chunk("IEND", {}));
     return png;
+}
+
+std::vector<uint8_t> MakePalette(int entries, uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::vector<uint8_t> p(static_cast<size_t>(entries) * 3);
+    for (auto& v : p) v = static_cast<uint8_t>(rng());
+    return p;
+}
+
+std::vector<uint16_t> MakeSamples(const PngSpec& spec, uint32_t seed) {
+    std::mt19937 rng(seed);
+    const int ch = Channels(spec.colourType);
+    const uint32_t top = (1u << spec.bitDepth) - 1;
+    const bool hasAlpha = spec.colourType == 4 || spec.colourType == 6;
+    const uint32_t paletteTop = spec.colourType == 3 && !spec.palette.empty()
+                                    ? std::min<uint32_t>(top, static_cast<uint32_t>(spec.palette.size() / 3 - 1))
+                                    : top;
+    // The key as sample values, for images with a tRNS key.
+    std::vector<uint16_t> key;
+    if (!spec.trns.empty() && (spec.colourType == 0 || spec.colourType == 2))
+        for (int c = 0; c < ch; ++c) key.push_back(static_cast<uint16_t>((spec.trns[2 * c] << 8) | spec.trns[2 * c + 1]));
+
+    std::vector<uint16_t> s(static_cast<size_t>(spec.width) * spec.height * ch);
+    for (size_t px = 0; px < s.size() / ch; ++px) {
+        uint16_t* p = &s[px * ch];
+        if (!key.empty() && rng() % 4 == 0) {
+            for (int c = 0; c < ch; ++c) p[c] = key[c];
+            continue;
+        }
+        for (int c = 0; c < ch; ++c) p[c] = static_cast<uint16_t>(rng() % (spec.colourType == 3 ? paletteTop + 1 : top + 1));
+        if (hasAlpha) {
+            // Alphas of 0 and full opacity are common in real images and take their own paths.
+            const uint32_t pick = rng() % 4;
+            if (pick == 0) p[ch - 1] = 0;
+            if (pick == 1) p[ch - 1] = static_cast<uint16_t>(top);
+        }
+        // At depth 16 the decoder compares only high bytes with the key: keep other pixels clear of it.
+        if (!key.empty() && spec.bitDepth == 16) {
+            bool highMatch = true;
+            for (int c = 0; c < ch; ++c) highMatch = highMatch && (p[c] >> 8) == (key[c] >> 8);
+            if (highMatch) p[0] = static_cast<uint16_t>(p[0] ^ 0x8000);
+        }
+    }
+    return s;
+}
+
+std::vector<uint8_t> ExpectedHost(const PngSpec& s, const std::vector<uint16_t>& samples) {
+    const int ch = Channels(s.colourType);
+    const uint32_t top = (1u << s.bitDepth) - 1;
+    // A sample as 8 bits: the high byte at depth 16, spread over 0..255 below 8 for gray.
+    const auto eight = [&](uint16_t v) -> uint32_t {
+        if (s.bitDepth == 16) return v >> 8;
+        return s.colourType == 0 ? v * (255 / top) : v;
+    };
+    std::vector<uint8_t> host(static_cast<size_t>(s.width) * s.height * 4);
+    for (int32_t y = 0; y < s.height; ++y) {
+        for (int32_t x = 0; x < s.width; ++x) {
+            const uint16_t* p = &samples[(static_cast<size_t>(y) * s.width + x) * ch];
+            uint32_t r, g, b, a = 255;
+            if (s.colourType == 3) {
+                r = s.palette[p[0] * 3], g = s.palette[p[0] * 3 + 1], b = s.palette[p[0] * 3 + 2];
+                if (p[0] < s.trns.size()) a = s.trns[p[0]];
+            } else if (s.colourType == 0 || s.colourType == 4) {
+                r = g = b = eight(p[0]);
+            } else {
+                r = eight(p[0]), g = eight(p[1]), b = eight(p[2]);
+            }
+            if (s.colourType == 4 || s.colourType == 6) a = eight(p[ch - 1]);
+            if ((s.colourType == 0 || s.colourType == 2) && !s.trns.empty()) {
+                bool key = true;
+                for (int c = 0; c < ch; ++c) key = key && p[c] == ((s.trns[2 * c] << 8) | s.trns[2 * c + 1]);
+                if (key) a = 0;
+            }
+            uint8_t* d = &host[(static_cast<size_t>(s.height - 1 - y) * s.width + x) * 4];
+            d[0] = static_cast<uint8_t>(b * a / 255);
+            d[1] = static_cast<uint8_t>(g * a / 255);
+            d[2] = static_cast<uint8_t>(r * a / 255);
+            d[3] = static_cast<uint8_t>(a);
+        }
+    }
+    return host;
 }
 
 } // namespace pngtest

@@ -32,6 +32,11 @@ add_custom_command(OUTPUT ${PELMOR_BIN_DIR}/zlib1.dll
                    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PELMOR_ZLIB_DLL} ${PELMOR_BIN_DIR}/zlib1.dll
                    DEPENDS ${PELMOR_ZLIB_DLL})
 add_custom_target(zlib1_dll ALL DEPENDS ${PELMOR_BIN_DIR}/zlib1.dll)
+# A copy beside a tool or test program that loads zlib1.dll, so it finds the shipped one.
+function(pelmor_zlib_beside target)
+  add_custom_command(TARGET ${target} POST_BUILD
+                     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PELMOR_ZLIB_DLL} $<TARGET_FILE_DIR:${target}>/zlib1.dll)
+endfunction()
 
 function(pelmor_program target output_name)
   add_executable(${target} WIN32 ${ARGN})

@@ -5,6 +5,7 @@
 #include "TextCodec.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace rt {
 
@@ -15,6 +16,10 @@ bool IsKeyStart(char32_t c) {
 }
 bool IsKeyChar(char32_t c) {
     return IsKeyStart(c) || (c >= '0' && c <= '9');
+}
+// Numbered entries of a list ("Bmp:3") carry a colon after the first character.
+bool IsKeyTailChar(char32_t c) {
+    return IsKeyChar(c) || c == ':';
 }
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -106,6 +111,22 @@ struct ValueWriter {
         out += "picture ";
         AppendQuoted(out, p.name);
     }
+    // font "Name" size weight charset italic underline strikethrough
+    void operator()(const FontRef& f) const {
+        out += "font ";
+        AppendQuoted(out, f.name);
+        out += ' ';
+        out += std::to_string(f.sizeTenThousandths / 10000);
+        if (int32_t frac = f.sizeTenThousandths % 10000; frac != 0) {
+            std::string digits = std::to_string(frac + 10000).substr(1);
+            while (digits.back() == '0')
+                digits.pop_back();
+            out += '.' + digits;
+        }
+        out += ' ' + std::to_string(f.weight) + ' ' + std::to_string(f.charset);
+        for (bool b : {f.italic, f.underline, f.strikethrough})
+            out += b ? " True" : " False";
+    }
 };
 
 struct Malformed {
@@ -138,7 +159,10 @@ class LineReader {
     }
 
     std::wstring Key() {
-        const std::string_view word = Word();
+        const size_t start = pos_;
+        while (!AtEnd() && IsKeyTailChar(static_cast<unsigned char>(s_[pos_])))
+            ++pos_;
+        const std::string_view word = s_.substr(start, pos_ - start);
         if (word.empty() || !IsKeyStart(static_cast<unsigned char>(word[0])) ||
             word.size() > PropertyBag::kMaxKeyLength)
             throw Malformed{"bad key"};
@@ -149,7 +173,7 @@ class LineReader {
         const std::string_view kind = Word();
         if (kind.empty()) throw Malformed{"missing kind"};
         if (kind != "bool" && kind != "i16" && kind != "i32" && kind != "text" && kind != "color" &&
-            kind != "picture")
+            kind != "picture" && kind != "font")
             throw Malformed{"unknown kind"};
         if (!IsBlank(Peek())) throw Malformed{"missing value"};
         SkipBlanks();
@@ -158,10 +182,60 @@ class LineReader {
         if (kind == "i32") return PropValue(std::in_place_type<int32_t>, Narrow<int32_t>(Integer(32)));
         if (kind == "text") return Quoted();
         if (kind == "color") return Color();
+        if (kind == "font") return Font();
         return PictureRef{Quoted()};
     }
 
   private:
+    void Blank() {
+        if (!IsBlank(Peek())) throw Malformed{"missing value"};
+        SkipBlanks();
+    }
+
+    FontRef Font() {
+        FontRef f;
+        f.name = Quoted();
+        Blank();
+        f.sizeTenThousandths = Size();
+        Blank();
+        const int64_t weight = Integer(16);
+        if (weight < 0 || weight > 1000) throw Malformed{"font weight must be 0 to 1000"};
+        f.weight = static_cast<int16_t>(weight);
+        Blank();
+        const int64_t charset = Integer(16);
+        if (charset < 0 || charset > 255) throw Malformed{"font charset must be 0 to 255"};
+        f.charset = static_cast<uint8_t>(charset);
+        for (bool* b : {&f.italic, &f.underline, &f.strikethrough}) {
+            Blank();
+            *b = Bool();
+        }
+        return f;
+    }
+
+    // Points with up to four decimals, kept in ten-thousandths.
+    int32_t Size() {
+        int64_t v = 0;
+        size_t digits = 0;
+        for (; !AtEnd() && s_[pos_] >= '0' && s_[pos_] <= '9'; ++pos_, ++digits) {
+            v = v * 10 + (s_[pos_] - '0');
+            if (v > INT32_MAX / 10000) throw Malformed{"font size out of range"};
+        }
+        if (digits == 0) throw Malformed{"bad font size"};
+        v *= 10000;
+        if (Peek() == '.') {
+            ++pos_;
+            int64_t scale = 1000;
+            size_t decimals = 0;
+            for (; !AtEnd() && s_[pos_] >= '0' && s_[pos_] <= '9'; ++pos_, ++decimals, scale /= 10) {
+                if (decimals == 4) throw Malformed{"font size has more than four decimals"};
+                v += (s_[pos_] - '0') * scale;
+            }
+            if (decimals == 0) throw Malformed{"bad font size"};
+        }
+        if (v > INT32_MAX) throw Malformed{"font size out of range"};
+        return static_cast<int32_t>(v);
+    }
+
     bool Bool() {
         const std::string_view word = Word();
         if (word == "True") return true;
@@ -291,6 +365,11 @@ PictureRef PropertyBag::ReadPicture(std::wstring_view key, PictureRef def) const
     return v ? Exactly<PictureRef>(*v) : def;
 }
 
+FontRef PropertyBag::ReadFont(std::wstring_view key, FontRef def) const {
+    const PropValue* v = Find(key);
+    return v ? Exactly<FontRef>(*v) : def;
+}
+
 PropValue PropertyBag::Read(std::wstring_view key, PropValue def) const {
     const PropValue* v = Find(key);
     return v ? *v : def;
@@ -298,6 +377,9 @@ PropValue PropertyBag::Read(std::wstring_view key, PropValue def) const {
 
 void PropertyBag::Write(std::wstring_view key, const PropValue& value, const PropValue& def) {
     if (!IsValidKey(key)) RaiseInvalidCall();
+    if (const auto* f = std::get_if<FontRef>(&value);
+        f && (f->sizeTenThousandths < 0 || f->weight < 0 || f->weight > 1000))
+        RaiseInvalidCall();
     const auto it = std::find_if(entries_.begin(), entries_.end(),
                                  [&](const Entry& e) { return EqualsNoCase(e.first, key); });
     if (value == def) {
@@ -320,7 +402,8 @@ bool operator==(const PropertyBag& a, const PropertyBag& b) {
 
 bool PropertyBag::IsValidKey(std::wstring_view key) {
     if (key.empty() || key.size() > kMaxKeyLength || !IsKeyStart(static_cast<char32_t>(key[0]))) return false;
-    return std::all_of(key.begin(), key.end(), [](wchar_t c) { return IsKeyChar(static_cast<char32_t>(c)); });
+    return std::all_of(key.begin(), key.end(),
+                       [](wchar_t c) { return IsKeyTailChar(static_cast<char32_t>(c)); });
 }
 
 std::string PropertyBag::ToText() const {

@@ -25,7 +25,19 @@ struct PictureRef {
     friend bool operator==(const PictureRef&, const PictureRef&) = default;
 };
 
-using PropValue = std::variant<bool, int16_t, int32_t, std::wstring, OleColor, PictureRef>;
+// A font object. The size is kept exactly as font objects keep it, in 1/10000 of a point.
+struct FontRef {
+    std::wstring name;
+    int32_t sizeTenThousandths = 0;
+    int16_t weight = 400;
+    uint8_t charset = 0;
+    bool italic = false;
+    bool underline = false;
+    bool strikethrough = false;
+    friend bool operator==(const FontRef&, const FontRef&) = default;
+};
+
+using PropValue = std::variant<bool, int16_t, int32_t, std::wstring, OleColor, PictureRef, FontRef>;
 
 class PropertyBag {
   public:
@@ -40,11 +52,13 @@ class PropertyBag {
     std::wstring ReadText(std::wstring_view key, std::wstring def) const;
     OleColor ReadColor(std::wstring_view key, OleColor def) const;
     PictureRef ReadPicture(std::wstring_view key, PictureRef def) const;
+    FontRef ReadFont(std::wstring_view key, FontRef def) const;
     // The stored value as it was written, whatever its kind.
     PropValue Read(std::wstring_view key, PropValue def) const;
 
     // A value equal to its default is not kept, and drops any entry the key had, so a property set back
-    // to its default leaves nothing stale. A key that the text form could not hold raises error 5.
+    // to its default leaves nothing stale. A key or a font (negative size, weight past 0-1000) that the
+    // text form could not hold raises error 5.
     void Write(std::wstring_view key, const PropValue& value, const PropValue& def);
     void WriteBool(std::wstring_view key, bool value, bool def) {
         Write(key, PropValue(std::in_place_type<bool>, value), PropValue(std::in_place_type<bool>, def));
@@ -64,6 +78,9 @@ class PropertyBag {
     void WritePicture(std::wstring_view key, PictureRef value, PictureRef def) {
         Write(key, PropValue(std::move(value)), PropValue(std::move(def)));
     }
+    void WriteFont(std::wstring_view key, FontRef value, FontRef def) {
+        Write(key, PropValue(std::move(value)), PropValue(std::move(def)));
+    }
 
     bool Contains(std::wstring_view key) const { return Find(key) != nullptr; }
     size_t size() const { return entries_.size(); }
@@ -78,7 +95,7 @@ class PropertyBag {
     // Any malformed line fails the whole parse; *error then names the line.
     static std::optional<PropertyBag> FromText(std::string_view utf8, std::string* error = nullptr);
 
-    // [A-Za-z_][A-Za-z0-9_]*, at most kMaxKeyLength characters.
+    // [A-Za-z_][A-Za-z0-9_:]*, at most kMaxKeyLength characters (numbered keys read "Bmp:3").
     static bool IsValidKey(std::wstring_view key);
     static constexpr size_t kMaxKeyLength = 64;
 

@@ -21,6 +21,9 @@ const char frmMain::kSkinProperties[] = "DrawIcon = bool True\n"
                                         "MenuButton = bool True\n"
                                         "TopMostButton = bool True\n";
 
+// Every property at its default.
+const char frmMain::kMenuProperties[] = "";
+
 std::unique_ptr<rt::IWebBrowserControl> CreateSystemBrowser(HWND container) {
     // Before the first control loads the browser engine, which reads the value when it starts.
     EnsureBrowserEmulation(rt::AppExeName() + L".exe");
@@ -64,6 +67,11 @@ void frmMain::CreateControls() {
     AddUserControl(ucSkin1, L"ucSkin1", 0, 0, 831, 24, stored ? &*stored : nullptr);
     quoteBar.Create(ucSkin1);
     quoteBar.SetBrowser(web.get());
+
+    // After the skin: its dispatcher goes over the skin's trampoline on the form.
+    const auto menuStored = rt::PropertyBag::FromText(kMenuProperties);
+    const int side = ::GetSystemMetrics(SM_CXEDGE) + 32;
+    AddUserControl(ctxHookMenu1, L"ctxHookMenu1", 0, 0, side, side, menuStored ? &*menuStored : nullptr);
 }
 
 void frmMain::Form_Load() {

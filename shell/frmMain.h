@@ -10,6 +10,7 @@
 #include "StockControls.h"
 #include "WebBrowser.h"
 #include "magnetic/cMagneticWnd.h"
+#include "menus/ctxHookMenu.h"
 #include "ucSkin.h"
 
 namespace viewer {
@@ -26,6 +27,8 @@ public:
     rt::PictureBox Picture1;
     ucSkin ucSkin1;
     QuoteBar quoteBar;
+    // Draws the system menu the skin opens; the window has no menus of its own.
+    menus::ctxHookMenu ctxHookMenu1;
     std::unique_ptr<rt::IWebBrowserControl> web;
     std::unique_ptr<rt::IWebBrowserControl> WebBrowser1;
 
@@ -33,8 +36,9 @@ public:
     cMagneticWnd* MagneticManager() const { return magnetic_.get(); }
     HICON KeptIcon() const { return icon_.get(); }
 
-    // ucSkin1's design-time properties.
+    // ucSkin1's and ctxHookMenu1's design-time properties.
     static const char kSkinProperties[];
+    static const char kMenuProperties[];
 
 protected:
     void CreateControls() override;

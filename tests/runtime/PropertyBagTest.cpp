@@ -293,6 +293,45 @@ TEST(PropertyBagText, LongestKeyAndExtremeNumbersParse) {
     EXPECT_EQ(bag->ReadInt32(L"C", 0), 2147483647);
 }
 
+TEST(PropertyBagText, FontsAndNumberedKeysRoundTrip) {
+    PropertyBag bag;
+    bag.WriteFont(L"Font", FontRef{L"宋体", 82500, 700, 134, true, false, true}, FontRef{});
+    bag.WriteFont(L"Whole", FontRef{L"Tahoma", 80000, 400, 0, false, true, false}, FontRef{});
+    bag.WriteFont(L"Tiny", FontRef{L"x", 5, 0, 255, false, false, false}, FontRef{});
+    bag.WritePicture(L"Bmp:12", PictureRef{L"MENU_OPEN"}, PictureRef{});
+    bag.WriteText(L"Key:12", L"#mnuOpen:3", L"");
+    const std::string text = bag.ToText();
+    EXPECT_EQ(text, "Font = font \"宋体\" 8.25 700 134 True False True\n"
+                    "Whole = font \"Tahoma\" 8 400 0 False True False\n"
+                    "Tiny = font \"x\" 0.0005 0 255 False False False\n"
+                    "Bmp:12 = picture \"MENU_OPEN\"\n"
+                    "Key:12 = text \"#mnuOpen:3\"\n");
+    std::string error;
+    const auto back = PropertyBag::FromText(text, &error);
+    ASSERT_TRUE(back) << error;
+    EXPECT_EQ(back->Entries(), bag.Entries());
+    EXPECT_EQ(back->ReadFont(L"font", FontRef{}).sizeTenThousandths, 82500);
+    EXPECT_EQ(ErrorOf([&] { back->ReadFont(L"Bmp:12", FontRef{}); }), kErrTypeMismatch);
+    EXPECT_EQ(ErrorOf([&] { back->ReadText(L"Font", L""); }), kErrTypeMismatch);
+}
+
+TEST(PropertyBagText, FontsTheTextCannotHoldAreRefused) {
+    PropertyBag bag;
+    EXPECT_EQ(ErrorOf([&] { bag.WriteFont(L"F", FontRef{L"x", -1, 400}, FontRef{}); }), kErrInvalidCall);
+    EXPECT_EQ(ErrorOf([&] { bag.WriteFont(L"F", FontRef{L"x", 1, 1001}, FontRef{}); }), kErrInvalidCall);
+    EXPECT_EQ(ErrorOf([&] { bag.WriteInt32(L":Bmp", 1, 0); }), kErrInvalidCall);
+    EXPECT_EQ(bag.size(), 0u);
+    const auto bad = [](const char* line) { return !PropertyBag::FromText(line); };
+    EXPECT_TRUE(bad("F = font \"x\" 8.12345 400 0 False False False"));
+    EXPECT_TRUE(bad("F = font \"x\" 214748.3648 400 0 False False False"));
+    EXPECT_TRUE(bad("F = font \"x\" 8. 400 0 False False False"));
+    EXPECT_TRUE(bad("F = font \"x\" -8 400 0 False False False"));
+    EXPECT_TRUE(bad("F = font \"x\" 8 1001 0 False False False"));
+    EXPECT_TRUE(bad("F = font \"x\" 8 400 256 False False False"));
+    EXPECT_TRUE(bad("F = font \"x\" 8 400 0 False False"));
+    EXPECT_FALSE(bad("F = font \"x\" 214748.3647 400 0 False False False"));
+}
+
 TEST(TextCodec, MalformedUtf8BecomesOneReplacementPerBadSequence) {
     // Truncated 3-byte sequence, overlong NUL, encoded surrogate, byte that is never valid.
     EXPECT_EQ(Utf8ToWide("a\xE4\xB8"), std::wstring(L"a\xFFFD"));

@@ -11,6 +11,7 @@
 #include "RecordingWebBrowser.h"
 #include "StartupPaths.h"
 #include "frmMain.h"
+#include "msghook/Thunk.h"
 #include "ucSkinTest.h"
 
 using namespace viewer;
@@ -354,6 +355,57 @@ TEST_F(MainWindow, OnANarrowWindowTheQuoteButtonsLieOverTheCaptionButtonHitAreas
     }
 }
 
+namespace {
+
+// What the menu control had taken over while the skin's system menu was open.
+struct OpenSystemMenu {
+    static inline menus::ctxHookMenu* control = nullptr;
+    static inline HWND form = nullptr;
+    static inline size_t popups = 0;
+    static inline int ownerDrawn = 0;
+    static void CALLBACK Look(HWND, UINT, UINT_PTR, DWORD) {
+        popups = control->Popups().size();
+        const HMENU sys = ::GetSystemMenu(form, FALSE);
+        ownerDrawn = 0;
+        for (int i = 0; i < ::GetMenuItemCount(sys); ++i) {
+            MENUITEMINFOW mii{};
+            mii.cbSize = sizeof(mii);
+            mii.fMask = MIIM_FTYPE;
+            ::GetMenuItemInfoW(sys, static_cast<UINT>(i), TRUE, &mii);
+            ownerDrawn += (mii.fType & MFT_OWNERDRAW) != 0;
+        }
+        ::EndMenu();
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindow, TheMenuControlSitsBetweenTheMagneticManagerAndTheSkinAndTakesOverTheSystemMenu) {
+    ASSERT_TRUE(form->Load());
+    form->Show(SW_SHOWNORMAL);
+    const WNDPROC dispatcher = form->ctxHookMenu1.FormDispatcher();
+    ASSERT_NE(dispatcher, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(form->ctxHookMenu1.hWnd()));
+    EXPECT_EQ(form->ctxHookMenu1.Records().Count(), 0u) << "the window has no menu bar";
+
+    OpenSystemMenu::control = &form->ctxHookMenu1;
+    OpenSystemMenu::form = form->hWnd();
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 150, &OpenSystemMenu::Look);
+    form->ucSkin1.ShowSystemMenu();
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(OpenSystemMenu::popups, 1u);
+    EXPECT_GT(OpenSystemMenu::ownerDrawn, 0);
+    EXPECT_TRUE(form->ctxHookMenu1.Popups().empty());
+
+    // The magnetic manager was installed last and sees messages first; the menu dispatcher is next.
+    EXPECT_NE(reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(form->hWnd(), GWLP_WNDPROC)), dispatcher);
+    ASSERT_TRUE(form->MagneticManager()->RemoveWindow(form->hWnd()));
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(form->hWnd(), GWLP_WNDPROC)), dispatcher);
+
+    form->Unload();
+    EXPECT_EQ(form->ctxHookMenu1.FormDispatcher(), nullptr);
+}
+
 TEST(MainWindowLifetime, LoadAndUnloadCyclesReturnEveryHandle) {
     rt::SetShellHandler([](const rt::ShellCall&) { return true; });
     auto cycle = [] {
@@ -365,8 +417,10 @@ TEST(MainWindowLifetime, LoadAndUnloadCyclesReturnEveryHandle) {
     };
     cycle(); // first-use objects (shared cursors, classes) are made here
     const long gdi = rt::LiveHandles::Gdi(), user = rt::LiveHandles::User();
+    const long thunks = msghook::WndProcThunk::LiveCount();
     for (int i = 0; i < 20; ++i) cycle();
     EXPECT_EQ(rt::LiveHandles::Gdi(), gdi);
     EXPECT_EQ(rt::LiveHandles::User(), user);
+    EXPECT_EQ(msghook::WndProcThunk::LiveCount(), thunks);
     rt::SetShellHandler({});
 }

@@ -1,0 +1,252 @@
+#pragma once
+// The owner-drawn menu control: an invisible control on a form that turns the form's menu bar and every
+// popup menu of the thread into owner-drawn items, measures and draws them, gives each popup menu
+// window a flat frame of its own, answers keyboard mnemonics and reports the highlighted item.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "MenuItems.h"
+#include "MenuMetrics.h"
+#include "MenuPalette.h"
+#include "MenuProperties.h"
+#include "drawing/StdFont.h"
+#include "drawing/cMemDC.h"
+#include "msghook/ISubclassingSink.h"
+#include "msghook/cMenuHook.h"
+#include "msghook/cSubThunk.h"
+#include "runtime/Picture.h"
+#include "runtime/UserControl.h"
+
+namespace menus {
+
+// One menu control of a form, as item pictures know it: its name, its index in a control array (−1
+// when it is not in one) and its caption.
+struct MenuControlInfo {
+    std::wstring Name;
+    int32_t Index = -1;
+    std::wstring Caption;
+};
+
+// The window's menu bar, or null when it has none.
+HMENU MenuBarOf(HWND wnd);
+
+// "Name", or "Name:Index" for a member of a control array.
+std::wstring MenuControlKey(const MenuControlInfo& menu);
+
+class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
+  public:
+    ctxHookMenu();
+    ~ctxHookMenu() override;
+
+    // Events, in declaration order.
+    // The caption of the item being highlighted ("&&" shown as "&"), or "" when the menu closes.
+    std::function<void(const std::wstring& strMenuCaption)> Highlight;
+    std::function<void(drawing::StdFont& Font, std::wstring& Caption, uint32_t& ForeColour)>
+        CustomDrawItemFont;
+    std::function<void(drawing::StdFont& SelectedFont, std::wstring& Caption, uint32_t& ForeColour,
+                       uint32_t& SelectedBackColour, uint32_t& SelectedBorderColour)>
+        CustomDrawItemHoverFont;
+
+    // Properties. Colours are OLE colours.
+    int16_t AutoColumn() const { return props_.AutoColumn; }
+    void SetAutoColumn(int16_t value);
+    int32_t BitmapSize() const { return props_.BitmapSize; }
+    void SetBitmapSize(int32_t value);
+    bool DisplayShadow() const { return props_.DisplayShadow; }
+    void SetDisplayShadow(bool value);
+    int32_t DrawStyle() const { return props_.DrawStyle; }
+    void SetDrawStyle(int32_t value);
+    // A copy of the control's own font; assigning copies name, size, weight, attributes and character set.
+    drawing::StdFont Font() const;
+    void SetFont(const drawing::StdFont& value);
+    int32_t MenuDrawStyle() const { return props_.MenuDrawStyle; }
+    void SetMenuDrawStyle(int32_t value);
+    bool RightToLeft() const { return props_.RightToLeft; }
+    void SetRightToLeft(bool value);
+    bool SelectDisabled() const { return props_.SelectDisabled; }
+    void SetSelectDisabled(bool value);
+    bool UseSystemFont() const { return props_.UseSystemFont; }
+    void SetUseSystemFont(bool value);
+    uint32_t UserCheckBackColour() const { return props_.UserCheckBackColour; }
+    void SetUserCheckBackColour(uint32_t value);
+    uint32_t UserCheckBorderColour() const { return props_.UserCheckBorderColour; }
+    void SetUserCheckBorderColour(uint32_t value);
+    uint32_t UserGradientOne() const { return props_.UserGradientOne; }
+    void SetUserGradientOne(uint32_t value);
+    uint32_t UserGradientTwo() const { return props_.UserGradientTwo; }
+    void SetUserGradientTwo(uint32_t value);
+    uint32_t UserMenuBorderColour() const { return props_.UserMenuBorderColour; }
+    void SetUserMenuBorderColour(uint32_t value);
+    uint32_t UserSelectedItemForeColour() const { return props_.UserSelectedItemForeColour; }
+    void SetUserSelectedItemForeColour(uint32_t value);
+    uint32_t UserSelectedMenuBackColour() const { return props_.UserSelectedMenuBackColour; }
+    void SetUserSelectedMenuBackColour(uint32_t value);
+    uint32_t UserSelectedMenuBorderColour() const { return props_.UserSelectedMenuBorderColour; }
+    void SetUserSelectedMenuBorderColour(uint32_t value);
+    uint32_t UserSideBarColour() const { return props_.UserSideBarColour; }
+    void SetUserSideBarColour(uint32_t value);
+    uint32_t UserTopMenuBackColour() const { return props_.UserTopMenuBackColour; }
+    void SetUserTopMenuBackColour(uint32_t value);
+    uint32_t UserTopMenuHotBorderColour() const { return props_.UserTopMenuHotBorderColour; }
+    void SetUserTopMenuHotBorderColour(uint32_t value);
+    uint32_t UserTopMenuHotColour() const { return props_.UserTopMenuHotColour; }
+    void SetUserTopMenuHotColour(uint32_t value);
+    uint32_t UserTopMenuSelectedColour() const { return props_.UserTopMenuSelectedColour; }
+    void SetUserTopMenuSelectedColour(uint32_t value);
+    bool UserUseGradient() const { return props_.UserUseGradient; }
+    void SetUserUseGradient(bool value);
+    bool UserUseTopMenuGradient() const { return props_.UserUseTopMenuGradient; }
+    void SetUserUseTopMenuGradient(bool value);
+
+    // Attaches to a form window: converts its menu bar and intercepts its menu messages (and those of
+    // its MDI client, if it has one). A control sited on a form does this itself.
+    void Init(HWND hWnd);
+
+    // Item pictures, looked up by the caption of the form's menu control they belong to.
+    void SetBitmap(const MenuControlInfo& Menu, const rt::Picture& Picture, uint32_t MaskColor);
+    void SetBitmapByCaption(const std::wstring& sCtlName, const rt::Picture& Picture, uint32_t MaskColor);
+    void SetCustomAttributes(uint32_t TopMenuBackColour, uint32_t TopMenuSelectedColour,
+                             uint32_t ExpandedMenuSelectedBackColour, uint32_t TopMenuHotColour,
+                             uint32_t SelectedItemBorderColour, uint32_t MenuBorderColour,
+                             uint32_t SideBarColour, uint32_t CheckBoxColour, uint32_t CheckBorderColour,
+                             uint32_t GradientColourOne, uint32_t GradientColourTwo,
+                             uint32_t TopMenuHotBorder, uint32_t SelectedForeColour, bool blnUseGradient,
+                             bool blnUseHeaderGradient);
+    // The form's menu controls, for the picture lookup of the drawing.
+    void SetMenuControls(std::vector<MenuControlInfo> controls) { menuControls_ = std::move(controls); }
+    const std::vector<MenuControlInfo>& MenuControls() const { return menuControls_; }
+
+    // Converts a menu's items to owner-draw, recording each item once.
+    void pvInitMenu(HMENU hMenu, bool topLevel);
+    // A keyboard character in an open menu: true, with `result` = execute the item, when an item's
+    // mnemonic matches it.
+    bool HandleMenuChar(HMENU hMenu, wchar_t character, LRESULT& result);
+
+    // Every persisted property at once.
+    const MenuProperties& Properties() const { return props_; }
+
+    // Run-time state, for the form and for tests.
+    HWND FormWindow() const { return form_; }
+    HMENU MenuBar() const { return menuBar_; }
+    bool InMenuLoop() const { return menuLoop_; }
+    HWND FrameOwner() const { return frameOwner_; }
+    const ItemRecordList& Records() const { return records_; }
+    const MenuPalette& Palette() const { return palette_; }
+    const MenuMetrics& Metrics() const { return metrics_; }
+    bool PlainColors() const { return display_.PlainColors(); }
+    // This control is the one cMenuHook hands new popup menu windows to.
+    bool IsCurrentMenuControl() const;
+    // The procedure installed on the form, null while detached.
+    WNDPROC FormDispatcher() const {
+        return formSub_ && formSub_->hWnd() ? formSub_->ThunkAddress() : nullptr;
+    }
+    // Popup menu windows taken over right now.
+    std::vector<HWND> Popups() const;
+    struct ItemPicture {
+        rt::Picture picture;
+        uint32_t mask = 0;
+        std::wstring key;
+    };
+    const std::vector<ItemPicture>& Bitmaps() const { return bitmaps_; }
+    // The registered message of the frame-to-child protocol.
+    static UINT InitMenuMsg();
+
+  protected:
+    void UserControl_Initialize() override;
+    void UserControl_InitProperties() override;
+    void UserControl_ReadProperties(rt::PropertyBag& PropBag) override;
+    void UserControl_WriteProperties(rt::PropertyBag& PropBag) override;
+    void UserControl_Resize() override;
+    void UserControl_Terminate() override;
+
+  private:
+    class Sink;
+    friend class Sink;
+    struct Popup {
+        HWND hWnd = nullptr;
+        std::unique_ptr<msghook::cSubThunk> subclasser;
+    };
+    // The drop flags of the last popup placed, and where it went.
+    struct Drop {
+        bool shiftedLeft = false;
+        bool below = false;
+        bool columns = false;
+        int32_t joinOffset = 0;
+        POINT at{};
+    };
+
+    // msghook::IMenuControl: a popup menu window is being created.
+    void pvSubclassPopup(HWND hWnd) override;
+
+    void pvBefore(bool& bHandled, LRESULT& lReturn, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    void pvFormMessage(bool& bHandled, LRESULT& lReturn, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    void pvPopupMessage(Popup& popup, bool& bHandled, LRESULT& lReturn, UINT uMsg, WPARAM wParam,
+                        LPARAM lParam);
+    void pvMenuSelect(bool& bHandled, LRESULT& lReturn, WPARAM wParam, LPARAM lParam);
+    LRESULT pvInitMenuCommand(WPARAM wParam, LPARAM lParam);
+    bool pvMeasureItem(MEASUREITEMSTRUCT& mis);
+    bool pvDrawItem(const DRAWITEMSTRUCT& dis);
+    void pvAdoptPopups();
+    void pvPlacePopup(HWND hWnd, WINDOWPOS& pos);
+    void pvReleasePopup(HWND hWnd);
+    // The popup's frame image, made on first need and kept while the popup exists.
+    drawing::cMemDC* pvFrameImage(HWND hWnd);
+
+    void pvRefreshMetrics();
+    void pvSelectItemFont(drawing::cMemDC& dc) const;
+    void pvRestoreMenus();
+    void pvDetach();
+    void pvSetMenuInfoBackground(uint32_t colour);
+    // The active MDI child, when the form is a frame with one.
+    HWND pvActiveChild() const;
+    HWND pvMenuWindow() const { return frameOwner_ ? frameOwner_ : form_; }
+    void pvChanged(const wchar_t* name) { PropertyChanged(name); }
+    void pvRaiseHighlight(const std::wstring& caption);
+    Popup* pvFindPopup(HWND hWnd);
+    void pvStartRunMode();
+
+    MenuProperties props_;
+    std::vector<ItemPicture> bitmaps_;
+    std::vector<MenuControlInfo> menuControls_;
+
+    // Derived state.
+    MenuPalette palette_;
+    MenuMetrics metrics_;
+    DisplayTraits display_;
+
+    // Attachment.
+    std::shared_ptr<Sink> sink_;
+    HWND form_ = nullptr;
+    HWND mdiClient_ = nullptr;
+    HMENU menuBar_ = nullptr;
+    std::unique_ptr<msghook::cSubThunk> formSub_;
+    std::unique_ptr<msghook::cSubThunk> mdiSub_;
+    std::vector<Popup> popups_;
+    std::vector<std::pair<HWND, std::unique_ptr<drawing::cMemDC>>> popupImages_;
+    ItemRecordList records_;
+
+    bool menuLoop_ = false;
+    bool printing_ = false;
+    bool reposted_ = false;
+    HMENU currentSubmenu_ = nullptr;
+    HMENU trackedMenu_ = nullptr;
+    RECT selectedItem_{};
+    bool selectedRightJustified_ = false;
+    Drop drop_;
+    HWND frameOwner_ = nullptr;
+    int32_t edgeWidth_ = 0;
+    int32_t dlgFrameWidth_ = 0;
+    // Measures item captions in the item font; made again at every refresh.
+    drawing::cMemDC measure_;
+    // The menu background brush set by SetCustomAttributes, and the menu that uses it.
+    rt::UniqueBrush menuBrush_;
+    HMENU brushMenu_ = nullptr;
+};
+
+} // namespace menus

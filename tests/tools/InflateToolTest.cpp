@@ -1,0 +1,164 @@
+// The `inflate` tool: its command line, its files and its two engines (zlib linked on the host, zlib1.dll
+// through cCDECL on Windows), in process and as the program itself.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+
+#include "Handles.h"
+#endif
+
+#include "DeflateWriter.h"
+#include "InflateTool.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+using testdeflate::DeflateWriter;
+
+const std::string kText = "hello, hello world";
+
+Bytes TextBytes() {
+    return Bytes(kText.begin(), kText.end());
+}
+
+// A stored block and a fixed block with a match, and the right trailer.
+Bytes Stream(uint32_t adler) {
+    DeflateWriter w;
+    w.Stored(false, Bytes(kText.begin(), kText.begin() + 7)).Header(true, 1);
+    w.FixedMatch(5, 7);
+    for (const char c : kText.substr(12))
+        w.FixedLitLen(static_cast<uint8_t>(c));
+    return w.FixedLitLen(256).FinishWithTrailer(adler);
+}
+
+std::string Utf8(const fs::path& p) {
+    const std::u8string s = p.u8string();
+    return std::string(s.begin(), s.end());
+}
+
+class InflateTool : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("pelmor-inflate-tool-" + std::to_string(std::random_device{}()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    std::string Write(const char8_t* name, const Bytes& bytes) {
+        std::ofstream(dir_ / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return Utf8(dir_ / name);
+    }
+    std::string Path(const char8_t* name) const { return Utf8(dir_ / name); }
+    Bytes Read(const char8_t* name) const {
+        std::ifstream f(dir_ / name, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    }
+    int Run(std::vector<std::string> args) { return inflatetool::RunInflateTool(args, message_); }
+
+    fs::path dir_;
+    std::string message_;
+};
+
+class InflateToolEngines : public InflateTool, public ::testing::WithParamInterface<const char*> {
+  protected:
+    std::string Engine() const { return std::string("--engine=") + GetParam(); }
+};
+
+TEST_P(InflateToolEngines, WritesExactlyTheBytesProduced) {
+    const std::string in = Write(u8"输入.z", Stream(testdeflate::Adler32(TextBytes())));
+    EXPECT_EQ(Run({Engine(), "100", in, Path(u8"输出.bin")}), 0) << message_;
+    EXPECT_EQ(message_, "");
+    EXPECT_EQ(Read(u8"输出.bin"), TextBytes());
+}
+
+TEST_P(InflateToolEngines, FailsWithOneLine) {
+    const std::string good = Write(u8"good.z", Stream(testdeflate::Adler32(TextBytes())));
+    const std::string bad = Write(u8"bad.z", DeflateWriter().Header(true, 3).FinishWithTrailer(1));
+    // Room for the match but not for the literals after it.
+    for (const auto& args : {std::vector<std::string>{Engine(), "14", good, Path(u8"out")},
+                             std::vector<std::string>{Engine(), "100", bad, Path(u8"out")}}) {
+        EXPECT_EQ(Run(args), 1);
+        EXPECT_TRUE(message_.starts_with("inflate: ")) << message_;
+        EXPECT_EQ(message_.find('\n'), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "out"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, InflateToolEngines, ::testing::Values("builtin", "zlib"));
+
+TEST_F(InflateTool, DefaultEngineIsTheBuiltinOneWhichIgnoresTheTrailer) {
+    const std::string in = Write(u8"in.z", Stream(0xDEADBEEF));
+    EXPECT_EQ(Run({"100", in, Path(u8"out")}), 0) << message_;
+    EXPECT_EQ(Read(u8"out"), TextBytes());
+    EXPECT_EQ(Run({"--engine=zlib", "100", in, Path(u8"out2")}), 1);
+}
+
+TEST_F(InflateTool, BadCommandLines) {
+    const std::string in = Write(u8"in.z", Stream(testdeflate::Adler32(TextBytes())));
+    const std::string out = Path(u8"out");
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"100", in},
+        {"--engine=zlib", "100", in},
+        {"100", in, out, "extra"},
+        {"--engine=gzip", "100", in, out},
+        {"12x", in, out},
+        {"-1", in, out},
+        {"", in, out},
+        {"99999999999999999999", in, out},
+        {"4294967296", in, out},
+        {"100", Path(u8"missing.z"), out},
+        {"100", in, Path(u8"no-such-folder/out")},
+    };
+    for (const auto& args : cases) {
+        EXPECT_EQ(Run(args), 1);
+        EXPECT_TRUE(message_.starts_with("inflate: ")) << message_;
+    }
+}
+
+// The program itself: exit codes and the file.
+int RunProgram(const std::string& args) {
+#if defined(_WIN32)
+    wchar_t self[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const fs::path tool = fs::path(self).parent_path().parent_path() / L"tools-bin" / L"inflate.exe";
+    std::wstring command =
+        L"\"" + tool.wstring() + L"\" " + fs::path(std::u8string(args.begin(), args.end())).wstring();
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                          nullptr, &si, &pi))
+        return -1;
+    const rt::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+    if (::WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.get(), &code);
+    return static_cast<int>(code);
+#else
+    const int status = std::system((std::string(PELMOR_INFLATE_TOOL) + " " + args + " 2>/dev/null").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
+
+TEST_F(InflateTool, TheProgram) {
+    const std::string in = Write(u8"in.z", Stream(testdeflate::Adler32(TextBytes())));
+    EXPECT_EQ(RunProgram("--engine=zlib 100 \"" + in + "\" \"" + Path(u8"程序.bin") + "\""), 0);
+    EXPECT_EQ(Read(u8"程序.bin"), TextBytes());
+    EXPECT_EQ(RunProgram("5 \"" + in + "\" \"" + Path(u8"short.bin") + "\""), 1);
+}
+
+} // namespace

@@ -17,6 +17,8 @@ import subprocess
 import sys
 import tempfile
 
+from wine_run import run_under_wine
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 NATIVE = os.path.join(ROOT, "build/native/bench-bin/bench_png_decode")
 WIN = os.path.join(ROOT, "build/win/bench-bin/bench_png_decode.exe")
@@ -100,18 +102,9 @@ def main():
     print("native (times of one decode of every file; ours as ratios to the fastest reference):")
     print(run([NATIVE, ms], groups, folder))
     if wine:
-        session = os.path.join(ROOT, "tools/wine-session")
-        own = subprocess.run([session, "alive"], capture_output=True).returncode != 0
-        if own:
-            subprocess.run([session, "start"], check=True, stdout=subprocess.DEVNULL)
-        try:
-            env = dict(os.environ, WINEPREFIX=os.path.join(ROOT, "build/wine/prefix"), WINEARCH="win64",
-                       WINEDEBUG="-all")
-            print("x86-64 Windows build under Wine (the reference is GDI+):")
-            print(run([os.path.join(ROOT, "tools/wine64"), WIN, ms], wine_paths(groups), folder, env))
-        finally:
-            if own:
-                subprocess.run([session, "stop"], stdout=subprocess.DEVNULL)
+        print("x86-64 Windows build under Wine (the reference is GDI+):")
+        print(run_under_wine(lambda command, cwd, env: run(command, wine_paths(groups), cwd, env), WIN, [ms],
+                             folder))
     if not keep:
         shutil.rmtree(folder)
 

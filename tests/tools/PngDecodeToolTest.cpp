@@ -5,29 +5,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include "ToolTestSupport.h"
+
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
-
-#if defined(_WIN32)
-#include <windows.h>
-
-#include "Handles.h"
-#endif
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
-
-std::string Utf8(const fs::path& p) {
-    const std::u8string s = p.u8string();
-    return std::string(s.begin(), s.end());
-}
+using tooltest::Bytes;
 
 // The PAM file of the host pixels: R, G, B, A rows from the top.
 Bytes Pam(const pngtest::PngSpec& spec, const Bytes& host) {
@@ -42,33 +29,17 @@ Bytes Pam(const pngtest::PngSpec& spec, const Bytes& host) {
     return pam;
 }
 
-class PngDecodeTool : public testing::Test {
+class PngDecodeTool : public tooltest::ToolFolderTest {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("pelmor-pngdecode-" + std::to_string(std::random_device{}()));
-        fs::create_directories(dir_);
+        ToolFolderTest::SetUp();
         spec_.width = 7, spec_.height = 3, spec_.interlace = true;
         const auto samples = pngtest::MakeSamples(spec_, 9);
         png_ = Write(u8"图像.png", pngtest::WritePng(spec_, samples));
         expected_ = Pam(spec_, pngtest::ExpectedHost(spec_, samples));
     }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string Write(const char8_t* name, const Bytes& bytes) {
-        std::ofstream(dir_ / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return Utf8(dir_ / name);
-    }
-    std::string Path(const char8_t* name) const { return Utf8(dir_ / name); }
-    Bytes Read(const char8_t* name) const {
-        std::ifstream f(dir_ / name, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    }
     int Run(std::vector<std::string> args) { return pngdecodetool::RunPngDecodeTool(args, message_); }
 
-    fs::path dir_;
     pngtest::PngSpec spec_;
     std::string png_;
     Bytes expected_;
@@ -133,25 +104,7 @@ TEST_F(PngDecodeTool, FailsWithOneLineNamingTheReason) {
 }
 
 int RunProgram(const std::string& args) {
-#if defined(_WIN32)
-    wchar_t self[MAX_PATH];
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const fs::path tool = fs::path(self).parent_path().parent_path() / L"tools-bin" / L"pngdecode.exe";
-    std::wstring command = L"\"" + tool.wstring() + L"\" " + fs::path(std::u8string(args.begin(), args.end())).wstring();
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-        return -1;
-    const rt::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
-    if (::WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.get(), &code);
-    return static_cast<int>(code);
-#else
-    const int status = std::system((std::string(PELMOR_PNGDECODE_TOOL) + " " + args + " 2>/dev/null").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
+    return tooltest::RunToolProgram("pngdecode", PELMOR_PNGDECODE_TOOL_PATH, args);
 }
 
 TEST_F(PngDecodeTool, TheProgram) {

@@ -20,12 +20,14 @@ const std::vector<imaging::ModAPI::ZlibCandidate> kShippedZlib = imaging::ModAPI
 
 bool Ours(const std::vector<uint8_t>& png, bool zlib) {
     imaging::gdip::SetLibraryName(L"kernel32.dll");
-    imaging::ModAPI::SetZlibCandidates(zlib ? kShippedZlib
-                                            : std::vector<imaging::ModAPI::ZlibCandidate>{{L"kernel32.dll", 2}});
+    imaging::ModAPI::SetZlibCandidates(
+        zlib ? kShippedZlib : std::vector<imaging::ModAPI::ZlibCandidate>{{L"kernel32.dll", 2}});
     static imaging::c32bppDIB dib;
     imaging::cPNGparser parser;
-    const bool ok = parser.LoadStream(png, dib, 0, static_cast<int32_t>(png.size()), 0) && dib.BitsPointer() != nullptr;
-    return ok && parser.LastDecoder() == (zlib ? imaging::cPNGparser::Decoder::Zlib : imaging::cPNGparser::Decoder::BuiltIn);
+    const bool ok =
+        parser.LoadStream(png, dib, 0, static_cast<int32_t>(png.size()), 0) && dib.BitsPointer() != nullptr;
+    return ok && parser.LastDecoder() ==
+                     (zlib ? imaging::cPNGparser::Decoder::Zlib : imaging::cPNGparser::Decoder::BuiltIn);
 }
 
 bool GdiPlus(const std::vector<uint8_t>& png) {

@@ -34,8 +34,9 @@ std::vector<File> ReadGroup(const std::filesystem::path& folder) {
     for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
         if (!e.is_regular_file() || e.path().extension() != ".png") continue;
         std::ifstream in(e.path(), std::ios::binary);
-        files.push_back({e.path().filename().string(),
-                         std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>())});
+        files.push_back(
+            {e.path().filename().string(),
+             std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>())});
     }
     std::sort(files.begin(), files.end(), [](const File& a, const File& b) { return a.name < b.name; });
     return files;
@@ -47,7 +48,8 @@ std::vector<double> TimeFile(const File& file, std::vector<pngbench::Decoder>& d
     std::vector<double> spent(n, 0.0);
     std::vector<long> runs(n, 0);
     std::vector<bool> failed(n, false);
-    for (size_t d = 0; d < n; ++d) failed[d] = !decoders[d].decode(file.bytes);
+    for (size_t d = 0; d < n; ++d)
+        failed[d] = !decoders[d].decode(file.bytes);
     // Rounds of a few decodes each, every decoder in turn, until each has used its budget.
     for (bool more = true; more;) {
         more = false;
@@ -65,7 +67,8 @@ std::vector<double> TimeFile(const File& file, std::vector<pngbench::Decoder>& d
         }
     }
     std::vector<double> perDecode(n);
-    for (size_t d = 0; d < n; ++d) perDecode[d] = failed[d] ? -1.0 : spent[d] / static_cast<double>(runs[d]);
+    for (size_t d = 0; d < n; ++d)
+        perDecode[d] = failed[d] ? -1.0 : spent[d] / static_cast<double>(runs[d]);
     return perDecode;
 }
 
@@ -87,7 +90,8 @@ int main(int argc, char** argv) {
     }
     std::vector<pngbench::Decoder> decoders = pngbench::Decoders();
     std::printf("%-24s %5s", "group", "files");
-    for (const auto& d : decoders) std::printf(" %11s", d.name.c_str());
+    for (const auto& d : decoders)
+        std::printf(" %11s", d.name.c_str());
     std::printf("   ratios of ours to the fastest reference\n");
     for (const auto& [group, folder] : groups) {
         const std::vector<File> files = ReadGroup(folder);
@@ -95,22 +99,28 @@ int main(int argc, char** argv) {
         std::vector<double> total(decoders.size(), 0.0);
         std::vector<int> failures(decoders.size(), 0);
         for (const File& f : files) {
-            const std::vector<double> t = TimeFile(f, decoders, budget / static_cast<double>(files.size()) * 4);
+            const std::vector<double> t =
+                TimeFile(f, decoders, budget / static_cast<double>(files.size()) * 4);
             // A file any decoder fails on is left out of every total, so the totals stay comparable.
             if (std::any_of(t.begin(), t.end(), [](double s) { return s < 0; })) {
-                for (size_t d = 0; d < t.size(); ++d) failures[d] += t[d] < 0;
+                for (size_t d = 0; d < t.size(); ++d)
+                    failures[d] += t[d] < 0;
                 continue;
             }
-            for (size_t d = 0; d < t.size(); ++d) total[d] += t[d];
+            for (size_t d = 0; d < t.size(); ++d)
+                total[d] += t[d];
         }
         std::printf("%-24s %5zu", group.c_str(), files.size());
-        for (double s : total) std::printf(" %9.3fms", s * 1000);
+        for (double s : total)
+            std::printf(" %9.3fms", s * 1000);
         double fastestReference = 0;
         for (size_t d = 0; d < decoders.size(); ++d)
-            if (!decoders[d].ours && (fastestReference == 0 || total[d] < fastestReference)) fastestReference = total[d];
+            if (!decoders[d].ours && (fastestReference == 0 || total[d] < fastestReference))
+                fastestReference = total[d];
         std::printf("  ");
         for (size_t d = 0; d < decoders.size(); ++d)
-            if (decoders[d].ours) std::printf(" %s=%.2f", decoders[d].name.c_str(), total[d] / fastestReference);
+            if (decoders[d].ours)
+                std::printf(" %s=%.2f", decoders[d].name.c_str(), total[d] / fastestReference);
         for (size_t d = 0; d < decoders.size(); ++d)
             if (failures[d]) std::printf(" (%s failed on %d)", decoders[d].name.c_str(), failures[d]);
         std::printf("\n");

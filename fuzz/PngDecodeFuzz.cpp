@@ -32,10 +32,12 @@ PngStatus Run(std::span<const uint8_t> data, imaging::png::PngZlib* zlib, bool r
     const PngStatus s = imaging::png::DecodePng(data, setup, image);
     if (s == PngStatus::Ok) {
         if (image.width < 1 || image.height < 1) Fail("decoded without a size");
-        if (image.bits.size() != static_cast<size_t>(image.width) * image.height * 4) Fail("pixel memory of the wrong size");
+        if (image.bits.size() != static_cast<size_t>(image.width) * image.height * 4)
+            Fail("pixel memory of the wrong size");
         for (size_t i = 0; i < image.bits.size(); i += 4) {
             const uint8_t a = image.bits[i + 3];
-            if (image.bits[i] > a || image.bits[i + 1] > a || image.bits[i + 2] > a) Fail("colour above alpha");
+            if (image.bits[i] > a || image.bits[i + 1] > a || image.bits[i + 2] > a)
+                Fail("colour above alpha");
         }
     } else if (!image.bits.empty()) {
         Fail("failed decode left an image");
@@ -48,12 +50,14 @@ PngStatus Run(std::span<const uint8_t> data, imaging::png::PngZlib* zlib, bool r
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static imaging::png::PngLinkedZlib zlib;
     const std::span<const uint8_t> input(data, size);
-    for (imaging::png::PngZlib* z : {static_cast<imaging::png::PngZlib*>(&zlib), static_cast<imaging::png::PngZlib*>(nullptr)}) {
+    for (imaging::png::PngZlib* z :
+         {static_cast<imaging::png::PngZlib*>(&zlib), static_cast<imaging::png::PngZlib*>(nullptr)}) {
         imaging::png::PngMemoryImage fast, plain;
         const PngStatus a = Run(input, z, false, fast);
         const PngStatus b = Run(input, z, true, plain);
         if (a != b) Fail("fast and plain code end differently");
-        if (fast.bits != plain.bits || fast.alpha != plain.alpha) Fail("fast and plain code disagree on the pixels");
+        if (fast.bits != plain.bits || fast.alpha != plain.alpha)
+            Fail("fast and plain code disagree on the pixels");
     }
     return 0;
 }

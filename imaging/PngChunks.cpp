@@ -35,14 +35,17 @@ PngStatus ReadHeader(const Chunk& c, PngZlib* zlib, PngContainer& out) {
     const uint8_t* d = c.body.data();
     const uint32_t width = Be32(d), height = Be32(d + 4);
     // Read as signed 32-bit values, so a set top bit is a negative size.
-    if (width < 1 || height < 1 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) return PngStatus::BadDimensions;
+    if (width < 1 || height < 1 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu)
+        return PngStatus::BadDimensions;
     if (d[10] != 0) return PngStatus::BadCompressionMethod;
     if (d[11] != 0) return PngStatus::BadFilterMethod;
     const uint8_t depth = d[8], colour = d[9], interlace = d[12];
     if (depth != 1 && depth != 2 && depth != 4 && depth != 8 && depth != 16) return PngStatus::BadBitDepth;
-    if (colour != 0 && colour != 2 && colour != 3 && colour != 4 && colour != 6) return PngStatus::BadColourType;
+    if (colour != 0 && colour != 2 && colour != 3 && colour != 4 && colour != 6)
+        return PngStatus::BadColourType;
     if (interlace > 1) return PngStatus::BadInterlace;
-    if (static_cast<uint64_t>(width) * height > static_cast<uint64_t>(kMaxPixels)) return PngStatus::TooManyPixels;
+    if (static_cast<uint64_t>(width) * height > static_cast<uint64_t>(kMaxPixels))
+        return PngStatus::TooManyPixels;
 
     PngHeader h;
     h.Width = static_cast<int32_t>(width);
@@ -51,7 +54,8 @@ PngStatus ReadHeader(const Chunk& c, PngZlib* zlib, PngContainer& out) {
     h.colourType = colour;
     h.interlace = interlace;
     const uint64_t expected = ExpectedSize(h);
-    if (expected > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) return PngStatus::DataSizeOverflow;
+    if (expected > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
+        return PngStatus::DataSizeOverflow;
     out.header = h;
     out.haveHeader = true;
     out.expectedSize = expected;

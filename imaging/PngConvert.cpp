@@ -17,14 +17,16 @@ PngStatus PngConversion::Prepare(const PngContainer& c) {
     m_depth = h.bitDepth;
     m_key = c.transKey;
     m_alpha = c.transparency;
-    for (size_t i = 0; i < 3; ++i) m_keyHigh[i] = 2 * i < m_alpha.size() ? m_alpha[2 * i] : 0;
+    for (size_t i = 0; i < 3; ++i)
+        m_keyHigh[i] = 2 * i < m_alpha.size() ? m_alpha[2 * i] : 0;
 
     // The default palette: gray levels spread over 0..255, or (indexed without PLTE) black with
     // entry 1 white at depth 1.
     m_palette.assign(256 * 3, 0);
     if (m_colour == kColourGray && m_depth <= 8) {
         const uint32_t top = (1u << m_depth) - 1;
-        for (uint32_t i = 1; i <= top; ++i) std::fill_n(&m_palette[i * 3], 3, static_cast<uint8_t>(i * (255 / top)));
+        for (uint32_t i = 1; i <= top; ++i)
+            std::fill_n(&m_palette[i * 3], 3, static_cast<uint8_t>(i * (255 / top)));
     } else if (m_colour == kColourIndexed) {
         if (!c.palette.empty())
             m_palette = c.palette;
@@ -39,7 +41,8 @@ PngStatus PngConversion::Prepare(const PngContainer& c) {
         for (uint32_t s = 0; s < 256; ++s) {
             // Depth 16 looks its high byte up, and compares it with the key's high byte.
             const uint32_t v = m_depth == 16 ? s : m_palette[std::min<uint32_t>(s, 255) * 3];
-            const bool transparent = keyed && (m_depth == 16 ? s == m_keyHigh[0] : s == static_cast<uint32_t>(m_key));
+            const bool transparent =
+                keyed && (m_depth == 16 ? s == m_keyHigh[0] : s == static_cast<uint32_t>(m_key));
             m_lut[s] = transparent ? 0 : HostPixel(v, v, v, 255);
         }
         m_entries = 256;
@@ -117,7 +120,8 @@ bool PngConversion::ConvertPixelReference(const uint8_t* src, int32_t index, uin
 
     if (a == 0) return true;
     if (a == 255) {
-        bgra[0] = static_cast<uint8_t>(b), bgra[1] = static_cast<uint8_t>(g), bgra[2] = static_cast<uint8_t>(r);
+        bgra[0] = static_cast<uint8_t>(b), bgra[1] = static_cast<uint8_t>(g),
+        bgra[2] = static_cast<uint8_t>(r);
     } else {
         bgra[0] = static_cast<uint8_t>(b * a / 255);
         bgra[1] = static_cast<uint8_t>(g * a / 255);
@@ -152,7 +156,8 @@ bool PackedRow(const uint8_t* src, int32_t count, uint32_t* dst, const uint32_t*
 template <int Step>
 bool LookupRow(const uint8_t* src, int32_t count, uint32_t* dst, const uint32_t* lut, uint32_t entries) {
     if (entries >= 256) {
-        for (int32_t i = 0; i < count; ++i) dst[i] = lut[src[i * Step]];
+        for (int32_t i = 0; i < count; ++i)
+            dst[i] = lut[src[i * Step]];
         return true;
     }
     for (int32_t i = 0; i < count; ++i) {
@@ -173,7 +178,8 @@ template <int Step> void RgbRow(const uint8_t* src, int32_t count, uint32_t* dst
 }
 
 template <int Step> void GrayAlphaRow(const uint8_t* src, int32_t count, uint32_t* dst) {
-    for (int32_t i = 0; i < count; ++i, src += 2 * Step) dst[i] = HostPixel(src[0], src[0], src[0], src[Step]);
+    for (int32_t i = 0; i < count; ++i, src += 2 * Step)
+        dst[i] = HostPixel(src[0], src[0], src[0], src[Step]);
 }
 
 template <int Step> void RgbaScalar(const uint8_t* src, int32_t count, uint32_t* dst) {
@@ -187,7 +193,8 @@ inline __m128i PremultiplyTwo(__m128i px) {
     const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(px, 0xFF), 0xFF);
     const __m128i alphaLanes = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
     // floor(c x a / 255) = ((c x a + 1) x 257) >> 16 for every c, a in 0..255.
-    __m128i q = _mm_mulhi_epu16(_mm_add_epi16(_mm_mullo_epi16(px, alpha), _mm_set1_epi16(1)), _mm_set1_epi16(257));
+    __m128i q =
+        _mm_mulhi_epu16(_mm_add_epi16(_mm_mullo_epi16(px, alpha), _mm_set1_epi16(1)), _mm_set1_epi16(257));
     q = _mm_or_si128(_mm_andnot_si128(alphaLanes, q), _mm_and_si128(alphaLanes, px));
     return _mm_shufflehi_epi16(_mm_shufflelo_epi16(q, _MM_SHUFFLE(3, 0, 1, 2)), _MM_SHUFFLE(3, 0, 1, 2));
 }
@@ -245,7 +252,8 @@ bool PngConversion::ConvertRow(const uint8_t* src, int32_t count, uint32_t* dst)
         // -1 never equals a 24-bit colour.
         int64_t key = -1;
         if (m_key != -1)
-            key = m_depth == 8 ? m_key : (int64_t{m_keyHigh[0]} << 16) | (int64_t{m_keyHigh[1]} << 8) | m_keyHigh[2];
+            key = m_depth == 8 ? m_key
+                               : (int64_t{m_keyHigh[0]} << 16) | (int64_t{m_keyHigh[1]} << 8) | m_keyHigh[2];
         if (m_depth == 8)
             RgbRow<1>(src, count, dst, key);
         else

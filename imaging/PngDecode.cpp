@@ -39,19 +39,22 @@ struct Rows {
         const int32_t y = pass.yStart + j * pass.yStep;
         if (reference) {
             for (int32_t k = 0; k < count; ++k)
-                if (!conv.ConvertPixelReference(src, k, HostPixel(pass.xStart + k * pass.xStep, y))) return false;
+                if (!conv.ConvertPixelReference(src, k, HostPixel(pass.xStart + k * pass.xStep, y)))
+                    return false;
             return true;
         }
         if (pass.xStep == 1) return conv.ConvertRow(src, count, reinterpret_cast<uint32_t*>(HostPixel(0, y)));
         if (!conv.ConvertRow(src, count, scratch)) return false;
         uint32_t* row = reinterpret_cast<uint32_t*>(HostPixel(0, y));
-        for (int32_t k = 0; k < count; ++k) row[pass.xStart + k * pass.xStep] = scratch[k];
+        for (int32_t k = 0; k < count; ++k)
+            row[pass.xStart + k * pass.xStep] = scratch[k];
         return true;
     }
 
     // Reconstructs and converts one pass stored at data. A filter type above 4 leaves its row as
     // stored, or fails when strictFilters.
-    PngStatus Pass(const PngPass& pass, uint8_t* data, bool strictFilters, std::vector<uint32_t>& scratch) const {
+    PngStatus Pass(const PngPass& pass, uint8_t* data, bool strictFilters,
+                   std::vector<uint32_t>& scratch) const {
         const int32_t width = PassWidth(pass, h.Width), height = PassHeight(pass, h.Height);
         const size_t rowBytes = static_cast<size_t>(RowBytes(width, bitsPerPixel));
         const uint8_t* prev = nullptr;
@@ -65,7 +68,8 @@ struct Rows {
     }
 };
 
-PngStatus Inflate(const PngContainer& c, const PngDecoderSetup& setup, uint8_t* out, size_t capacity, bool& byZlib) {
+PngStatus Inflate(const PngContainer& c, const PngDecoderSetup& setup, uint8_t* out, size_t capacity,
+                  bool& byZlib) {
     size_t produced = 0;
     bool ok = setup.zlib != nullptr && setup.zlib->Uncompress(c.imageData, out, capacity, produced);
     byZlib = ok;
@@ -100,7 +104,8 @@ PngStatus Decode(PngContainer& c, const PngDecoderSetup& setup, PngHost& host, b
     std::vector<uint32_t> scratch;
 
     if (h.interlace == 0) {
-        if (const PngStatus s = rows.Pass(kWholeImage, data.get(), false, scratch); s != PngStatus::Ok) return s;
+        if (const PngStatus s = rows.Pass(kWholeImage, data.get(), false, scratch); s != PngStatus::Ok)
+            return s;
     } else {
         scratch.resize(static_cast<size_t>(h.Width));
         size_t offset = 0;
@@ -108,9 +113,11 @@ PngStatus Decode(PngContainer& c, const PngDecoderSetup& setup, PngHost& host, b
             const int32_t width = PassWidth(pass, h.Width), height = PassHeight(pass, h.Height);
             // An empty pass has no bytes at all.
             if (width == 0 || height == 0) continue;
-            const size_t bytes = static_cast<size_t>(height) * (static_cast<size_t>(RowBytes(width, bpp)) + 1);
+            const size_t bytes =
+                static_cast<size_t>(height) * (static_cast<size_t>(RowBytes(width, bpp)) + 1);
             if (!Fits(offset, bytes, expected)) return PngStatus::InflateFailed;
-            if (const PngStatus s = rows.Pass(pass, data.get() + offset, true, scratch); s != PngStatus::Ok) return s;
+            if (const PngStatus s = rows.Pass(pass, data.get() + offset, true, scratch); s != PngStatus::Ok)
+                return s;
             offset += bytes;
         }
     }

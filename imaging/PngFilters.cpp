@@ -20,7 +20,8 @@ static uint8_t PaethPredictor(int left, int above, int upperLeft) {
 }
 
 // Bytes from..length of the row; the ones before are already reconstructed.
-static void UnfilterBytes(uint8_t type, uint8_t* row, const uint8_t* prev, size_t from, size_t length, size_t d) {
+static void UnfilterBytes(uint8_t type, uint8_t* row, const uint8_t* prev, size_t from, size_t length,
+                          size_t d) {
     for (size_t i = from; i < length; ++i) {
         const int left = i >= d ? row[i - d] : 0;
         const int above = prev ? prev[i] : 0;
@@ -46,7 +47,8 @@ static void UnfilterBytes(uint8_t type, uint8_t* row, const uint8_t* prev, size_
     }
 }
 
-bool UnfilterRowReference(uint8_t type, uint8_t* row, const uint8_t* prev, size_t length, int distance) noexcept {
+bool UnfilterRowReference(uint8_t type, uint8_t* row, const uint8_t* prev, size_t length,
+                          int distance) noexcept {
     if (type > 4) return false;
     UnfilterBytes(type, row, prev, 0, length, static_cast<size_t>(distance));
     return true;
@@ -57,27 +59,33 @@ bool UnfilterRowReference(uint8_t type, uint8_t* row, const uint8_t* prev, size_
 namespace {
 
 void Up(uint8_t* row, const uint8_t* prev, size_t length) {
-    for (size_t i = 0; i < length; ++i) row[i] = static_cast<uint8_t>(row[i] + prev[i]);
+    for (size_t i = 0; i < length; ++i)
+        row[i] = static_cast<uint8_t>(row[i] + prev[i]);
 }
 
 template <int D> void Sub(uint8_t* row, size_t length) {
-    for (size_t i = D; i < length; ++i) row[i] = static_cast<uint8_t>(row[i] + row[i - D]);
+    for (size_t i = D; i < length; ++i)
+        row[i] = static_cast<uint8_t>(row[i] + row[i - D]);
 }
 
 template <int D> void Average(uint8_t* row, const uint8_t* prev, size_t length) {
     const size_t first = length < D ? length : D;
-    for (size_t i = 0; i < first; ++i) row[i] = static_cast<uint8_t>(row[i] + (prev[i] >> 1));
-    for (size_t i = D; i < length; ++i) row[i] = static_cast<uint8_t>(row[i] + ((row[i - D] + prev[i]) >> 1));
+    for (size_t i = 0; i < first; ++i)
+        row[i] = static_cast<uint8_t>(row[i] + (prev[i] >> 1));
+    for (size_t i = D; i < length; ++i)
+        row[i] = static_cast<uint8_t>(row[i] + ((row[i - D] + prev[i]) >> 1));
 }
 
 template <int D> void AverageFirstRow(uint8_t* row, size_t length) {
-    for (size_t i = D; i < length; ++i) row[i] = static_cast<uint8_t>(row[i] + (row[i - D] >> 1));
+    for (size_t i = D; i < length; ++i)
+        row[i] = static_cast<uint8_t>(row[i] + (row[i - D] >> 1));
 }
 
 // Branch-free scalar Paeth: the predictor picks by the smallest of three distances, ties in a fixed order.
 template <int D> void Paeth(uint8_t* row, const uint8_t* prev, size_t length) {
     const size_t first = length < D ? length : D;
-    for (size_t i = 0; i < first; ++i) row[i] = static_cast<uint8_t>(row[i] + prev[i]);
+    for (size_t i = 0; i < first; ++i)
+        row[i] = static_cast<uint8_t>(row[i] + prev[i]);
     for (size_t i = D; i < length; ++i) {
         const int a = row[i - D], b = prev[i], c = prev[i - D];
         const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
@@ -128,9 +136,10 @@ inline __m128i Narrow(__m128i lanes) {
 // Each loop stops where a whole word no longer fits the row; the bytes left are done byte by byte.
 // The next pixel's raw word is read before this pixel's word is stored: read after, it would overlap
 // the store partly, which stalls store-to-load forwarding.
-template <int D, class Step> [[gnu::always_inline]] inline size_t Pipelined(uint8_t* row, size_t length, Step step) {
+template <int D, class Step>
+[[gnu::always_inline]] inline size_t Pipelined(uint8_t* row, size_t length, Step step) {
     size_t i = 0;
-    if (kWord<D> > length) return 0;
+    if (kWord < D >> length) return 0;
     __m128i raw = LoadBytes<D>(row);
     for (;; i += D) {
         const __m128i x = step(i, raw);

@@ -11,6 +11,7 @@ namespace imaging::png {
 // above as reconstructed, nullptr for the first row of a pass (read as zeros). distance is the filter
 // distance in bytes, 1 to 8. A type above 4 leaves the row as stored and answers false.
 bool UnfilterRow(uint8_t type, uint8_t* row, const uint8_t* prev, size_t length, int distance) noexcept;
-bool UnfilterRowReference(uint8_t type, uint8_t* row, const uint8_t* prev, size_t length, int distance) noexcept;
+bool UnfilterRowReference(uint8_t type, uint8_t* row, const uint8_t* prev, size_t length,
+                          int distance) noexcept;
 
 } // namespace imaging::png

@@ -56,7 +56,8 @@ uint64_t ExpectedSize(const PngHeader& h) noexcept {
     if (h.interlace == 0) return static_cast<uint64_t>(h.Height) * (RowBytes(h.Width, bpp) + 1);
     uint64_t total = 0;
     for (const PngPass& pass : kAdam7)
-        total += static_cast<uint64_t>(PassHeight(pass, h.Height)) * (RowBytes(PassWidth(pass, h.Width), bpp) + 1);
+        total +=
+            static_cast<uint64_t>(PassHeight(pass, h.Height)) * (RowBytes(PassWidth(pass, h.Width), bpp) + 1);
     return total;
 }
 

@@ -28,9 +28,10 @@ class BoundZlib : public png::PngZlib {
         }
         m_module.reset(::LoadLibraryW(found.name.c_str()));
         if (!m_module) return false;
-        m_crc32 = reinterpret_cast<Crc32Fn>(reinterpret_cast<void*>(::GetProcAddress(m_module.get(), "crc32")));
-        m_uncompress =
-            reinterpret_cast<UncompressFn>(reinterpret_cast<void*>(::GetProcAddress(m_module.get(), "uncompress")));
+        m_crc32 =
+            reinterpret_cast<Crc32Fn>(reinterpret_cast<void*>(::GetProcAddress(m_module.get(), "crc32")));
+        m_uncompress = reinterpret_cast<UncompressFn>(
+            reinterpret_cast<void*>(::GetProcAddress(m_module.get(), "uncompress")));
         return m_crc32 != nullptr;
     }
 
@@ -49,15 +50,16 @@ class BoundZlib : public png::PngZlib {
 
     bool Uncompress(std::span<const uint8_t> in, uint8_t* out, size_t capacity, size_t& produced) override {
         // zlib's lengths are 32-bit unsigned long on Windows.
-        if (in.size() > std::numeric_limits<uint32_t>::max() || capacity > std::numeric_limits<uint32_t>::max())
+        if (in.size() > std::numeric_limits<uint32_t>::max() ||
+            capacity > std::numeric_limits<uint32_t>::max())
             return false;
         unsigned long length = static_cast<unsigned long>(capacity);
         int32_t rc = -1;
         if (m_bridge) {
             rt::Trap([&] {
-                rc = m_bridge->CallFunc("uncompress", {reinterpret_cast<intptr_t>(out), reinterpret_cast<intptr_t>(&length),
-                                                       reinterpret_cast<intptr_t>(in.data()),
-                                                       static_cast<intptr_t>(in.size())});
+                rc = m_bridge->CallFunc(
+                    "uncompress", {reinterpret_cast<intptr_t>(out), reinterpret_cast<intptr_t>(&length),
+                                   reinterpret_cast<intptr_t>(in.data()), static_cast<intptr_t>(in.size())});
             });
         } else if (m_uncompress) {
             rc = m_uncompress(out, &length, in.data(), static_cast<unsigned long>(in.size()));
@@ -157,7 +159,8 @@ bool cPNGparser::LoadFile(HANDLE FileHandle, const std::wstring& FileName, c32bp
 bool cPNGparser::pvRead(HANDLE file, std::span<uint8_t> into) {
     if (::SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
     DWORD read = 0;
-    return ::ReadFile(file, into.data(), static_cast<DWORD>(into.size()), &read, nullptr) && read == into.size();
+    return ::ReadFile(file, into.data(), static_cast<DWORD>(into.size()), &read, nullptr) &&
+           read == into.size();
 }
 
 bool cPNGparser::LoadStream(const std::vector<uint8_t>& Stream, c32bppDIB& dibClass, int32_t streamOffset,
@@ -173,8 +176,9 @@ bool cPNGparser::LoadStream(const std::vector<uint8_t>& Stream, c32bppDIB& dibCl
 
     // GDI+ reads its bytes from the start of an array: the view is copied only when it is a part.
     const bool whole = streamOffset == 0 && static_cast<size_t>(streamLength) == Stream.size();
-    const bool decoded = whole ? cGDIPlus().LoadImageGDIplus(L"", Stream, dibClass, gdiToken)
-                               : cGDIPlus().LoadImageGDIplus(L"", {view.begin(), view.end()}, dibClass, gdiToken);
+    const bool decoded =
+        whole ? cGDIPlus().LoadImageGDIplus(L"", Stream, dibClass, gdiToken)
+              : cGDIPlus().LoadImageGDIplus(L"", {view.begin(), view.end()}, dibClass, gdiToken);
     if (decoded) {
         m_decoder = Decoder::GdiPlus;
         return true;

@@ -49,7 +49,8 @@ bool Decode(const std::vector<uint8_t>& bytes, OracleImage& out, std::string& er
         out.width = static_cast<int32_t>(png_get_image_width(png, info));
         out.height = static_cast<int32_t>(png_get_image_height(png, info));
         out.rgba.assign(static_cast<size_t>(out.width) * out.height * 4, 0);
-        for (int32_t y = 0; y < out.height; ++y) rows->push_back(out.rgba.data() + static_cast<size_t>(y) * out.width * 4);
+        for (int32_t y = 0; y < out.height; ++y)
+            rows->push_back(out.rgba.data() + static_cast<size_t>(y) * out.width * 4);
         png_read_image(png, rows->data());
         png_read_end(png, nullptr);
         ok = true;

@@ -37,7 +37,8 @@ std::vector<Combo> AllCombos() {
         for (uint8_t d : depths)
             for (bool interlace : {false, true})
                 for (bool trns : {false, true})
-                    if (!trns || colour == 0 || colour == 2 || colour == 3) out.push_back({colour, d, interlace, trns});
+                    if (!trns || colour == 0 || colour == 2 || colour == 3)
+                        out.push_back({colour, d, interlace, trns});
     return out;
 }
 
@@ -54,7 +55,8 @@ PngSpec MakeSpec(const Combo& c, int32_t width, int32_t height, int variant) {
     s.emptyIdat = variant % 2 == 1;
     s.ancillary = variant % 3 != 0;
     const uint32_t top = (1u << c.depth) - 1;
-    if (c.colour == 3) s.palette = MakePalette(variant % 2 ? static_cast<int>(top) + 1 : std::min(5u, top + 1), variant);
+    if (c.colour == 3)
+        s.palette = MakePalette(variant % 2 ? static_cast<int>(top) + 1 : std::min(5u, top + 1), variant);
     if (c.trns) {
         if (c.colour == 3) {
             const size_t entries = std::min<size_t>(3, s.palette.size() / 3);
@@ -122,7 +124,8 @@ std::vector<std::filesystem::path> DebianPngs(size_t most) {
     // An even spread over what is installed.
     std::vector<std::filesystem::path> picked;
     const size_t step = std::max<size_t>(1, found.size() / most);
-    for (size_t i = 0; i < found.size(); i += step) picked.push_back(found[i]);
+    for (size_t i = 0; i < found.size(); i += step)
+        picked.push_back(found[i]);
     return picked;
 }
 
@@ -132,7 +135,8 @@ TEST(DebianPng, InstalledFilesMatchLibpng) {
     int compared = 0;
     for (const auto& file : files) {
         std::ifstream in(file, std::ios::binary);
-        const std::vector<uint8_t> png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::vector<uint8_t> png((std::istreambuf_iterator<char>(in)),
+                                       std::istreambuf_iterator<char>());
         const auto oracle = LibpngDecode(png);
         if (!oracle) continue;
         const std::vector<uint8_t> expected = ToHostLayout(*oracle);

@@ -14,7 +14,8 @@ constexpr Pass kPasses[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4,
                              {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
 
 void Put32(std::vector<uint8_t>& v, uint32_t x) {
-    for (int s = 24; s >= 0; s -= 8) v.push_back(static_cast<uint8_t>(x >> s));
+    for (int s = 24; s >= 0; s -= 8)
+        v.push_back(static_cast<uint8_t>(x >> s));
 }
 
 int Paeth(int a, int b, int c) {
@@ -79,7 +80,11 @@ std::vector<uint8_t> FilteredRows(const PngSpec& s, const std::vector<uint16_t>&
                 const int a = i >= static_cast<size_t>(distance) ? raw[i - distance] : 0;
                 const int b = prev[i];
                 const int c = i >= static_cast<size_t>(distance) ? prev[i - distance] : 0;
-                const int pred = type == 1 ? a : type == 2 ? b : type == 3 ? (a + b) / 2 : type == 4 ? Paeth(a, b, c) : 0;
+                const int pred = type == 1   ? a
+                                 : type == 2 ? b
+                                 : type == 3 ? (a + b) / 2
+                                 : type == 4 ? Paeth(a, b, c)
+                                             : 0;
                 out.push_back(static_cast<uint8_t>(raw[i] - pred));
             }
             prev = raw;
@@ -101,7 +106,8 @@ std::vector<uint8_t> Chunk(const char* type, const std::vector<uint8_t>& body) {
     return c;
 }
 
-std::vector<uint8_t> HeaderBody(uint32_t width, uint32_t height, uint8_t depth, uint8_t colour, uint8_t interlace) {
+std::vector<uint8_t> HeaderBody(uint32_t width, uint32_t height, uint8_t depth, uint8_t colour,
+                                uint8_t interlace) {
     std::vector<uint8_t> b;
     Put32(b, width);
     Put32(b, height);
@@ -125,7 +131,8 @@ std::vector<uint8_t> WritePng(const PngSpec& s, const std::vector<uint16_t>& sam
         const size_t n = std::min(step, data.size() - at);
         Append(png, Chunk("IDAT", std::vector<uint8_t>(data.begin() + at, data.begin() + at + n)));
         if (s.emptyIdat) Append(png, Chunk("IDAT", {}));
-        if (s.ancillary && at + n < data.size()) Append(png, Chunk("tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'x'}));
+        if (s.ancillary && at + n < data.size())
+            Append(png, Chunk("tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'x'}));
     }
     Append(png, Chunk("IEND", {}));
     return png;
@@ -134,7 +141,8 @@ std::vector<uint8_t> WritePng(const PngSpec& s, const std::vector<uint16_t>& sam
 std::vector<uint8_t> MakePalette(int entries, uint32_t seed) {
     std::mt19937 rng(seed);
     std::vector<uint8_t> p(static_cast<size_t>(entries) * 3);
-    for (auto& v : p) v = static_cast<uint8_t>(rng());
+    for (auto& v : p)
+        v = static_cast<uint8_t>(rng());
     return p;
 }
 
@@ -143,22 +151,26 @@ std::vector<uint16_t> MakeSamples(const PngSpec& spec, uint32_t seed) {
     const int ch = Channels(spec.colourType);
     const uint32_t top = (1u << spec.bitDepth) - 1;
     const bool hasAlpha = spec.colourType == 4 || spec.colourType == 6;
-    const uint32_t paletteTop = spec.colourType == 3 && !spec.palette.empty()
-                                    ? std::min<uint32_t>(top, static_cast<uint32_t>(spec.palette.size() / 3 - 1))
-                                    : top;
+    const uint32_t paletteTop =
+        spec.colourType == 3 && !spec.palette.empty()
+            ? std::min<uint32_t>(top, static_cast<uint32_t>(spec.palette.size() / 3 - 1))
+            : top;
     // The key as sample values, for images with a tRNS key.
     std::vector<uint16_t> key;
     if (!spec.trns.empty() && (spec.colourType == 0 || spec.colourType == 2))
-        for (int c = 0; c < ch; ++c) key.push_back(static_cast<uint16_t>((spec.trns[2 * c] << 8) | spec.trns[2 * c + 1]));
+        for (int c = 0; c < ch; ++c)
+            key.push_back(static_cast<uint16_t>((spec.trns[2 * c] << 8) | spec.trns[2 * c + 1]));
 
     std::vector<uint16_t> s(static_cast<size_t>(spec.width) * spec.height * ch);
     for (size_t px = 0; px < s.size() / ch; ++px) {
         uint16_t* p = &s[px * ch];
         if (!key.empty() && rng() % 4 == 0) {
-            for (int c = 0; c < ch; ++c) p[c] = key[c];
+            for (int c = 0; c < ch; ++c)
+                p[c] = key[c];
             continue;
         }
-        for (int c = 0; c < ch; ++c) p[c] = static_cast<uint16_t>(rng() % (spec.colourType == 3 ? paletteTop + 1 : top + 1));
+        for (int c = 0; c < ch; ++c)
+            p[c] = static_cast<uint16_t>(rng() % (spec.colourType == 3 ? paletteTop + 1 : top + 1));
         if (hasAlpha) {
             // Alphas of 0 and full opacity are common in real images and take their own paths.
             const uint32_t pick = rng() % 4;
@@ -168,7 +180,8 @@ std::vector<uint16_t> MakeSamples(const PngSpec& spec, uint32_t seed) {
         // At depth 16 the decoder compares only high bytes with the key: keep other pixels clear of it.
         if (!key.empty() && spec.bitDepth == 16) {
             bool highMatch = true;
-            for (int c = 0; c < ch; ++c) highMatch = highMatch && (p[c] >> 8) == (key[c] >> 8);
+            for (int c = 0; c < ch; ++c)
+                highMatch = highMatch && (p[c] >> 8) == (key[c] >> 8);
             if (highMatch) p[0] = static_cast<uint16_t>(p[0] ^ 0x8000);
         }
     }
@@ -199,7 +212,8 @@ std::vector<uint8_t> ExpectedHost(const PngSpec& s, const std::vector<uint16_t>&
             if (s.colourType == 4 || s.colourType == 6) a = eight(p[ch - 1]);
             if ((s.colourType == 0 || s.colourType == 2) && !s.trns.empty()) {
                 bool key = true;
-                for (int c = 0; c < ch; ++c) key = key && p[c] == ((s.trns[2 * c] << 8) | s.trns[2 * c + 1]);
+                for (int c = 0; c < ch; ++c)
+                    key = key && p[c] == ((s.trns[2 * c] << 8) | s.trns[2 * c + 1]);
                 if (key) a = 0;
             }
             uint8_t* d = &host[(static_cast<size_t>(s.height - 1 - y) * s.width + x) * 4];

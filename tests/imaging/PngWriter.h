@@ -52,7 +52,8 @@ std::vector<uint8_t> ExpectedHost(const PngSpec& spec, const std::vector<uint16_
 // Chunk helpers for hand-built files.
 std::vector<uint8_t> Chunk(const char* type, const std::vector<uint8_t>& body);
 std::vector<uint8_t> Signature();
-std::vector<uint8_t> HeaderBody(uint32_t width, uint32_t height, uint8_t depth, uint8_t colour, uint8_t interlace);
+std::vector<uint8_t> HeaderBody(uint32_t width, uint32_t height, uint8_t depth, uint8_t colour,
+                                uint8_t interlace);
 // zlib's compress2 and crc32: linked natively, from zlib1.dll on Windows (PngWriterZlib*.cpp).
 std::vector<uint8_t> Zlib(const std::vector<uint8_t>& raw, int level = 6);
 uint32_t Crc32(const uint8_t* bytes, size_t count);

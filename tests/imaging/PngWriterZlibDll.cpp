@@ -17,8 +17,10 @@ struct ZlibDll {
     ZlibDll() {
         module = ::LoadLibraryW(L"zlib1.dll");
         if (!module) throw std::runtime_error("zlib1.dll not found");
-        compress2 = reinterpret_cast<Compress2Fn>(reinterpret_cast<void*>(::GetProcAddress(module, "compress2")));
-        compressBound = reinterpret_cast<CompressBoundFn>(reinterpret_cast<void*>(::GetProcAddress(module, "compressBound")));
+        compress2 =
+            reinterpret_cast<Compress2Fn>(reinterpret_cast<void*>(::GetProcAddress(module, "compress2")));
+        compressBound = reinterpret_cast<CompressBoundFn>(
+            reinterpret_cast<void*>(::GetProcAddress(module, "compressBound")));
         crc32 = reinterpret_cast<Crc32Fn>(reinterpret_cast<void*>(::GetProcAddress(module, "crc32")));
         if (!compress2 || !compressBound || !crc32) throw std::runtime_error("zlib1.dll lacks a function");
     }

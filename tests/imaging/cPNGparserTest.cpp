@@ -31,8 +31,8 @@ std::wstring TempPath(const std::wstring& name) {
 }
 
 void WriteFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    const rt::UniqueKernelHandle f(
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const rt::UniqueKernelHandle f(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(f);
     DWORD written = 0;
     ASSERT_TRUE(::WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
@@ -72,13 +72,14 @@ class ParserTest : public testing::Test {
     ~ParserTest() override { Use(kWays[0]); }
     void Use(const Libraries& w) {
         imaging::gdip::SetLibraryName(w.gdiplus ? L"gdiplus.dll" : L"pelmor-absent-gdiplus.dll");
-        imaging::ModAPI::SetZlibCandidates(w.zlib ? savedZlib_
-                                                  : std::vector<imaging::ModAPI::ZlibCandidate>{
-                                                        {L"pelmor-absent-zlib1.dll", 2}, {L"pelmor-absent-zlib.dll", 1}});
+        imaging::ModAPI::SetZlibCandidates(
+            w.zlib ? savedZlib_
+                   : std::vector<imaging::ModAPI::ZlibCandidate>{{L"pelmor-absent-zlib1.dll", 2},
+                                                                 {L"pelmor-absent-zlib.dll", 1}});
     }
     bool LoadFile(const std::wstring& path, c32bppDIB& d, cPNGparser& p) {
-        const rt::UniqueKernelHandle f(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        const rt::UniqueKernelHandle f(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         EXPECT_TRUE(f);
         return p.LoadFile(f.get(), path, d, 0);
     }
@@ -126,8 +127,9 @@ TEST_F(ParserTest, FilesAndStreamsGiveTheSamePixelsEveryWay) {
             for (const bool stream : {false, true}) {
                 c32bppDIB d;
                 cPNGparser p;
-                const bool png = stream ? p.LoadStream(padded, d, 5, static_cast<int32_t>(padded.size() - 8), 0)
-                                        : LoadFile(path, d, p);
+                const bool png = stream
+                                     ? p.LoadStream(padded, d, 5, static_cast<int32_t>(padded.size() - 8), 0)
+                                     : LoadFile(path, d, p);
                 EXPECT_TRUE(png);
                 EXPECT_EQ(p.LastDecoder(), w.expected) << (stream ? "stream" : "file");
                 EXPECT_EQ(d.ImageType(), imaging::kImageDecoded);
@@ -193,8 +195,8 @@ TEST_F(ParserTest, RaisesForOverflowAndForBytesOutsideTheArray) {
     Use(kWays[1]);
     std::vector<uint8_t> png = pngtest::Signature();
     pngtest::Append(png, pngtest::Chunk("IHDR", pngtest::HeaderBody(1, 1, 8, 2, 0)));
-    pngtest::Append(png, {0x7F, 0xFF, 0xFF, 0xFF, 'I', 'D', 'A', 'T', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                          0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    pngtest::Append(png, {0x7F, 0xFF, 0xFF, 0xFF, 'I', 'D', 'A', 'T', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                          0,    0,    0,    0,    0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     c32bppDIB d;
     cPNGparser p;
     const auto number = [&](auto&& call) {
@@ -205,9 +207,11 @@ TEST_F(ParserTest, RaisesForOverflowAndForBytesOutsideTheArray) {
         }
         return 0;
     };
-    EXPECT_EQ(number([&] { p.LoadStream(png, d, 0, static_cast<int32_t>(png.size()), 0); }), rt::kErrOverflow);
+    EXPECT_EQ(number([&] { p.LoadStream(png, d, 0, static_cast<int32_t>(png.size()), 0); }),
+              rt::kErrOverflow);
     EXPECT_EQ(d.Handle(), nullptr);
-    EXPECT_EQ(number([&] { p.LoadStream(png, d, 4, static_cast<int32_t>(png.size()), 0); }), rt::kErrSubscript);
+    EXPECT_EQ(number([&] { p.LoadStream(png, d, 4, static_cast<int32_t>(png.size()), 0); }),
+              rt::kErrSubscript);
     EXPECT_EQ(number([&] { p.LoadStream(png, d, -1, 8, 0); }), rt::kErrSubscript);
     EXPECT_EQ(number([&] { p.LoadStream(png, d, 0, 5, 0); }), rt::kErrSubscript);
 }

@@ -13,8 +13,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using tooltest::Bytes;
 using testdeflate::DeflateWriter;
+using tooltest::Bytes;
 
 const std::string kText = "hello, hello world";
 

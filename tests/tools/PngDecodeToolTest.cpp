@@ -18,7 +18,8 @@ using tooltest::Bytes;
 
 // The PAM file of the host pixels: R, G, B, A rows from the top.
 Bytes Pam(const pngtest::PngSpec& spec, const Bytes& host) {
-    const std::string header = "P7\nWIDTH " + std::to_string(spec.width) + "\nHEIGHT " + std::to_string(spec.height) +
+    const std::string header = "P7\nWIDTH " + std::to_string(spec.width) + "\nHEIGHT " +
+                               std::to_string(spec.height) +
                                "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
     Bytes pam(header.begin(), header.end());
     for (int32_t y = 0; y < spec.height; ++y)
@@ -60,9 +61,9 @@ bool SameWithRounding(const Bytes& actual, const Bytes& expected, size_t headerB
 }
 
 TEST_F(PngDecodeTool, WritesThePremultipliedPixelsTopRowFirst) {
-    for (const std::vector<std::string>& options :
-         {std::vector<std::string>{"--no-gdiplus"}, {"--no-gdiplus", "--inflater=zlib"},
-          {"--inflater=builtin", "--no-gdiplus"}}) {
+    for (const std::vector<std::string>& options : {std::vector<std::string>{"--no-gdiplus"},
+                                                    {"--no-gdiplus", "--inflater=zlib"},
+                                                    {"--inflater=builtin", "--no-gdiplus"}}) {
         std::vector<std::string> args = options;
         args.insert(args.end(), {png_, Path(u8"输出.pam")});
         EXPECT_EQ(Run(args), 0) << message_;
@@ -108,7 +109,8 @@ int RunProgram(const std::string& args) {
 }
 
 TEST_F(PngDecodeTool, TheProgram) {
-    EXPECT_EQ(RunProgram("--inflater=builtin --no-gdiplus \"" + png_ + "\" \"" + Path(u8"程序.pam") + "\""), 0);
+    EXPECT_EQ(RunProgram("--inflater=builtin --no-gdiplus \"" + png_ + "\" \"" + Path(u8"程序.pam") + "\""),
+              0);
     EXPECT_EQ(Read(u8"程序.pam"), expected_);
     const std::string text = Write(u8"text.png", Bytes(100, 'x'));
     EXPECT_EQ(RunProgram("\"" + text + "\" \"" + Path(u8"out.pam") + "\""), 1);

@@ -48,7 +48,8 @@ int RunToolProgram(const char* name, const char* nativePath, const std::string& 
     (void)nativePath;
     wchar_t self[MAX_PATH];
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const fs::path tool = fs::path(self).parent_path().parent_path() / L"tools-bin" / (std::string(name) + ".exe");
+    const fs::path tool =
+        fs::path(self).parent_path().parent_path() / L"tools-bin" / (std::string(name) + ".exe");
     std::wstring command =
         L"\"" + tool.wstring() + L"\" " + fs::path(std::u8string(args.begin(), args.end())).wstring();
     STARTUPINFOW si{};

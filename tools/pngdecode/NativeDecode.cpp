@@ -12,7 +12,8 @@
 namespace pngdecodetool {
 
 bool DecodeFile(const Options& options, Image& image, std::string& error) {
-    std::ifstream in(std::filesystem::path(std::u8string(options.input.begin(), options.input.end())), std::ios::binary);
+    std::ifstream in(std::filesystem::path(std::u8string(options.input.begin(), options.input.end())),
+                     std::ios::binary);
     if (!in) {
         error = "cannot open " + options.input;
         return false;

@@ -20,9 +20,10 @@ bool DecodeFile(const Options& options, Image& image, std::string& error) {
     static const std::wstring shippedGdiplus = imaging::gdip::LibraryName();
     static const std::vector<imaging::ModAPI::ZlibCandidate> shippedZlib = imaging::ModAPI::ZlibCandidates();
     imaging::gdip::SetLibraryName(options.noGdiplus ? L"pelmor-no-gdiplus.dll" : shippedGdiplus);
-    imaging::ModAPI::SetZlibCandidates(options.builtin ? std::vector<imaging::ModAPI::ZlibCandidate>{
-                                                             {L"pelmor-no-zlib1.dll", 2}, {L"pelmor-no-zlib.dll", 1}}
-                                                       : shippedZlib);
+    imaging::ModAPI::SetZlibCandidates(
+        options.builtin ? std::vector<imaging::ModAPI::ZlibCandidate>{{L"pelmor-no-zlib1.dll", 2},
+                                                                      {L"pelmor-no-zlib.dll", 1}}
+                        : shippedZlib);
 
     const std::wstring path = rt::Utf8ToWide(options.input);
     const rt::UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

@@ -11,7 +11,8 @@
 
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) args.push_back(rt::WideToUtf8(argv[i]));
+    for (int i = 1; i < argc; ++i)
+        args.push_back(rt::WideToUtf8(argv[i]));
 #else
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);

@@ -1,6 +1,6 @@
 // The pixel rules libpng does not check for us: truncating premultiplication, keys compared on high
-// bytes at depth 16, default palettes, bad filter bytes, short and long image data; then the fast filter and
-// conversion code against the plain one on random rows.
+// bytes at depth 16, default palettes, bad filter bytes, short and long image data; then the fast
+// filter and conversion code against the plain one on random rows.
 #include "PngConvert.h"
 #include "PngFilters.h"
 #include "PngTestSupport.h"

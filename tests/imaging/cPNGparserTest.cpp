@@ -150,23 +150,33 @@ TEST_F(ParserTest, FilesAndStreamsGiveTheSamePixelsEveryWay) {
 }
 
 TEST_F(ParserTest, SignatureDecidesFromFiftySevenBytesOn) {
-    Use(kWays[0]);
     std::vector<uint8_t> signed57 = pngtest::Signature();
     signed57.resize(57, 1);
     std::vector<uint8_t> unsigned57(57, 1);
     std::vector<uint8_t> signed56 = signed57;
     signed56.resize(56);
+    // A 1 x 1 GIF of 43 bytes: small files go to GDI+ without the signature test.
+    const std::vector<uint8_t> gif = {'G', 'I',  'F',  '8',  '9',  'a',  1, 0, 1, 0,    0x80, 0, 0,    0, 0,
+                                      0,   0xFF, 0xFF, 0xFF, 0x21, 0xF9, 4, 1, 0, 0,    0,    0, 0x2C, 0, 0,
+                                      0,   0,    1,    0,    1,    0,    0, 2, 2, 0x44, 1,    0, 0x3B};
     const std::wstring path = TempPath(L"pelmor-parser-small.bin");
     struct {
         const std::vector<uint8_t>* bytes;
+        bool gdiplus;
         bool result;
-    } cases[] = {{&signed57, true}, {&unsigned57, false}, {&signed56, false}};
+        bool image;
+    } cases[] = {{&signed57, true, true, false},
+                 {&unsigned57, true, false, false},
+                 {&signed56, true, false, false},
+                 {&gif, true, true, true},
+                 {&gif, false, false, false}};
     for (const auto& c : cases) {
+        Use(c.gdiplus ? kWays[0] : kWays[1]);
         WriteFile(path, *c.bytes);
         c32bppDIB d;
         cPNGparser p;
-        EXPECT_EQ(LoadFile(path, d, p), c.result) << c.bytes->size();
-        EXPECT_EQ(d.Handle(), nullptr);
+        EXPECT_EQ(LoadFile(path, d, p), c.result) << c.bytes->size() << (c.gdiplus ? " gdiplus" : "");
+        EXPECT_EQ(d.Handle() != nullptr, c.image) << c.bytes->size();
     }
     ::DeleteFileW(path.c_str());
 }

@@ -7,6 +7,7 @@
 #include "Handles.h"
 #include "ModAPI.h"
 #include "PngWriter.h"
+#include "RaisedError.h"
 #include "RtError.h"
 #include "c32bppDIB.h"
 
@@ -23,6 +24,7 @@ using imaging::c32bppDIB;
 using imaging::cPNGparser;
 using pngtest::PngSpec;
 using Decoder = cPNGparser::Decoder;
+using testsupport::RaisedError;
 
 std::wstring TempPath(const std::wstring& name) {
     wchar_t dir[MAX_PATH] = {};
@@ -209,21 +211,13 @@ TEST_F(ParserTest, RaisesForOverflowAndForBytesOutsideTheArray) {
                           0,    0,    0,    0,    0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     c32bppDIB d;
     cPNGparser p;
-    const auto number = [&](auto&& call) {
-        try {
-            call();
-        } catch (const rt::RtError& e) {
-            return e.Number();
-        }
-        return 0;
-    };
-    EXPECT_EQ(number([&] { p.LoadStream(png, d, 0, static_cast<int32_t>(png.size()), 0); }),
+    EXPECT_EQ(RaisedError([&] { p.LoadStream(png, d, 0, static_cast<int32_t>(png.size()), 0); }),
               rt::kErrOverflow);
     EXPECT_EQ(d.Handle(), nullptr);
-    EXPECT_EQ(number([&] { p.LoadStream(png, d, 4, static_cast<int32_t>(png.size()), 0); }),
+    EXPECT_EQ(RaisedError([&] { p.LoadStream(png, d, 4, static_cast<int32_t>(png.size()), 0); }),
               rt::kErrSubscript);
-    EXPECT_EQ(number([&] { p.LoadStream(png, d, -1, 8, 0); }), rt::kErrSubscript);
-    EXPECT_EQ(number([&] { p.LoadStream(png, d, 0, 5, 0); }), rt::kErrSubscript);
+    EXPECT_EQ(RaisedError([&] { p.LoadStream(png, d, -1, 8, 0); }), rt::kErrSubscript);
+    EXPECT_EQ(RaisedError([&] { p.LoadStream(png, d, 0, 5, 0); }), rt::kErrSubscript);
 }
 
 } // namespace

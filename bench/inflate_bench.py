@@ -16,6 +16,8 @@ import sys
 import tempfile
 import zlib
 
+from wine_run import run_under_wine
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 NATIVE = os.path.join(ROOT, "build/native/bench-bin/bench_inflate")
 WIN = os.path.join(ROOT, "build/win/bench-bin/bench_inflate.exe")
@@ -149,17 +151,7 @@ def main():
     native = run([NATIVE, "manifest.txt", ms], folder)
     windows = {}
     if wine:
-        session = os.path.join(ROOT, "tools/wine-session")
-        own = subprocess.run([session, "alive"], capture_output=True).returncode != 0
-        if own:
-            subprocess.run([session, "start"], check=True, stdout=subprocess.DEVNULL)
-        try:
-            env = dict(os.environ, WINEPREFIX=os.path.join(ROOT, "build/wine/prefix"), WINEARCH="win64",
-                       WINEDEBUG="-all")
-            windows = run([os.path.join(ROOT, "tools/wine64"), WIN, "manifest.txt", ms], folder, env)
-        finally:
-            if own:
-                subprocess.run([session, "stop"], stdout=subprocess.DEVNULL)
+        windows = run_under_wine(run, WIN, ["manifest.txt", ms], folder)
 
     print("Decompressed MB/s, and the built-in inflater's time as a ratio to each reference (< 1: faster).")
     print("%-34s %7s | %8s %8s %8s | %7s %7s %7s | %8s %8s | %7s" %

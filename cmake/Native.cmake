@@ -6,6 +6,8 @@ function(pelmor_native_test name)
   target_compile_options(${name} PRIVATE ${PELMOR_SANITIZE})
   target_link_options(${name} PRIVATE ${PELMOR_SANITIZE})
   target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  # Header-only helpers of tests/support serve both trees.
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   include(GoogleTest)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endfunction()

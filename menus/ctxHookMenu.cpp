@@ -301,6 +301,9 @@ void ctxHookMenu::pvDetach() {
     brushMenu_ = nullptr;
     menuBrush_.reset();
     measure_.Destroy();
+    itemSurface_.Destroy();
+    itemSurfaceFont_.reset();
+    pictureImages_.clear();
     form_ = mdiClient_ = frameOwner_ = nullptr;
     menuBar_ = currentSubmenu_ = trackedMenu_ = nullptr;
     menuLoop_ = printing_ = reposted_ = false;
@@ -309,6 +312,7 @@ void ctxHookMenu::pvDetach() {
 void ctxHookMenu::pvRefreshMetrics() {
     display_ = ReadDisplayTraits();
     palette_ = MakePalette(ReadSystemColors(), display_);
+    itemForeColour_.reset();
     edgeWidth_ = ::GetSystemMetrics(SM_CXEDGE);
     dlgFrameWidth_ = ::GetSystemMetrics(SM_CXDLGFRAME);
     measure_.Init(1, 1);

@@ -7,13 +7,17 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "MenuColours.h"
+#include "MenuDrawGeometry.h"
 #include "MenuItems.h"
 #include "MenuMetrics.h"
 #include "MenuPalette.h"
+#include "MenuPictureImage.h"
 #include "MenuProperties.h"
 #include "drawing/StdFont.h"
 #include "drawing/cMemDC.h"
@@ -138,6 +142,8 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
     HWND FrameOwner() const { return frameOwner_; }
     const ItemRecordList& Records() const { return records_; }
     const MenuPalette& Palette() const { return palette_; }
+    // The colour of every role the drawing paints, under the current DrawStyle.
+    MenuColours Colours() const;
     const MenuMetrics& Metrics() const { return metrics_; }
     bool PlainColors() const { return display_.PlainColors(); }
     // This control is the one cMenuHook hands new popup menu windows to.
@@ -148,6 +154,10 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
     }
     // Popup menu windows taken over right now.
     std::vector<HWND> Popups() const;
+    // The frame image of a popup taken over, made if it was not yet; null for another window.
+    const drawing::cMemDC* FrameImage(HWND popup) {
+        return pvFindPopup(popup) ? pvFrameImage(popup) : nullptr;
+    }
     struct ItemPicture {
         rt::Picture picture;
         uint32_t mask = 0;
@@ -197,6 +207,16 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
     void pvReleasePopup(HWND hWnd);
     // The popup's frame image, made on first need and kept while the popup exists.
     drawing::cMemDC* pvFrameImage(HWND hWnd);
+    FrameJoin pvFrameJoin(HWND hWnd, const RECT& window) const;
+    // Where the popup's items lie in its client area; null when the window shows no menu.
+    std::optional<rt::Rect> pvItemArea(HWND hWnd) const;
+    // Grows a popup whose items the system placed away from the client's corner, so the frame fits.
+    void pvFitPopup(HWND hWnd, WINDOWPOS& pos) const;
+    // The item surface, at least w × h, its font the given one.
+    drawing::cMemDC* pvItemSurface(int32_t w, int32_t h, const drawing::StdFont& font);
+    drawing::StdFont pvItemFont(HDC target) const;
+    // The picture of the item whose text is `text`, rendered for the state; null when it has none.
+    const drawing::cMemDC* pvPictureImage(std::wstring_view text, PictureState state, const MenuColours& c);
 
     void pvRefreshMetrics();
     void pvSelectItemFont(drawing::cMemDC& dc) const;
@@ -244,6 +264,22 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
     int32_t dlgFrameWidth_ = 0;
     // Measures item captions in the item font; made again at every refresh.
     drawing::cMemDC measure_;
+    // Every item is composed here: kept between items, grown when one is larger.
+    drawing::cMemDC itemSurface_;
+    std::optional<drawing::StdFont> itemSurfaceFont_;
+    // The item text colour a CustomDrawItemFont handler left; the palette's until one does.
+    std::optional<uint32_t> itemForeColour_;
+    // Picture images already rendered, for as long as their picture, state and colours stay the same.
+    struct RenderedPicture {
+        rt::Picture picture;
+        uint32_t mask = 0;
+        PictureState state = PictureState::Normal;
+        int32_t size = 0;
+        bool style2 = false;
+        MenuColours colours;
+        std::unique_ptr<drawing::cMemDC> image;
+    };
+    std::vector<RenderedPicture> pictureImages_;
     // The menu background brush set by SetCustomAttributes, and the menu that uses it.
     rt::UniqueBrush menuBrush_;
     HMENU brushMenu_ = nullptr;

@@ -1,7 +1,6 @@
 // Converting menu items to owner-draw and back, measuring them, and finding items by mnemonic.
 #include "ctxHookMenu.h"
 
-#include "PlainMenuPainter.h"
 #include "PopupGeometry.h"
 
 namespace menus {
@@ -141,21 +140,6 @@ bool ctxHookMenu::pvMeasureItem(MEASUREITEMSTRUCT& mis) {
     const ItemSize size = MeasureItem(metrics_, right - left, record->top, record->IsSeparator());
     mis.itemWidth = static_cast<UINT>(size.width);
     mis.itemHeight = static_cast<UINT>(size.height);
-    return true;
-}
-
-bool ctxHookMenu::pvDrawItem(const DRAWITEMSTRUCT& dis) {
-    if (dis.CtlType != ODT_MENU) return false;
-    const auto record = records_.Read(dis.itemData);
-    if (!record || record->id != dis.itemID ||
-        record->menu != MenuNumber(reinterpret_cast<HMENU>(dis.hwndItem)))
-        return false;
-    const bool grayed = (dis.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
-    const bool selected = (dis.itemState & ODS_SELECTED) != 0;
-    drawing::StdFont font = props_.UseSystemFont ? drawing::cMemDC::SystemMenuFont() : Font();
-    PaintItemPlainly(dis, *record, palette_, font);
-    if (!record->top && !record->IsSeparator() && selected && !grayed)
-        pvRaiseHighlight(CaptionForDisplay(CaptionText(record->caption)));
     return true;
 }
 

@@ -6,7 +6,6 @@
 #include <array>
 #include <string_view>
 
-#include "PlainMenuPainter.h"
 #include "PopupGeometry.h"
 #include "ctxHookMenuSink.h"
 #include "runtime/Handles.h"
@@ -136,6 +135,7 @@ void ctxHookMenu::pvPopupMessage(Popup& popup, bool& bHandled, LRESULT& lReturn,
         lReturn = 1;
         break;
     case WM_WINDOWPOSCHANGING:
+        pvFitPopup(hWnd, *reinterpret_cast<WINDOWPOS*>(lParam));
         pvPlacePopup(hWnd, *reinterpret_cast<WINDOWPOS*>(lParam));
         break;
     case WM_SHOWWINDOW:
@@ -190,21 +190,6 @@ void ctxHookMenu::pvReleasePopup(HWND hWnd) {
         sub->Unsubclass();
     }
     std::erase_if(popupImages_, [&](const auto& entry) { return entry.first == hWnd; });
-}
-
-drawing::cMemDC* ctxHookMenu::pvFrameImage(HWND hWnd) {
-    RECT wr{};
-    if (!::GetWindowRect(hWnd, &wr) || wr.right <= wr.left || wr.bottom <= wr.top) return nullptr;
-    // Kept while the window keeps its size; a popup that grew after its first paint gets a new one.
-    for (auto& [wnd, kept] : popupImages_)
-        if (wnd == hWnd && kept->Width() == wr.right - wr.left && kept->Height() == wr.bottom - wr.top)
-            return kept.get();
-    std::erase_if(popupImages_, [&](const auto& entry) { return entry.first == hWnd; });
-    auto image = std::make_unique<drawing::cMemDC>();
-    if (!image->Init(wr.right - wr.left, wr.bottom - wr.top)) return nullptr;
-    PaintFramePlainly(*image, palette_);
-    popupImages_.emplace_back(hWnd, std::move(image));
-    return popupImages_.back().second.get();
 }
 
 } // namespace menus

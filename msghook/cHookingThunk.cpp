@@ -10,12 +10,6 @@ namespace msghook {
 
 namespace {
 
-struct HookDeleter {
-    void operator()(HHOOK h) const { ::UnhookWindowsHookEx(h); }
-};
-// A hook is a USER object: counted with the others.
-using UniqueHook = rt::UniqueHandle<HHOOK, rt::HandleKind::User, HookDeleter>;
-
 template <class T> T Copy(LPARAM lParam) noexcept {
     T out{};
     if (lParam) std::memcpy(&out, reinterpret_cast<const void*>(lParam), sizeof(T));
@@ -27,7 +21,7 @@ template <class T> T Copy(LPARAM lParam) noexcept {
 // The hook procedure and what it reads. A call in progress holds it alive, so a sink may unhook or
 // destroy the object from inside its callback.
 struct cHookingThunk::Entry : std::enable_shared_from_this<Entry> {
-    UniqueHook hook;
+    rt::UniqueHook hook;
     std::shared_ptr<IHookingSink> sink;
     HookProcThunk thunk;
 
@@ -93,7 +87,7 @@ bool cHookingThunk::Hook(int HookType, std::shared_ptr<IHookingSink> Sink) noexc
     hookType_ = HookType;
     entry_->sink = std::move(Sink);
     // The procedure lives in no module, and the hook serves this thread only: no module handle.
-    entry_->hook = UniqueHook(::SetWindowsHookExW(HookType, proc, nullptr, ::GetCurrentThreadId()));
+    entry_->hook = rt::UniqueHook(::SetWindowsHookExW(HookType, proc, nullptr, ::GetCurrentThreadId()));
     if (entry_->hook) return true;
     entry_->sink.reset();
     return false;

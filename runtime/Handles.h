@@ -99,6 +99,9 @@ struct ModuleDeleter {
 struct RegKeyDeleter {
     void operator()(HKEY h) const { ::RegCloseKey(h); }
 };
+struct HookDeleter {
+    void operator()(HHOOK h) const { ::UnhookWindowsHookEx(h); }
+};
 struct KernelHandleDeleter {
     void operator()(HANDLE h) const { ::CloseHandle(h); }
 };
@@ -114,6 +117,8 @@ using UniqueIcon = UniqueHandle<HICON, HandleKind::User, IconDeleter>;
 using UniqueCursor = UniqueHandle<HCURSOR, HandleKind::User, CursorDeleter>;
 using UniqueMenu = UniqueHandle<HMENU, HandleKind::User, MenuDeleter>;
 using UniqueWindow = UniqueHandle<HWND, HandleKind::User, WindowDeleter>;
+// A hook is a USER object: counted with the others.
+using UniqueHook = UniqueHandle<HHOOK, HandleKind::User, HookDeleter>;
 // Modules and kernel handles are neither GDI nor USER objects; they are owned but not counted as such.
 template <class H, class D> class UniqueUncounted {
   public:

@@ -1,7 +1,7 @@
 # Installs the Debian packages the build and tests need, only those missing (sourced by ./run, ./test).
 PELMOR_PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev
-    googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev zlib1g-dev libdeflate-dev
+    googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev zlib1g-dev libdeflate-dev libspng-dev libstb-dev
     libpixman-1-dev pkg-config
     g++-mingw-w64-x86-64-posix libz-mingw-w64
     wine wine64

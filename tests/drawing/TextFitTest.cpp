@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "RaisedError.h"
+
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -91,19 +93,11 @@ TEST(CutToFit, CounterIsSixteenBits) {
 }
 
 TEST(CutToFit, BoxArithmeticOverflowRaises) {
-    const auto raisesOverflow = [](auto&& fn) {
-        try {
-            fn();
-        } catch (const rt::RtError& e) {
-            return e.Number() == rt::kErrOverflow;
-        }
-        return false;
-    };
     // Right edge left + width + ellipsis just past the top of the range.
-    EXPECT_TRUE(raisesOverflow([] { CutToFit(kMax - 20, 1, 10, 12, PrefixWidth); }));
+    EXPECT_TRUE(testsupport::RaisesOverflow([] { CutToFit(kMax - 20, 1, 10, 12, PrefixWidth); }));
     EXPECT_EQ(CutToFit(kMax - 21, 1, 10, 12, PrefixWidth).right, kMax);
     // The room left for the text, box width minus the ellipsis.
-    EXPECT_TRUE(raisesOverflow([] { CutToFit(0, kMin, 10, 1, PrefixWidth); }));
+    EXPECT_TRUE(testsupport::RaisesOverflow([] { CutToFit(0, kMin, 10, 1, PrefixWidth); }));
 }
 
 } // namespace

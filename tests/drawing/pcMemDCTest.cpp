@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "RaisedError.h"
+
 #include <array>
 #include <cstdlib>
 
@@ -51,14 +53,7 @@ void ExpectEmpty(const pcMemDC& m) {
     EXPECT_EQ(m.hdc(), nullptr);
 }
 
-bool RaisesOverflow(auto&& fn) {
-    try {
-        fn();
-    } catch (const rt::RtError& e) {
-        return e.Number() == rt::kErrOverflow;
-    }
-    return false;
-}
+using testsupport::RaisesOverflow;
 
 TEST(pcMemDC, NewObjectIsEmpty) {
     pcMemDC m;

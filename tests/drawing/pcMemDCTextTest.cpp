@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "RaisedError.h"
+
 #include <limits>
 #include <string>
 
@@ -27,14 +29,7 @@ int32_t Measure(HDC dc, const std::wstring& s, int n = -1) {
     return size.cx;
 }
 
-bool RaisesOverflow(auto&& fn) {
-    try {
-        fn();
-    } catch (const rt::RtError& e) {
-        return e.Number() == rt::kErrOverflow;
-    }
-    return false;
-}
+using testsupport::RaisesOverflow;
 
 struct TextCase {
     const char* name;

@@ -225,6 +225,53 @@ TEST_F(Loader, PictureObjectsAreNotDecoded) {
     EXPECT_EQ(d.Handle(), nullptr);
 }
 
+// A PNG keeps its own bytes, whichever decoder reads it: GDI+, or the PNG decoder itself without GDI+.
+class PngLoad : public Loader, public ::testing::WithParamInterface<bool> {
+  protected:
+    PngLoad() { imaging::gdip::SetLibraryName(GetParam() ? L"gdiplus.dll" : L"pelmor-absent-gdiplus.dll"); }
+    ~PngLoad() override { imaging::gdip::SetLibraryName(L"gdiplus.dll"); }
+};
+
+TEST_P(PngLoad, KeepsTheFileByteForByteAndReloadsTheSamePicture) {
+    const TempFile file(L"kept.png", Png());
+    ASSERT_TRUE(d.LoadPicture_File(file.path(), 0, 0, true));
+    ExpectThePicture(d);
+    std::vector<uint8_t> kept;
+    ASSERT_TRUE(d.GetOrginalFormat(kept));
+    EXPECT_EQ(kept, Png());
+    const imaging_test::TestImage first = imaging_test::Memory(d);
+    ASSERT_TRUE(d.LoadPicture_FromOrignalFormat());
+    EXPECT_EQ(imaging_test::Memory(d).bytes, first.bytes);
+    // Only the named part of a larger array is kept, so that it reloads.
+    std::vector<uint8_t> padded(9, 0);
+    padded.insert(padded.end(), Png().begin(), Png().end());
+    ASSERT_TRUE(d.LoadPicture_Stream(padded, 0, 0, 9, static_cast<int32_t>(Png().size()), true));
+    ASSERT_TRUE(d.GetOrginalFormat(kept));
+    EXPECT_EQ(kept, Png());
+    EXPECT_TRUE(boxes.texts.empty());
+}
+
+// The decoder's errors reach the user as one message box with their description, and leave no image.
+TEST_P(PngLoad, DecoderErrorsAreShownAndLeaveNoImage) {
+    std::vector<uint8_t> huge(Png().begin(), Png().begin() + 33);
+    const uint8_t chunk[8] = {0x7F, 0xFF, 0xFF, 0xFF, 'I', 'D', 'A', 'T'};
+    huge.insert(huge.end(), chunk, chunk + 8);
+    huge.resize(huge.size() + 24, 0);
+    EXPECT_FALSE(d.LoadPicture_Stream(huge));
+    EXPECT_EQ(d.Handle(), nullptr);
+    EXPECT_EQ(boxes.texts, std::vector<std::wstring>{L"Overflow"});
+
+    // A length past the end of the array: after the box, GDI+ is still offered the bytes there are.
+    boxes.texts.clear();
+    EXPECT_TRUE(d.InitializeDIB(3, 3));
+    EXPECT_EQ(d.LoadPicture_Stream(Png(), 0, 0, 0, static_cast<int32_t>(Png().size()) + 1), GetParam());
+    EXPECT_EQ(d.Handle() != nullptr, GetParam());
+    EXPECT_EQ(boxes.texts, std::vector<std::wstring>{L"Subscript out of range"});
+}
+
+INSTANTIATE_TEST_SUITE_P(GdiPlus, PngLoad, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "present" : "absent"; });
+
 TEST(FileNames, PastedAndDroppedLists) {
     const std::vector<std::wstring> names{L"C:\\行情\\一.png", L"D:\\b.jpg"};
     std::size_t chars = 1;

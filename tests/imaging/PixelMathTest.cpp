@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "RaisedError.h"
+
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -14,14 +16,7 @@ namespace {
 using namespace imaging;
 using namespace imaging::ModAPI;
 
-bool RaisesOverflow(auto&& fn) {
-    try {
-        fn();
-    } catch (const rt::RtError& e) {
-        return e.Number() == rt::kErrOverflow;
-    }
-    return false;
-}
+using testsupport::RaisesOverflow;
 
 TEST(SwapLongBytes, ReversesBytesAndTakesSignFromNewTopByte) {
     EXPECT_EQ(SwapLongBytes(0x11223344), 0x44332211);

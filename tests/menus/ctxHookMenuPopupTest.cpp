@@ -6,6 +6,9 @@
 
 #include "MenuTestForm.h"
 #include "msghook/Thunk.h"
+#include "MenuCloser.h"
+#include "TestCanvas.h"
+#include "menus/MenuPalette.h"
 #include "runtime/Handles.h"
 
 namespace menutest {
@@ -15,6 +18,17 @@ class MenuPopups : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(form.Load()); }
     menus::ctxHookMenu& ctl() { return form.ctxHookMenu1; }
+    // Shows the form at the screen's top left and lets it reach the screen, which popups capture.
+    void ShowSettled() {
+        form.Show(SW_SHOWNORMAL);
+        ::SetWindowPos(form.hWnd(), nullptr, 0, 0, 500, 400, SWP_NOZORDER);
+        for (int i = 0; i < 10; ++i) {
+            MSG m;
+            while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+                ::DispatchMessageW(&m);
+            ::Sleep(10);
+        }
+    }
     MenuForm form;
 };
 
@@ -36,8 +50,14 @@ TEST_F(MenuPopups, ASubmenuOpensLevelWithTheItemThatOpensIt) {
     EXPECT_GE(sub.left, item.right - 8) << "the submenu does not open beside its item";
 }
 
-TEST_F(MenuPopups, PrintingAPopupDrawsItsFrameAndPutsTheDcBack) {
-    COLORREF edge = CLR_INVALID, margin = CLR_INVALID;
+// The popup's frame and shadow as WM_PRINT copies them, over a form of a known colour behind it.
+TEST_F(MenuPopups, PrintingAPopupDrawsItsFrameAndAShadowOverWhatLiesBehindAndPutsTheDcBack) {
+    constexpr COLORREF kBehind = RGB(0x60, 0xA0, 0xE0);
+    form.SetBackColor(kBehind);
+    ShowSettled();
+    const COLORREF border = ctl().Palette().menuBorder;
+    std::vector<COLORREF> right, below;
+    int w = 0, h = 0, frameRight = -1, frameBottom = -1;
     POINT origin{-1, -1};
     int clip = -1;
     form.onIdle = [&](int) {
@@ -45,25 +65,88 @@ TEST_F(MenuPopups, PrintingAPopupDrawsItsFrameAndPutsTheDcBack) {
         const HWND popup = ctl().Popups()[0];
         RECT wr{};
         ::GetWindowRect(popup, &wr);
-        const int w = wr.right - wr.left, h = wr.bottom - wr.top;
+        w = wr.right - wr.left, h = wr.bottom - wr.top;
         rt::WindowDC screen(nullptr);
         rt::UniqueDC dc(::CreateCompatibleDC(screen.get()));
         rt::UniqueBitmap bmp(::CreateCompatibleBitmap(screen.get(), w, h));
         rt::SelectGuard select(dc.get(), bmp.get());
         ::SendMessageW(popup, WM_PRINT, reinterpret_cast<WPARAM>(dc.get()), PRF_NONCLIENT | PRF_CLIENT);
-        edge = ::GetPixel(dc.get(), 0, h / 2);
-        margin = ::GetPixel(dc.get(), w - 3, h / 2); // between the items and the shadow's place
+        // The frame's right and bottom edges, found from outside in, then what lies past them.
+        for (int x = w - 1; x >= 0 && frameRight < 0; --x)
+            if (::GetPixel(dc.get(), x, h / 2) == border) frameRight = x;
+        for (int y = h - 1; y >= 0 && frameBottom < 0; --y)
+            if (::GetPixel(dc.get(), w / 2, y) == border) frameBottom = y;
+        for (int x = frameRight + 1; x < w; ++x)
+            right.push_back(::GetPixel(dc.get(), x, h / 2));
+        for (int y = frameBottom + 1; y < h; ++y)
+            below.push_back(::GetPixel(dc.get(), w / 2, y));
         ::GetViewportOrgEx(dc.get(), &origin);
         rt::UniqueRgn rgn(::CreateRectRgn(0, 0, 0, 0));
         clip = ::GetClipRgn(dc.get(), rgn.get());
         return true;
     };
     form.Open(form.file, 60, 60);
-    EXPECT_EQ(edge, ctl().Palette().menuBorder);
-    EXPECT_EQ(margin, ctl().Palette().itemBack);
+    ASSERT_GT(frameRight, w / 2);
+    ASSERT_GT(frameBottom, h / 2);
+    // Three columns darkened by 64, 43 and 21 of 255 towards black; below, as many rows as the window
+    // holds (the frame's bottom edge lies two rows above the window's when the system outlines the
+    // client itself, as Wine does).
+    const COLORREF shade[] = {menus::Blend(0, kBehind, 64), menus::Blend(0, kBehind, 43),
+                              menus::Blend(0, kBehind, 21)};
+    ASSERT_GE(right.size(), 3u);
+    EXPECT_EQ(std::vector<COLORREF>(right.begin(), right.begin() + 3),
+              std::vector<COLORREF>(shade, shade + 3));
+    ASSERT_GE(below.size(), 2u);
+    for (size_t d = 0; d < std::min<size_t>(below.size(), 3); ++d)
+        EXPECT_EQ(below[d], shade[d]) << d;
     EXPECT_EQ(origin.x, 0);
     EXPECT_EQ(origin.y, 0);
     EXPECT_EQ(clip, 0) << "a clip region was left on the DC";
+}
+
+// The popup of an open menu-bar item: its frame image opens the edge next to the item in the item's
+// fill, and the item is drawn open with its shadow.
+TEST_F(MenuPopups, AMenuBarPopupJoinsTheOpenItemInItsFrameImage) {
+    ShowSettled();
+    RECT item{}, window{};
+    std::vector<COLORREF> edge;
+    int frameTop = -1, frameLeft = -1;
+    form.onIdle = [&](int) {
+        if (ctl().Popups().size() != 1) return true;
+        const HWND popup = ctl().Popups()[0];
+        ::GetWindowRect(popup, &window);
+        ::GetMenuItemRect(form.hWnd(), form.bar, 0, &item);
+        const drawing::cMemDC* image = ctl().FrameImage(popup);
+        if (!image) return true;
+        // The frame's top left corner is its first pixel in the border colour.
+        const COLORREF border = ctl().Palette().menuBorder;
+        for (int y = 0; y < 4 && frameTop < 0; ++y)
+            for (int x = 0; x < 4 && frameTop < 0; ++x)
+                if (image->GetPixel(x, y) == border) frameLeft = x, frameTop = y;
+        for (int x = 0; x < image->Width(); ++x)
+            edge.push_back(image->GetPixel(x, frameTop));
+        return true;
+    };
+    // The menu loop runs inside the dispatch of this message; should it never go idle, it still ends.
+    testsupport::MenuCloser closer(3000);
+    ::PostMessageW(form.hWnd(), WM_SYSCOMMAND, SC_KEYMENU, L'f');
+    const DWORD end = ::GetTickCount() + 3000;
+    MSG m;
+    while (edge.empty() && ::GetTickCount() < end) {
+        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&m);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    ASSERT_FALSE(edge.empty()) << "the menu bar's File popup did not open";
+    ASSERT_GE(frameTop, 0);
+    // The popup opens under the item, overlapping it by a row, at its left edge.
+    EXPECT_EQ(window.top, item.bottom - 1);
+    const int offset = item.left - window.left, width = item.right - item.left;
+    const COLORREF fill = ctl().Colours().barOpenFill, border = ctl().Palette().menuBorder;
+    for (int x = frameLeft; x < static_cast<int>(edge.size()) - 6; ++x) {
+        const bool open = x > frameLeft && x >= offset + 1 && x < offset + width - 1;
+        EXPECT_EQ(edge[x], open ? fill : border) << x;
+    }
 }
 
 TEST_F(MenuPopups, AutoColumnBreaksPopupsButNeverTheMenuBar) {
@@ -96,11 +179,24 @@ TEST_F(MenuPopups, TheSystemMenuIsConvertedTakenOverAndStillChoosesItsCommand) {
     }
 }
 
-TEST_F(MenuPopups, AThousandOpeningsLeaveHandlesAndThunksAsTheyWere) {
+TEST_F(MenuPopups, AThousandOpeningsWithPicturesLeaveHandlesAndThunksAsTheyWere) {
+    // Pictures in every state, with the effects of MenuDrawStyle 2, drawn at each opening.
+    ctl().SetMenuDrawStyle(2);
+    ctl().SetMenuControls({{L"mnuNew", -1, L"新建(&N)"},
+                           {L"mnuSave", -1, L"保存(&S)\tCtrl+S"},
+                           {L"mnuWrap", -1, L"自动换行(&W)"},
+                           {L"mnuOpen", -1, L"打开(&O)...\tCtrl+O"}});
+    for (const wchar_t* name : {L"mnuNew", L"mnuSave", L"mnuWrap", L"mnuOpen"})
+        ctl().SetBitmapByCaption(
+            name,
+            rt::PictureObject::FromBitmap(testsupport::MakeDib(
+                20, 20, [](int x, int y) { return (x + y) % 5 ? 0xFF2060A0u : 0xFFFF00FFu; })),
+            0xFF00FF);
     const auto openOnce = [&] {
         form.onIdle = [&](int n) {
-            if (n == 1) ::PostMessageW(form.hWnd(), WM_KEYDOWN, VK_DOWN, 0);
-            return n > 1;
+            // Down to 新建, then to 打开: both drawn selected, and drawn again as they were.
+            if (n <= 2) ::PostMessageW(form.hWnd(), WM_KEYDOWN, VK_DOWN, 0);
+            return n > 2;
         };
         form.Open(form.file, 40, 40);
     };
@@ -115,8 +211,8 @@ TEST_F(MenuPopups, AThousandOpeningsLeaveHandlesAndThunksAsTheyWere) {
     EXPECT_EQ(rt::LiveHandles::User(), user);
     EXPECT_EQ(msghook::WndProcThunk::LiveCount(), thunks);
     EXPECT_EQ(ctl().Records().Count(), records);
-    // Each opening selected an item, drawn by the control, and closed.
-    EXPECT_GE(form.highlights.size() - highlights, 2000u);
+    // Each opening selected two items, drawn by the control, and closed.
+    EXPECT_GE(form.highlights.size() - highlights, 3000u);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "MenuCloser.h"
 #include "TestWindow.h"
 #include "msghook/Thunk.h"
 #include "msghook/cSubThunk.h"
@@ -40,19 +41,6 @@ class Recorder : public IMenuControl {
     std::vector<std::unique_ptr<cSubThunk>> subs;
 };
 
-// Ends a menu loop from its own timer, whatever state the loop is in.
-class MenuEnder {
-  public:
-    MenuEnder() : id_(::SetTimer(nullptr, 0, 50, &Tick)) {}
-    ~MenuEnder() { ::KillTimer(nullptr, id_); }
-    MenuEnder(const MenuEnder&) = delete;
-    MenuEnder& operator=(const MenuEnder&) = delete;
-
-  private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); }
-    UINT_PTR id_;
-};
-
 class MenuHook : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -65,7 +53,7 @@ class MenuHook : public ::testing::Test {
         rt::UniqueMenu menu(::CreatePopupMenu());
         ::AppendMenuW(menu.get(), MF_STRING, 1, L"行情");
         ::AppendMenuW(menu.get(), MF_STRING, 2, L"关闭");
-        MenuEnder ender;
+        testsupport::MenuCloser ender(50);
         ::TrackPopupMenu(menu.get(), TPM_RETURNCMD, 20, 20, 0, form_.get(), nullptr);
     }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "RaisedError.h"
+
 #include <string>
 #include <vector>
 
@@ -35,14 +37,7 @@ SCROLLINFO InfoOf(HWND bar) {
     return si;
 }
 
-int RaisedError(auto&& fn) {
-    try {
-        fn();
-    } catch (const rt::RtError& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using testsupport::RaisedError;
 
 class ScrollBarsTest : public ::testing::Test {
   protected:

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "RaisedError.h"
+
 #include <climits>
 #include <vector>
 
@@ -26,14 +28,7 @@ std::vector<Blit> Listed(const BlitList& list) {
     return {list.begin(), list.end()};
 }
 
-bool RaisesOverflow(auto&& fn) {
-    try {
-        fn();
-    } catch (const rt::RtError& e) {
-        return e.Number() == rt::kErrOverflow;
-    }
-    return false;
-}
+using testsupport::RaisesOverflow;
 
 TEST(TrackBlits, HorizontalTrackOfHeight17KeepsItsSlicesAtTheirOwnHeights) {
     const std::vector<Blit> expect{

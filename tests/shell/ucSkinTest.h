@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "MenuCloser.h"
 #include "TestCanvas.h"
 #include "resource_names.h"
 #include "runtime/Form.h"
@@ -217,17 +218,6 @@ inline void Click(HWND wnd, int x = 5, int y = 5) {
     SendMouse(wnd, WM_LBUTTONUP, x, y);
 }
 
-// Ends any menu loop shortly after it starts; the timer is killed when the guard goes.
-class MenuCloser {
-  public:
-    MenuCloser() : id_(::SetTimer(nullptr, 0, 100, &Tick)) {}
-    ~MenuCloser() { ::KillTimer(nullptr, id_); }
-    MenuCloser(const MenuCloser&) = delete;
-    MenuCloser& operator=(const MenuCloser&) = delete;
-
-  private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); }
-    UINT_PTR id_;
-};
+using testsupport::MenuCloser;
 
 } // namespace skintest

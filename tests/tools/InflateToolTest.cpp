@@ -2,28 +2,19 @@
 // through cCDECL on Windows), in process and as the program itself.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
-#include <windows.h>
-
-#include "Handles.h"
-#endif
-
 #include "DeflateWriter.h"
 #include "InflateTool.h"
+#include "ToolTestSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
 using testdeflate::DeflateWriter;
+using tooltest::Bytes;
 
 const std::string kText = "hello, hello world";
 
@@ -41,34 +32,10 @@ Bytes Stream(uint32_t adler) {
     return w.FixedLitLen(256).FinishWithTrailer(adler);
 }
 
-std::string Utf8(const fs::path& p) {
-    const std::u8string s = p.u8string();
-    return std::string(s.begin(), s.end());
-}
-
-class InflateTool : public ::testing::Test {
+class InflateTool : public tooltest::ToolFolderTest {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("pelmor-inflate-tool-" + std::to_string(std::random_device{}()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string Write(const char8_t* name, const Bytes& bytes) {
-        std::ofstream(dir_ / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return Utf8(dir_ / name);
-    }
-    std::string Path(const char8_t* name) const { return Utf8(dir_ / name); }
-    Bytes Read(const char8_t* name) const {
-        std::ifstream f(dir_ / name, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    }
     int Run(std::vector<std::string> args) { return inflatetool::RunInflateTool(args, message_); }
 
-    fs::path dir_;
     std::string message_;
 };
 
@@ -131,27 +98,7 @@ TEST_F(InflateTool, BadCommandLines) {
 
 // The program itself: exit codes and the file.
 int RunProgram(const std::string& args) {
-#if defined(_WIN32)
-    wchar_t self[MAX_PATH];
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const fs::path tool = fs::path(self).parent_path().parent_path() / L"tools-bin" / L"inflate.exe";
-    std::wstring command =
-        L"\"" + tool.wstring() + L"\" " + fs::path(std::u8string(args.begin(), args.end())).wstring();
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                          nullptr, &si, &pi))
-        return -1;
-    const rt::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
-    if (::WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.get(), &code);
-    return static_cast<int>(code);
-#else
-    const int status = std::system((std::string(PELMOR_INFLATE_TOOL) + " " + args + " 2>/dev/null").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
+    return tooltest::RunToolProgram("inflate", PELMOR_INFLATE_TOOL_PATH, args);
 }
 
 TEST_F(InflateTool, TheProgram) {

@@ -1,0 +1,223 @@
+// cPNGparser under Wine: files and streams through GDI+, through zlib1.dll (GDI+ switched off) and
+// through the built-in inflater (both switched off), all giving the pixels the samples call for; the
+// signature and size rules of the two entry points; checksums verified only with zlib; errors raised.
+#include "cPNGparser.h"
+
+#include "GdiPlusFlat.h"
+#include "Handles.h"
+#include "ModAPI.h"
+#include "PngWriter.h"
+#include "RaisedError.h"
+#include "RtError.h"
+#include "c32bppDIB.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using imaging::c32bppDIB;
+using imaging::cPNGparser;
+using pngtest::PngSpec;
+using Decoder = cPNGparser::Decoder;
+using testsupport::RaisedError;
+
+std::wstring TempPath(const std::wstring& name) {
+    wchar_t dir[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, dir);
+    return std::wstring(dir) + name;
+}
+
+void WriteFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+    const rt::UniqueKernelHandle f(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(f);
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+}
+
+std::vector<uint8_t> Memory(const c32bppDIB& d) {
+    if (!d.BitsPointer()) return {};
+    return {d.BitsPointer(), d.BitsPointer() + static_cast<size_t>(d.scanWidth()) * d.Height()};
+}
+
+// GDI+ rounds where the parser truncates: colours of partly transparent pixels may be one higher.
+bool SameWithRounding(const std::vector<uint8_t>& actual, const std::vector<uint8_t>& expected) {
+    if (actual.size() != expected.size()) return false;
+    for (size_t i = 0; i < actual.size(); ++i) {
+        const uint8_t alpha = expected[i | 3];
+        const bool partial = i % 4 != 3 && alpha != 0 && alpha != 255;
+        if (actual[i] != expected[i] && !(partial && actual[i] == expected[i] + 1)) return false;
+    }
+    return true;
+}
+
+// GDI+ and zlib on or off by their configured library names.
+struct Libraries {
+    bool gdiplus;
+    bool zlib;
+    Decoder expected;
+    const char* name;
+};
+constexpr Libraries kWays[] = {
+    {true, true, Decoder::GdiPlus, "gdiplus"},
+    {false, true, Decoder::Zlib, "zlib1"},
+    {false, false, Decoder::BuiltIn, "builtin"},
+};
+
+class ParserTest : public testing::Test {
+  protected:
+    ~ParserTest() override { Use(kWays[0]); }
+    void Use(const Libraries& w) {
+        imaging::gdip::SetLibraryName(w.gdiplus ? L"gdiplus.dll" : L"pelmor-absent-gdiplus.dll");
+        imaging::ModAPI::SetZlibCandidates(
+            w.zlib ? savedZlib_
+                   : std::vector<imaging::ModAPI::ZlibCandidate>{{L"pelmor-absent-zlib1.dll", 2},
+                                                                 {L"pelmor-absent-zlib.dll", 1}});
+    }
+    bool LoadFile(const std::wstring& path, c32bppDIB& d, cPNGparser& p) {
+        const rt::UniqueKernelHandle f(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        EXPECT_TRUE(f);
+        return p.LoadFile(f.get(), path, d, 0);
+    }
+    std::vector<imaging::ModAPI::ZlibCandidate> savedZlib_ = imaging::ModAPI::ZlibCandidates();
+};
+
+struct Sample {
+    const char* name;
+    PngSpec spec;
+};
+
+std::vector<Sample> Samples() {
+    std::vector<Sample> out;
+    PngSpec rgba;
+    rgba.width = 33, rgba.height = 9;
+    out.push_back({"rgba", rgba});
+    PngSpec rgb = rgba;
+    rgb.colourType = 2, rgb.interlace = true, rgb.idatSplit = 50, rgb.ancillary = false;
+    rgb.trns = {0, 7, 0, 9, 0, 11};
+    out.push_back({"rgb_key_adam7", rgb});
+    PngSpec indexed;
+    indexed.width = 7, indexed.height = 5, indexed.colourType = 3, indexed.bitDepth = 4;
+    indexed.palette = pngtest::MakePalette(16, 3);
+    indexed.trns = {0, 255, 80};
+    out.push_back({"indexed4_trns", indexed});
+    PngSpec gray16;
+    gray16.width = 9, gray16.height = 3, gray16.colourType = 0, gray16.bitDepth = 16, gray16.zlibLevel = 0;
+    out.push_back({"gray16_stored", gray16});
+    return out;
+}
+
+TEST_F(ParserTest, FilesAndStreamsGiveTheSamePixelsEveryWay) {
+    for (const Sample& s : Samples()) {
+        const auto samples = pngtest::MakeSamples(s.spec, 11);
+        const std::vector<uint8_t> png = pngtest::WritePng(s.spec, samples);
+        const std::vector<uint8_t> expected = pngtest::ExpectedHost(s.spec, samples);
+        const std::wstring path = TempPath(L"行情-parser.png");
+        WriteFile(path, png);
+        // A stream that is part of a larger array.
+        std::vector<uint8_t> padded(png.size() + 8, 0xEE);
+        std::copy(png.begin(), png.end(), padded.begin() + 5);
+        for (const Libraries& w : kWays) {
+            SCOPED_TRACE(std::string(s.name) + " " + w.name);
+            Use(w);
+            for (const bool stream : {false, true}) {
+                c32bppDIB d;
+                cPNGparser p;
+                const bool png = stream
+                                     ? p.LoadStream(padded, d, 5, static_cast<int32_t>(padded.size() - 8), 0)
+                                     : LoadFile(path, d, p);
+                EXPECT_TRUE(png);
+                EXPECT_EQ(p.LastDecoder(), w.expected) << (stream ? "stream" : "file");
+                EXPECT_EQ(d.ImageType(), imaging::kImageDecoded);
+                EXPECT_EQ(d.Width(), s.spec.width);
+                EXPECT_EQ(d.Height(), s.spec.height);
+                // GDI+ decides Alpha by its own pixel format; the parser by the colour type and tRNS.
+                if (w.expected != Decoder::GdiPlus) {
+                    EXPECT_EQ(d.Alpha(), s.spec.colourType == 6 || !s.spec.trns.empty());
+                }
+                if (w.expected == Decoder::GdiPlus)
+                    EXPECT_TRUE(SameWithRounding(Memory(d), expected)) << (stream ? "stream" : "file");
+                else
+                    EXPECT_EQ(Memory(d), expected) << (stream ? "stream" : "file");
+            }
+        }
+        ::DeleteFileW(path.c_str());
+    }
+}
+
+TEST_F(ParserTest, SignatureDecidesFromFiftySevenBytesOn) {
+    std::vector<uint8_t> signed57 = pngtest::Signature();
+    signed57.resize(57, 1);
+    std::vector<uint8_t> unsigned57(57, 1);
+    std::vector<uint8_t> signed56 = signed57;
+    signed56.resize(56);
+    // A 1 x 1 GIF of 43 bytes: small files go to GDI+ without the signature test.
+    const std::vector<uint8_t> gif = {'G', 'I',  'F',  '8',  '9',  'a',  1, 0, 1, 0,    0x80, 0, 0,    0, 0,
+                                      0,   0xFF, 0xFF, 0xFF, 0x21, 0xF9, 4, 1, 0, 0,    0,    0, 0x2C, 0, 0,
+                                      0,   0,    1,    0,    1,    0,    0, 2, 2, 0x44, 1,    0, 0x3B};
+    const std::wstring path = TempPath(L"pelmor-parser-small.bin");
+    struct {
+        const std::vector<uint8_t>* bytes;
+        bool gdiplus;
+        bool result;
+        bool image;
+    } cases[] = {{&signed57, true, true, false},
+                 {&unsigned57, true, false, false},
+                 {&signed56, true, false, false},
+                 {&gif, true, true, true},
+                 {&gif, false, false, false}};
+    for (const auto& c : cases) {
+        Use(c.gdiplus ? kWays[0] : kWays[1]);
+        WriteFile(path, *c.bytes);
+        c32bppDIB d;
+        cPNGparser p;
+        EXPECT_EQ(LoadFile(path, d, p), c.result) << c.bytes->size() << (c.gdiplus ? " gdiplus" : "");
+        EXPECT_EQ(d.Handle() != nullptr, c.image) << c.bytes->size();
+    }
+    ::DeleteFileW(path.c_str());
+}
+
+TEST_F(ParserTest, ChecksumsAreVerifiedOnlyWithZlib) {
+    PngSpec spec;
+    spec.width = 3, spec.height = 2;
+    const auto samples = pngtest::MakeSamples(spec, 5);
+    std::vector<uint8_t> png = pngtest::WritePng(spec, samples);
+    png[8 + 8 + 13 + 3] ^= 0x40; // the IHDR checksum
+    for (const Libraries& w : {kWays[1], kWays[2]}) {
+        Use(w);
+        c32bppDIB d;
+        cPNGparser p;
+        EXPECT_TRUE(p.LoadStream(png, d, 0, static_cast<int32_t>(png.size()), 0)) << w.name;
+        if (w.zlib) {
+            EXPECT_EQ(d.Handle(), nullptr);
+            EXPECT_EQ(p.LastStatus(), imaging::png::PngStatus::HeaderCrc);
+        } else {
+            EXPECT_EQ(Memory(d), pngtest::ExpectedHost(spec, samples));
+        }
+    }
+}
+
+TEST_F(ParserTest, RaisesForOverflowAndForBytesOutsideTheArray) {
+    Use(kWays[1]);
+    std::vector<uint8_t> png = pngtest::Signature();
+    pngtest::Append(png, pngtest::Chunk("IHDR", pngtest::HeaderBody(1, 1, 8, 2, 0)));
+    pngtest::Append(png, {0x7F, 0xFF, 0xFF, 0xFF, 'I', 'D', 'A', 'T', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                          0,    0,    0,    0,    0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    c32bppDIB d;
+    cPNGparser p;
+    EXPECT_EQ(RaisedError([&] { p.LoadStream(png, d, 0, static_cast<int32_t>(png.size()), 0); }),
+              rt::kErrOverflow);
+    EXPECT_EQ(d.Handle(), nullptr);
+    EXPECT_EQ(RaisedError([&] { p.LoadStream(png, d, 4, static_cast<int32_t>(png.size()), 0); }),
+              rt::kErrSubscript);
+    EXPECT_EQ(RaisedError([&] { p.LoadStream(png, d, -1, 8, 0); }), rt::kErrSubscript);
+    EXPECT_EQ(RaisedError([&] { p.LoadStream(png, d, 0, 5, 0); }), rt::kErrSubscript);
+}
+
+} // namespace

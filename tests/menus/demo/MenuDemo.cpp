@@ -1,0 +1,128 @@
+// Demonstration of the owner-drawn menus (not shipped): a form with a menu bar whose File menu holds
+// pictures, check marks, a grayed item, separators and a submenu, drawn by the menu control.
+//   menu_demo.exe [--log file] [--seconds n]
+// The log gets the form's and the first bar item's screen rectangles, the item metrics and the colours
+// the drawing uses ("ready ..."), for the end-to-end test that opens the menu with real input.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "Form.h"
+#include "TestCanvas.h"
+#include "menus/ctxHookMenu.h"
+
+namespace {
+
+constexpr UINT_PTR kQuitTimer = 1;
+
+// A 16 × 16 picture: a magenta border two pixels wide around a square of one colour.
+rt::Picture Square(uint32_t colour) {
+    return rt::PictureObject::FromBitmap(testsupport::MakeDib(16, 16, [colour](int x, int y) {
+        return x < 2 || y < 2 || x > 13 || y > 13 ? 0xFFFF00FFu : colour;
+    }));
+}
+
+class frmMenuDemo : public rt::Form {
+  public:
+    frmMenuDemo(FILE* log, UINT seconds) : log_(log), seconds_(seconds) {
+        SetCaption(L"菜单演示");
+        SetClientSize(480, 320);
+        SetBackColor(0x00F0E8E0);
+    }
+
+  protected:
+    void CreateControls() override {
+        const HMENU recent = ::CreatePopupMenu();
+        ::AppendMenuW(recent, MF_STRING, 111, L"1 行情.txt");
+        const HMENU file = ::CreatePopupMenu();
+        ::AppendMenuW(file, MF_STRING, 101, L"新建(&N)");
+        ::AppendMenuW(file, MF_STRING, 102, L"打开(&O)...\tCtrl+O");
+        ::AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(file, MF_STRING | MF_GRAYED, 103, L"保存(&S)\tCtrl+S");
+        ::AppendMenuW(file, MF_STRING | MF_CHECKED, 104, L"自动换行(&W)");
+        ::AppendMenuW(file, MF_STRING | MF_CHECKED, 105, L"显示网格(&G)");
+        ::AppendMenuW(file, MF_POPUP, reinterpret_cast<UINT_PTR>(recent), L"最近的文件(&R)");
+        ::AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(file, MF_STRING, 106, L"退出(&X)");
+        const HMENU edit = ::CreatePopupMenu();
+        ::AppendMenuW(edit, MF_STRING, 201, L"撤销(&U)\tCtrl+Z");
+        const HMENU bar = ::CreateMenu();
+        ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"文件(&F)");
+        ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), L"编辑(&E)");
+        ::SetMenu(hWnd(), bar);
+        AddUserControl(ctxHookMenu1, L"ctxHookMenu1", 0, 0, 10, 10, nullptr);
+        ctxHookMenu1.SetMenuControls({{L"mnuNew", -1, L"新建(&N)"},
+                                      {L"mnuOpen", -1, L"打开(&O)...\tCtrl+O"},
+                                      {L"mnuGrid", -1, L"显示网格(&G)"}});
+        ctxHookMenu1.SetBitmapByCaption(L"mnuNew", Square(0xFF20A040), 0xFF00FF);
+        ctxHookMenu1.SetBitmapByCaption(L"mnuOpen", Square(0xFFD08020), 0xFF00FF);
+        ctxHookMenu1.SetBitmapByCaption(L"mnuGrid", Square(0xFF2050C0), 0xFF00FF);
+    }
+
+    void Form_Load() override {
+        if (seconds_) ::SetTimer(hWnd(), kQuitTimer, seconds_ * 1000, nullptr);
+    }
+
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_TIMER && wParam == kQuitTimer) {
+            ::EndMenu();
+            Unload();
+            return 0;
+        }
+        if (msg == WM_SHOWWINDOW && wParam) ::PostMessageW(hWnd(), WM_APP, 0, 0);
+        if (msg == WM_APP) LogReady();
+        return Form::WindowProc(msg, wParam, lParam);
+    }
+
+  private:
+    void LogReady() {
+        RECT f{}, item{};
+        ::GetWindowRect(hWnd(), &f);
+        ::GetMenuItemRect(hWnd(), ::GetMenu(hWnd()), 0, &item);
+        const menus::MenuColours c = ctxHookMenu1.Colours();
+        const menus::MenuMetrics& m = ctxHookMenu1.Metrics();
+        Log("ready form %ld %ld %ld %ld item %ld %ld %ld %ld metrics %d %d %d colours %#x %#x %#x %#x %#x "
+            "%#x "
+            "%#x %#x %#x %#x %#x %#x\n",
+            f.left, f.top, f.right, f.bottom, item.left, item.top, item.right, item.bottom, m.itemHeight,
+            ctxHookMenu1.BitmapSize(), m.barItemHeight, c.menuBorder, c.sideBar, c.itemBack,
+            ctxHookMenu1.Palette().itemText, c.selectionBorder, c.selectionFill, c.checkFill, c.checkMark,
+            c.checkBorder, c.barOpenFill, c.barOpenBorder, c.barBack);
+    }
+
+    template <class... A> void Log(const char* format, A... args) {
+        if (!log_) return;
+        std::fprintf(log_, format, args...);
+        std::fflush(log_);
+    }
+
+    FILE* log_;
+    UINT seconds_;
+    menus::ctxHookMenu ctxHookMenu1;
+};
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow) {
+    rt::EnsureCommonControls();
+    int argc = 0;
+    std::unique_ptr<LPWSTR, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
+                                                         &::LocalFree);
+    FILE* log = nullptr;
+    UINT seconds = 120;
+    for (int i = 1; argv && i + 1 < argc; i += 2) {
+        const std::wstring option = argv.get()[i];
+        if (option == L"--log") log = ::_wfopen(argv.get()[i + 1], L"w");
+        if (option == L"--seconds") seconds = static_cast<UINT>(std::wcstoul(argv.get()[i + 1], nullptr, 10));
+    }
+    int rc = 0;
+    {
+        frmMenuDemo form(log, seconds);
+        rc = rt::Form::Run(form, nCmdShow == SW_SHOWDEFAULT ? SW_SHOWNORMAL : nCmdShow);
+    }
+    if (log) std::fclose(log);
+    return rc;
+}

@@ -1,0 +1,119 @@
+// The `pngdecode` tool: its command line, the PAM file it writes and its one-line failures, in process
+// and as the program itself, with either inflater (and on Windows with GDI+ switched off).
+#include "PngDecodeTool.h"
+#include "PngWriter.h"
+
+#include <gtest/gtest.h>
+
+#include "ToolTestSupport.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using tooltest::Bytes;
+
+// The PAM file of the host pixels: R, G, B, A rows from the top.
+Bytes Pam(const pngtest::PngSpec& spec, const Bytes& host) {
+    const std::string header = "P7\nWIDTH " + std::to_string(spec.width) + "\nHEIGHT " +
+                               std::to_string(spec.height) +
+                               "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+    Bytes pam(header.begin(), header.end());
+    for (int32_t y = 0; y < spec.height; ++y)
+        for (int32_t x = 0; x < spec.width; ++x) {
+            const uint8_t* p = &host[(static_cast<size_t>(spec.height - 1 - y) * spec.width + x) * 4];
+            pam.insert(pam.end(), {p[2], p[1], p[0], p[3]});
+        }
+    return pam;
+}
+
+class PngDecodeTool : public tooltest::ToolFolderTest {
+  protected:
+    void SetUp() override {
+        ToolFolderTest::SetUp();
+        spec_.width = 7, spec_.height = 3, spec_.interlace = true;
+        const auto samples = pngtest::MakeSamples(spec_, 9);
+        png_ = Write(u8"图像.png", pngtest::WritePng(spec_, samples));
+        expected_ = Pam(spec_, pngtest::ExpectedHost(spec_, samples));
+    }
+    int Run(std::vector<std::string> args) { return pngdecodetool::RunPngDecodeTool(args, message_); }
+
+    pngtest::PngSpec spec_;
+    std::string png_;
+    Bytes expected_;
+    std::string message_;
+};
+
+// GDI+ (Windows only) rounds where the parser truncates: colours of partly transparent pixels may be
+// one higher.
+bool SameWithRounding(const Bytes& actual, const Bytes& expected, size_t headerBytes) {
+    if (actual.size() != expected.size()) return false;
+    for (size_t i = 0; i < actual.size(); ++i) {
+        const size_t k = i - headerBytes;
+        const uint8_t alpha = i < headerBytes ? 0 : expected[headerBytes + (k | 3)];
+        const bool partial = i >= headerBytes && k % 4 != 3 && alpha != 0 && alpha != 255;
+        if (actual[i] != expected[i] && !(partial && actual[i] == expected[i] + 1)) return false;
+    }
+    return true;
+}
+
+TEST_F(PngDecodeTool, WritesThePremultipliedPixelsTopRowFirst) {
+    for (const std::vector<std::string>& options : {std::vector<std::string>{"--no-gdiplus"},
+                                                    {"--no-gdiplus", "--inflater=zlib"},
+                                                    {"--inflater=builtin", "--no-gdiplus"}}) {
+        std::vector<std::string> args = options;
+        args.insert(args.end(), {png_, Path(u8"输出.pam")});
+        EXPECT_EQ(Run(args), 0) << message_;
+        EXPECT_EQ(message_, "");
+        EXPECT_EQ(Read(u8"输出.pam"), expected_);
+    }
+    // GDI+ first, where there is one.
+    EXPECT_EQ(Run({png_, Path(u8"gdiplus.pam")}), 0) << message_;
+    const size_t header = expected_.size() - static_cast<size_t>(spec_.width) * spec_.height * 4;
+    EXPECT_TRUE(SameWithRounding(Read(u8"gdiplus.pam"), expected_, header));
+}
+
+TEST_F(PngDecodeTool, FailsWithOneLineNamingTheReason) {
+    Bytes bad = pngtest::WritePng(spec_, pngtest::MakeSamples(spec_, 9));
+    bad[8 + 8 + 13] ^= 1; // the IHDR checksum: checked with zlib only
+    const std::string badCrc = Write(u8"crc.png", bad);
+    const std::string text = Write(u8"text.png", Bytes(100, 'x'));
+    const std::string out = Path(u8"out.pam");
+    struct Case {
+        std::vector<std::string> args;
+        const char* reason;
+    } cases[] = {
+        {{text, out}, "not a PNG"},
+        {{"--inflater=zlib", "--no-gdiplus", badCrc, out}, "IHDR checksum"},
+        {{Path(u8"missing.png"), out}, "cannot open"},
+        {{png_, Path(u8"no-such-folder/out.pam")}, "cannot create"},
+        {{png_}, "usage"},
+        {{"--inflater=gzip", png_, out}, "unknown option"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Run(c.args), 1);
+        EXPECT_TRUE(message_.starts_with("pngdecode: ")) << message_;
+        EXPECT_NE(message_.find(c.reason), std::string::npos) << message_;
+        EXPECT_EQ(message_.find('\n'), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "out.pam"));
+    // Without zlib nothing is checked.
+    EXPECT_EQ(Run({"--inflater=builtin", "--no-gdiplus", badCrc, out}), 0) << message_;
+}
+
+int RunProgram(const std::string& args) {
+    return tooltest::RunToolProgram("pngdecode", PELMOR_PNGDECODE_TOOL_PATH, args);
+}
+
+TEST_F(PngDecodeTool, TheProgram) {
+    EXPECT_EQ(RunProgram("--inflater=builtin --no-gdiplus \"" + png_ + "\" \"" + Path(u8"程序.pam") + "\""),
+              0);
+    EXPECT_EQ(Read(u8"程序.pam"), expected_);
+    const std::string text = Write(u8"text.png", Bytes(100, 'x'));
+    EXPECT_EQ(RunProgram("\"" + text + "\" \"" + Path(u8"out.pam") + "\""), 1);
+}
+
+} // namespace

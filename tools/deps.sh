@@ -2,6 +2,7 @@
 PELMOR_PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev zlib1g-dev libdeflate-dev libspng-dev libstb-dev
+    libpixman-1-dev pkg-config
     g++-mingw-w64-x86-64-posix libz-mingw-w64
     wine wine64
     xvfb xdotool x11-utils imagemagick fonts-wqy-microhei python3 python3-cryptography nsis

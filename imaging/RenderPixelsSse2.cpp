@@ -1,0 +1,198 @@
+// The SSE2 paths of the blend and of lightness. Each gives exactly the bytes of the reference path:
+// the integer formulas run in 16-bit lanes, whose bounds the comments show, and the grayscale weighing
+// repeats the reference's single-precision operations in the same order.
+#include "RenderPixels.h"
+#include "Sse2Lanes.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace imaging::simd {
+
+namespace {
+
+// Rounds to nearest, ties to even, for the duration of a kernel whatever the caller left in MXCSR.
+class RoundNearest {
+  public:
+    RoundNearest() : saved_(_mm_getcsr()) { _mm_setcsr(saved_ & ~0x6000u); }
+    ~RoundNearest() { _mm_setcsr(saved_); }
+    RoundNearest(const RoundNearest&) = delete;
+    RoundNearest& operator=(const RoundNearest&) = delete;
+
+  private:
+    unsigned saved_;
+};
+
+// Four gray values of four pixels, as the reference weighs them.
+inline __m128i Gray4(__m128i s, __m128 wb, __m128 wg, __m128 wr) {
+    const __m128i byte = _mm_set1_epi32(0xFF);
+    const __m128 b = _mm_cvtepi32_ps(_mm_and_si128(s, byte));
+    const __m128 g = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(s, 8), byte));
+    const __m128 r = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(s, 16), byte));
+    const __m128 gray = _mm_add_ps(_mm_add_ps(_mm_mul_ps(b, wb), _mm_mul_ps(g, wg)), _mm_mul_ps(r, wr));
+    return _mm_cvtps_epi32(gray);
+}
+
+} // namespace
+
+namespace {
+
+// Full opacity without grayscale, the common case: d x (255 - a) \ 255 + s stays inside 16-bit lanes
+// for any bytes (packing holds sums above 255 at 255, as the reference does), so no block needs the
+// reference; only pixels of alpha 0 must keep the target whatever their colour bytes say.
+void BlendOpaqueRow(const uint8_t* src, uint8_t* dst, int32_t count, bool targetAlpha) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i ones = _mm_set1_epi32(-1);
+    const __m128i c255 = _mm_set1_epi16(255);
+    const __m128i keep = targetAlpha ? zero : _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        uint8_t* dp = dst + static_cast<std::size_t>(i) * 4;
+        const __m128i s = Load(src + static_cast<std::size_t>(i) * 4);
+        const int clear = _mm_movemask_epi8(_mm_cmpeq_epi8(s, zero)) & 0x8888;
+        if (clear == 0x8888) continue;
+        __m128i result;
+        if ((_mm_movemask_epi8(_mm_cmpeq_epi8(s, ones)) & 0x8888) == 0x8888) {
+            if (targetAlpha) {
+                Store(dp, s);
+                continue;
+            }
+            result = s;
+        } else {
+            const __m128i d = Load(dp);
+            const __m128i sLo = _mm_unpacklo_epi8(s, zero), sHi = _mm_unpackhi_epi8(s, zero);
+            const __m128i aLo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sLo, 0xFF), 0xFF);
+            const __m128i aHi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sHi, 0xFF), 0xFF);
+            const __m128i rLo = _mm_add_epi16(
+                Div255(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(c255, aLo))), sLo);
+            const __m128i rHi = _mm_add_epi16(
+                Div255(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(c255, aHi))), sHi);
+            result = _mm_packus_epi16(rLo, rHi);
+            if (clear == 0 && targetAlpha) {
+                Store(dp, result);
+                continue;
+            }
+        }
+        const __m128i d = Load(dp);
+        const __m128i leave = _mm_or_si128(_mm_cmpeq_epi32(_mm_srli_epi32(s, 24), zero), keep);
+        Store(dp, _mm_or_si128(_mm_andnot_si128(leave, result), _mm_and_si128(leave, d)));
+    }
+    imaging::BlendRow(src + static_cast<std::size_t>(i) * 4, dst + static_cast<std::size_t>(i) * 4, count - i,
+                      {255, false, {}, targetAlpha}, PixelPath::Reference);
+}
+
+} // namespace
+
+void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode) {
+    if (mode.opacity == 255 && !mode.gray) return BlendOpaqueRow(src, dst, count, mode.targetAlpha);
+    const RoundNearest rounding;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i c255 = _mm_set1_epi16(255);
+    const __m128i L = _mm_set1_epi16(mode.opacity);
+    const __m128 wb = _mm_set1_ps(mode.weights.blue);
+    const __m128 wg = _mm_set1_ps(mode.weights.green);
+    const __m128 wr = _mm_set1_ps(mode.weights.red);
+    // The target bytes the blend must not change: the alpha byte of a DC snapshot.
+    const __m128i keep = mode.targetAlpha ? zero : _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    const bool full = mode.opacity == 255;
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        uint8_t* dp = dst + static_cast<std::size_t>(i) * 4;
+        __m128i s = Load(src + static_cast<std::size_t>(i) * 4);
+        const __m128i a32 = _mm_srli_epi32(s, 24);
+        const __m128i clear = _mm_cmpeq_epi32(a32, zero);
+        const int clearMask = _mm_movemask_epi8(clear);
+        if (clearMask == 0xFFFF) continue;
+        // Gray values never exceed the largest colour byte (the weights sum to at most 1 + 2^-16).
+        if (mode.gray) {
+            const __m128i g = Gray4(s, wb, wg, wr);
+            s = _mm_or_si128(_mm_or_si128(g, _mm_slli_epi32(g, 8)),
+                             _mm_or_si128(_mm_slli_epi32(g, 16), _mm_slli_epi32(a32, 24)));
+        }
+        const __m128i d = Load(dp);
+        const __m128i sLo = _mm_unpacklo_epi8(s, zero), sHi = _mm_unpackhi_epi8(s, zero);
+        const __m128i aLo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sLo, 0xFF), 0xFF);
+        const __m128i aHi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sHi, 0xFF), 0xFF);
+        const __m128i dLo = _mm_unpacklo_epi8(d, zero), dHi = _mm_unpackhi_epi8(d, zero);
+        __m128i rLo, rHi;
+        if (full) {
+            rLo = _mm_add_epi16(Div255(_mm_mullo_epi16(dLo, _mm_sub_epi16(c255, aLo))), sLo);
+            rHi = _mm_add_epi16(Div255(_mm_mullo_epi16(dHi, _mm_sub_epi16(c255, aHi))), sHi);
+        } else {
+            // Within 16 bits whenever colours respect their alpha; a sum past 65535 (colour above alpha)
+            // saturates, and 65535 \ 255 = 257 packs to 255 just as the reference holds it.
+            const __m128i invLo = _mm_sub_epi16(c255, Div255(_mm_mullo_epi16(aLo, L)));
+            const __m128i invHi = _mm_sub_epi16(c255, Div255(_mm_mullo_epi16(aHi, L)));
+            rLo = Div255(_mm_adds_epu16(_mm_mullo_epi16(dLo, invLo), _mm_mullo_epi16(sLo, L)));
+            rHi = Div255(_mm_adds_epu16(_mm_mullo_epi16(dHi, invHi), _mm_mullo_epi16(sHi, L)));
+        }
+        const __m128i result = _mm_packus_epi16(rLo, rHi);
+        if (clearMask == 0 && mode.targetAlpha) {
+            Store(dp, result);
+            continue;
+        }
+        const __m128i leave = _mm_or_si128(clear, keep);
+        Store(dp, _mm_or_si128(_mm_andnot_si128(leave, result), _mm_and_si128(leave, d)));
+    }
+    imaging::BlendRow(src + static_cast<std::size_t>(i) * 4, dst + static_cast<std::size_t>(i) * 4, count - i,
+                      mode, PixelPath::Reference);
+}
+
+void AdjustLightness(const PixelView& src, const PixelView& dst, float LightAdjustment) {
+    const float d = LightAdjustment / 100.0f * 255.0f;
+    // Per alpha: the step added to the three colour bytes (0 to alpha) and the bound held to.
+    alignas(16) int16_t add[256][4];
+    alignas(16) int16_t bound[256][4];
+    for (int a = 0; a < 256; ++a) {
+        const int16_t step =
+            a == 0 ? 0 : static_cast<int16_t>(LightnessDelta(LightAdjustment, static_cast<uint8_t>(a)));
+        const int16_t top = a == 0 ? 255 : static_cast<int16_t>(a);
+        for (int c = 0; c < 3; ++c) {
+            add[a][c] = step;
+            bound[a][c] = top;
+        }
+        add[a][3] = 0;
+        bound[a][3] = 255;
+    }
+    const bool lighten = d > 0;
+    const __m128i zero = _mm_setzero_si128();
+    const std::size_t n = src.ByteCount();
+    const auto pair = [&](const uint8_t* s, int16_t(*table)[4]) {
+        return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(table[s[3]])),
+                                  _mm_loadl_epi64(reinterpret_cast<const __m128i*>(table[s[7]])));
+    };
+    const auto two = [&](const uint8_t* s, __m128i px) {
+        const __m128i v = _mm_add_epi16(px, pair(s, add));
+        return lighten ? _mm_min_epi16(v, pair(s, bound)) : _mm_max_epi16(v, zero);
+    };
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const uint8_t* s = src.bits + i;
+        const __m128i px = Load(s);
+        const __m128i lo = two(s, _mm_unpacklo_epi8(px, zero));
+        const __m128i hi = two(s + 8, _mm_unpackhi_epi8(px, zero));
+        Store(dst.bits + i, _mm_packus_epi16(lo, hi));
+    }
+    for (; i < n; i += 4) {
+        const PixelView one{src.bits + i, 1, 1};
+        imaging::AdjustLightness(one, {dst.bits + i, 1, 1}, LightAdjustment, PixelPath::Reference);
+    }
+}
+
+} // namespace imaging::simd
+
+#else
+
+namespace imaging::simd {
+void AdjustLightness(const PixelView& src, const PixelView& dst, float LightAdjustment) {
+    imaging::AdjustLightness(src, dst, LightAdjustment, PixelPath::Reference);
+}
+void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode) {
+    imaging::BlendRow(src, dst, count, mode, PixelPath::Reference);
+}
+} // namespace imaging::simd
+
+#endif

@@ -1,0 +1,119 @@
+// The vector paths give exactly the bytes of the reference paths, on random images of odd sizes.
+#include "AlphaRegionScan.h"
+#include "EffectPixels.h"
+#include "PixelTestImages.h"
+#include "RenderPixels.h"
+#include "RotatePixels.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace imaging;
+using imaging_test::OddSizes;
+using imaging_test::RandomImage;
+using imaging_test::TestImage;
+
+constexpr PixelPath kRef = PixelPath::Reference;
+constexpr PixelPath kSimd = PixelPath::Simd;
+
+TEST(PixelPaths, BlendRowMatchesInEveryMode) {
+    uint32_t seed = 1;
+    for (const auto& [w, h] : OddSizes())
+        for (const int opacity : {255, 254, 127, 1, 0})
+            for (const int gray : {-1, 0, 1, 2, 3, 7})
+                for (const bool targetAlpha : {false, true}) {
+                    TestImage src = RandomImage(w, h, ++seed), dst = RandomImage(w, h, ++seed);
+                    TestImage ref = dst;
+                    BlendMode mode{static_cast<uint8_t>(opacity), gray >= 0, ModAPI::GrayScaleWeights(gray),
+                                   targetAlpha};
+                    const int32_t n = w * h;
+                    BlendRow(src.bytes.data(), ref.bytes.data(), n, mode, kRef);
+                    BlendRow(src.bytes.data(), dst.bytes.data(), n, mode, kSimd);
+                    ASSERT_EQ(dst.bytes, ref.bytes)
+                        << w << "x" << h << " L " << opacity << " gray " << gray << " alpha " << targetAlpha;
+                }
+}
+
+TEST(PixelPaths, LightnessMatches) {
+    uint32_t seed = 100;
+    for (const auto& [w, h] : OddSizes())
+        for (const float light : {-100.0f, -50.0f, -0.3f, 0.0f, 12.5f, 50.0f, 99.9f, 100.0f}) {
+            TestImage src = RandomImage(w, h, ++seed);
+            TestImage a = src, b = src;
+            AdjustLightness(src.View(), a.View(), light, kRef);
+            AdjustLightness(src.View(), b.View(), light, kSimd);
+            ASSERT_EQ(a.bytes, b.bytes) << w << "x" << h << " " << light;
+            AdjustLightness(src.View(), src.View(), light, kSimd);
+            ASSERT_EQ(src.bytes, a.bytes) << "in place";
+        }
+}
+
+TEST(PixelPaths, StretchingMatches) {
+    uint32_t seed = 200;
+    for (const auto& [w, h] : OddSizes()) {
+        // Odd ratios take the double-precision path; halving, doubling and 3:2 the integer one.
+        const std::pair<int32_t, int32_t> targets[] = {
+            {1, 1},     {7, 3},         {19, 23},
+            {40, 9},    {3, 61},        {2 * w, h},
+            {w, 4 * h}, {2 * w, 2 * h}, {w * 2 / 3 + 1, (h + 1) / 2}};
+        for (const auto& [tw, th] : targets) {
+            TestImage src = RandomImage(w + 3, h + 2, ++seed);
+            const PixelRect r{1, 2, w, h};
+            TestImage a{std::vector<uint8_t>(static_cast<std::size_t>(tw) * th * 4), tw, th}, b = a, c = a,
+                                                                                              d = a;
+            StretchNearest(src.View(), r, a.View(), kRef);
+            StretchNearest(src.View(), r, b.View(), kSimd);
+            ASSERT_EQ(a.bytes, b.bytes) << "nearest " << w << "x" << h << " -> " << tw << "x" << th;
+            StretchBilinear(src.View(), r, c.View(), kRef);
+            StretchBilinear(src.View(), r, d.View(), kSimd);
+            ASSERT_EQ(c.bytes, d.bytes) << "bilinear " << w << "x" << h << " -> " << tw << "x" << th;
+        }
+    }
+}
+
+TEST(PixelPaths, RotationMatches) {
+    uint32_t seed = 300;
+    for (const auto& [w, h] : OddSizes())
+        for (const int degrees : {30, 90, -45, 181})
+            for (const bool bilinear : {false, true}) {
+                TestImage src = RandomImage(w + 2, h + 1, ++seed);
+                const PixelRect r{2, 0, w, h};
+                const Rotation rot{degrees, 1.3, 0.7, bilinear};
+                const int32_t side = RotationCanvasSide(w * 13 / 10 + 1, h * 7 / 10 + 1);
+                TestImage a{std::vector<uint8_t>(static_cast<std::size_t>(side) * side * 4), side, side},
+                    b = a;
+                RotateInto(src.View(), r, rot, a.View(), kRef);
+                RotateInto(src.View(), r, rot, b.View(), kSimd);
+                ASSERT_EQ(a.bytes, b.bytes) << w << "x" << h << " " << degrees << " " << bilinear;
+            }
+}
+
+TEST(PixelPaths, DropShadowMatches) {
+    uint32_t seed = 400;
+    for (const auto& [w, h] : OddSizes())
+        for (const int blur : {0, 1, 3, 10}) {
+            TestImage src = RandomImage(w, h, ++seed);
+            const int32_t s = 2 * blur;
+            TestImage a{std::vector<uint8_t>(static_cast<std::size_t>(w + s) * (h + s) * 4), w + s, h + s},
+                b = a;
+            DropShadow(src.View(), blur, 0x00336699, a.View(), kRef);
+            DropShadow(src.View(), blur, 0x00336699, b.View(), kSimd);
+            ASSERT_EQ(a.bytes, b.bytes) << w << "x" << h << " blur " << blur;
+        }
+}
+
+TEST(PixelPaths, RegionScanMatches) {
+    uint32_t seed = 500;
+    for (const auto& [w, h] : OddSizes())
+        for (const int32_t style : {0, 1, 2}) {
+            TestImage src = RandomImage(w, h, ++seed);
+            // Long transparent and solid stretches as well as single pixels.
+            for (std::size_t i = 0; i < src.bytes.size(); i += 4)
+                if ((i / 4) % 37 < 20) src.bytes[i + 3] = (i / 4) % 37 < 10 ? 0 : 255;
+            EXPECT_EQ(ScanAlphaRects(src.View(), style, kRef), ScanAlphaRects(src.View(), style, kSimd))
+                << w << "x" << h << " style " << style;
+        }
+}
+
+} // namespace

@@ -5,7 +5,6 @@ with each effect side by side; its screenshot is saved and its panels are checke
 import argparse
 import os
 import re
-import subprocess
 import sys
 import time
 import unittest
@@ -17,32 +16,15 @@ PLAIN, HALF, GRAY, LIGHTER, DARKER, MIRROR, STRETCH, ROTATED, SHADOW, INVERSE, K
 opts = None
 
 
-def to_windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
 class ImagingDemo(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        log_path = os.path.join(opts.work_dir, "imaging_demo.log")
-        if os.path.exists(log_path):
-            os.remove(log_path)
-        cls.out = open(os.path.join(opts.work_dir, "imaging_demo.out"), "wb")
-        cls.process = subprocess.Popen([d.wine_launcher(), opts.demo, "--log", to_windows_path(log_path),
-                                        "--seconds", "90"], cwd=os.path.dirname(opts.demo),
-                                       stdin=subprocess.DEVNULL, stdout=cls.out, stderr=subprocess.STDOUT)
-
-        def ready():
-            try:
-                with open(log_path, encoding="utf-8") as f:
-                    return next((line for line in f if line.startswith("ready ")), None)
-            except FileNotFoundError:
-                return None
-
-        line = d.wait_until(ready, 40, 0.1)
-        if not line:
-            cls.tearDownClass()
-            raise RuntimeError("the demonstration did not show its form")
+        cls.demo = d.DemoProcess(opts.demo, opts.work_dir, "imaging_demo", 90)
+        try:
+            line = cls.demo.ready_line()
+        except RuntimeError:
+            cls.demo.stop()
+            raise
         n = [int(v) for v in re.findall(r"-?\d+", line)]
         cls.client, (cls.cell, cls.caption, cls.image, cls.margin) = n[0:4], n[4:8]
         time.sleep(1.0)
@@ -52,13 +34,7 @@ class ImagingDemo(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        if cls.process.poll() is None:
-            cls.process.terminate()
-            try:
-                cls.process.wait(15)
-            except subprocess.TimeoutExpired:
-                cls.process.kill()
-        cls.out.close()
+        cls.demo.stop()
 
     def panel(self, i):
         """The picture box of a panel as rows of (r, g, b), top row first."""
@@ -119,12 +95,7 @@ def main():
     opts = parser.parse_args()
     opts.demo = os.path.abspath(opts.demo)
     os.makedirs(opts.work_dir, exist_ok=True)
-    d._join_session(opts.session_env)
-    suite = unittest.TestLoader().loadTestsFromTestCase(ImagingDemo)
-    with d.hold_display():
-        result = unittest.TextTestRunner(verbosity=2).run(suite)
-    raise SystemExit(0 if result.wasSuccessful() else 1)
-
+    d.run_demo_suite(ImagingDemo, opts.session_env)
 
 if __name__ == "__main__":
     main()

@@ -17,10 +17,6 @@ import viewer_driver as d  # noqa: E402
 opts = None
 
 
-def to_windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
 def rgb(colorref):
     return (colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF)
 
@@ -47,45 +43,18 @@ def visible_popups():
     return found
 
 
-class Demo:
+class Demo(d.DemoProcess):
     def __init__(self):
-        self.log_path = os.path.join(opts.work_dir, "menu_demo.log")
-        if os.path.exists(self.log_path):
-            os.remove(self.log_path)
-        self._out = open(os.path.join(opts.work_dir, "menu_demo.out"), "wb")
-        self.process = subprocess.Popen([d.wine_launcher(), opts.demo, "--log", to_windows_path(self.log_path),
-                                         "--seconds", "150"], cwd=os.path.dirname(opts.demo),
-                                        stdin=subprocess.DEVNULL, stdout=self._out, stderr=subprocess.STDOUT)
+        super().__init__(opts.demo, opts.work_dir, "menu_demo", 150)
 
     def ready(self, timeout=40):
-        def found():
-            if self.process.poll() is not None:
-                raise RuntimeError(f"the demonstration ended with code {self.process.returncode}")
-            try:
-                with open(self.log_path, encoding="utf-8") as f:
-                    return next((line for line in f if line.startswith("ready ")), None)
-            except FileNotFoundError:
-                return None
-
-        line = d.wait_until(found, timeout, 0.1)
-        if not line:
-            raise RuntimeError("the demonstration did not show its form")
+        line = self.ready_line(timeout)
         n = [int(v, 0) for v in re.findall(r"0x[0-9a-f]+|-?\d+", line)]
         self.form, self.item = n[0:4], n[4:8]
         self.H, self.B, self.bar_height = n[8:11]
         names = ("border", "side_bar", "item_back", "item_text", "selection_border", "selection_fill",
                  "check_fill", "check_mark", "check_border", "open_fill", "open_border", "bar_back")
         self.colours = {name: rgb(v) for name, v in zip(names, n[11:])}
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(15)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(10)
-        self._out.close()
 
 
 class MenuDemo(unittest.TestCase):
@@ -197,14 +166,7 @@ def main():
     parser.add_argument("--session-env", default="")
     opts = parser.parse_args()
     os.makedirs(opts.work_dir, exist_ok=True)
-    d._join_session(opts.session_env)
-    root = d.tool("xwininfo", "-root").decode(errors="replace")
-    d.SCREEN = tuple(int(re.search(name + r":\s+(\d+)", root).group(1)) for name in ("Width", "Height"))
-    suite = unittest.TestLoader().loadTestsFromTestCase(MenuDemo)
-    with d.hold_display():
-        result = unittest.TextTestRunner(verbosity=2).run(suite)
-    raise SystemExit(0 if result.wasSuccessful() else 1)
-
+    d.run_demo_suite(MenuDemo, opts.session_env)
 
 if __name__ == "__main__":
     main()

@@ -6,7 +6,6 @@ shows, and a screenshot of the form is saved."""
 import argparse
 import os
 import re
-import subprocess
 import sys
 import time
 import unittest
@@ -22,39 +21,14 @@ V_SMALL, V_MIN = 5_000_000, 1_000_000_000
 opts = None
 
 
-def to_windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-class Demo:
+class Demo(d.DemoProcess):
     """One run of the demonstration with its log of bar rectangles and Change events."""
 
     def __init__(self, exe, work_dir):
-        self.log_path = os.path.join(work_dir, "scrollbar_demo.log")
-        if os.path.exists(self.log_path):
-            os.remove(self.log_path)
-        self._out = open(os.path.join(work_dir, "scrollbar_demo.out"), "wb")
-        self.process = subprocess.Popen([d.wine_launcher(), exe, "--log", to_windows_path(self.log_path),
-                                         "--seconds", "150"], cwd=os.path.dirname(exe),
-                                        stdin=subprocess.DEVNULL, stdout=self._out, stderr=subprocess.STDOUT)
-
-    def lines(self):
-        try:
-            with open(self.log_path, encoding="utf-8") as f:
-                return f.read().splitlines()
-        except FileNotFoundError:
-            return []
+        super().__init__(exe, work_dir, "scrollbar_demo", 150)
 
     def ready(self, timeout=40):
-        def found():
-            if self.process.poll() is not None:
-                raise RuntimeError(f"the demonstration ended with code {self.process.returncode}")
-            return next((line for line in self.lines() if line.startswith("ready ")), None)
-
-        line = d.wait_until(found, timeout, 0.1)
-        if not line:
-            raise RuntimeError("the demonstration did not show its form")
-        n = [int(v) for v in re.findall(r"-?\d+", line)]
+        n = [int(v) for v in re.findall(r"-?\d+", self.ready_line(timeout))]
         # Bar rectangles and thumb extents (along the bar, from its start), then the form.
         self.h, self.h_thumb = n[0:4], n[4:6]
         self.v, self.v_thumb = n[6:10], n[10:12]
@@ -71,16 +45,6 @@ class Demo:
     def wait_value(self, tag, value, timeout=8.0):
         got = d.wait_until(lambda: (self.last(tag) or (None,))[0] == value and self.last(tag), timeout, 0.05)
         return got or self.last(tag)
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(15)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(10)
-        self._out.close()
 
 
 def bmp(name):
@@ -199,14 +163,7 @@ def main():
     parser.add_argument("--session-env", default="")
     opts = parser.parse_args()
     os.makedirs(opts.work_dir, exist_ok=True)
-    d._join_session(opts.session_env)
-    root = d.tool("xwininfo", "-root").decode(errors="replace")
-    d.SCREEN = tuple(int(re.search(name + r":\s+(\d+)", root).group(1)) for name in ("Width", "Height"))
-    suite = unittest.TestLoader().loadTestsFromTestCase(ScrollbarDemo)
-    with d.hold_display():
-        result = unittest.TextTestRunner(verbosity=2).run(suite)
-    raise SystemExit(0 if result.wasSuccessful() else 1)
-
+    d.run_demo_suite(ScrollbarDemo, opts.session_env)
 
 if __name__ == "__main__":
     main()

@@ -4,7 +4,6 @@
 // The log gets the form's client rectangle on the screen and the panels' size once it shows
 // ("ready left top right bottom cell image"), for the test that captures and checks it.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "DemoMain.h"
 #include "Form.h"
 #include "Handles.h"
 #include "TestPng.h"
@@ -163,21 +163,5 @@ class frmImagingDemo : public rt::Form {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow) {
-    int argc = 0;
-    std::unique_ptr<LPWSTR, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
-                                                         &::LocalFree);
-    FILE* log = nullptr;
-    UINT seconds = 120;
-    for (int i = 1; argv && i + 1 < argc; i += 2) {
-        const std::wstring option = argv.get()[i];
-        if (option == L"--log") log = ::_wfopen(argv.get()[i + 1], L"w");
-        if (option == L"--seconds") seconds = static_cast<UINT>(std::wcstoul(argv.get()[i + 1], nullptr, 10));
-    }
-    int rc = 0;
-    {
-        frmImagingDemo form(log, seconds);
-        rc = rt::Form::Run(form, nCmdShow == SW_SHOWDEFAULT ? SW_SHOWNORMAL : nCmdShow);
-    }
-    if (log) std::fclose(log);
-    return rc;
+    return demo::RunDemo<frmImagingDemo>(nCmdShow);
 }

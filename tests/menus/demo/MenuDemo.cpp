@@ -4,12 +4,11 @@
 // The log gets the form's and the first bar item's screen rectangles, the item metrics and the colours
 // the drawing uses ("ready ..."), for the end-to-end test that opens the menu with real input.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 
+#include "DemoMain.h"
 #include "Form.h"
 #include "TestCanvas.h"
 #include "menus/ctxHookMenu.h"
@@ -107,22 +106,5 @@ class frmMenuDemo : public rt::Form {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow) {
-    rt::EnsureCommonControls();
-    int argc = 0;
-    std::unique_ptr<LPWSTR, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
-                                                         &::LocalFree);
-    FILE* log = nullptr;
-    UINT seconds = 120;
-    for (int i = 1; argv && i + 1 < argc; i += 2) {
-        const std::wstring option = argv.get()[i];
-        if (option == L"--log") log = ::_wfopen(argv.get()[i + 1], L"w");
-        if (option == L"--seconds") seconds = static_cast<UINT>(std::wcstoul(argv.get()[i + 1], nullptr, 10));
-    }
-    int rc = 0;
-    {
-        frmMenuDemo form(log, seconds);
-        rc = rt::Form::Run(form, nCmdShow == SW_SHOWDEFAULT ? SW_SHOWNORMAL : nCmdShow);
-    }
-    if (log) std::fclose(log);
-    return rc;
+    return demo::RunDemo<frmMenuDemo>(nCmdShow);
 }

@@ -4,13 +4,12 @@
 // The log gets the bars' screen rectangles once the form shows ("ready ...") and a line per Change
 // ("H value thumbStart thumbEnd"), for the end-to-end test that drives the form with real input.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "CLongScroll.h"
+#include "DemoMain.h"
 #include "Form.h"
 #include "SkinnedBars.h"
 #include "StockControls.h"
@@ -121,22 +120,5 @@ class frmScrollDemo : public rt::Form {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow) {
-    rt::EnsureCommonControls();
-    int argc = 0;
-    std::unique_ptr<LPWSTR, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
-                                                         &::LocalFree);
-    FILE* log = nullptr;
-    UINT seconds = 120;
-    for (int i = 1; argv && i + 1 < argc; i += 2) {
-        const std::wstring option = argv.get()[i];
-        if (option == L"--log") log = ::_wfopen(argv.get()[i + 1], L"w");
-        if (option == L"--seconds") seconds = static_cast<UINT>(std::wcstoul(argv.get()[i + 1], nullptr, 10));
-    }
-    int rc = 0;
-    {
-        frmScrollDemo form(log, seconds);
-        rc = rt::Form::Run(form, nCmdShow == SW_SHOWDEFAULT ? SW_SHOWNORMAL : nCmdShow);
-    }
-    if (log) std::fclose(log);
-    return rc;
+    return demo::RunDemo<frmScrollDemo>(nCmdShow);
 }

@@ -2,6 +2,8 @@
 // copies, and the surface turned into a bitmap or an icon picture.
 #include "cMemDC.h"
 
+#include "PixelDib.h"
+
 #include "Checked.h"
 #include "RtError.h"
 #include "SurfacePixels.h"
@@ -25,46 +27,6 @@ struct MetafileRecorderDeleter {
     void operator()(HDC h) const { ::DeleteEnhMetaFile(::CloseEnhMetaFile(h)); }
 };
 using UniqueMetafileRecorder = rt::UniqueHandle<HDC, rt::HandleKind::Gdi, MetafileRecorderDeleter>;
-
-// A top-down 32-bpp DIB section selected into a DC of its own, for reading and writing pixels directly.
-class PixelBuffer {
-  public:
-    PixelBuffer(int32_t w, int32_t h) : dc_(::CreateCompatibleDC(nullptr)) {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        if (dc_ && w > 0 && h > 0)
-            dib_.reset(::CreateDIBSection(dc_.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (dib_ && bits) {
-            old_ = ::SelectObject(dc_.get(), dib_.get());
-            pixels_ = {static_cast<uint32_t*>(bits),
-                       static_cast<std::size_t>(w) * static_cast<std::size_t>(h)};
-        }
-    }
-    PixelBuffer(const PixelBuffer&) = delete;
-    PixelBuffer& operator=(const PixelBuffer&) = delete;
-    ~PixelBuffer() {
-        if (old_ && old_ != HGDI_ERROR) ::SelectObject(dc_.get(), old_);
-    }
-    bool ok() const { return old_ && old_ != HGDI_ERROR; }
-    HDC dc() const { return dc_.get(); }
-    // Pending GDI drawing is finished before the pixels are touched.
-    std::span<uint32_t> pixels() const {
-        ::GdiFlush();
-        return pixels_;
-    }
-
-  private:
-    rt::UniqueDC dc_;
-    rt::UniqueBitmap dib_;
-    HGDIOBJ old_ = nullptr;
-    std::span<uint32_t> pixels_;
-};
 
 int32_t ScreenPixelsPerInchX() {
     // The programs are not DPI-aware, so the screen's resolution cannot change under them.
@@ -197,8 +159,8 @@ void cMemDC::pvDisabledCopy(HDC hdcDest, int32_t xDest, int32_t yDest, int32_t w
     if (!hdcDest || w <= 0 || h <= 0) return;
     // The source and the destination are read back as pixels, so the dark/light split and the two shifted
     // shapes come out the same on every display depth.
-    PixelBuffer source(w, h);
-    PixelBuffer work(w, h);
+    PixelDib source(w, h);
+    PixelDib work(w, h);
     if (!source.ok() || !work.ok()) return;
     if (!::BitBlt(source.dc(), 0, 0, w, h, src, xSrc, ySrc, SRCCOPY)) return;
     if (!::BitBlt(work.dc(), 0, 0, w, h, hdcDest, xDest, yDest, SRCCOPY)) return;
@@ -251,7 +213,7 @@ rt::Picture cMemDC::Image() const {
 
 rt::Picture cMemDC::ExtractIcon(uint32_t clrMask) const {
     if (!m_hDC) return nullptr;
-    PixelBuffer surface(m_Width, m_Height);
+    PixelDib surface(m_Width, m_Height);
     if (!surface.ok() || !::BitBlt(surface.dc(), 0, 0, m_Width, m_Height, m_hDC, 0, 0, SRCCOPY))
         return nullptr;
     const IconPlanes planes = SplitIconPlanes(surface.pixels(), m_Width, m_Height, clrMask);

@@ -130,9 +130,7 @@ class Menus(d.ViewerTestCase):
         d.move_to((cl + cr) // 2, close_y, 0.5)
         time.sleep(0.4)
         path = os.path.join(d.options().work_dir, "system_menu.png")
-        d.tool("import", "-display", os.environ["DISPLAY"], "-window", "root", "-crop",
-               f"{right - left + 40}x{bottom - top + 40}+{left - 20}+{top - 20}", "+repage", path, timeout=15)
-        print(f"  screenshot: {path}", flush=True)
+        d.screenshot_of(path, left - 20, top - 20, right + 20, bottom + 20)
         shot = d.read_pixels(left, top, right - left, bottom - top)
 
         def px(x, y):

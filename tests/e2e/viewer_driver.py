@@ -284,6 +284,13 @@ def screenshot(path):
                    stdin=subprocess.DEVNULL, capture_output=True, timeout=15)
 
 
+def screenshot_of(path, left, top, right, bottom):
+    """Saves the screen rectangle (right and bottom outside) as a picture and names it in the log."""
+    tool("import", "-display", os.environ["DISPLAY"], "-window", "root", "-crop",
+         f"{right - left}x{bottom - top}+{left}+{top}", "+repage", path, timeout=15)
+    print(f"  screenshot: {path}", flush=True)
+
+
 def read_bmp(path):
     """A 24-bit uncompressed BMP as (w, h, pixels top-down as (r, g, b))."""
     with open(path, "rb") as f:

@@ -45,10 +45,7 @@ class ImagingDemo(unittest.TestCase):
 
     def test_1_screenshot_is_saved(self):
         path = os.path.join(opts.work_dir, "imaging_demo.png")
-        x0, y0, x1, y1 = self.client
-        d.tool("import", "-display", os.environ["DISPLAY"], "-window", "root", "-crop",
-               f"{x1 - x0}x{y1 - y0}+{x0}+{y0}", "+repage", path, timeout=15)
-        print(f"  screenshot: {path}", flush=True)
+        d.screenshot_of(path, *self.client)
         self.assertTrue(os.path.getsize(path) > 0)
 
     def test_2_colour_panels_and_the_gray_one(self):

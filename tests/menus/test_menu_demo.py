@@ -93,10 +93,7 @@ class MenuDemo(unittest.TestCase):
 
         region = (min(demo.form[0], wl), min(demo.form[1], wt), max(demo.form[2], wr) + 4, max(demo.form[3], wb) + 4)
         path = os.path.join(opts.work_dir, "menu_demo.png")
-        d.tool("import", "-display", os.environ["DISPLAY"], "-window", "root", "-crop",
-               f"{region[2] - region[0]}x{region[3] - region[1]}+{region[0]}+{region[1]}", "+repage", path,
-               timeout=15)
-        print(f"  screenshot: {path}", flush=True)
+        d.screenshot_of(path, *region)
         shot = d.read_pixels(region[0], region[1], region[2] - region[0], region[3] - region[1])
 
         def px(x, y):

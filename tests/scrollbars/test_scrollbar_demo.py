@@ -106,10 +106,7 @@ class ScrollbarDemo(unittest.TestCase):
 
     def test_1_form_shows_the_painted_bars_and_is_captured(self):
         path = os.path.join(opts.work_dir, "scrollbar_demo.png")
-        x0, y0, x1, y1 = self.demo.form
-        d.tool("import", "-display", os.environ["DISPLAY"], "-window", "root", "-crop",
-               f"{x1 - x0}x{y1 - y0}+{x0}+{y0}", "+repage", path, timeout=15)
-        print(f"  screenshot: {path}", flush=True)
+        d.screenshot_of(path, *self.demo.form)
         self.assertTrue(os.path.getsize(path) > 0)
         self.assert_skinned("as shown")
         self.assertEqual(self.demo.last("H")[0], 500_000_000)

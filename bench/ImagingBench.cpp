@@ -125,8 +125,10 @@ int main(int argc, char** argv) {
                              nothing, budget));
     const BlendMode full{255, false, {}, true}, half{127, false, {}, true};
     const BlendMode gray{255, true, ModAPI::GrayScaleWeights(0), true};
-    Report("blend_full", Measure([&] { BlendFrame(pic, dst, full, PixelPath::Simd); }, restore, budget));
-    Report("blend_half", Measure([&] { BlendFrame(pic, dst, half, PixelPath::Simd); }, restore, budget));
+    Report("blend_full", Measure([&] { BlendFrame(pic, dst, full, kFastestPath); }, restore, budget));
+    Report("blend_half", Measure([&] { BlendFrame(pic, dst, half, kFastestPath); }, restore, budget));
+    Report("blend_full_sse2", Measure([&] { BlendFrame(pic, dst, full, PixelPath::Simd); }, restore, budget));
+    Report("blend_half_sse2", Measure([&] { BlendFrame(pic, dst, half, PixelPath::Simd); }, restore, budget));
     Report("blend_full_reference",
            Measure([&] { BlendFrame(pic, dst, full, PixelPath::Reference); }, restore, budget));
     const PixelRect whole{0, 0, kW, kH};
@@ -139,7 +141,7 @@ int main(int argc, char** argv) {
     Report("scale_bilinear_reference",
            Measure([&] { StretchBilinear(pic.View(), whole, small.View(), PixelPath::Reference); }, nothing,
                    budget));
-    Report("grayscale", Measure([&] { BlendFrame(pic, dst, gray, PixelPath::Simd); }, restore, budget));
+    Report("grayscale", Measure([&] { BlendFrame(pic, dst, gray, kFastestPath); }, restore, budget));
     Report("lightness", Measure([&] { AdjustLightness(pic.View(), dst.View(), 30.0f); }, nothing, budget));
     Report("lightness_reference",
            Measure([&] { AdjustLightness(pic.View(), dst.View(), 30.0f, PixelPath::Reference); }, nothing,

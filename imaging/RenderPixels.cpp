@@ -145,6 +145,7 @@ int32_t GrayOf(const uint8_t* px, const ModAPI::GrayWeights& w) {
 }
 
 void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode, PixelPath path) {
+    if (UseAvx2(path)) return avx2::BlendRow(src, dst, count, mode);
     if (UseSimd(path)) return simd::BlendRow(src, dst, count, mode);
     for (int32_t i = 0; i < count; ++i)
         BlendPixel(src + static_cast<std::size_t>(i) * 4, dst + static_cast<std::size_t>(i) * 4, mode);

@@ -84,6 +84,10 @@ void AdjustLightness(const PixelView& src, const PixelView& dst, float LightAdju
 void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode);
 } // namespace simd
 
+namespace avx2 {
+void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode);
+} // namespace avx2
+
 // The sampling tables both paths share: per destination column (or row) the two source indices and
 // their weights, computed in double precision as the bilinear rule states.
 struct BilinearTap {

@@ -10,29 +10,33 @@
 namespace {
 
 using namespace imaging;
+using imaging_test::FastPaths;
 using imaging_test::OddSizes;
 using imaging_test::RandomImage;
 using imaging_test::TestImage;
 
 constexpr PixelPath kRef = PixelPath::Reference;
+// The stages without an AVX2 path have the SSE2 path alone.
 constexpr PixelPath kSimd = PixelPath::Simd;
 
 TEST(PixelPaths, BlendRowMatchesInEveryMode) {
     uint32_t seed = 1;
-    for (const auto& [w, h] : OddSizes())
-        for (const int opacity : {255, 254, 127, 1, 0})
-            for (const int gray : {-1, 0, 1, 2, 3, 7})
-                for (const bool targetAlpha : {false, true}) {
-                    TestImage src = RandomImage(w, h, ++seed), dst = RandomImage(w, h, ++seed);
-                    TestImage ref = dst;
-                    BlendMode mode{static_cast<uint8_t>(opacity), gray >= 0, ModAPI::GrayScaleWeights(gray),
-                                   targetAlpha};
-                    const int32_t n = w * h;
-                    BlendRow(src.bytes.data(), ref.bytes.data(), n, mode, kRef);
-                    BlendRow(src.bytes.data(), dst.bytes.data(), n, mode, kSimd);
-                    ASSERT_EQ(dst.bytes, ref.bytes)
-                        << w << "x" << h << " L " << opacity << " gray " << gray << " alpha " << targetAlpha;
-                }
+    for (const PixelPath fast : FastPaths())
+        for (const auto& [w, h] : OddSizes())
+            for (const int opacity : {255, 254, 127, 1, 0})
+                for (const int gray : {-1, 0, 1, 2, 3, 7})
+                    for (const bool targetAlpha : {false, true}) {
+                        TestImage src = RandomImage(w, h, ++seed), dst = RandomImage(w, h, ++seed);
+                        TestImage ref = dst;
+                        BlendMode mode{static_cast<uint8_t>(opacity), gray >= 0,
+                                       ModAPI::GrayScaleWeights(gray), targetAlpha};
+                        const int32_t n = w * h;
+                        BlendRow(src.bytes.data(), ref.bytes.data(), n, mode, kRef);
+                        BlendRow(src.bytes.data(), dst.bytes.data(), n, mode, fast);
+                        ASSERT_EQ(dst.bytes, ref.bytes)
+                            << "path " << static_cast<int>(fast) << " " << w << "x" << h << " L " << opacity
+                            << " gray " << gray << " alpha " << targetAlpha;
+                    }
 }
 
 TEST(PixelPaths, LightnessMatches) {

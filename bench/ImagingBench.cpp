@@ -138,6 +138,9 @@ int main(int argc, char** argv) {
            Measure([&] { StretchBilinear(pic.View(), whole, small.View()); }, nothing, budget));
     Report("scale_bilinear_odd",
            Measure([&] { StretchBilinear(pic.View(), whole, odd.View()); }, nothing, budget));
+    Report(
+        "scale_bilinear_odd_sse2",
+        Measure([&] { StretchBilinear(pic.View(), whole, odd.View(), PixelPath::Simd); }, nothing, budget));
     Report("scale_bilinear_reference",
            Measure([&] { StretchBilinear(pic.View(), whole, small.View(), PixelPath::Reference); }, nothing,
                    budget));

@@ -87,7 +87,7 @@ std::vector<BilinearTap> BilinearTaps(int32_t srcStart, int32_t srcCount, int32_
 }
 
 void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst, PixelPath path) {
-    if (UseSimd(path)) return simd::StretchBilinear(src, r, dst);
+    if (UseSimd(path)) return simd::StretchBilinear(src, r, dst, UseAvx2(path));
     const std::vector<BilinearTap> cols = BilinearTaps(r.left, r.width, dst.width);
     const std::vector<BilinearTap> rows = BilinearTaps(r.top, r.height, dst.height);
     // Rows in memory order, the bottom row first: walking addresses downwards defeats the prefetcher.

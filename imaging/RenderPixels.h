@@ -79,14 +79,11 @@ void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& 
 
 namespace simd {
 void StretchNearest(const PixelView& src, PixelRect r, const PixelView& dst);
-void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst);
+// With avx2, weights that are not multiples of 1/128 take the AVX2 path.
+void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst, bool avx2 = false);
 void AdjustLightness(const PixelView& src, const PixelView& dst, float LightAdjustment);
 void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode);
 } // namespace simd
-
-namespace avx2 {
-void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode);
-} // namespace avx2
 
 // The sampling tables both paths share: per destination column (or row) the two source indices and
 // their weights, computed in double precision as the bilinear rule states.
@@ -96,5 +93,11 @@ struct BilinearTap {
 };
 std::vector<BilinearTap> BilinearTaps(int32_t srcStart, int32_t srcCount, int32_t dstCount);
 int32_t NearestIndex(int32_t i, double ratio, int32_t srcCount);
+
+namespace avx2 {
+void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode);
+void StretchBilinearDouble(const PixelView& src, const std::vector<BilinearTap>& cols,
+                           const std::vector<BilinearTap>& rows, const PixelView& dst);
+} // namespace avx2
 
 } // namespace imaging

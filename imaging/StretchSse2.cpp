@@ -165,12 +165,13 @@ void StretchBilinearDyadic(const PixelView& src, PixelRect r, const std::vector<
 
 } // namespace
 
-void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst) {
+void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst, bool avx2) {
     const std::vector<BilinearTap> cols = BilinearTaps(r.left, r.width, dst.width);
     const std::vector<BilinearTap> rows = BilinearTaps(r.top, r.height, dst.height);
     std::vector<int16_t> cw0, cw1, rw0, rw1;
     if (DyadicWeights(cols, cw0, cw1) && DyadicWeights(rows, rw0, rw1))
         return StretchBilinearDyadic(src, r, cols, cw0, cw1, rows, rw0, rw1, dst);
+    if (avx2) return avx2::StretchBilinearDouble(src, cols, rows, dst);
     StretchBilinearDouble(src, cols, rows, dst);
 }
 
@@ -182,7 +183,7 @@ namespace imaging::simd {
 void StretchNearest(const PixelView& src, PixelRect r, const PixelView& dst) {
     imaging::StretchNearest(src, r, dst, PixelPath::Reference);
 }
-void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst) {
+void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst, bool) {
     imaging::StretchBilinear(src, r, dst, PixelPath::Reference);
 }
 } // namespace imaging::simd

@@ -55,25 +55,27 @@ TEST(PixelPaths, LightnessMatches) {
 
 TEST(PixelPaths, StretchingMatches) {
     uint32_t seed = 200;
-    for (const auto& [w, h] : OddSizes()) {
-        // Odd ratios take the double-precision path; halving, doubling and 3:2 the integer one.
-        const std::pair<int32_t, int32_t> targets[] = {
-            {1, 1},     {7, 3},         {19, 23},
-            {40, 9},    {3, 61},        {2 * w, h},
-            {w, 4 * h}, {2 * w, 2 * h}, {w * 2 / 3 + 1, (h + 1) / 2}};
-        for (const auto& [tw, th] : targets) {
-            TestImage src = RandomImage(w + 3, h + 2, ++seed);
-            const PixelRect r{1, 2, w, h};
-            TestImage a{std::vector<uint8_t>(static_cast<std::size_t>(tw) * th * 4), tw, th}, b = a, c = a,
-                                                                                              d = a;
-            StretchNearest(src.View(), r, a.View(), kRef);
-            StretchNearest(src.View(), r, b.View(), kSimd);
-            ASSERT_EQ(a.bytes, b.bytes) << "nearest " << w << "x" << h << " -> " << tw << "x" << th;
-            StretchBilinear(src.View(), r, c.View(), kRef);
-            StretchBilinear(src.View(), r, d.View(), kSimd);
-            ASSERT_EQ(c.bytes, d.bytes) << "bilinear " << w << "x" << h << " -> " << tw << "x" << th;
+    for (const PixelPath fast : FastPaths())
+        for (const auto& [w, h] : OddSizes()) {
+            // Odd ratios take the double-precision path; halving, doubling and 3:2 the integer one.
+            const std::pair<int32_t, int32_t> targets[] = {
+                {1, 1},     {7, 3},         {19, 23},
+                {40, 9},    {3, 61},        {2 * w, h},
+                {w, 4 * h}, {2 * w, 2 * h}, {w * 2 / 3 + 1, (h + 1) / 2}};
+            for (const auto& [tw, th] : targets) {
+                TestImage src = RandomImage(w + 3, h + 2, ++seed);
+                const PixelRect r{1, 2, w, h};
+                TestImage a{std::vector<uint8_t>(static_cast<std::size_t>(tw) * th * 4), tw, th},
+                    b = a, c = a, d = a;
+                StretchNearest(src.View(), r, a.View(), kRef);
+                StretchNearest(src.View(), r, b.View(), fast);
+                ASSERT_EQ(a.bytes, b.bytes) << "nearest " << w << "x" << h << " -> " << tw << "x" << th;
+                StretchBilinear(src.View(), r, c.View(), kRef);
+                StretchBilinear(src.View(), r, d.View(), fast);
+                ASSERT_EQ(c.bytes, d.bytes) << "bilinear path " << static_cast<int>(fast) << " " << w << "x"
+                                            << h << " -> " << tw << "x" << th;
+            }
         }
-    }
 }
 
 TEST(PixelPaths, RotationMatches) {

@@ -98,6 +98,9 @@ namespace avx2 {
 void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode);
 void StretchBilinearDouble(const PixelView& src, const std::vector<BilinearTap>& cols,
                            const std::vector<BilinearTap>& rows, const PixelView& dst);
+// The first blocks of 8 pixels of two rows mixed with weights in 1/128, 16 bits a byte; answers how many.
+int32_t MixRowsDyadic(const uint8_t* top, const uint8_t* bottom, int16_t w0, int16_t w1, int32_t width,
+                      int16_t* mixed);
 } // namespace avx2
 
 } // namespace imaging

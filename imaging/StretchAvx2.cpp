@@ -80,6 +80,27 @@ PELMOR_AVX2 void StretchRows(const PixelView& src, const BilinearTap* cols, cons
 
 } // namespace
 
+PELMOR_AVX2 int32_t MixRowsDyadic(const uint8_t* top, const uint8_t* bottom, int16_t w0, int16_t w1,
+                                  int32_t width, int16_t* mixed) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i wy0 = _mm256_set1_epi16(w0), wy1 = _mm256_set1_epi16(w1);
+    int32_t x = 0;
+    for (; x + 8 <= width; x += 8) {
+        const std::size_t at = static_cast<std::size_t>(x) * 4;
+        // Lane-wise unpacking keeps pixels 0-1 and 4-5 in lo, 2-3 and 6-7 in hi; the permutes restore order.
+        const __m256i t = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(top + at));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bottom + at));
+        const __m256i lo = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(t, zero), wy0),
+                                            _mm256_mullo_epi16(_mm256_unpacklo_epi8(b, zero), wy1));
+        const __m256i hi = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(t, zero), wy0),
+                                            _mm256_mullo_epi16(_mm256_unpackhi_epi8(b, zero), wy1));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(mixed + at), _mm256_permute2x128_si256(lo, hi, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(mixed + at + 16),
+                            _mm256_permute2x128_si256(lo, hi, 0x31));
+    }
+    return x;
+}
+
 void StretchBilinearDouble(const PixelView& src, const std::vector<BilinearTap>& cols,
                            const std::vector<BilinearTap>& rows, const PixelView& dst) {
     std::vector<double> cache(static_cast<std::size_t>(dst.width) * 8);

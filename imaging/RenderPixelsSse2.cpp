@@ -40,17 +40,20 @@ inline __m128i Gray4(__m128i s, __m128 wb, __m128 wg, __m128 wr) {
 
 namespace {
 
-// Blends of colour without grayscale, 4 pixels a step. Even and odd bytes are weighed in 16-bit lanes
-// in place, with no unpacking: a pixel whose source alpha is 0 weighs the target by 255 and adds
-// nothing, which leaves it; the alpha byte of a DC snapshot is kept the same way. Full opacity:
+// The blend, 4 pixels a step, the gray value standing for the colour bytes with kGray. Even and odd bytes are
+// weighed in 16-bit lanes in place, with no unpacking: a pixel whose source alpha is 0 weighs the target by
+// 255 and adds nothing, which leaves it; the alpha byte of a DC snapshot is kept the same way. Full opacity:
 // d x (255 - a) \ 255 + s, held at 255; otherwise (d x inv + s x L) \ 255, held at 255 (the 16-bit sum
 // saturates only past 65535, whose quotient 257 is held the same). Answers the pixels done.
-template <bool kFull, bool kTargetAlpha>
-int32_t BlendColourBlocks(const uint8_t* src, uint8_t* dst, int32_t count, uint8_t opacity) {
+template <bool kFull, bool kTargetAlpha, bool kGray>
+int32_t BlendBlocks(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i alpha = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
     const __m128i low = _mm_set1_epi16(0x00FF);
-    const __m128i L = _mm_set1_epi16(opacity);
+    const __m128i L = _mm_set1_epi16(mode.opacity);
+    const __m128 wb = _mm_set1_ps(mode.weights.blue);
+    const __m128 wg = _mm_set1_ps(mode.weights.green);
+    const __m128 wr = _mm_set1_ps(mode.weights.red);
     const __m128i keepWeight = _mm_set1_epi32(kTargetAlpha ? 0 : 0x00FF0000);
     const __m128i keepByte = kTargetAlpha ? zero : alpha;
     int32_t i = 0;
@@ -61,6 +64,12 @@ int32_t BlendColourBlocks(const uint8_t* src, uint8_t* dst, int32_t count, uint8
         const __m128i clear = _mm_cmpeq_epi32(a32, zero);
         const int clearMask = _mm_movemask_epi8(clear);
         if (clearMask == 0xFFFF) continue;
+        // Gray values never exceed the largest colour byte (the weights sum to at most 1 + 2^-16).
+        if (kGray) {
+            const __m128i g = Gray4(s, wb, wg, wr);
+            s = _mm_or_si128(_mm_or_si128(g, _mm_slli_epi32(g, 8)),
+                             _mm_or_si128(_mm_slli_epi32(g, 16), _mm_slli_epi32(a32, 24)));
+        }
         if (kFull && kTargetAlpha &&
             (_mm_movemask_epi8(_mm_cmpeq_epi32(a32, _mm_set1_epi32(255))) == 0xFFFF)) {
             Store(dst + at, s);
@@ -93,67 +102,16 @@ int32_t BlendColourBlocks(const uint8_t* src, uint8_t* dst, int32_t count, uint8
 } // namespace
 
 void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode) {
-    if (!mode.gray) {
-        const bool full = mode.opacity == 255;
-        const int32_t done =
-            full ? (mode.targetAlpha ? BlendColourBlocks<true, true>(src, dst, count, 255)
-                                     : BlendColourBlocks<true, false>(src, dst, count, 255))
-                 : (mode.targetAlpha ? BlendColourBlocks<false, true>(src, dst, count, mode.opacity)
-                                     : BlendColourBlocks<false, false>(src, dst, count, mode.opacity));
-        const std::size_t at = static_cast<std::size_t>(done) * 4;
-        return imaging::BlendRow(src + at, dst + at, count - done, mode, PixelPath::Reference);
-    }
     const RoundNearest rounding;
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i c255 = _mm_set1_epi16(255);
-    const __m128i L = _mm_set1_epi16(mode.opacity);
-    const __m128 wb = _mm_set1_ps(mode.weights.blue);
-    const __m128 wg = _mm_set1_ps(mode.weights.green);
-    const __m128 wr = _mm_set1_ps(mode.weights.red);
-    // The target bytes the blend must not change: the alpha byte of a DC snapshot.
-    const __m128i keep = mode.targetAlpha ? zero : _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
-    const bool full = mode.opacity == 255;
-    int32_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        uint8_t* dp = dst + static_cast<std::size_t>(i) * 4;
-        __m128i s = Load(src + static_cast<std::size_t>(i) * 4);
-        const __m128i a32 = _mm_srli_epi32(s, 24);
-        const __m128i clear = _mm_cmpeq_epi32(a32, zero);
-        const int clearMask = _mm_movemask_epi8(clear);
-        if (clearMask == 0xFFFF) continue;
-        // Gray values never exceed the largest colour byte (the weights sum to at most 1 + 2^-16).
-        if (mode.gray) {
-            const __m128i g = Gray4(s, wb, wg, wr);
-            s = _mm_or_si128(_mm_or_si128(g, _mm_slli_epi32(g, 8)),
-                             _mm_or_si128(_mm_slli_epi32(g, 16), _mm_slli_epi32(a32, 24)));
-        }
-        const __m128i d = Load(dp);
-        const __m128i sLo = _mm_unpacklo_epi8(s, zero), sHi = _mm_unpackhi_epi8(s, zero);
-        const __m128i aLo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sLo, 0xFF), 0xFF);
-        const __m128i aHi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sHi, 0xFF), 0xFF);
-        const __m128i dLo = _mm_unpacklo_epi8(d, zero), dHi = _mm_unpackhi_epi8(d, zero);
-        __m128i rLo, rHi;
-        if (full) {
-            rLo = _mm_add_epi16(Div255(_mm_mullo_epi16(dLo, _mm_sub_epi16(c255, aLo))), sLo);
-            rHi = _mm_add_epi16(Div255(_mm_mullo_epi16(dHi, _mm_sub_epi16(c255, aHi))), sHi);
-        } else {
-            // Within 16 bits whenever colours respect their alpha; a sum past 65535 (colour above alpha)
-            // saturates, and 65535 \ 255 = 257 packs to 255 just as the reference holds it.
-            const __m128i invLo = _mm_sub_epi16(c255, Div255(_mm_mullo_epi16(aLo, L)));
-            const __m128i invHi = _mm_sub_epi16(c255, Div255(_mm_mullo_epi16(aHi, L)));
-            rLo = Div255(_mm_adds_epu16(_mm_mullo_epi16(dLo, invLo), _mm_mullo_epi16(sLo, L)));
-            rHi = Div255(_mm_adds_epu16(_mm_mullo_epi16(dHi, invHi), _mm_mullo_epi16(sHi, L)));
-        }
-        const __m128i result = _mm_packus_epi16(rLo, rHi);
-        if (clearMask == 0 && mode.targetAlpha) {
-            Store(dp, result);
-            continue;
-        }
-        const __m128i leave = _mm_or_si128(clear, keep);
-        Store(dp, _mm_or_si128(_mm_andnot_si128(leave, result), _mm_and_si128(leave, d)));
-    }
-    imaging::BlendRow(src + static_cast<std::size_t>(i) * 4, dst + static_cast<std::size_t>(i) * 4, count - i,
-                      mode, PixelPath::Reference);
+    const int kind = (mode.opacity == 255 ? 4 : 0) | (mode.targetAlpha ? 2 : 0) | (mode.gray ? 1 : 0);
+    using Blocks = int32_t (*)(const uint8_t*, uint8_t*, int32_t, const BlendMode&);
+    static constexpr Blocks kBlocks[8] = {BlendBlocks<false, false, false>, BlendBlocks<false, false, true>,
+                                          BlendBlocks<false, true, false>,  BlendBlocks<false, true, true>,
+                                          BlendBlocks<true, false, false>,  BlendBlocks<true, false, true>,
+                                          BlendBlocks<true, true, false>,   BlendBlocks<true, true, true>};
+    const int32_t done = kBlocks[kind](src, dst, count, mode);
+    const std::size_t at = static_cast<std::size_t>(done) * 4;
+    imaging::BlendRow(src + at, dst + at, count - done, mode, PixelPath::Reference);
 }
 
 void AdjustLightness(const PixelView& src, const PixelView& dst, float LightAdjustment) {

@@ -1,7 +1,9 @@
 // The image engine's pixel stages on 1920 x 1080 frames: blend at full and half opacity, nearest and
 // bilinear scaling to 1280 x 720, grayscale, lightness and the drop shadow, beside memcpy of the frame
 // and (in the native build) pixman on the same pixels. scale_bilinear_odd goes to 1366 x 768, whose
-// weights are not multiples of 1/128, through the double-precision path. Prints one line per measure:
+// weights are not multiples of 1/128, through the double-precision path. The plain names measure the
+// path Render takes (AVX2 where the processor has it); *_sse2 the SSE2 path alone, *_reference the
+// reference. Prints one line per measure:
 //   <name> <milliseconds per run>
 // bench/imaging_bench.py runs the native and the Windows build and prints the ratios.
 #include "EffectPixels.h"
@@ -138,6 +140,9 @@ int main(int argc, char** argv) {
            Measure([&] { StretchBilinear(pic.View(), whole, small.View()); }, nothing, budget));
     Report("scale_bilinear_odd",
            Measure([&] { StretchBilinear(pic.View(), whole, odd.View()); }, nothing, budget));
+    Report(
+        "scale_bilinear_sse2",
+        Measure([&] { StretchBilinear(pic.View(), whole, small.View(), PixelPath::Simd); }, nothing, budget));
     Report(
         "scale_bilinear_odd_sse2",
         Measure([&] { StretchBilinear(pic.View(), whole, odd.View(), PixelPath::Simd); }, nothing, budget));

@@ -2,8 +2,9 @@
 // Only the functions marked for AVX2 use it, so nothing shared with the other paths is compiled for it.
 // Even and odd bytes are weighed in 16-bit lanes in place, with no unpacking: a pixel whose source
 // alpha is 0 weighs the target by 255 and adds nothing, which leaves it; the alpha byte of a DC
-// snapshot is kept the same way. Grayscale keeps to the SSE2 path.
+// snapshot is kept the same way. Grayscale weighs in single precision in the reference's order.
 #include "RenderPixels.h"
+#include "Sse2Lanes.h"
 
 #if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>
@@ -53,12 +54,25 @@ PELMOR_AVX2 inline __m256i Mix(__m256i d, __m256i s, __m256i f, __m256i fOdd, __
     return _mm256_or_si256(_mm256_min_epu16(even, low), _mm256_slli_epi16(_mm256_min_epu16(odd, low), 8));
 }
 
-template <bool kFull, bool kTargetAlpha>
-PELMOR_AVX2 int32_t BlendBlocks(const uint8_t* src, uint8_t* dst, int32_t count, uint8_t opacity) {
+// Eight gray values of eight pixels, as the reference weighs them.
+PELMOR_AVX2 inline __m256i Gray8(__m256i s, __m256 wb, __m256 wg, __m256 wr) {
+    const __m256i byte = _mm256_set1_epi32(0xFF);
+    const __m256 b = _mm256_cvtepi32_ps(_mm256_and_si256(s, byte));
+    const __m256 g = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(s, 8), byte));
+    const __m256 r = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(s, 16), byte));
+    return _mm256_cvtps_epi32(
+        _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(b, wb), _mm256_mul_ps(g, wg)), _mm256_mul_ps(r, wr)));
+}
+
+template <bool kFull, bool kTargetAlpha, bool kGray>
+PELMOR_AVX2 int32_t BlendBlocks(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i alpha = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
     const __m256i c255 = _mm256_set1_epi16(255);
-    const __m256i L = _mm256_set1_epi16(opacity);
+    const __m256i L = _mm256_set1_epi16(mode.opacity);
+    const __m256 wb = _mm256_set1_ps(mode.weights.blue);
+    const __m256 wg = _mm256_set1_ps(mode.weights.green);
+    const __m256 wr = _mm256_set1_ps(mode.weights.red);
     // A DC snapshot's alpha byte: weighed by 255 with nothing added.
     const __m256i keepWeight = _mm256_set1_epi32(kTargetAlpha ? 0 : 0x00FF0000);
     const __m256i keepByte = kTargetAlpha ? zero : alpha;
@@ -67,6 +81,12 @@ PELMOR_AVX2 int32_t BlendBlocks(const uint8_t* src, uint8_t* dst, int32_t count,
         const std::size_t at = static_cast<std::size_t>(i) * 4;
         __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + at));
         if (_mm256_testz_si256(s, alpha)) continue;
+        // Gray values never exceed the largest colour byte (the weights sum to at most 1 + 2^-16).
+        if (kGray) {
+            const __m256i g = Gray8(s, wb, wg, wr);
+            s = _mm256_or_si256(_mm256_or_si256(g, _mm256_slli_epi32(g, 8)),
+                                _mm256_or_si256(_mm256_slli_epi32(g, 16), _mm256_and_si256(s, alpha)));
+        }
         __m256i* dp = reinterpret_cast<__m256i*>(dst + at);
         if (kFull && kTargetAlpha && _mm256_testc_si256(s, alpha)) {
             _mm256_storeu_si256(dp, s);
@@ -83,15 +103,21 @@ PELMOR_AVX2 int32_t BlendBlocks(const uint8_t* src, uint8_t* dst, int32_t count,
     return i;
 }
 
+template <bool kFull, bool kTargetAlpha>
+int32_t BlendBlocks(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode) {
+    if (!mode.gray) return BlendBlocks<kFull, kTargetAlpha, false>(src, dst, count, mode);
+    const simd::RoundNearest rounding;
+    return BlendBlocks<kFull, kTargetAlpha, true>(src, dst, count, mode);
+}
+
 } // namespace
 
-PELMOR_AVX2 void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode) {
-    if (mode.gray) return simd::BlendRow(src, dst, count, mode);
+void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode) {
     const bool full = mode.opacity == 255;
-    const int32_t done = full ? (mode.targetAlpha ? BlendBlocks<true, true>(src, dst, count, 255)
-                                                  : BlendBlocks<true, false>(src, dst, count, 255))
-                              : (mode.targetAlpha ? BlendBlocks<false, true>(src, dst, count, mode.opacity)
-                                                  : BlendBlocks<false, false>(src, dst, count, mode.opacity));
+    const int32_t done = full ? (mode.targetAlpha ? BlendBlocks<true, true>(src, dst, count, mode)
+                                                  : BlendBlocks<true, false>(src, dst, count, mode))
+                              : (mode.targetAlpha ? BlendBlocks<false, true>(src, dst, count, mode)
+                                                  : BlendBlocks<false, false>(src, dst, count, mode));
     const std::size_t at = static_cast<std::size_t>(done) * 4;
     simd::BlendRow(src + at, dst + at, count - done, mode);
 }

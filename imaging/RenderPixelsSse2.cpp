@@ -14,18 +14,6 @@ namespace imaging::simd {
 
 namespace {
 
-// Rounds to nearest, ties to even, for the duration of a kernel whatever the caller left in MXCSR.
-class RoundNearest {
-  public:
-    RoundNearest() : saved_(_mm_getcsr()) { _mm_setcsr(saved_ & ~0x6000u); }
-    ~RoundNearest() { _mm_setcsr(saved_); }
-    RoundNearest(const RoundNearest&) = delete;
-    RoundNearest& operator=(const RoundNearest&) = delete;
-
-  private:
-    unsigned saved_;
-};
-
 // Four gray values of four pixels, as the reference weighs them.
 inline __m128i Gray4(__m128i s, __m128 wb, __m128 wg, __m128 wr) {
     const __m128i byte = _mm_set1_epi32(0xFF);

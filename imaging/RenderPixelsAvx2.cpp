@@ -51,7 +51,10 @@ PELMOR_AVX2 inline __m256i Mix(__m256i d, __m256i s, __m256i f, __m256i fOdd, __
         _mm256_adds_epu16(_mm256_mullo_epi16(dEven, f), _mm256_mullo_epi16(_mm256_and_si256(s, low), L)));
     const __m256i odd = Div255(
         _mm256_adds_epu16(_mm256_mullo_epi16(dOdd, fOdd), _mm256_mullo_epi16(_mm256_srli_epi16(s, 8), L)));
-    return _mm256_or_si256(_mm256_min_epu16(even, low), _mm256_slli_epi16(_mm256_min_epu16(odd, low), 8));
+    // Packing holds the quotients at 255 and gives b r b r ... g a g a ... per 16 bytes; interleave them.
+    const __m256i order = _mm256_setr_epi8(0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15, 0, 8, 1, 9,
+                                           2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15);
+    return _mm256_shuffle_epi8(_mm256_packus_epi16(even, odd), order);
 }
 
 // Eight gray values of eight pixels, as the reference weighs them.
@@ -93,7 +96,7 @@ PELMOR_AVX2 int32_t BlendBlocks(const uint8_t* src, uint8_t* dst, int32_t count,
             continue;
         }
         const __m256i a = AlphaWords(s);
-        const __m256i clear = _mm256_cmpeq_epi32(_mm256_and_si256(s, alpha), zero);
+        const __m256i clear = _mm256_cmpeq_epi32(a, zero);
         s = _mm256_andnot_si256(_mm256_or_si256(clear, keepByte), s);
         const __m256i f =
             kFull ? _mm256_sub_epi16(c255, a) : _mm256_sub_epi16(c255, Div255(_mm256_mullo_epi16(a, L)));

@@ -75,12 +75,13 @@ int32_t BlendBlocks(const uint8_t* src, uint8_t* dst, int32_t count, const Blend
             const __m128i odd = Div255(_mm_mullo_epi16(dOdd, fOdd));
             result = _mm_adds_epu8(_mm_or_si128(even, _mm_slli_epi16(odd, 8)), s);
         } else {
-            // Quotients are at most 257, so the signed minimum holds them at 255.
             const __m128i even =
                 Div255(_mm_adds_epu16(_mm_mullo_epi16(dEven, f), _mm_mullo_epi16(_mm_and_si128(s, low), L)));
             const __m128i odd =
                 Div255(_mm_adds_epu16(_mm_mullo_epi16(dOdd, fOdd), _mm_mullo_epi16(_mm_srli_epi16(s, 8), L)));
-            result = _mm_or_si128(_mm_min_epi16(even, low), _mm_slli_epi16(_mm_min_epi16(odd, low), 8));
+            // Packing holds the quotients at 255 and gives b r b r ... g a g a ...; interleave the halves.
+            const __m128i packed = _mm_packus_epi16(even, odd);
+            result = _mm_unpacklo_epi8(packed, _mm_srli_si128(packed, 8));
         }
         Store(dst + at, result);
     }

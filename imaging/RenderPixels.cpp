@@ -60,6 +60,7 @@ int32_t NearestIndex(int32_t i, double ratio, int32_t srcCount) {
 }
 
 void StretchNearest(const PixelView& src, PixelRect r, const PixelView& dst, PixelPath path) {
+    if (UseAvx2(path)) return avx2::StretchNearest(src, r, dst);
     if (UseSimd(path)) return simd::StretchNearest(src, r, dst);
     const double xRatio = static_cast<double>(r.width) / dst.width;
     const double yRatio = static_cast<double>(r.height) / dst.height;

@@ -95,6 +95,7 @@ std::vector<BilinearTap> BilinearTaps(int32_t srcStart, int32_t srcCount, int32_
 int32_t NearestIndex(int32_t i, double ratio, int32_t srcCount);
 
 namespace avx2 {
+void StretchNearest(const PixelView& src, PixelRect r, const PixelView& dst);
 void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode);
 void StretchBilinearDouble(const PixelView& src, const std::vector<BilinearTap>& cols,
                            const std::vector<BilinearTap>& rows, const PixelView& dst);

@@ -78,7 +78,55 @@ PELMOR_AVX2 void StretchRows(const PixelView& src, const BilinearTap* cols, cons
     }
 }
 
+// Nearest: each block of 8 destination columns whose sources lie within 16 pixels of its first
+// (base >= 0) picks them from two loads by permutation; other blocks and the tail copy one by one.
+PELMOR_AVX2 void PickRows(const PixelView& src, PixelRect r, const PixelView& dst, const int32_t* cols,
+                          const int32_t* base, const int32_t* index) {
+    const double yRatio = static_cast<double>(r.height) / dst.height;
+    const __m256i seven = _mm256_set1_epi32(7);
+    const int32_t blocks = dst.width / 8;
+    // Rows in memory order, the bottom row first: walking addresses downwards defeats the prefetcher.
+    for (int32_t j = dst.height - 1; j >= 0; --j) {
+        const uint8_t* from = src.At(0, r.top + NearestIndex(j, yRatio, r.height));
+        uint8_t* to = dst.At(0, j);
+        for (int32_t k = 0; k < blocks; ++k, to += 32) {
+            if (base[k] < 0) {
+                for (int32_t i = 0; i < 8; ++i)
+                    std::memcpy(to + i * 4, from + static_cast<std::size_t>(cols[k * 8 + i]) * 4, 4);
+                continue;
+            }
+            const uint8_t* at = from + static_cast<std::size_t>(base[k]) * 4;
+            const __m256i pick = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(index + k * 8));
+            const __m256i lo =
+                _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)), pick);
+            const __m256i hi = _mm256_permutevar8x32_epi32(
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32)), pick);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(to),
+                                _mm256_blendv_epi8(lo, hi, _mm256_cmpgt_epi32(pick, seven)));
+        }
+        for (int32_t i = blocks * 8; i < dst.width; ++i, to += 4)
+            std::memcpy(to, from + static_cast<std::size_t>(cols[i]) * 4, 4);
+    }
+}
+
 } // namespace
+
+void StretchNearest(const PixelView& src, PixelRect r, const PixelView& dst) {
+    const double xRatio = static_cast<double>(r.width) / dst.width;
+    const std::size_t width = static_cast<std::size_t>(dst.width);
+    std::vector<int32_t> cols(width), base(width / 8), index(width / 8 * 8);
+    for (int32_t i = 0; i < dst.width; ++i)
+        cols[static_cast<std::size_t>(i)] = r.left + NearestIndex(i, xRatio, r.width);
+    for (std::size_t k = 0; k < base.size(); ++k) {
+        const int32_t first = cols[k * 8];
+        // Both loads must stay inside the source row.
+        const bool near = cols[k * 8 + 7] - first < 16 && first + 16 <= src.width;
+        base[k] = near ? first : -1;
+        for (std::size_t i = 0; i < 8; ++i)
+            index[k * 8 + i] = cols[k * 8 + i] - first;
+    }
+    PickRows(src, r, dst, cols.data(), base.data(), index.data());
+}
 
 PELMOR_AVX2 int32_t MixRowsDyadic(const uint8_t* top, const uint8_t* bottom, int16_t w0, int16_t w1,
                                   int32_t width, int16_t* mixed) {

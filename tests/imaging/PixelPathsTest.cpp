@@ -57,11 +57,18 @@ TEST(PixelPaths, StretchingMatches) {
     uint32_t seed = 200;
     for (const PixelPath fast : FastPaths())
         for (const auto& [w, h] : OddSizes()) {
-            // Odd ratios take the double-precision path; halving, doubling and 3:2 the integer one.
-            const std::pair<int32_t, int32_t> targets[] = {
-                {1, 1},     {7, 3},         {19, 23},
-                {40, 9},    {3, 61},        {2 * w, h},
-                {w, 4 * h}, {2 * w, 2 * h}, {w * 2 / 3 + 1, (h + 1) / 2}};
+            // Odd ratios take the double-precision path; halving, doubling and 3:2 the integer one. A
+            // ratio near 16:7 spreads blocks of 8 nearest columns over 16 or 17 source pixels.
+            const std::pair<int32_t, int32_t> targets[] = {{1, 1},
+                                                           {7, 3},
+                                                           {19, 23},
+                                                           {40, 9},
+                                                           {3, 61},
+                                                           {2 * w, h},
+                                                           {w, 4 * h},
+                                                           {2 * w, 2 * h},
+                                                           {w * 2 / 3 + 1, (h + 1) / 2},
+                                                           {w * 3 / 7 + 1, h}};
             for (const auto& [tw, th] : targets) {
                 TestImage src = RandomImage(w + 3, h + 2, ++seed);
                 const PixelRect r{1, 2, w, h};

@@ -157,4 +157,12 @@ void StretchBilinearDouble(const PixelView& src, const std::vector<BilinearTap>&
 
 } // namespace imaging::avx2
 
+#else
+
+namespace imaging::avx2 {
+void StretchNearest(const PixelView& src, PixelRect r, const PixelView& dst) {
+    imaging::StretchNearest(src, r, dst, PixelPath::Reference);
+}
+} // namespace imaging::avx2
+
 #endif

@@ -27,6 +27,10 @@ TEST(PixelPaths, BlendRowMatchesInEveryMode) {
                 for (const int gray : {-1, 0, 1, 2, 3, 7})
                     for (const bool targetAlpha : {false, true}) {
                         TestImage src = RandomImage(w, h, ++seed), dst = RandomImage(w, h, ++seed);
+                        // Runs of transparent pixels (colour bytes left, which must not count) and of opaque
+                        // ones, long enough to fill whole vector blocks.
+                        for (std::size_t i = 0; i < src.bytes.size(); i += 4)
+                            if ((i / 4) % 37 < 24) src.bytes[i + 3] = (i / 4) % 37 < 12 ? 0 : 255;
                         TestImage ref = dst;
                         BlendMode mode{static_cast<uint8_t>(opacity), gray >= 0,
                                        ModAPI::GrayScaleWeights(gray), targetAlpha};

@@ -1,7 +1,9 @@
 // The image engine's pixel stages on 1920 x 1080 frames: blend at full and half opacity, nearest and
 // bilinear scaling to 1280 x 720, grayscale, lightness and the drop shadow, beside memcpy of the frame
 // and (in the native build) pixman on the same pixels. scale_bilinear_odd goes to 1366 x 768, whose
-// weights are not multiples of 1/128, through the double-precision path. Prints one line per measure:
+// weights are not multiples of 1/128, through the double-precision path. The plain names measure the
+// path Render takes (AVX2 where the processor has it); *_sse2 the SSE2 path alone, *_reference the
+// reference. Prints one line per measure:
 //   <name> <milliseconds per run>
 // bench/imaging_bench.py runs the native and the Windows build and prints the ratios.
 #include "EffectPixels.h"
@@ -125,8 +127,10 @@ int main(int argc, char** argv) {
                              nothing, budget));
     const BlendMode full{255, false, {}, true}, half{127, false, {}, true};
     const BlendMode gray{255, true, ModAPI::GrayScaleWeights(0), true};
-    Report("blend_full", Measure([&] { BlendFrame(pic, dst, full, PixelPath::Simd); }, restore, budget));
-    Report("blend_half", Measure([&] { BlendFrame(pic, dst, half, PixelPath::Simd); }, restore, budget));
+    Report("blend_full", Measure([&] { BlendFrame(pic, dst, full, kFastestPath); }, restore, budget));
+    Report("blend_half", Measure([&] { BlendFrame(pic, dst, half, kFastestPath); }, restore, budget));
+    Report("blend_full_sse2", Measure([&] { BlendFrame(pic, dst, full, PixelPath::Simd); }, restore, budget));
+    Report("blend_half_sse2", Measure([&] { BlendFrame(pic, dst, half, PixelPath::Simd); }, restore, budget));
     Report("blend_full_reference",
            Measure([&] { BlendFrame(pic, dst, full, PixelPath::Reference); }, restore, budget));
     const PixelRect whole{0, 0, kW, kH};
@@ -136,10 +140,16 @@ int main(int argc, char** argv) {
            Measure([&] { StretchBilinear(pic.View(), whole, small.View()); }, nothing, budget));
     Report("scale_bilinear_odd",
            Measure([&] { StretchBilinear(pic.View(), whole, odd.View()); }, nothing, budget));
+    Report(
+        "scale_bilinear_sse2",
+        Measure([&] { StretchBilinear(pic.View(), whole, small.View(), PixelPath::Simd); }, nothing, budget));
+    Report(
+        "scale_bilinear_odd_sse2",
+        Measure([&] { StretchBilinear(pic.View(), whole, odd.View(), PixelPath::Simd); }, nothing, budget));
     Report("scale_bilinear_reference",
            Measure([&] { StretchBilinear(pic.View(), whole, small.View(), PixelPath::Reference); }, nothing,
                    budget));
-    Report("grayscale", Measure([&] { BlendFrame(pic, dst, gray, PixelPath::Simd); }, restore, budget));
+    Report("grayscale", Measure([&] { BlendFrame(pic, dst, gray, kFastestPath); }, restore, budget));
     Report("lightness", Measure([&] { AdjustLightness(pic.View(), dst.View(), 30.0f); }, nothing, budget));
     Report("lightness_reference",
            Measure([&] { AdjustLightness(pic.View(), dst.View(), 30.0f, PixelPath::Reference); }, nothing,

@@ -60,6 +60,7 @@ int32_t NearestIndex(int32_t i, double ratio, int32_t srcCount) {
 }
 
 void StretchNearest(const PixelView& src, PixelRect r, const PixelView& dst, PixelPath path) {
+    if (UseAvx2(path)) return avx2::StretchNearest(src, r, dst);
     if (UseSimd(path)) return simd::StretchNearest(src, r, dst);
     const double xRatio = static_cast<double>(r.width) / dst.width;
     const double yRatio = static_cast<double>(r.height) / dst.height;
@@ -87,7 +88,7 @@ std::vector<BilinearTap> BilinearTaps(int32_t srcStart, int32_t srcCount, int32_
 }
 
 void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst, PixelPath path) {
-    if (UseSimd(path)) return simd::StretchBilinear(src, r, dst);
+    if (UseSimd(path)) return simd::StretchBilinear(src, r, dst, UseAvx2(path));
     const std::vector<BilinearTap> cols = BilinearTaps(r.left, r.width, dst.width);
     const std::vector<BilinearTap> rows = BilinearTaps(r.top, r.height, dst.height);
     // Rows in memory order, the bottom row first: walking addresses downwards defeats the prefetcher.
@@ -145,6 +146,7 @@ int32_t GrayOf(const uint8_t* px, const ModAPI::GrayWeights& w) {
 }
 
 void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode, PixelPath path) {
+    if (UseAvx2(path)) return avx2::BlendRow(src, dst, count, mode);
     if (UseSimd(path)) return simd::BlendRow(src, dst, count, mode);
     for (int32_t i = 0; i < count; ++i)
         BlendPixel(src + static_cast<std::size_t>(i) * 4, dst + static_cast<std::size_t>(i) * 4, mode);

@@ -79,7 +79,8 @@ void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& 
 
 namespace simd {
 void StretchNearest(const PixelView& src, PixelRect r, const PixelView& dst);
-void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst);
+// With avx2, weights that are not multiples of 1/128 take the AVX2 path.
+void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst, bool avx2 = false);
 void AdjustLightness(const PixelView& src, const PixelView& dst, float LightAdjustment);
 void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode);
 } // namespace simd
@@ -92,5 +93,15 @@ struct BilinearTap {
 };
 std::vector<BilinearTap> BilinearTaps(int32_t srcStart, int32_t srcCount, int32_t dstCount);
 int32_t NearestIndex(int32_t i, double ratio, int32_t srcCount);
+
+namespace avx2 {
+void StretchNearest(const PixelView& src, PixelRect r, const PixelView& dst);
+void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode);
+void StretchBilinearDouble(const PixelView& src, const std::vector<BilinearTap>& cols,
+                           const std::vector<BilinearTap>& rows, const PixelView& dst);
+// The first blocks of 8 pixels of two rows mixed with weights in 1/128, 16 bits a byte; answers how many.
+int32_t MixRowsDyadic(const uint8_t* top, const uint8_t* bottom, int16_t w0, int16_t w1, int32_t width,
+                      int16_t* mixed);
+} // namespace avx2
 
 } // namespace imaging

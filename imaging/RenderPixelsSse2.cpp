@@ -14,18 +14,6 @@ namespace imaging::simd {
 
 namespace {
 
-// Rounds to nearest, ties to even, for the duration of a kernel whatever the caller left in MXCSR.
-class RoundNearest {
-  public:
-    RoundNearest() : saved_(_mm_getcsr()) { _mm_setcsr(saved_ & ~0x6000u); }
-    ~RoundNearest() { _mm_setcsr(saved_); }
-    RoundNearest(const RoundNearest&) = delete;
-    RoundNearest& operator=(const RoundNearest&) = delete;
-
-  private:
-    unsigned saved_;
-};
-
 // Four gray values of four pixels, as the reference weighs them.
 inline __m128i Gray4(__m128i s, __m128 wb, __m128 wg, __m128 wr) {
     const __m128i byte = _mm_set1_epi32(0xFF);
@@ -40,105 +28,79 @@ inline __m128i Gray4(__m128i s, __m128 wb, __m128 wg, __m128 wr) {
 
 namespace {
 
-// Full opacity without grayscale, the common case: d x (255 - a) \ 255 + s stays inside 16-bit lanes
-// for any bytes (packing holds sums above 255 at 255, as the reference does), so no block needs the
-// reference; only pixels of alpha 0 must keep the target whatever their colour bytes say.
-void BlendOpaqueRow(const uint8_t* src, uint8_t* dst, int32_t count, bool targetAlpha) {
+// The blend, 4 pixels a step, the gray value standing for the colour bytes with kGray. Even and odd bytes are
+// weighed in 16-bit lanes in place, with no unpacking: a pixel whose source alpha is 0 weighs the target by
+// 255 and adds nothing, which leaves it; the alpha byte of a DC snapshot is kept the same way. Full opacity:
+// d x (255 - a) \ 255 + s, held at 255; otherwise (d x inv + s x L) \ 255, held at 255 (the 16-bit sum
+// saturates only past 65535, whose quotient 257 is held the same). Answers the pixels done.
+template <bool kFull, bool kTargetAlpha, bool kGray>
+int32_t BlendBlocks(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i ones = _mm_set1_epi32(-1);
-    const __m128i c255 = _mm_set1_epi16(255);
-    const __m128i keep = targetAlpha ? zero : _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
-    int32_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        uint8_t* dp = dst + static_cast<std::size_t>(i) * 4;
-        const __m128i s = Load(src + static_cast<std::size_t>(i) * 4);
-        const int clear = _mm_movemask_epi8(_mm_cmpeq_epi8(s, zero)) & 0x8888;
-        if (clear == 0x8888) continue;
-        __m128i result;
-        if ((_mm_movemask_epi8(_mm_cmpeq_epi8(s, ones)) & 0x8888) == 0x8888) {
-            if (targetAlpha) {
-                Store(dp, s);
-                continue;
-            }
-            result = s;
-        } else {
-            const __m128i d = Load(dp);
-            const __m128i sLo = _mm_unpacklo_epi8(s, zero), sHi = _mm_unpackhi_epi8(s, zero);
-            const __m128i aLo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sLo, 0xFF), 0xFF);
-            const __m128i aHi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sHi, 0xFF), 0xFF);
-            const __m128i rLo = _mm_add_epi16(
-                Div255(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(c255, aLo))), sLo);
-            const __m128i rHi = _mm_add_epi16(
-                Div255(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(c255, aHi))), sHi);
-            result = _mm_packus_epi16(rLo, rHi);
-            if (clear == 0 && targetAlpha) {
-                Store(dp, result);
-                continue;
-            }
-        }
-        const __m128i d = Load(dp);
-        const __m128i leave = _mm_or_si128(_mm_cmpeq_epi32(_mm_srli_epi32(s, 24), zero), keep);
-        Store(dp, _mm_or_si128(_mm_andnot_si128(leave, result), _mm_and_si128(leave, d)));
-    }
-    imaging::BlendRow(src + static_cast<std::size_t>(i) * 4, dst + static_cast<std::size_t>(i) * 4, count - i,
-                      {255, false, {}, targetAlpha}, PixelPath::Reference);
-}
-
-} // namespace
-
-void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode) {
-    if (mode.opacity == 255 && !mode.gray) return BlendOpaqueRow(src, dst, count, mode.targetAlpha);
-    const RoundNearest rounding;
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i c255 = _mm_set1_epi16(255);
+    const __m128i alpha = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    const __m128i low = _mm_set1_epi16(0x00FF);
     const __m128i L = _mm_set1_epi16(mode.opacity);
     const __m128 wb = _mm_set1_ps(mode.weights.blue);
     const __m128 wg = _mm_set1_ps(mode.weights.green);
     const __m128 wr = _mm_set1_ps(mode.weights.red);
-    // The target bytes the blend must not change: the alpha byte of a DC snapshot.
-    const __m128i keep = mode.targetAlpha ? zero : _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
-    const bool full = mode.opacity == 255;
+    const __m128i keepWeight = _mm_set1_epi32(kTargetAlpha ? 0 : 0x00FF0000);
+    const __m128i keepByte = kTargetAlpha ? zero : alpha;
     int32_t i = 0;
     for (; i + 4 <= count; i += 4) {
-        uint8_t* dp = dst + static_cast<std::size_t>(i) * 4;
-        __m128i s = Load(src + static_cast<std::size_t>(i) * 4);
+        const std::size_t at = static_cast<std::size_t>(i) * 4;
+        __m128i s = Load(src + at);
         const __m128i a32 = _mm_srli_epi32(s, 24);
         const __m128i clear = _mm_cmpeq_epi32(a32, zero);
         const int clearMask = _mm_movemask_epi8(clear);
         if (clearMask == 0xFFFF) continue;
         // Gray values never exceed the largest colour byte (the weights sum to at most 1 + 2^-16).
-        if (mode.gray) {
+        if (kGray) {
             const __m128i g = Gray4(s, wb, wg, wr);
             s = _mm_or_si128(_mm_or_si128(g, _mm_slli_epi32(g, 8)),
                              _mm_or_si128(_mm_slli_epi32(g, 16), _mm_slli_epi32(a32, 24)));
         }
-        const __m128i d = Load(dp);
-        const __m128i sLo = _mm_unpacklo_epi8(s, zero), sHi = _mm_unpackhi_epi8(s, zero);
-        const __m128i aLo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sLo, 0xFF), 0xFF);
-        const __m128i aHi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sHi, 0xFF), 0xFF);
-        const __m128i dLo = _mm_unpacklo_epi8(d, zero), dHi = _mm_unpackhi_epi8(d, zero);
-        __m128i rLo, rHi;
-        if (full) {
-            rLo = _mm_add_epi16(Div255(_mm_mullo_epi16(dLo, _mm_sub_epi16(c255, aLo))), sLo);
-            rHi = _mm_add_epi16(Div255(_mm_mullo_epi16(dHi, _mm_sub_epi16(c255, aHi))), sHi);
-        } else {
-            // Within 16 bits whenever colours respect their alpha; a sum past 65535 (colour above alpha)
-            // saturates, and 65535 \ 255 = 257 packs to 255 just as the reference holds it.
-            const __m128i invLo = _mm_sub_epi16(c255, Div255(_mm_mullo_epi16(aLo, L)));
-            const __m128i invHi = _mm_sub_epi16(c255, Div255(_mm_mullo_epi16(aHi, L)));
-            rLo = Div255(_mm_adds_epu16(_mm_mullo_epi16(dLo, invLo), _mm_mullo_epi16(sLo, L)));
-            rHi = Div255(_mm_adds_epu16(_mm_mullo_epi16(dHi, invHi), _mm_mullo_epi16(sHi, L)));
-        }
-        const __m128i result = _mm_packus_epi16(rLo, rHi);
-        if (clearMask == 0 && mode.targetAlpha) {
-            Store(dp, result);
+        if (kFull && kTargetAlpha &&
+            (_mm_movemask_epi8(_mm_cmpeq_epi32(a32, _mm_set1_epi32(255))) == 0xFFFF)) {
+            Store(dst + at, s);
             continue;
         }
-        const __m128i leave = _mm_or_si128(clear, keep);
-        Store(dp, _mm_or_si128(_mm_andnot_si128(leave, result), _mm_and_si128(leave, d)));
+        s = _mm_andnot_si128(_mm_or_si128(clear, keepByte), s);
+        const __m128i a = _mm_or_si128(a32, _mm_slli_epi32(a32, 16));
+        const __m128i f = kFull ? _mm_sub_epi16(low, a) : _mm_sub_epi16(low, Div255(_mm_mullo_epi16(a, L)));
+        const __m128i fOdd = kTargetAlpha ? f : _mm_or_si128(f, keepWeight);
+        const __m128i d = Load(dst + at);
+        const __m128i dEven = _mm_and_si128(d, low), dOdd = _mm_srli_epi16(d, 8);
+        __m128i result;
+        if (kFull) {
+            const __m128i even = Div255(_mm_mullo_epi16(dEven, f));
+            const __m128i odd = Div255(_mm_mullo_epi16(dOdd, fOdd));
+            result = _mm_adds_epu8(_mm_or_si128(even, _mm_slli_epi16(odd, 8)), s);
+        } else {
+            const __m128i even =
+                Div255(_mm_adds_epu16(_mm_mullo_epi16(dEven, f), _mm_mullo_epi16(_mm_and_si128(s, low), L)));
+            const __m128i odd =
+                Div255(_mm_adds_epu16(_mm_mullo_epi16(dOdd, fOdd), _mm_mullo_epi16(_mm_srli_epi16(s, 8), L)));
+            // Packing holds the quotients at 255 and gives b r b r ... g a g a ...; interleave the halves.
+            const __m128i packed = _mm_packus_epi16(even, odd);
+            result = _mm_unpacklo_epi8(packed, _mm_srli_si128(packed, 8));
+        }
+        Store(dst + at, result);
     }
-    imaging::BlendRow(src + static_cast<std::size_t>(i) * 4, dst + static_cast<std::size_t>(i) * 4, count - i,
-                      mode, PixelPath::Reference);
+    return i;
+}
+
+} // namespace
+
+void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode) {
+    const RoundNearest rounding;
+    const int kind = (mode.opacity == 255 ? 4 : 0) | (mode.targetAlpha ? 2 : 0) | (mode.gray ? 1 : 0);
+    using Blocks = int32_t (*)(const uint8_t*, uint8_t*, int32_t, const BlendMode&);
+    static constexpr Blocks kBlocks[8] = {BlendBlocks<false, false, false>, BlendBlocks<false, false, true>,
+                                          BlendBlocks<false, true, false>,  BlendBlocks<false, true, true>,
+                                          BlendBlocks<true, false, false>,  BlendBlocks<true, false, true>,
+                                          BlendBlocks<true, true, false>,   BlendBlocks<true, true, true>};
+    const int32_t done = kBlocks[kind](src, dst, count, mode);
+    const std::size_t at = static_cast<std::size_t>(done) * 4;
+    imaging::BlendRow(src + at, dst + at, count - done, mode, PixelPath::Reference);
 }
 
 void AdjustLightness(const PixelView& src, const PixelView& dst, float LightAdjustment) {

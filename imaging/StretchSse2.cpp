@@ -102,7 +102,7 @@ bool DyadicWeights(const std::vector<BilinearTap>& taps, std::vector<int16_t>& w
 void StretchBilinearDyadic(const PixelView& src, PixelRect r, const std::vector<BilinearTap>& cols,
                            const std::vector<int16_t>& cw0, const std::vector<int16_t>& cw1,
                            const std::vector<BilinearTap>& rows, const std::vector<int16_t>& rw0,
-                           const std::vector<int16_t>& rw1, const PixelView& dst) {
+                           const std::vector<int16_t>& rw1, const PixelView& dst, bool avx2) {
     const __m128i zero = _mm_setzero_si128();
     // Per destination column: where its two mixed pixels lie and their weights as one pair of 16 bits.
     struct ColumnTap {
@@ -123,7 +123,7 @@ void StretchBilinearDyadic(const PixelView& src, PixelRect r, const std::vector<
         const uint8_t* top = src.At(r.left, rows[jj].i0);
         const uint8_t* bottom = src.At(r.left, rows[jj].i1);
         const __m128i wy0 = _mm_set1_epi16(rw0[jj]), wy1 = _mm_set1_epi16(rw1[jj]);
-        int32_t x = 0;
+        int32_t x = avx2 ? avx2::MixRowsDyadic(top, bottom, rw0[jj], rw1[jj], r.width, mixed.data()) : 0;
         for (; x + 4 <= r.width; x += 4) {
             const __m128i t =
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + static_cast<std::size_t>(x) * 4));
@@ -165,12 +165,13 @@ void StretchBilinearDyadic(const PixelView& src, PixelRect r, const std::vector<
 
 } // namespace
 
-void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst) {
+void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst, bool avx2) {
     const std::vector<BilinearTap> cols = BilinearTaps(r.left, r.width, dst.width);
     const std::vector<BilinearTap> rows = BilinearTaps(r.top, r.height, dst.height);
     std::vector<int16_t> cw0, cw1, rw0, rw1;
     if (DyadicWeights(cols, cw0, cw1) && DyadicWeights(rows, rw0, rw1))
-        return StretchBilinearDyadic(src, r, cols, cw0, cw1, rows, rw0, rw1, dst);
+        return StretchBilinearDyadic(src, r, cols, cw0, cw1, rows, rw0, rw1, dst, avx2);
+    if (avx2) return avx2::StretchBilinearDouble(src, cols, rows, dst);
     StretchBilinearDouble(src, cols, rows, dst);
 }
 
@@ -182,7 +183,7 @@ namespace imaging::simd {
 void StretchNearest(const PixelView& src, PixelRect r, const PixelView& dst) {
     imaging::StretchNearest(src, r, dst, PixelPath::Reference);
 }
-void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst) {
+void StretchBilinear(const PixelView& src, PixelRect r, const PixelView& dst, bool) {
     imaging::StretchBilinear(src, r, dst, PixelPath::Reference);
 }
 } // namespace imaging::simd

@@ -10,29 +10,37 @@
 namespace {
 
 using namespace imaging;
+using imaging_test::FastPaths;
 using imaging_test::OddSizes;
 using imaging_test::RandomImage;
 using imaging_test::TestImage;
 
 constexpr PixelPath kRef = PixelPath::Reference;
+// The stages without an AVX2 path have the SSE2 path alone.
 constexpr PixelPath kSimd = PixelPath::Simd;
 
 TEST(PixelPaths, BlendRowMatchesInEveryMode) {
     uint32_t seed = 1;
-    for (const auto& [w, h] : OddSizes())
-        for (const int opacity : {255, 254, 127, 1, 0})
-            for (const int gray : {-1, 0, 1, 2, 3, 7})
-                for (const bool targetAlpha : {false, true}) {
-                    TestImage src = RandomImage(w, h, ++seed), dst = RandomImage(w, h, ++seed);
-                    TestImage ref = dst;
-                    BlendMode mode{static_cast<uint8_t>(opacity), gray >= 0, ModAPI::GrayScaleWeights(gray),
-                                   targetAlpha};
-                    const int32_t n = w * h;
-                    BlendRow(src.bytes.data(), ref.bytes.data(), n, mode, kRef);
-                    BlendRow(src.bytes.data(), dst.bytes.data(), n, mode, kSimd);
-                    ASSERT_EQ(dst.bytes, ref.bytes)
-                        << w << "x" << h << " L " << opacity << " gray " << gray << " alpha " << targetAlpha;
-                }
+    for (const PixelPath fast : FastPaths())
+        for (const auto& [w, h] : OddSizes())
+            for (const int opacity : {255, 254, 127, 1, 0})
+                for (const int gray : {-1, 0, 1, 2, 3, 7})
+                    for (const bool targetAlpha : {false, true}) {
+                        TestImage src = RandomImage(w, h, ++seed), dst = RandomImage(w, h, ++seed);
+                        // Runs of transparent pixels (colour bytes left, which must not count) and of opaque
+                        // ones, long enough to fill whole vector blocks.
+                        for (std::size_t i = 0; i < src.bytes.size(); i += 4)
+                            if ((i / 4) % 37 < 24) src.bytes[i + 3] = (i / 4) % 37 < 12 ? 0 : 255;
+                        TestImage ref = dst;
+                        BlendMode mode{static_cast<uint8_t>(opacity), gray >= 0,
+                                       ModAPI::GrayScaleWeights(gray), targetAlpha};
+                        const int32_t n = w * h;
+                        BlendRow(src.bytes.data(), ref.bytes.data(), n, mode, kRef);
+                        BlendRow(src.bytes.data(), dst.bytes.data(), n, mode, fast);
+                        ASSERT_EQ(dst.bytes, ref.bytes)
+                            << "path " << static_cast<int>(fast) << " " << w << "x" << h << " L " << opacity
+                            << " gray " << gray << " alpha " << targetAlpha;
+                    }
 }
 
 TEST(PixelPaths, LightnessMatches) {
@@ -51,25 +59,34 @@ TEST(PixelPaths, LightnessMatches) {
 
 TEST(PixelPaths, StretchingMatches) {
     uint32_t seed = 200;
-    for (const auto& [w, h] : OddSizes()) {
-        // Odd ratios take the double-precision path; halving, doubling and 3:2 the integer one.
-        const std::pair<int32_t, int32_t> targets[] = {
-            {1, 1},     {7, 3},         {19, 23},
-            {40, 9},    {3, 61},        {2 * w, h},
-            {w, 4 * h}, {2 * w, 2 * h}, {w * 2 / 3 + 1, (h + 1) / 2}};
-        for (const auto& [tw, th] : targets) {
-            TestImage src = RandomImage(w + 3, h + 2, ++seed);
-            const PixelRect r{1, 2, w, h};
-            TestImage a{std::vector<uint8_t>(static_cast<std::size_t>(tw) * th * 4), tw, th}, b = a, c = a,
-                                                                                              d = a;
-            StretchNearest(src.View(), r, a.View(), kRef);
-            StretchNearest(src.View(), r, b.View(), kSimd);
-            ASSERT_EQ(a.bytes, b.bytes) << "nearest " << w << "x" << h << " -> " << tw << "x" << th;
-            StretchBilinear(src.View(), r, c.View(), kRef);
-            StretchBilinear(src.View(), r, d.View(), kSimd);
-            ASSERT_EQ(c.bytes, d.bytes) << "bilinear " << w << "x" << h << " -> " << tw << "x" << th;
+    for (const PixelPath fast : FastPaths())
+        for (const auto& [w, h] : OddSizes()) {
+            // Odd ratios take the double-precision path; halving, doubling and 3:2 the integer one. A
+            // ratio near 16:7 spreads blocks of 8 nearest columns over 16 or 17 source pixels.
+            const std::pair<int32_t, int32_t> targets[] = {{1, 1},
+                                                           {7, 3},
+                                                           {19, 23},
+                                                           {40, 9},
+                                                           {3, 61},
+                                                           {2 * w, h},
+                                                           {w, 4 * h},
+                                                           {2 * w, 2 * h},
+                                                           {w * 2 / 3 + 1, (h + 1) / 2},
+                                                           {w * 3 / 7 + 1, h}};
+            for (const auto& [tw, th] : targets) {
+                TestImage src = RandomImage(w + 3, h + 2, ++seed);
+                const PixelRect r{1, 2, w, h};
+                TestImage a{std::vector<uint8_t>(static_cast<std::size_t>(tw) * th * 4), tw, th},
+                    b = a, c = a, d = a;
+                StretchNearest(src.View(), r, a.View(), kRef);
+                StretchNearest(src.View(), r, b.View(), fast);
+                ASSERT_EQ(a.bytes, b.bytes) << "nearest " << w << "x" << h << " -> " << tw << "x" << th;
+                StretchBilinear(src.View(), r, c.View(), kRef);
+                StretchBilinear(src.View(), r, d.View(), fast);
+                ASSERT_EQ(c.bytes, d.bytes) << "bilinear path " << static_cast<int>(fast) << " " << w << "x"
+                                            << h << " -> " << tw << "x" << th;
+            }
         }
-    }
 }
 
 TEST(PixelPaths, RotationMatches) {

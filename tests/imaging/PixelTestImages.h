@@ -37,4 +37,11 @@ inline const std::vector<std::pair<int32_t, int32_t>>& OddSizes() {
     return sizes;
 }
 
+// Every vector path this processor runs, each to be compared with the reference.
+inline std::vector<imaging::PixelPath> FastPaths() {
+    std::vector<imaging::PixelPath> paths{imaging::PixelPath::Simd};
+    if (imaging::CpuHasAvx2()) paths.push_back(imaging::PixelPath::Avx2);
+    return paths;
+}
+
 } // namespace imaging_test

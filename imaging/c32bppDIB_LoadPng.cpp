@@ -5,8 +5,9 @@
 
 namespace imaging {
 
-bool c32bppDIB::DecodeWithPngParser(HANDLE file, const std::wstring& FileName, const std::vector<uint8_t>* stream,
-                                    int32_t streamStart, int32_t streamLength) {
+bool c32bppDIB::DecodeWithPngParser(HANDLE file, const std::wstring& FileName,
+                                    const std::vector<uint8_t>* stream, int32_t streamStart,
+                                    int32_t streamLength) {
     cPNGparser parser;
     if (stream) return parser.LoadStream(*stream, *this, streamStart, streamLength, m_gdiToken);
     return parser.LoadFile(file, FileName, *this, m_gdiToken);

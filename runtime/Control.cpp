@@ -203,9 +203,13 @@ LRESULT CALLBACK Control::OwnClassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM
     return DispatchToObject<Control>(kControlProp, wnd, msg, wParam, lParam);
 }
 
-int Control::ScaleWidth() const { return ClientSizeOr(hwnd_, {Width(), Height()}).cx; }
+int Control::ScaleWidth() const {
+    return ClientSizeOr(hwnd_, {Width(), Height()}).cx;
+}
 
-int Control::ScaleHeight() const { return ClientSizeOr(hwnd_, {Width(), Height()}).cy; }
+int Control::ScaleHeight() const {
+    return ClientSizeOr(hwnd_, {Width(), Height()}).cy;
+}
 
 LRESULT Control::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;

@@ -242,9 +242,13 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
-int Form::ScaleWidth() const { return ClientSizeOr(hwnd_, {clientWidth_, clientHeight_}).cx; }
+int Form::ScaleWidth() const {
+    return ClientSizeOr(hwnd_, {clientWidth_, clientHeight_}).cx;
+}
 
-int Form::ScaleHeight() const { return ClientSizeOr(hwnd_, {clientWidth_, clientHeight_}).cy; }
+int Form::ScaleHeight() const {
+    return ClientSizeOr(hwnd_, {clientWidth_, clientHeight_}).cy;
+}
 
 void Form::SetClientSize(int width, int height) {
     clientWidth_ = width;

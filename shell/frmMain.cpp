@@ -33,7 +33,8 @@ std::unique_ptr<rt::IWebBrowserControl> CreateSystemBrowser(HWND container) {
 }
 
 frmMain::frmMain(BrowserFactory browserFactory)
-    : quoteBar(PELMOR_HOME_URL), browserFactory_(browserFactory ? std::move(browserFactory) : CreateSystemBrowser) {
+    : quoteBar(PELMOR_HOME_URL),
+      browserFactory_(browserFactory ? std::move(browserFactory) : CreateSystemBrowser) {
     // The version shown is the one in the program's version resource, so an update shows the new one.
     SetCaption(L"Pelmor免费行情分析系统V" + rt::ProgramVersionText());
     SetClientSize(831, 532);

@@ -16,7 +16,7 @@
 namespace viewer {
 
 class frmMain : public rt::Form {
-public:
+  public:
     // Makes a browser inside a container window; tests put a recorder in its place.
     using BrowserFactory = std::function<std::unique_ptr<rt::IWebBrowserControl>(HWND container)>;
 
@@ -40,14 +40,14 @@ public:
     static const char kSkinProperties[];
     static const char kMenuProperties[];
 
-protected:
+  protected:
     void CreateControls() override;
     void Form_Load() override;
     void Form_Resize() override;
     void Form_Unload(bool& Cancel) override;
     bool PreTranslateKey(MSG& msg) override;
 
-private:
+  private:
     void Picture1_Click();
 
     BrowserFactory browserFactory_;

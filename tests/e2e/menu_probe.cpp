@@ -1,7 +1,8 @@
 // Reports the popup menu windows on the test display, for end-to-end tests that cannot see inside
 // another process: one line per visible "#32768" window with its window and client rectangles (screen
-// pixels) and its styles, then the system colours a menu is painted in (window, button shadow, menu, highlight, button face), then the height the menu
-// control gives its items with the system menu font and pictures of 16 pixels.
+// pixels) and its styles, then the system colours a menu is painted in (window, button shadow, menu,
+// highlight, button face), then the height the menu control gives its items with the system menu font and
+// pictures of 16 pixels.
 #include <windows.h>
 
 #include <cstdio>
@@ -18,8 +19,9 @@ int wmain() {
                     static_cast<unsigned long>(::GetWindowLongPtrW(w, GWL_STYLE)),
                     static_cast<unsigned long>(::GetWindowLongPtrW(w, GWL_EXSTYLE)));
     }
-    std::printf("colors %#lx %#lx %#lx %#lx %#lx\n", ::GetSysColor(COLOR_WINDOW), ::GetSysColor(COLOR_BTNSHADOW),
-                ::GetSysColor(COLOR_MENU), ::GetSysColor(COLOR_HIGHLIGHT), ::GetSysColor(COLOR_BTNFACE));
+    std::printf("colors %#lx %#lx %#lx %#lx %#lx\n", ::GetSysColor(COLOR_WINDOW),
+                ::GetSysColor(COLOR_BTNSHADOW), ::GetSysColor(COLOR_MENU), ::GetSysColor(COLOR_HIGHLIGHT),
+                ::GetSysColor(COLOR_BTNFACE));
     NONCLIENTMETRICSW ncm{};
     ncm.cbSize = sizeof(ncm);
     ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);

@@ -15,12 +15,12 @@
 
 namespace {
 
-using testsupport::TestCanvas;
 using imaging::ByteArray;
 using imaging::c32bppDIB;
 using imaging::cGDIPlus;
 using imaging::gdip::Token;
 using imaging_test::Rgba;
+using testsupport::TestCanvas;
 
 constexpr uint32_t kWhite = 0xFFFFFFFF;
 constexpr uint32_t kRed = 0xFFFF0000;

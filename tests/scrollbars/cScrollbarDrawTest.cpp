@@ -13,9 +13,9 @@
 
 namespace {
 
+using scrollbars::cScrollbarDraw;
 using testsupport::Rgb;
 using testsupport::TestCanvas;
-using scrollbars::cScrollbarDraw;
 
 constexpr uint32_t kMagenta = 0xFF00FF;
 constexpr uint32_t kUntouched = 0x00123456;

@@ -23,7 +23,7 @@ const std::wstring kSite = L"http://127.0.0.1:18080/";
 
 // Records shell starts and swallows them for the fixture's lifetime.
 class ShellRecorder {
-public:
+  public:
     ShellRecorder() {
         previous_ = rt::SetShellHandler([this](const rt::ShellCall& c) {
             calls.push_back(c);
@@ -33,12 +33,12 @@ public:
     ~ShellRecorder() { rt::SetShellHandler(previous_); }
     std::vector<rt::ShellCall> calls;
 
-private:
+  private:
     rt::ShellHandler previous_;
 };
 
 class MainWindow : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         form = std::make_unique<frmMain>([this](HWND container) {
             EXPECT_TRUE(::IsWindow(container));
@@ -91,7 +91,8 @@ protected:
 TEST_F(MainWindow, StartUpSendsTheHiddenBrowserToStatisticsAndTheVisibleOneHome) {
     ASSERT_TRUE(form->Load());
     ASSERT_EQ(browsers.size(), 2u);
-    const std::vector<BrowserCall> stats = {BrowserCall::MoveTo(-100, -100, 0, 0), BrowserCall::SilentSet(true),
+    const std::vector<BrowserCall> stats = {BrowserCall::MoveTo(-100, -100, 0, 0),
+                                            BrowserCall::SilentSet(true),
                                             BrowserCall::NavigateTo(kSite + L"ruanjiantongji.htm")};
     EXPECT_EQ(Stats().Calls(), stats);
     EXPECT_EQ(Only(Web(), BrowserCall::Kind::Silent), std::vector<BrowserCall>{BrowserCall::SilentSet(true)});
@@ -107,7 +108,8 @@ TEST_F(MainWindow, StartUpSetsTheIconAndBlackBackgroundAndRegistersTheMagneticMa
     ASSERT_TRUE(form->Load());
     EXPECT_EQ(form->BackColor(), 0u);
     ASSERT_NE(form->KeptIcon(), nullptr);
-    EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(form->hWnd(), WM_GETICON, ICON_SMALL, 0)), form->KeptIcon());
+    EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(form->hWnd(), WM_GETICON, ICON_SMALL, 0)),
+              form->KeptIcon());
     ASSERT_NE(form->MagneticManager(), nullptr);
     // Already registered: a second registration is refused.
     EXPECT_FALSE(form->MagneticManager()->AddWindow(form->hWnd()));
@@ -418,7 +420,8 @@ TEST(MainWindowLifetime, LoadAndUnloadCyclesReturnEveryHandle) {
     cycle(); // first-use objects (shared cursors, classes) are made here
     const long gdi = rt::LiveHandles::Gdi(), user = rt::LiveHandles::User();
     const long thunks = msghook::WndProcThunk::LiveCount();
-    for (int i = 0; i < 20; ++i) cycle();
+    for (int i = 0; i < 20; ++i)
+        cycle();
     EXPECT_EQ(rt::LiveHandles::Gdi(), gdi);
     EXPECT_EQ(rt::LiveHandles::User(), user);
     EXPECT_EQ(msghook::WndProcThunk::LiveCount(), thunks);

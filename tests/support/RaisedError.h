@@ -7,8 +7,7 @@
 namespace testsupport {
 
 // The error number raised by `fn`, 0 when it raised none.
-template <class Fn>
-int32_t RaisedError(Fn&& fn) {
+template <class Fn> int32_t RaisedError(Fn&& fn) {
     try {
         fn();
     } catch (const rt::RtError& e) {
@@ -17,8 +16,7 @@ int32_t RaisedError(Fn&& fn) {
     return 0;
 }
 
-template <class Fn>
-bool RaisesOverflow(Fn&& fn) {
+template <class Fn> bool RaisesOverflow(Fn&& fn) {
     return RaisedError(fn) == rt::kErrOverflow;
 }
 

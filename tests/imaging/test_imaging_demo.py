@@ -10,6 +10,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import demo_driver  # noqa: E402
 import viewer_driver as d  # noqa: E402
 
 PLAIN, HALF, GRAY, LIGHTER, DARKER, MIRROR, STRETCH, ROTATED, SHADOW, INVERSE, KEYED, REGION = range(12)
@@ -19,7 +20,7 @@ opts = None
 class ImagingDemo(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.demo = d.DemoProcess(opts.demo, opts.work_dir, "imaging_demo", 90)
+        cls.demo = demo_driver.DemoProcess(opts.demo, opts.work_dir, "imaging_demo", 90)
         try:
             line = cls.demo.ready_line()
         except RuntimeError:
@@ -92,7 +93,7 @@ def main():
     opts = parser.parse_args()
     opts.demo = os.path.abspath(opts.demo)
     os.makedirs(opts.work_dir, exist_ok=True)
-    d.run_demo_suite(ImagingDemo, opts.session_env)
+    demo_driver.run_demo_suite(ImagingDemo, opts.session_env)
 
 if __name__ == "__main__":
     main()

@@ -12,6 +12,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import demo_driver  # noqa: E402
 import viewer_driver as d  # noqa: E402
 
 opts = None
@@ -43,7 +44,7 @@ def visible_popups():
     return found
 
 
-class Demo(d.DemoProcess):
+class Demo(demo_driver.DemoProcess):
     def __init__(self):
         super().__init__(opts.demo, opts.work_dir, "menu_demo", 150)
 
@@ -163,7 +164,7 @@ def main():
     parser.add_argument("--session-env", default="")
     opts = parser.parse_args()
     os.makedirs(opts.work_dir, exist_ok=True)
-    d.run_demo_suite(MenuDemo, opts.session_env)
+    demo_driver.run_demo_suite(MenuDemo, opts.session_env)
 
 if __name__ == "__main__":
     main()

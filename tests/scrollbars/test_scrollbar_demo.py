@@ -11,6 +11,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import demo_driver  # noqa: E402
 import viewer_driver as d  # noqa: E402
 
 MAGENTA = (255, 0, 255)
@@ -21,7 +22,7 @@ V_SMALL, V_MIN = 5_000_000, 1_000_000_000
 opts = None
 
 
-class Demo(d.DemoProcess):
+class Demo(demo_driver.DemoProcess):
     """One run of the demonstration with its log of bar rectangles and Change events."""
 
     def __init__(self, exe, work_dir):
@@ -160,7 +161,7 @@ def main():
     parser.add_argument("--session-env", default="")
     opts = parser.parse_args()
     os.makedirs(opts.work_dir, exist_ok=True)
-    d.run_demo_suite(ScrollbarDemo, opts.session_env)
+    demo_driver.run_demo_suite(ScrollbarDemo, opts.session_env)
 
 if __name__ == "__main__":
     main()

@@ -50,8 +50,8 @@ def run_windows(ms):
             subprocess.run([session, "stop"], stdout=subprocess.DEVNULL)
 
 
-def fmt(v, spec="{:8.3f}"):
-    return spec.format(v) if v is not None else "       -"
+def fmt(v, form="{:8.3f}"):
+    return form.format(v) if v is not None else "       -"
 
 
 def main():

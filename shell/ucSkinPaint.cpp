@@ -168,10 +168,10 @@ void ucSkin::pvPaintDesignLook() {
             const RECT all{0, 0, w, h};
             ::FillRect(dc, &all, background.get());
         }
-        const auto& spec = Font();
-        rt::UniqueFont font(::CreateFontW(-rt::RoundToInt32(spec.size * 96.0 / 72.0), 0, 0, 0,
-                                          spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                          DEFAULT_CHARSET, 0, 0, 0, 0, spec.name.c_str()));
+        const auto& face = Font();
+        rt::UniqueFont font(::CreateFontW(-rt::RoundToInt32(face.size * 96.0 / 72.0), 0, 0, 0,
+                                          face.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                          DEFAULT_CHARSET, 0, 0, 0, 0, face.name.c_str()));
         {
             rt::SelectGuard useFont(dc, font.get());
             ::SetBkMode(dc, TRANSPARENT);

@@ -165,13 +165,13 @@ INSTANTIATE_TEST_SUITE_P(HandBuilt, ContainerCase, testing::ValuesIn(Cases()),
                          [](const testing::TestParamInfo<Case>& i) { return std::string(i.param.name); });
 
 TEST(Container, EveryTruncationFailsCleanly) {
-    PngSpec spec;
-    spec.width = 9;
-    spec.height = 7;
-    spec.interlace = true;
-    spec.idatSplit = 40;
-    spec.ancillary = true;
-    const std::vector<uint8_t> png = WritePng(spec, MakeSamples(spec, 7));
+    PngLayout layout;
+    layout.width = 9;
+    layout.height = 7;
+    layout.interlace = true;
+    layout.idatSplit = 40;
+    layout.ancillary = true;
+    const std::vector<uint8_t> png = WritePng(layout, MakeSamples(layout, 7));
     for (size_t n = 0; n < png.size(); ++n) {
         const std::vector<uint8_t> cut(png.begin(), png.begin() + n);
         for (const Route& route : {kRoutes[0], kRoutes[1]}) {

@@ -42,8 +42,8 @@ std::vector<Combo> AllCombos() {
     return out;
 }
 
-PngSpec MakeSpec(const Combo& c, int32_t width, int32_t height, int variant) {
-    PngSpec s;
+PngLayout MakeLayout(const Combo& c, int32_t width, int32_t height, int variant) {
+    PngLayout s;
     s.width = width;
     s.height = height;
     s.colourType = c.colour;
@@ -81,22 +81,22 @@ TEST_P(GeneratedPng, MatchesLibpngOnEveryRoute) {
     int variant = 0;
     for (int32_t width : {1, 2, 3, 7, 9, 33}) {
         for (int32_t height : {1, 4, 11}) {
-            const PngSpec spec = MakeSpec(combo, width, height, variant);
-            const std::vector<uint16_t> samples = MakeSamples(spec, 1000u + variant);
-            const std::vector<uint8_t> png = WritePng(spec, samples);
+            const PngLayout layout = MakeLayout(combo, width, height, variant);
+            const std::vector<uint16_t> samples = MakeSamples(layout, 1000u + variant);
+            const std::vector<uint8_t> png = WritePng(layout, samples);
             ++variant;
             // libpng wants the IDAT chunks side by side: it reads the same image without the chunks between.
-            PngSpec plain = spec;
+            PngLayout plain = layout;
             plain.ancillary = false;
             std::string why;
             const auto oracle = LibpngDecode(WritePng(plain, samples), &why);
             ASSERT_TRUE(oracle) << why;
             const std::vector<uint8_t> expected = ToHostLayout(*oracle);
             // The generator's own expectation, which the Windows tests use, agrees with libpng.
-            ASSERT_EQ(ExpectedHost(spec, samples), expected);
+            ASSERT_EQ(ExpectedHost(layout, samples), expected);
             for (const Route& route : kRoutes) {
                 SCOPED_TRACE(RouteName(route) + " " + std::to_string(width) + "x" + std::to_string(height) +
-                             " filter " + std::to_string(spec.filter));
+                             " filter " + std::to_string(layout.filter));
                 const Decoded d = Decode(png, route);
                 ASSERT_EQ(d.status, PngStatus::Ok) << imaging::png::PngStatusText(d.status);
                 ASSERT_EQ(d.image.width, width);

@@ -24,7 +24,8 @@ int Paeth(int a, int b, int c) {
 }
 
 // Packs the pass's pixels of one row into bytes, most significant bits first below depth 8.
-std::vector<uint8_t> PackRow(const PngSpec& s, const std::vector<uint16_t>& samples, int y, int xs, int dx) {
+std::vector<uint8_t> PackRow(const PngLayout& s, const std::vector<uint16_t>& samples, int y, int xs,
+                             int dx) {
     const int ch = Channels(s.colourType);
     std::vector<uint8_t> row;
     int bitPos = 0;
@@ -61,7 +62,7 @@ int Channels(uint8_t colourType) {
     }
 }
 
-std::vector<uint8_t> FilteredRows(const PngSpec& s, const std::vector<uint16_t>& samples) {
+std::vector<uint8_t> FilteredRows(const PngLayout& s, const std::vector<uint16_t>& samples) {
     const int distance = s.bitDepth < 8 ? 1 : Channels(s.colourType) * s.bitDepth / 8;
     std::vector<uint8_t> out;
     int rowIndex = 0;
@@ -119,7 +120,7 @@ void Append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) {
     to.insert(to.end(), bytes.begin(), bytes.end());
 }
 
-std::vector<uint8_t> WritePng(const PngSpec& s, const std::vector<uint16_t>& samples) {
+std::vector<uint8_t> WritePng(const PngLayout& s, const std::vector<uint16_t>& samples) {
     std::vector<uint8_t> png = Signature();
     Append(png, Chunk("IHDR", HeaderBody(s.width, s.height, s.bitDepth, s.colourType, s.interlace ? 1 : 0)));
     if (!s.palette.empty()) Append(png, Chunk("PLTE", s.palette));
@@ -146,22 +147,22 @@ std::vector<uint8_t> MakePalette(int entries, uint32_t seed) {
     return p;
 }
 
-std::vector<uint16_t> MakeSamples(const PngSpec& spec, uint32_t seed) {
+std::vector<uint16_t> MakeSamples(const PngLayout& layout, uint32_t seed) {
     std::mt19937 rng(seed);
-    const int ch = Channels(spec.colourType);
-    const uint32_t top = (1u << spec.bitDepth) - 1;
-    const bool hasAlpha = spec.colourType == 4 || spec.colourType == 6;
+    const int ch = Channels(layout.colourType);
+    const uint32_t top = (1u << layout.bitDepth) - 1;
+    const bool hasAlpha = layout.colourType == 4 || layout.colourType == 6;
     const uint32_t paletteTop =
-        spec.colourType == 3 && !spec.palette.empty()
-            ? std::min<uint32_t>(top, static_cast<uint32_t>(spec.palette.size() / 3 - 1))
+        layout.colourType == 3 && !layout.palette.empty()
+            ? std::min<uint32_t>(top, static_cast<uint32_t>(layout.palette.size() / 3 - 1))
             : top;
     // The key as sample values, for images with a tRNS key.
     std::vector<uint16_t> key;
-    if (!spec.trns.empty() && (spec.colourType == 0 || spec.colourType == 2))
+    if (!layout.trns.empty() && (layout.colourType == 0 || layout.colourType == 2))
         for (int c = 0; c < ch; ++c)
-            key.push_back(static_cast<uint16_t>((spec.trns[2 * c] << 8) | spec.trns[2 * c + 1]));
+            key.push_back(static_cast<uint16_t>((layout.trns[2 * c] << 8) | layout.trns[2 * c + 1]));
 
-    std::vector<uint16_t> s(static_cast<size_t>(spec.width) * spec.height * ch);
+    std::vector<uint16_t> s(static_cast<size_t>(layout.width) * layout.height * ch);
     for (size_t px = 0; px < s.size() / ch; ++px) {
         uint16_t* p = &s[px * ch];
         if (!key.empty() && rng() % 4 == 0) {
@@ -170,7 +171,7 @@ std::vector<uint16_t> MakeSamples(const PngSpec& spec, uint32_t seed) {
             continue;
         }
         for (int c = 0; c < ch; ++c)
-            p[c] = static_cast<uint16_t>(rng() % (spec.colourType == 3 ? paletteTop + 1 : top + 1));
+            p[c] = static_cast<uint16_t>(rng() % (layout.colourType == 3 ? paletteTop + 1 : top + 1));
         if (hasAlpha) {
             // Alphas of 0 and full opacity are common in real images and take their own paths.
             const uint32_t pick = rng() % 4;
@@ -178,7 +179,7 @@ std::vector<uint16_t> MakeSamples(const PngSpec& spec, uint32_t seed) {
             if (pick == 1) p[ch - 1] = static_cast<uint16_t>(top);
         }
         // At depth 16 the decoder compares only high bytes with the key: keep other pixels clear of it.
-        if (!key.empty() && spec.bitDepth == 16) {
+        if (!key.empty() && layout.bitDepth == 16) {
             bool highMatch = true;
             for (int c = 0; c < ch; ++c)
                 highMatch = highMatch && (p[c] >> 8) == (key[c] >> 8);
@@ -188,7 +189,7 @@ std::vector<uint16_t> MakeSamples(const PngSpec& spec, uint32_t seed) {
     return s;
 }
 
-std::vector<uint8_t> ExpectedHost(const PngSpec& s, const std::vector<uint16_t>& samples) {
+std::vector<uint8_t> ExpectedHost(const PngLayout& s, const std::vector<uint16_t>& samples) {
     const int ch = Channels(s.colourType);
     const uint32_t top = (1u << s.bitDepth) - 1;
     // A sample as 8 bits: the high byte at depth 16, spread over 0..255 below 8 for gray.

@@ -9,7 +9,7 @@
 
 namespace pngtest {
 
-struct PngSpec {
+struct PngLayout {
     int32_t width = 1;
     int32_t height = 1;
     uint8_t colourType = 6;
@@ -33,21 +33,21 @@ struct PngSpec {
 int Channels(uint8_t colourType);
 
 // samples: width x height x channels values, row after row, each below 2^bitDepth.
-std::vector<uint8_t> WritePng(const PngSpec& spec, const std::vector<uint16_t>& samples);
+std::vector<uint8_t> WritePng(const PngLayout& layout, const std::vector<uint16_t>& samples);
 
 // The raw filtered rows (filter byte first) as WritePng compresses them.
-std::vector<uint8_t> FilteredRows(const PngSpec& spec, const std::vector<uint16_t>& samples);
+std::vector<uint8_t> FilteredRows(const PngLayout& layout, const std::vector<uint16_t>& samples);
 
-// Samples for the spec's size, colour type and depth: varied values, alphas of 0, 255 and between,
-// palette indexes below the palette size, and some pixels equal to the spec's tRNS key.
-std::vector<uint16_t> MakeSamples(const PngSpec& spec, uint32_t seed);
+// Samples for the layout's size, colour type and depth: varied values, alphas of 0, 255 and between,
+// palette indexes below the palette size, and some pixels equal to the layout's tRNS key.
+std::vector<uint16_t> MakeSamples(const PngLayout& layout, uint32_t seed);
 // A palette of n varied entries.
 std::vector<uint8_t> MakePalette(int entries, uint32_t seed);
 
 // The pixels a decoder must give for the samples, as the host holds them: premultiplied blue, green,
 // red, alpha (each colour floor(c x a / 255)), bottom row first. Keys compare whole samples, so samples
 // must not match a 16-bit key in their high bytes alone (MakeSamples sees to that).
-std::vector<uint8_t> ExpectedHost(const PngSpec& spec, const std::vector<uint16_t>& samples);
+std::vector<uint8_t> ExpectedHost(const PngLayout& layout, const std::vector<uint16_t>& samples);
 
 // Chunk helpers for hand-built files.
 std::vector<uint8_t> Chunk(const char* type, const std::vector<uint8_t>& body);

@@ -22,7 +22,7 @@ namespace {
 
 using imaging::c32bppDIB;
 using imaging::cPNGparser;
-using pngtest::PngSpec;
+using pngtest::PngLayout;
 using Decoder = cPNGparser::Decoder;
 using testsupport::RaisedError;
 
@@ -90,24 +90,24 @@ class ParserTest : public testing::Test {
 
 struct Sample {
     const char* name;
-    PngSpec spec;
+    PngLayout layout;
 };
 
 std::vector<Sample> Samples() {
     std::vector<Sample> out;
-    PngSpec rgba;
+    PngLayout rgba;
     rgba.width = 33, rgba.height = 9;
     out.push_back({"rgba", rgba});
-    PngSpec rgb = rgba;
+    PngLayout rgb = rgba;
     rgb.colourType = 2, rgb.interlace = true, rgb.idatSplit = 50, rgb.ancillary = false;
     rgb.trns = {0, 7, 0, 9, 0, 11};
     out.push_back({"rgb_key_adam7", rgb});
-    PngSpec indexed;
+    PngLayout indexed;
     indexed.width = 7, indexed.height = 5, indexed.colourType = 3, indexed.bitDepth = 4;
     indexed.palette = pngtest::MakePalette(16, 3);
     indexed.trns = {0, 255, 80};
     out.push_back({"indexed4_trns", indexed});
-    PngSpec gray16;
+    PngLayout gray16;
     gray16.width = 9, gray16.height = 3, gray16.colourType = 0, gray16.bitDepth = 16, gray16.zlibLevel = 0;
     out.push_back({"gray16_stored", gray16});
     return out;
@@ -115,9 +115,9 @@ std::vector<Sample> Samples() {
 
 TEST_F(ParserTest, FilesAndStreamsGiveTheSamePixelsEveryWay) {
     for (const Sample& s : Samples()) {
-        const auto samples = pngtest::MakeSamples(s.spec, 11);
-        const std::vector<uint8_t> png = pngtest::WritePng(s.spec, samples);
-        const std::vector<uint8_t> expected = pngtest::ExpectedHost(s.spec, samples);
+        const auto samples = pngtest::MakeSamples(s.layout, 11);
+        const std::vector<uint8_t> png = pngtest::WritePng(s.layout, samples);
+        const std::vector<uint8_t> expected = pngtest::ExpectedHost(s.layout, samples);
         const std::wstring path = TempPath(L"行情-parser.png");
         WriteFile(path, png);
         // A stream that is part of a larger array.
@@ -135,11 +135,11 @@ TEST_F(ParserTest, FilesAndStreamsGiveTheSamePixelsEveryWay) {
                 EXPECT_TRUE(png);
                 EXPECT_EQ(p.LastDecoder(), w.expected) << (stream ? "stream" : "file");
                 EXPECT_EQ(d.ImageType(), imaging::kImageDecoded);
-                EXPECT_EQ(d.Width(), s.spec.width);
-                EXPECT_EQ(d.Height(), s.spec.height);
+                EXPECT_EQ(d.Width(), s.layout.width);
+                EXPECT_EQ(d.Height(), s.layout.height);
                 // GDI+ decides Alpha by its own pixel format; the parser by the colour type and tRNS.
                 if (w.expected != Decoder::GdiPlus) {
-                    EXPECT_EQ(d.Alpha(), s.spec.colourType == 6 || !s.spec.trns.empty());
+                    EXPECT_EQ(d.Alpha(), s.layout.colourType == 6 || !s.layout.trns.empty());
                 }
                 if (w.expected == Decoder::GdiPlus)
                     EXPECT_TRUE(SameWithRounding(Memory(d), expected)) << (stream ? "stream" : "file");
@@ -184,10 +184,10 @@ TEST_F(ParserTest, SignatureDecidesFromFiftySevenBytesOn) {
 }
 
 TEST_F(ParserTest, ChecksumsAreVerifiedOnlyWithZlib) {
-    PngSpec spec;
-    spec.width = 3, spec.height = 2;
-    const auto samples = pngtest::MakeSamples(spec, 5);
-    std::vector<uint8_t> png = pngtest::WritePng(spec, samples);
+    PngLayout layout;
+    layout.width = 3, layout.height = 2;
+    const auto samples = pngtest::MakeSamples(layout, 5);
+    std::vector<uint8_t> png = pngtest::WritePng(layout, samples);
     png[8 + 8 + 13 + 3] ^= 0x40; // the IHDR checksum
     for (const Libraries& w : {kWays[1], kWays[2]}) {
         Use(w);
@@ -198,7 +198,7 @@ TEST_F(ParserTest, ChecksumsAreVerifiedOnlyWithZlib) {
             EXPECT_EQ(d.Handle(), nullptr);
             EXPECT_EQ(p.LastStatus(), imaging::png::PngStatus::HeaderCrc);
         } else {
-            EXPECT_EQ(Memory(d), pngtest::ExpectedHost(spec, samples));
+            EXPECT_EQ(Memory(d), pngtest::ExpectedHost(layout, samples));
         }
     }
 }

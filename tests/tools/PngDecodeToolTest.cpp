@@ -17,14 +17,14 @@ namespace fs = std::filesystem;
 using tooltest::Bytes;
 
 // The PAM file of the host pixels: R, G, B, A rows from the top.
-Bytes Pam(const pngtest::PngSpec& spec, const Bytes& host) {
-    const std::string header = "P7\nWIDTH " + std::to_string(spec.width) + "\nHEIGHT " +
-                               std::to_string(spec.height) +
+Bytes Pam(const pngtest::PngLayout& layout, const Bytes& host) {
+    const std::string header = "P7\nWIDTH " + std::to_string(layout.width) + "\nHEIGHT " +
+                               std::to_string(layout.height) +
                                "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
     Bytes pam(header.begin(), header.end());
-    for (int32_t y = 0; y < spec.height; ++y)
-        for (int32_t x = 0; x < spec.width; ++x) {
-            const uint8_t* p = &host[(static_cast<size_t>(spec.height - 1 - y) * spec.width + x) * 4];
+    for (int32_t y = 0; y < layout.height; ++y)
+        for (int32_t x = 0; x < layout.width; ++x) {
+            const uint8_t* p = &host[(static_cast<size_t>(layout.height - 1 - y) * layout.width + x) * 4];
             pam.insert(pam.end(), {p[2], p[1], p[0], p[3]});
         }
     return pam;
@@ -34,14 +34,14 @@ class PngDecodeTool : public tooltest::ToolFolderTest {
   protected:
     void SetUp() override {
         ToolFolderTest::SetUp();
-        spec_.width = 7, spec_.height = 3, spec_.interlace = true;
-        const auto samples = pngtest::MakeSamples(spec_, 9);
-        png_ = Write(u8"图像.png", pngtest::WritePng(spec_, samples));
-        expected_ = Pam(spec_, pngtest::ExpectedHost(spec_, samples));
+        layout_.width = 7, layout_.height = 3, layout_.interlace = true;
+        const auto samples = pngtest::MakeSamples(layout_, 9);
+        png_ = Write(u8"图像.png", pngtest::WritePng(layout_, samples));
+        expected_ = Pam(layout_, pngtest::ExpectedHost(layout_, samples));
     }
     int Run(std::vector<std::string> args) { return pngdecodetool::RunPngDecodeTool(args, message_); }
 
-    pngtest::PngSpec spec_;
+    pngtest::PngLayout layout_;
     std::string png_;
     Bytes expected_;
     std::string message_;
@@ -72,12 +72,12 @@ TEST_F(PngDecodeTool, WritesThePremultipliedPixelsTopRowFirst) {
     }
     // GDI+ first, where there is one.
     EXPECT_EQ(Run({png_, Path(u8"gdiplus.pam")}), 0) << message_;
-    const size_t header = expected_.size() - static_cast<size_t>(spec_.width) * spec_.height * 4;
+    const size_t header = expected_.size() - static_cast<size_t>(layout_.width) * layout_.height * 4;
     EXPECT_TRUE(SameWithRounding(Read(u8"gdiplus.pam"), expected_, header));
 }
 
 TEST_F(PngDecodeTool, FailsWithOneLineNamingTheReason) {
-    Bytes bad = pngtest::WritePng(spec_, pngtest::MakeSamples(spec_, 9));
+    Bytes bad = pngtest::WritePng(layout_, pngtest::MakeSamples(layout_, 9));
     bad[8 + 8 + 13] ^= 1; // the IHDR checksum: checked with zlib only
     const std::string badCrc = Write(u8"crc.png", bad);
     const std::string text = Write(u8"text.png", Bytes(100, 'x'));

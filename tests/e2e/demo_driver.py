@@ -1,6 +1,7 @@
 """Starts the demonstration programs under Wine for their end-to-end tests, reads what they log and
 saves screenshots of their windows."""
 
+import argparse
 import os
 import subprocess
 import unittest
@@ -65,3 +66,16 @@ def run_demo_suite(case, session_env):
     with d.hold_display():
         result = unittest.TextTestRunner(verbosity=2).run(suite)
     raise SystemExit(0 if result.wasSuccessful() else 1)
+
+
+def demo_options(*extra):
+    """The command line of a demonstration's test: --demo, --work-dir, --session-env and the named extra
+    required options; the work folder is made."""
+    parser = argparse.ArgumentParser()
+    for name in ("--demo", "--work-dir") + extra:
+        parser.add_argument(name, required=True)
+    parser.add_argument("--session-env", default="")
+    opts = parser.parse_args()
+    opts.demo = os.path.abspath(opts.demo)
+    os.makedirs(opts.work_dir, exist_ok=True)
+    return opts

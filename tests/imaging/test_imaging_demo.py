@@ -2,7 +2,6 @@
 """The image engine's demonstration under Wine: the form shows one PNG with alpha over a checkerboard
 with each effect side by side; its screenshot is saved and its panels are checked on the screen."""
 
-import argparse
 import os
 import re
 import sys
@@ -86,14 +85,9 @@ class ImagingDemo(unittest.TestCase):
 
 def main():
     global opts
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--demo", required=True)
-    parser.add_argument("--work-dir", required=True)
-    parser.add_argument("--session-env", default="")
-    opts = parser.parse_args()
-    opts.demo = os.path.abspath(opts.demo)
-    os.makedirs(opts.work_dir, exist_ok=True)
+    opts = demo_driver.demo_options()
     demo_driver.run_demo_suite(ImagingDemo, opts.session_env)
+
 
 if __name__ == "__main__":
     main()

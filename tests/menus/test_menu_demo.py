@@ -3,7 +3,6 @@
 with its shadow and its popup opens under it in the flat frame; pictures, check marks and the submenu
 triangle lie where the drawing puts them; a screenshot is saved."""
 
-import argparse
 import os
 import re
 import subprocess
@@ -157,14 +156,9 @@ class MenuDemo(unittest.TestCase):
 
 def main():
     global opts
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--demo", required=True)
-    parser.add_argument("--probe", required=True)
-    parser.add_argument("--work-dir", required=True)
-    parser.add_argument("--session-env", default="")
-    opts = parser.parse_args()
-    os.makedirs(opts.work_dir, exist_ok=True)
+    opts = demo_driver.demo_options("--probe")
     demo_driver.run_demo_suite(MenuDemo, opts.session_env)
+
 
 if __name__ == "__main__":
     main()

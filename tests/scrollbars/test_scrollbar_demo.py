@@ -3,7 +3,6 @@
 clicks, page clicks and thumb drags in 32-bit steps, the painter's skin stays on them, magenta never
 shows, and a screenshot of the form is saved."""
 
-import argparse
 import os
 import re
 import sys
@@ -154,14 +153,9 @@ class ScrollbarDemo(unittest.TestCase):
 
 def main():
     global opts
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--demo", required=True)
-    parser.add_argument("--resources", required=True)
-    parser.add_argument("--work-dir", required=True)
-    parser.add_argument("--session-env", default="")
-    opts = parser.parse_args()
-    os.makedirs(opts.work_dir, exist_ok=True)
+    opts = demo_driver.demo_options("--resources")
     demo_driver.run_demo_suite(ScrollbarDemo, opts.session_env)
+
 
 if __name__ == "__main__":
     main()

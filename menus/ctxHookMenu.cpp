@@ -197,7 +197,7 @@ void ctxHookMenu::SetCustomAttributes(uint32_t TopMenuBackColour, uint32_t TopMe
 void ctxHookMenu::pvSetMenuInfoBackground(uint32_t colour) {
     if (!form_) return;
     const HWND wnd = pvMenuWindow();
-    const HMENU menu = ::GetMenu(wnd);
+    const HMENU menu = MenuBarOf(wnd);
     if (!menu) return;
     rt::UniqueBrush brush(::CreateSolidBrush(rt::ToColorRef(colour)));
     MENUINFO mi{};

@@ -3,6 +3,7 @@
 #include "cMemDC.h"
 
 #include "RtError.h"
+#include "ScreenDpi.h"
 #include "SurfaceUnits.h"
 
 #include <algorithm>
@@ -28,15 +29,10 @@ StdFont FontOfDC(HDC dc) {
     return font;
 }
 
-int32_t ScreenPixelsPerInchY() {
-    rt::WindowDC screen(nullptr);
-    return screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
-}
-
 StdFont FontOfLogFont(const LOGFONTW& lf) {
     StdFont font;
     font.Name = lf.lfFaceName;
-    font.Size = FontSizeFromHeight(lf.lfHeight, ScreenPixelsPerInchY());
+    font.Size = FontSizeFromHeight(lf.lfHeight, ScreenPixelsPerInch().y);
     font.Weight = lf.lfWeight;
     font.Italic = lf.lfItalic != 0;
     font.Underline = lf.lfUnderline != 0;

@@ -6,6 +6,7 @@
 
 #include "Checked.h"
 #include "RtError.h"
+#include "ScreenDpi.h"
 #include "SurfacePixels.h"
 #include "SurfaceUnits.h"
 #include "TransBlt.h"
@@ -28,18 +29,9 @@ struct MetafileRecorderDeleter {
 };
 using UniqueMetafileRecorder = rt::UniqueHandle<HDC, rt::HandleKind::Gdi, MetafileRecorderDeleter>;
 
-int32_t ScreenPixelsPerInchX() {
-    // The programs are not DPI-aware, so the screen's resolution cannot change under them.
-    static const int32_t dpi = [] {
-        rt::WindowDC screen(nullptr);
-        return screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
-    }();
-    return dpi;
-}
-
 SIZE PictureSize(const PictureDesc& pic) {
-    return {HiMetricToPixels(pic.Width, ScreenPixelsPerInchX()),
-            HiMetricToPixels(pic.Height, ScreenPixelsPerInchX())};
+    return {HiMetricToPixels(pic.Width, ScreenPixelsPerInch().x),
+            HiMetricToPixels(pic.Height, ScreenPixelsPerInch().y)};
 }
 
 } // namespace

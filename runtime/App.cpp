@@ -10,21 +10,6 @@
 namespace rt {
 namespace {
 
-std::wstring ModuleFileName() {
-    std::wstring buf(MAX_PATH, L'\0');
-    // Long-path names can exceed MAX_PATH; the API truncates and returns the buffer size then.
-    while (buf.size() <= 32768) {
-        DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-        if (n == 0) return {};
-        if (n < buf.size()) {
-            buf.resize(n);
-            return buf;
-        }
-        buf.resize(buf.size() * 2);
-    }
-    return {};
-}
-
 size_t LastSeparator(const std::wstring& path) {
     return path.find_last_of(L"\\/");
 }
@@ -53,6 +38,21 @@ bool SwallowedByHandler(const ShellCall& call) {
 }
 
 } // namespace
+
+std::wstring ModuleFileName(HMODULE module) {
+    std::wstring buf(MAX_PATH, L'\0');
+    // Long-path names can exceed MAX_PATH; the API truncates and returns the buffer size then.
+    while (buf.size() <= 32768) {
+        DWORD n = ::GetModuleFileNameW(module, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0) return {};
+        if (n < buf.size()) {
+            buf.resize(n);
+            return buf;
+        }
+        buf.resize(buf.size() * 2);
+    }
+    return {};
+}
 
 std::wstring AppPath() {
     std::wstring full = ModuleFileName();

@@ -11,6 +11,9 @@
 
 namespace rt {
 
+// The full path of a loaded module (0: the program), of any length; empty on failure.
+std::wstring ModuleFileName(HMODULE module = nullptr);
+
 // The folder of the running executable; no trailing backslash unless it is a drive root ("C:\").
 std::wstring AppPath();
 // The executable's file name without ".exe".

@@ -1,28 +1,13 @@
 #include "ProgramVersion.h"
 
+#include "App.h"
+
 #include <vector>
 
 namespace rt {
-namespace {
-
-std::wstring ModulePath(HMODULE module) {
-    std::wstring path(MAX_PATH, L'\0');
-    while (path.size() <= 32768) {
-        const DWORD n = ::GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-    return {};
-}
-
-} // namespace
 
 ProgramVersion ReadProgramVersion(HMODULE module) {
-    const std::wstring path = ModulePath(module);
+    const std::wstring path = ModuleFileName(module);
     return path.empty() ? ProgramVersion{} : ReadFileVersion(path);
 }
 

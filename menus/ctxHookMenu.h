@@ -39,6 +39,10 @@ struct MenuControlInfo {
 
 // The window's menu bar, or null when it has none.
 HMENU MenuBarOf(HWND wnd);
+// The menu handle as the item records keep it.
+inline uint64_t MenuNumber(HMENU menu) {
+    return reinterpret_cast<uintptr_t>(menu);
+}
 
 // "Name", or "Name:Index" for a member of a control array.
 std::wstring MenuControlKey(const MenuControlInfo& menu);

@@ -13,10 +13,6 @@ namespace menus {
 
 namespace {
 
-uint64_t MenuNumber(HMENU menu) {
-    return reinterpret_cast<uintptr_t>(menu);
-}
-
 // The position of the item carrying `data`, or −1. Identifiers are not unique in a menu (separators,
 // submenus), the data word of our items is.
 int ItemPosition(HMENU menu, ULONG_PTR data) {

@@ -9,10 +9,6 @@ namespace {
 
 constexpr int kCaptionBuffer = 1024;
 
-uint64_t MenuNumber(HMENU menu) {
-    return reinterpret_cast<uintptr_t>(menu);
-}
-
 } // namespace
 
 void ctxHookMenu::pvInitMenu(HMENU hMenu, bool topLevel) {

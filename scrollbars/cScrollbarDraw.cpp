@@ -25,12 +25,8 @@ cScrollbarDraw::cScrollbarDraw() {
         m_Surfaces[i].CreateFromPicture(rt::LoadResPicture(kResourceNames[i], rt::PictureType::Bitmap));
 }
 
-const drawing::pcMemDC& cScrollbarDraw::pvSurface(SkinBitmap bitmap) {
-    drawing::pcMemDC& surface = m_Surfaces[IndexOf(bitmap)];
-    if (!surface.hdc())
-        surface.CreateFromPicture(
-            rt::LoadResPicture(kResourceNames[IndexOf(bitmap)], rt::PictureType::Bitmap));
-    return surface;
+const drawing::pcMemDC& cScrollbarDraw::pvSurface(SkinBitmap bitmap) const {
+    return m_Surfaces[IndexOf(bitmap)];
 }
 
 void cScrollbarDraw::pvPaint(HDC hdc, const BlitList& blits) {

@@ -34,7 +34,7 @@ class cScrollbarDraw {
 
   private:
     // A surface that failed to load is tried again on first use.
-    const drawing::pcMemDC& pvSurface(SkinBitmap bitmap);
+    const drawing::pcMemDC& pvSurface(SkinBitmap bitmap) const;
     void pvPaint(HDC hdc, const BlitList& blits);
 
     std::array<drawing::pcMemDC, kSkinBitmapCount> m_Surfaces;

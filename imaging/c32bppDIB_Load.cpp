@@ -172,8 +172,8 @@ bool c32bppDIB::LoadPicture_Resource(const wchar_t* ResIndex, const wchar_t* Res
         const auto* p = data ? static_cast<const uint8_t*>(::LockResource(data)) : nullptr;
         if (!p) return;
         const std::vector<uint8_t> bytes(p, p + ::SizeofResource(module, found));
-        LoadPicture_Stream(bytes, iconCx, iconCy, streamStart, streamLength, false, iconBitDepth);
-        loaded = static_cast<bool>(m_Handle);
+        // A refused stream keeps the image it had; that is no load.
+        loaded = LoadPicture_Stream(bytes, iconCx, iconCy, streamStart, streamLength, false, iconBitDepth);
     });
     return loaded;
 }

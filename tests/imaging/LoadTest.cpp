@@ -197,6 +197,9 @@ TEST_F(Loader, JpegNeedsGdiPlusAndIsKeptAsPng) {
 }
 
 TEST_F(Loader, ResourcesByTypeNameAndPictureKinds) {
+    // 56 bytes of it are refused: the image held before stays, and that is no load.
+    EXPECT_FALSE(d.LoadPicture_Resource(L"LOADTEST_PNG", RT_RCDATA, nullptr, 0, 0, 0, 56));
+    EXPECT_TRUE(Kept());
     ASSERT_TRUE(d.LoadPicture_Resource(L"LOADTEST_PNG", RT_RCDATA));
     ExpectThePicture(d);
     EXPECT_FALSE(d.LoadPicture_Resource(L"NO_SUCH_RESOURCE", RT_RCDATA));

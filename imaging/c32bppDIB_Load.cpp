@@ -71,7 +71,9 @@ std::vector<std::wstring> DropNames(const DROPFILES* drop, std::size_t blockSize
     const auto* base = reinterpret_cast<const uint8_t*>(drop);
     if (drop->fWide) {
         const auto* p = reinterpret_cast<const wchar_t*>(base + drop->pFiles);
-        const auto* end = reinterpret_cast<const wchar_t*>(base + blockSize);
+        // Whole characters only: an odd byte count would leave half of one past the block.
+        const auto* end = reinterpret_cast<const wchar_t*>(base + drop->pFiles +
+                                                           ((blockSize - drop->pFiles) & ~std::size_t{1}));
         while (p < end && *p) {
             const wchar_t* stop = std::find(p, end, L'\0');
             names.emplace_back(p, stop);

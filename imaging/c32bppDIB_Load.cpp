@@ -135,31 +135,30 @@ bool c32bppDIB::LoadFromSource(HANDLE file, const std::wstring& FileName, const 
         rt::MsgBox(rt::Utf8ToWide(e.what()), MB_OK);
     }
 
-    // The bytes GDI+ is given and that are kept: the named part of a stream, or the whole file.
+    // The named part of a stream: what GDI+ is given and what is kept. A file goes to GDI+ by its name.
     std::vector<uint8_t> bytes;
-    if (stream) {
+    if (stream && (!m_Handle || SaveFormat)) {
         // The parser has checked the range, or raised the error shown above.
         const std::size_t from = std::min<std::size_t>(static_cast<std::size_t>(streamStart), stream->size());
         const std::size_t to =
             std::min<std::size_t>(from + static_cast<std::size_t>(streamLength), stream->size());
         bytes.assign(stream->begin() + static_cast<std::ptrdiff_t>(from),
                      stream->begin() + static_cast<std::ptrdiff_t>(to));
-    } else if (!isPng) {
-        bytes = ReadWholeFile(file);
     }
 
-    bool fromFile = file != nullptr;
-    if (!m_Handle && isGDIplusEnabled()) {
+    // A PNG the parser answered for has had its try at GDI+ already.
+    bool keepFile = file != nullptr;
+    if (!m_Handle && !isPng && isGDIplusEnabled()) {
         const cGDIPlus gdiPlus;
         if (gdiPlus.LoadImageGDIplus(FileName, bytes, *this, m_gdiToken) && SaveFormat) {
             std::vector<uint8_t> png;
             gdiPlus.SaveToPNG(L"", png, *this, m_gdiToken);
             bytes = std::move(png);
-            fromFile = false;
+            keepFile = false;
         }
     }
     if (!m_Handle) return false;
-    if (SaveFormat) m_OriginalFormat = !bytes.empty() || !fromFile ? bytes : ReadWholeFile(file);
+    if (SaveFormat) m_OriginalFormat = keepFile ? ReadWholeFile(file) : bytes;
     return true;
 }
 

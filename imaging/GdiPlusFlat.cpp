@@ -70,7 +70,6 @@ void SetLibraryName(std::wstring name) {
 }
 
 const Api* Load() {
-    if (!ModAPI::DllExportsFunction(ConfiguredName(), "GdiplusStartup")) return nullptr;
     // Unloading GDI+ while its background thread may still run is unsafe, so a library once found
     // stays loaded for the rest of the process, also through the exit's static destructors.
     static std::mutex lock;
@@ -78,6 +77,8 @@ const Api* Load() {
     const std::lock_guard<std::mutex> hold(lock);
     for (const auto& l : *libraries)
         if (l->name == ConfiguredName()) return &l->api;
+    // Only a library not loaded yet is probed, not every drawing or decoding call.
+    if (!ModAPI::DllExportsFunction(ConfiguredName(), "GdiplusStartup")) return nullptr;
     auto next = LoadFrom(ConfiguredName());
     if (!next) return nullptr;
     libraries->push_back(std::move(next));

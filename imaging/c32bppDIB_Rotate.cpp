@@ -38,7 +38,8 @@ bool c32bppDIB::RenderRotated(HDC destinationDC, float Angle, int32_t destX, int
 
         const int32_t side = RotationCanvasSide(destWidth, destHeight);
         c32bppDIB canvas;
-        canvas.isGDIplusEnabled(isGDIplusEnabled());
+        // A new object has probed GDI+ already; only a switch-off is passed on.
+        if (!isGDIplusEnabled()) canvas.isGDIplusEnabled(false);
         canvas.HighQualityInterpolation(m_HighQualityInterpolation);
         if (!canvas.InitializeDIB(side, side)) return false;
         RotateInto(source, src, rotation, canvas.Pixels());
@@ -60,7 +61,7 @@ void c32bppDIB::CopyImageTo(std::unique_ptr<c32bppDIB>& cDIBclass, int32_t newWi
         if (!cDIBclass) {
             cDIBclass = std::make_unique<c32bppDIB>();
             cDIBclass->gdiToken(m_gdiToken);
-            cDIBclass->isGDIplusEnabled(isGDIplusEnabled());
+            if (!isGDIplusEnabled()) cDIBclass->isGDIplusEnabled(false);
             cDIBclass->HighQualityInterpolation(m_HighQualityInterpolation);
             if (!cDIBclass->InitializeDIB(w, h)) return;
         } else {

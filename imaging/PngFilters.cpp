@@ -139,7 +139,7 @@ inline __m128i Narrow(__m128i lanes) {
 template <int D, class Step>
 [[gnu::always_inline]] inline size_t Pipelined(uint8_t* row, size_t length, Step step) {
     size_t i = 0;
-    if (kWord < D >> length) return 0;
+    if (length < kWord<D>) return 0;
     __m128i raw = LoadBytes<D>(row);
     for (;; i += D) {
         const __m128i x = step(i, raw);

@@ -1,23 +1,11 @@
 // The `inflate` command-line tool; see InflateTool.h.
 #include "InflateTool.h"
-
-#include <cstdio>
-#include <string>
-#include <vector>
+#include "ToolMain.h"
 
 #if defined(_WIN32)
-#include "TextCodec.h"
-
 int wmain(int argc, wchar_t** argv) {
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i)
-        args.push_back(rt::WideToUtf8(argv[i]));
 #else
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
 #endif
-    std::string message;
-    const int rc = inflatetool::RunInflateTool(args, message);
-    if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
-    return rc;
+    return tooling::RunTool("inflate", inflatetool::RunInflateTool, tooling::ToolArgs(argc, argv));
 }

@@ -14,10 +14,6 @@ struct ByteArray {
 
     bool IsDimensioned() const { return !bytes.empty(); }
     int32_t Rows() const { return rowLength > 0 ? static_cast<int32_t>(bytes.size()) / rowLength : 0; }
-    void Erase() {
-        bytes.clear();
-        rowLength = 0;
-    }
     void Redim(std::size_t count) {
         bytes.assign(count, 0);
         rowLength = 0;

@@ -1,22 +1,15 @@
 #include "EffectPixels.h"
 
+#include "PixelMath.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 namespace imaging {
 
-namespace {
-
-uint32_t PixelOf(uint32_t color, uint8_t alpha) {
-    const uint32_t r = color & 0xFF, g = (color >> 8) & 0xFF, b = (color >> 16) & 0xFF;
-    return b | (g << 8) | (r << 16) | (uint32_t{alpha} << 24);
-}
-
-} // namespace
-
 void FillCheckerBoard(const PixelView& img, int32_t size, uint32_t firstColor, uint32_t secondColor) {
-    const uint32_t colors[2] = {PixelOf(firstColor, 255), PixelOf(secondColor, 255)};
+    const uint32_t colors[2] = {OpaqueKey(firstColor), OpaqueKey(secondColor)};
     for (int32_t y = 0; y < img.height; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(img.At(0, y));
         const int32_t band = y / size;
@@ -53,11 +46,15 @@ int32_t ClampBlurDepth(int32_t blurDepth) {
 }
 
 void ShadowPalette(uint32_t color, uint32_t (&palette)[256]) {
-    const uint32_t r = color & 0xFF, g = (color >> 8) & 0xFF, b = (color >> 16) & 0xFF;
-    for (uint32_t a = 0; a < 256; ++a)
-        palette[a] = a == 255 ? PixelOf(color, 255)
+    const auto r = static_cast<uint8_t>(color), g = static_cast<uint8_t>(color >> 8),
+               b = static_cast<uint8_t>(color >> 16);
+    for (uint32_t a = 0; a < 256; ++a) {
+        const auto alpha = static_cast<uint8_t>(a);
+        palette[a] = a == 255 ? OpaqueKey(color)
                      : a == 0 ? 0
-                              : (b * a / 255) | ((g * a / 255) << 8) | ((r * a / 255) << 16) | (a << 24);
+                              : uint32_t{Premultiply(b, alpha)} | uint32_t{Premultiply(g, alpha)} << 8 |
+                                    uint32_t{Premultiply(r, alpha)} << 16 | a << 24;
+    }
 }
 
 void DropShadow(const PixelView& src, int32_t blurDepth, uint32_t color, const PixelView& dst,

@@ -18,10 +18,6 @@ enum : int32_t {
     kImageCheckerBoard = 64,
 };
 
-// Premultiplied channel back to its straight value (c <= a, a != 0).
-constexpr uint8_t Unpremultiply(uint8_t c, uint8_t a) {
-    return static_cast<uint8_t>(c * 255 / a);
-}
 constexpr uint8_t Premultiply(uint8_t c, uint8_t a) {
     return static_cast<uint8_t>(c * a / 255);
 }

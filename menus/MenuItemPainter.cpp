@@ -13,12 +13,25 @@ void Fill(drawing::cMemDC& dc, const rt::Rect& r, Rgb colour) {
     dc.FillRect(r.left, r.top, r.right, r.bottom, colour);
 }
 
+// Boxes and lines take the DC's own pen and brush, coloured per call: a check mark alone is seven
+// segments, and items are painted on every WM_DRAWITEM, so no pen or brush is made for each.
 void Box(drawing::cMemDC& dc, const rt::Rect& r, Rgb fill, Rgb border) {
-    dc.Rectangle(r.left, r.top, r.right, r.bottom, fill, nullptr, border);
+    const HDC h = dc.hdc();
+    if (!h) return;
+    const rt::SelectGuard pen(h, ::GetStockObject(DC_PEN));
+    const rt::SelectGuard brush(h, ::GetStockObject(DC_BRUSH));
+    ::SetDCPenColor(h, dc.TranslateColor(border));
+    ::SetDCBrushColor(h, dc.TranslateColor(fill));
+    ::Rectangle(h, r.left, r.top, r.right, r.bottom);
 }
 
 void Line(drawing::cMemDC& dc, const Segment& s, Rgb colour) {
-    dc.DrawLine(s.x1, s.y1, s.x2, s.y2, colour);
+    const HDC h = dc.hdc();
+    if (!h) return;
+    const rt::SelectGuard pen(h, ::GetStockObject(DC_PEN));
+    ::SetDCPenColor(h, dc.TranslateColor(colour));
+    if (s.x1 >= 0) ::MoveToEx(h, s.x1, s.y1, nullptr);
+    ::LineTo(h, s.x2, s.y2);
 }
 
 void Text(drawing::cMemDC& dc, std::wstring_view text, const rt::Rect& r, UINT flags) {

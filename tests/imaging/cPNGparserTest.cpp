@@ -45,17 +45,6 @@ std::vector<uint8_t> Memory(const c32bppDIB& d) {
     return {d.BitsPointer(), d.BitsPointer() + static_cast<size_t>(d.scanWidth()) * d.Height()};
 }
 
-// GDI+ rounds where the parser truncates: colours of partly transparent pixels may be one higher.
-bool SameWithRounding(const std::vector<uint8_t>& actual, const std::vector<uint8_t>& expected) {
-    if (actual.size() != expected.size()) return false;
-    for (size_t i = 0; i < actual.size(); ++i) {
-        const uint8_t alpha = expected[i | 3];
-        const bool partial = i % 4 != 3 && alpha != 0 && alpha != 255;
-        if (actual[i] != expected[i] && !(partial && actual[i] == expected[i] + 1)) return false;
-    }
-    return true;
-}
-
 // GDI+ and zlib on or off by their configured library names.
 struct Libraries {
     bool gdiplus;
@@ -142,7 +131,8 @@ TEST_F(ParserTest, FilesAndStreamsGiveTheSamePixelsEveryWay) {
                     EXPECT_EQ(d.Alpha(), s.layout.colourType == 6 || !s.layout.trns.empty());
                 }
                 if (w.expected == Decoder::GdiPlus)
-                    EXPECT_TRUE(SameWithRounding(Memory(d), expected)) << (stream ? "stream" : "file");
+                    EXPECT_TRUE(pngtest::SameWithRounding(Memory(d), expected))
+                        << (stream ? "stream" : "file");
                 else
                     EXPECT_EQ(Memory(d), expected) << (stream ? "stream" : "file");
             }

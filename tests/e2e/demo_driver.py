@@ -60,8 +60,8 @@ class DemoProcess:
 
 def run_demo_suite(case, session_env):
     """Runs a demonstration's test case on the session's display and exits with its result."""
-    d._join_session(session_env)
-    d._read_screen()
+    d.join_session(session_env)
+    d.read_screen()
     suite = unittest.TestLoader().loadTestsFromTestCase(case)
     with d.hold_display():
         result = unittest.TextTestRunner(verbosity=2).run(suite)

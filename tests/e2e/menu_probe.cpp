@@ -7,6 +7,8 @@
 
 #include <cstdio>
 
+#include "MenuMetrics.h"
+
 int wmain() {
     for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32768", nullptr));) {
         if (!::IsWindowVisible(w)) continue;
@@ -33,6 +35,6 @@ int wmain() {
     ::SelectObject(dc, old);
     ::DeleteDC(dc);
     ::DeleteObject(font);
-    std::printf("itemheight %ld\n", size.cy + 7 > 16 + 7 ? size.cy + 7 : 16 + 7);
+    std::printf("itemheight %d\n", static_cast<int>(menus::ComputeMetrics(size.cy, 16).itemHeight));
     return 0;
 }

@@ -4,7 +4,6 @@ control's flat frame, owner-drawn items and a fading shadow over what lies behin
 and still carries out Close."""
 
 import os
-import subprocess
 import time
 
 import viewer_driver as d
@@ -14,33 +13,9 @@ WS_EX_DLGMODALFRAME = 0x00000001
 
 
 def probe():
-    """The visible popup menu windows and the system colours, as the test program reports them."""
-    exe = os.path.join(os.path.dirname(d.options().viewer), "menu_probe.exe")
-    done = subprocess.run([d.wine_launcher(), exe], stdin=subprocess.DEVNULL, capture_output=True, timeout=30)
-    popups, colors, item_height = [], None, None
-    for line in done.stdout.decode(errors="replace").splitlines():
-        fields = line.split()
-        if fields[:1] == ["popup"]:
-            n = [int(f, 0) for f in fields[1:]]
-            popups.append({"window": tuple(n[0:4]), "client": tuple(n[4:8]), "style": n[8], "exstyle": n[9]})
-        elif fields[:1] == ["colors"]:
-            colors = [int(f, 0) for f in fields[1:]]
-        elif fields[:1] == ["itemheight"]:
-            item_height = int(fields[1])
-    return popups, colors, item_height
-
-
-def rgb(colorref):
-    return (colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF)
-
-
-def blend(a, b, w):
-    """The drawing's blend, per channel (a·w + b·(255 − w)) / 255 to the nearest."""
-    return tuple((x * w + y * (255 - w) + 127) // 255 for x, y in zip(a, b))
-
-
-def shade(p, w):
-    return blend((0, 0, 0), p, w)
+    """The visible popup menu windows, the system colours and the item height, from the probe beside the
+    viewer."""
+    return d.menu_probe(os.path.join(os.path.dirname(d.options().viewer), "menu_probe.exe"))
 
 
 def faded(w, pos, length):
@@ -72,7 +47,7 @@ class Menus(d.ViewerTestCase):
         cl, ct, cr, cb = popup["client"]
         x, w = cl + 3 + item_height + 10, (cr - 3) - (cl + 3 + item_height + 10)
         column = d.read_pixels(x, ct, w, cb - ct)
-        return [ct + y for y in range(1, cb - ct - 1) if set(column[y * w:(y + 1) * w]) == {rgb(border_color)}]
+        return [ct + y for y in range(1, cb - ct - 1) if set(column[y * w:(y + 1) * w]) == {d.rgb(border_color)}]
 
     def test_the_system_menu_is_taken_over_and_escape_closes_it(self):
         menu, popup, colors, item_height = self.open_system_menu()
@@ -92,7 +67,7 @@ class Menus(d.ViewerTestCase):
         self.assertEqual(rows[1] - rows[0], item_height + 2, f"separator lines at rows {rows}")
         # Wine outlines the client itself and puts the items inside that outline: the frame is the outline.
         edge = d.read_pixels(cl, (top + bottom) // 2, 1, 1)[0]
-        self.assertEqual(edge, rgb(border_color), "the frame's left edge")
+        self.assertEqual(edge, d.rgb(border_color), "the frame's left edge")
 
         d.focus(self.win)
         d.key("Escape")
@@ -119,7 +94,7 @@ class Menus(d.ViewerTestCase):
             return behind[(y - point[1]) * 400 + (x - point[0])]
 
         menu, popup, colors, item_height = self.open_system_menu()
-        window_color, border, _menu, highlight, face = (rgb(c) for c in colors)
+        window_color, border, _menu, highlight, face = (d.rgb(c) for c in colors)
         left, top, right, bottom = popup["window"]
         cl, ct, cr, cb = popup["client"]
         self.assertLessEqual((right - point[0], bottom - point[1]), (400, 500))
@@ -143,20 +118,20 @@ class Menus(d.ViewerTestCase):
         # Close under the pointer: the selection box in the highlight colour, filled with its blend.
         x0 = cl + 3
         self.assertEqual(px(x0 + 1, close_y), highlight)
-        self.assertEqual(px(x0 + 3, close_y), blend(highlight, window_color, 70))
+        self.assertEqual(px(x0 + 3, close_y), d.blend(highlight, window_color, 70))
         # The side-bar column of an item not selected.
-        self.assertEqual(px(x0 + 2, close_y - item_height), blend(face, window_color, 214))
+        self.assertEqual(px(x0 + 2, close_y - item_height), d.blend(face, window_color, 214))
 
         # The shadow right of the frame: three columns over what lay behind, 64, 43 and 21, fading in over
         # its first 4 rows; below it, the rows the window holds.
         weights = (64, 43, 21)
         for d_, w in enumerate(weights):
-            self.assertEqual(px(cr + d_, mid_y), shade(before(cr + d_, mid_y), w), f"column {d_}")
+            self.assertEqual(px(cr + d_, mid_y), d.shade(before(cr + d_, mid_y), w), f"column {d_}")
         length = cb - (ct + 3)
         fade = [px(cr, ct + 3 + i) for i in range(6)]
-        self.assertEqual(fade, [shade(before(cr, ct + 3 + i), faded(64, i, length)) for i in range(6)])
+        self.assertEqual(fade, [d.shade(before(cr, ct + 3 + i), faded(64, i, length)) for i in range(6)])
         for d_ in range(bottom - cb):
-            self.assertEqual(px(mid_x, cb + d_), shade(before(mid_x, cb + d_), weights[d_]), f"row {d_}")
+            self.assertEqual(px(mid_x, cb + d_), d.shade(before(mid_x, cb + d_), weights[d_]), f"row {d_}")
         self.assertEqual(px(right - 1, mid_y), before(right - 1, mid_y), "nothing past the shadow")
 
         def measured(x, y):

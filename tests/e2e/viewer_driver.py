@@ -40,18 +40,20 @@ def parse_options(argv=None):
                         help="only run tests whose names contain this text (repeatable)")
     _options = parser.parse_args(argv)
     os.makedirs(_options.work_dir, exist_ok=True)
-    _join_session(_options.session_env)
-    _read_screen()
+    join_session(_options.session_env)
+    read_screen()
     return _options
 
 
-def _read_screen():
+def read_screen():
+    """Takes the test display's size into SCREEN."""
     global SCREEN
     root = tool("xwininfo", "-root").decode(errors="replace")
     SCREEN = tuple(int(re.search(name + r":\s+(\d+)", root).group(1)) for name in ("Width", "Height"))
 
 
-def _join_session(env_file):
+def join_session(env_file):
+    """Takes the Wine session's environment (display, Wine prefix) from its env file, unless already in it."""
     if os.environ.get("DISPLAY") and os.environ.get("PELMOR_IN_SESSION"):
         return
     if not env_file or not os.path.isfile(env_file):
@@ -61,6 +63,38 @@ def _join_session(env_file):
             m = re.match(r"\s*(?:export\s+)?([A-Z_][A-Z0-9_]*)=(.*)$", line)
             if m:
                 os.environ[m.group(1)] = m.group(2).strip().strip('"')
+
+
+def rgb(colorref):
+    """A COLORREF (0x00BBGGRR) as the (r, g, b) that read_pixels gives."""
+    return (colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF)
+
+
+def blend(a, b, w):
+    """The menu drawing's blend, per channel (a·w + b·(255 − w)) / 255 to the nearest."""
+    return tuple((x * w + y * (255 - w) + 127) // 255 for x, y in zip(a, b))
+
+
+def shade(p, w):
+    """The menu shadow's darkening of the pixel p by the weight w."""
+    return blend((0, 0, 0), p, w)
+
+
+def menu_probe(exe):
+    """Runs menu_probe.exe: the visible popup menu windows (window and client rectangles on the screen,
+    style, extended style), the system colours it reports and the menu control's item height."""
+    done = subprocess.run([wine_launcher(), exe], stdin=subprocess.DEVNULL, capture_output=True, timeout=30)
+    popups, colors, item_height = [], None, None
+    for line in done.stdout.decode(errors="replace").splitlines():
+        fields = line.split()
+        if fields[:1] == ["popup"]:
+            n = [int(f, 0) for f in fields[1:]]
+            popups.append({"window": tuple(n[0:4]), "client": tuple(n[4:8]), "style": n[8], "exstyle": n[9]})
+        elif fields[:1] == ["colors"]:
+            colors = [int(f, 0) for f in fields[1:]]
+        elif fields[:1] == ["itemheight"]:
+            item_height = int(fields[1])
+    return popups, colors, item_height
 
 
 def wine_launcher():

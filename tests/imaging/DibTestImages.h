@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -41,6 +42,14 @@ inline uint32_t At(TestImage& img, int32_t x, int32_t y) {
     uint32_t v;
     std::memcpy(&v, img.View().At(x, y), 4);
     return v;
+}
+
+// Every channel of two 0xAARRGGBB pixels within slack of each other.
+inline bool Near(uint32_t a, uint32_t b, int slack) {
+    for (int s = 0; s < 32; s += 8)
+        if (std::abs(static_cast<int>((a >> s) & 0xFF) - static_cast<int>((b >> s) & 0xFF)) > slack)
+            return false;
+    return true;
 }
 
 // The engine choice comes down to the object's own pipeline.

@@ -4,6 +4,7 @@
 #include "GdiPlusFlat.h"
 #include "Handles.h"
 #include "MsgBox.h"
+#include "Picture.h"
 #include "TestPng.h"
 #include "c32bppDIB.h"
 #include "cGDIPlus.h"
@@ -207,14 +208,37 @@ TEST_F(Loader, ResourcesByTypeNameAndPictureKinds) {
     EXPECT_EQ(d.Handle(), nullptr);
 }
 
+// Empties the clipboard when it goes, so that no test leaves a bitmap there.
+struct ClipboardEmptiedAfter {
+    ~ClipboardEmptiedAfter() {
+        if (!::OpenClipboard(nullptr)) return;
+        ::EmptyClipboard();
+        ::CloseClipboard();
+    }
+};
+
 TEST_F(Loader, PictureObjectsAreNotDecoded) {
+    // A real picture and a real bitmap handle are refused as well as none, and the image goes each time.
+    const rt::Picture picture =
+        rt::PictureObject::FromBitmap(rt::UniqueBitmap(::CreateBitmap(2, 2, 1, 32, nullptr)));
+    ASSERT_TRUE(picture);
+    EXPECT_FALSE(d.LoadPicture_StdPicture(picture));
+    EXPECT_EQ(d.ImageType(), -1);
+    EXPECT_EQ(d.Handle(), nullptr);
+    EXPECT_TRUE(d.InitializeDIB(3, 3));
     EXPECT_FALSE(d.LoadPicture_StdPicture(nullptr));
     EXPECT_EQ(d.ImageType(), -1);
+    const rt::UniqueBitmap bitmap(::CreateBitmap(2, 2, 1, 32, nullptr));
+    ASSERT_TRUE(bitmap);
+    EXPECT_TRUE(d.InitializeDIB(3, 3));
+    EXPECT_FALSE(d.LoadPicture_ByHandle(bitmap.get()));
+    EXPECT_EQ(d.Handle(), nullptr);
     EXPECT_TRUE(d.InitializeDIB(3, 3));
     EXPECT_FALSE(d.LoadPicture_ByHandle(nullptr));
     EXPECT_EQ(d.Handle(), nullptr);
 
     // An empty clipboard keeps the image; one with a bitmap discards it, and the answer is False.
+    const ClipboardEmptiedAfter emptied;
     EXPECT_TRUE(d.InitializeDIB(3, 3));
     ASSERT_TRUE(::OpenClipboard(nullptr));
     ::EmptyClipboard();

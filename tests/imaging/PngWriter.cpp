@@ -227,4 +227,19 @@ std::vector<uint8_t> ExpectedHost(const PngLayout& s, const std::vector<uint16_t
     return host;
 }
 
+bool SameWithRounding(const std::vector<uint8_t>& actual, const std::vector<uint8_t>& expected,
+                      size_t headerBytes) {
+    if (actual.size() != expected.size() || actual.size() < headerBytes || (actual.size() - headerBytes) % 4)
+        return false;
+    for (size_t i = 0; i < actual.size(); ++i) {
+        if (actual[i] == expected[i]) continue;
+        if (i < headerBytes) return false;
+        const size_t k = i - headerBytes;
+        const uint8_t alpha = expected[headerBytes + (k | 3)];
+        const bool partial = k % 4 != 3 && alpha != 0 && alpha != 255;
+        if (!partial || actual[i] != expected[i] + 1) return false;
+    }
+    return true;
+}
+
 } // namespace pngtest

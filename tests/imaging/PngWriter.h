@@ -49,6 +49,12 @@ std::vector<uint8_t> MakePalette(int entries, uint32_t seed);
 // must not match a 16-bit key in their high bytes alone (MakeSamples sees to that).
 std::vector<uint8_t> ExpectedHost(const PngLayout& layout, const std::vector<uint16_t>& samples);
 
+// Decoded pixels of four bytes, alpha last, after headerBytes bytes that must match exactly: equal to the
+// expected ones, except that colours of partly transparent pixels may be one higher, since GDI+ rounds
+// where the parser truncates.
+bool SameWithRounding(const std::vector<uint8_t>& actual, const std::vector<uint8_t>& expected,
+                      size_t headerBytes = 0);
+
 // Chunk helpers for hand-built files.
 std::vector<uint8_t> Chunk(const char* type, const std::vector<uint8_t>& body);
 std::vector<uint8_t> Signature();

@@ -5,16 +5,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace {
 
 using imaging::c32bppDIB;
 using imaging_test::At;
 using imaging_test::Memory;
+using imaging_test::Near;
 using imaging_test::Opaque;
 using imaging_test::OwnPipelineOnly;
 using imaging_test::TestImage;
+using testsupport::Rgb;
 using testsupport::TestCanvas;
 
 // Blue grows with the column, green with the row: every pixel of the 40 x 20 source tells where it came from.
@@ -26,17 +26,6 @@ uint32_t Quadrants(int32_t x, int32_t y) {
     return x < 20 ? 0x0000FFu : 0xFFFF00u;
 }
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
-uint32_t Rgb(uint32_t px) {
-    return px & 0xFFFFFFu;
-}
-int Channel(uint32_t px, int shift) {
-    return static_cast<int>((px >> shift) & 0xFF);
-}
-bool Near(uint32_t a, uint32_t b, int slack) {
-    for (int s = 0; s < 32; s += 8)
-        if (std::abs(Channel(a, s) - Channel(b, s)) > slack) return false;
-    return true;
-}
 
 class RenderInto : public ::testing::Test {
   protected:
@@ -91,7 +80,7 @@ TEST_F(RenderInto, OpacityFollowsThePercentRule) {
     const auto half = [](uint32_t s) {
         uint32_t out = 0xFF000000u;
         for (int sh = 0; sh < 24; sh += 8)
-            out |= static_cast<uint32_t>((255 * 128 + Channel(s, sh) * 127) / 255) << sh;
+            out |= static_cast<uint32_t>((255 * 128 + ((s >> sh) & 0xFF) * 127) / 255) << sh;
         return out;
     };
     EXPECT_TRUE(Draw(0, 0, 0, 0, 0, 0, 0, 0, 0));

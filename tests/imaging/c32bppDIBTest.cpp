@@ -1,4 +1,5 @@
 #include "c32bppDIB.h"
+#include "DibTestImages.h"
 
 #include "GdiPlusFlat.h"
 #include "Handles.h"
@@ -13,6 +14,7 @@ namespace {
 
 using imaging::ByteArray;
 using imaging::c32bppDIB;
+using imaging_test::Memory;
 
 // Straight colours of a 5 x 4 test picture: opaque, half-transparent and transparent pixels.
 uint8_t Channel(int x, int y, int c) {
@@ -35,10 +37,6 @@ ByteArray StraightRgba() {
             p[3] = AlphaOf(x, y);
         }
     return a;
-}
-
-std::vector<uint8_t> Memory(const c32bppDIB& d) {
-    return {d.BitsPointer(), d.BitsPointer() + d.scanWidth() * d.Height()};
 }
 
 TEST(c32bppDIB, NewObjectHasNoImageAndProbedCapabilities) {
@@ -71,7 +69,7 @@ TEST(c32bppDIB, InitializeDIBTakesTheHeightsSizeAndRefusesBadSizes) {
     ASSERT_EQ(::GetObjectW(d.Handle(), sizeof bm, &bm), static_cast<int>(sizeof bm));
     EXPECT_EQ(bm.bmBitsPixel, 32);
     EXPECT_EQ(bm.bmBits, d.BitsPointer());
-    const std::vector<uint8_t> mem = Memory(d);
+    const std::vector<uint8_t> mem = Memory(d).bytes;
     EXPECT_EQ(mem, std::vector<uint8_t>(200, 0)) << "a new image is fully transparent";
 
     const auto noImage = [&](int32_t w, int32_t h) {
@@ -92,7 +90,7 @@ TEST(c32bppDIB, DestroyAndEraseDIB) {
     const HBITMAP section = d.Handle();
     std::memset(d.BitsPointer(), 0x40, 64);
     d.EraseDIB();
-    EXPECT_EQ(Memory(d), std::vector<uint8_t>(64, 0));
+    EXPECT_EQ(Memory(d).bytes, std::vector<uint8_t>(64, 0));
     d.DestroyDIB();
     EXPECT_EQ(d.ImageType(), -1);
     EXPECT_FALSE(d.Alpha());
@@ -148,11 +146,11 @@ TEST(c32bppDIB, SetDIBbitsPremultipliesIntoThePixelMemory) {
 
     ByteArray whole;
     ASSERT_TRUE(d.GetDIBbits(whole, false, true, true, true, true, 0, 0, 0, 0, true));
-    EXPECT_EQ(whole.bytes, Memory(d));
+    EXPECT_EQ(whole.bytes, Memory(d).bytes);
     whole.bytes.pop_back();
     std::memset(d.BitsPointer(), 0, 80);
     EXPECT_FALSE(d.SetDIBbits(whole, true, true, true, true, 0, 0, 0, 0));
-    EXPECT_EQ(Memory(d), std::vector<uint8_t>(80, 0));
+    EXPECT_EQ(Memory(d).bytes, std::vector<uint8_t>(80, 0));
 }
 
 // A BMP from SaveToStream, read by the system's own loader.

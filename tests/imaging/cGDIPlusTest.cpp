@@ -1,5 +1,6 @@
 #include "cGDIPlus.h"
 
+#include "DibTestImages.h"
 #include "SavedPngPattern.h"
 #include "TestCanvas.h"
 #include "TestPng.h"
@@ -7,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -19,7 +19,10 @@ using imaging::ByteArray;
 using imaging::c32bppDIB;
 using imaging::cGDIPlus;
 using imaging::gdip::Token;
+using imaging_test::Memory;
+using imaging_test::Near;
 using imaging_test::Rgba;
+using testsupport::Rgb;
 using testsupport::TestCanvas;
 
 constexpr uint32_t kWhite = 0xFFFFFFFF;
@@ -46,22 +49,11 @@ uint32_t Quadrants(int x, int y, int w, int h) {
     return x < w / 2 ? kBlue : kYellow;
 }
 
-std::vector<uint8_t> Memory(const c32bppDIB& d) {
-    return {d.BitsPointer(), d.BitsPointer() + d.scanWidth() * d.Height()};
-}
-
 // Premultiplied 0xAARRGGBB of a pixel counted from the top.
 uint32_t Stored(const c32bppDIB& d, int x, int y) {
     uint32_t v = 0;
     std::memcpy(&v, d.BitsPointer() + ((d.Height() - 1 - y) * d.Width() + x) * 4, 4);
     return v;
-}
-
-bool Near(uint32_t a, uint32_t b, int slack) {
-    for (int s = 0; s < 32; s += 8)
-        if (std::abs(static_cast<int>((a >> s) & 0xFF) - static_cast<int>((b >> s) & 0xFF)) > slack)
-            return false;
-    return true;
 }
 
 std::wstring TempPath(const std::wstring& name) {
@@ -152,7 +144,7 @@ TEST(cGDIPlus, DecodesAnRgbaPngToPremultipliedPixels) {
     c32bppDIB fromFile;
     EXPECT_TRUE(gdi.LoadImageGDIplus(path, {}, fromFile, 0));
     ::DeleteFileW(path.c_str());
-    EXPECT_EQ(Memory(fromFile), Memory(fromBytes));
+    EXPECT_EQ(Memory(fromFile).bytes, Memory(fromBytes).bytes);
 }
 
 TEST(cGDIPlus, AnRgbPngHasNoAlpha) {
@@ -160,7 +152,7 @@ TEST(cGDIPlus, AnRgbPngHasNoAlpha) {
     ASSERT_TRUE(gdi.LoadImageGDIplus(L"", imaging_test::MakePng(6, 3, false, Decoded), d, 0));
     EXPECT_FALSE(d.Alpha());
     EXPECT_EQ(d.ImageType(), 10);
-    EXPECT_EQ(Stored(d, 5, 2) & 0xFFFFFF, static_cast<uint32_t>(180 << 16 | 140 << 8 | 80));
+    EXPECT_EQ(Rgb(Stored(d, 5, 2)), static_cast<uint32_t>(180 << 16 | 140 << 8 | 80));
 }
 
 TEST(cGDIPlus, DecodesAJpegMadeByGdiPlusWithoutAlpha) {
@@ -197,8 +189,8 @@ TEST(cGDIPlus, DecodesAJpegMadeByGdiPlusWithoutAlpha) {
     EXPECT_EQ(d.Width(), 32);
     EXPECT_EQ(d.Height(), 16);
     // Lossy, but flat areas away from the edge between them keep their colour.
-    EXPECT_TRUE(Near(Stored(d, 4, 8) & 0xFFFFFF, 0xC02010, 12)) << std::hex << Stored(d, 4, 8);
-    EXPECT_TRUE(Near(Stored(d, 27, 8) & 0xFFFFFF, 0x2080E0, 12)) << std::hex << Stored(d, 27, 8);
+    EXPECT_TRUE(Near(Rgb(Stored(d, 4, 8)), 0xC02010, 12)) << std::hex << Stored(d, 4, 8);
+    EXPECT_TRUE(Near(Rgb(Stored(d, 27, 8)), 0x2080E0, 12)) << std::hex << Stored(d, 27, 8);
 }
 
 TEST(cGDIPlus, UndecodableBytesLeaveNoImage) {
@@ -228,25 +220,25 @@ class Render : public ::testing::Test {
 };
 
 TEST_F(Render, PlainDrawingCopiesTheImageUpright) {
-    const std::vector<uint8_t> before = Memory(img);
+    const std::vector<uint8_t> before = Memory(img).bytes;
     ASSERT_TRUE(Draw(0, 100, 5, 5, 40, 20, 0, 0, 40, 20));
     int bad = 0;
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 40; ++x)
-            bad += (canvas.At(5 + x, 5 + y) & 0xFFFFFF) != (Quadrants(x, y, 40, 20) & 0xFFFFFF);
+            bad += Rgb(canvas.At(5 + x, 5 + y)) != Rgb(Quadrants(x, y, 40, 20));
     EXPECT_EQ(bad, 0);
     EXPECT_EQ(canvas.At(4, 4), kWhite);
     EXPECT_EQ(canvas.At(45, 25), kWhite);
-    EXPECT_EQ(Memory(img), before) << "the flip happens in GDI+'s copy, not in the image";
+    EXPECT_EQ(Memory(img).bytes, before) << "the flip happens in GDI+'s copy, not in the image";
 }
 
 TEST_F(Render, NegativeHeightMirrorsAndSourceCountsFromTheBottom) {
     ASSERT_TRUE(Draw(0, 100, 0, 0, 40, -20, 0, 0, 40, 20));
-    EXPECT_EQ(canvas.At(2, 2) & 0xFFFFFF, kBlue & 0xFFFFFF);
-    EXPECT_EQ(canvas.At(37, 17) & 0xFFFFFF, kGreen & 0xFFFFFF);
+    EXPECT_EQ(Rgb(canvas.At(2, 2)), Rgb(kBlue));
+    EXPECT_EQ(Rgb(canvas.At(37, 17)), Rgb(kGreen));
     // The source rectangle is taken in the flipped bitmap: its top half is the image's bottom half.
     ASSERT_TRUE(Draw(0, 100, 40, 30, 20, -10, 20, 0, 20, 10));
-    EXPECT_EQ(canvas.At(45, 35) & 0xFFFFFF, kYellow & 0xFFFFFF);
+    EXPECT_EQ(Rgb(canvas.At(45, 35)), Rgb(kYellow));
 }
 
 TEST_F(Render, MirroredIntoAFiftyPixelRectangle) {
@@ -257,9 +249,9 @@ TEST_F(Render, MirroredIntoAFiftyPixelRectangle) {
     // Wine's nearest-neighbour stretch samples two columns short of the right edge; the halves are
     // checked away from the edge and the middle.
     for (int x : {0, 5, 20})
-        EXPECT_EQ(canvas.At(x, 1) & 0xFFFFFF, kBlue & 0xFFFFFF) << x;
+        EXPECT_EQ(Rgb(canvas.At(x, 1)), Rgb(kBlue)) << x;
     for (int x : {27, 35, 45})
-        EXPECT_EQ(canvas.At(x, 1) & 0xFFFFFF, kRed & 0xFFFFFF) << x;
+        EXPECT_EQ(Rgb(canvas.At(x, 1)), Rgb(kRed)) << x;
     EXPECT_EQ(canvas.At(50, 0), kWhite);
     EXPECT_EQ(canvas.At(0, 2), kWhite);
 }
@@ -269,25 +261,25 @@ TEST_F(Render, OpacityScalesTheImage) {
     EXPECT_EQ(canvas.At(2, 2), kWhite) << "opacity 0 draws nothing";
     ASSERT_TRUE(Draw(0, 50, 0, 0, 40, 20, 0, 0, 40, 20));
     // Red at half strength over white.
-    EXPECT_TRUE(Near(canvas.At(2, 2) & 0xFFFFFF, 0xFF8080, 2)) << std::hex << canvas.At(2, 2);
-    EXPECT_TRUE(Near(canvas.At(22, 12) & 0xFFFFFF, 0xFFFF80, 2)) << std::hex << canvas.At(22, 12);
+    EXPECT_TRUE(Near(Rgb(canvas.At(2, 2)), 0xFF8080, 2)) << std::hex << canvas.At(2, 2);
+    EXPECT_TRUE(Near(Rgb(canvas.At(22, 12)), 0xFFFF80, 2)) << std::hex << canvas.At(22, 12);
 }
 
 TEST_F(Render, AngleTurnsClockwiseAboutTheDestinationCentre) {
     // Destination (20, 10)-(60, 30), centre (40, 20); turned a quarter, it stands 20 wide and 40 tall.
     ASSERT_TRUE(Draw(90, 100, 20, 10, 40, 20, 0, 0, 40, 20));
-    EXPECT_EQ(canvas.At(45, 10) & 0xFFFFFF, kRed & 0xFFFFFF) << "top-left went to the top right";
-    EXPECT_EQ(canvas.At(45, 30) & 0xFFFFFF, kGreen & 0xFFFFFF);
-    EXPECT_EQ(canvas.At(35, 30) & 0xFFFFFF, kYellow & 0xFFFFFF);
-    EXPECT_EQ(canvas.At(35, 10) & 0xFFFFFF, kBlue & 0xFFFFFF);
+    EXPECT_EQ(Rgb(canvas.At(45, 10)), Rgb(kRed)) << "top-left went to the top right";
+    EXPECT_EQ(Rgb(canvas.At(45, 30)), Rgb(kGreen));
+    EXPECT_EQ(Rgb(canvas.At(35, 30)), Rgb(kYellow));
+    EXPECT_EQ(Rgb(canvas.At(35, 10)), Rgb(kBlue));
     EXPECT_EQ(canvas.At(25, 15), kWhite) << "inside the unturned rectangle, outside the turned one";
-    EXPECT_EQ(canvas.At(32, 2) & 0xFFFFFF, kBlue & 0xFFFFFF);
+    EXPECT_EQ(Rgb(canvas.At(32, 2)), Rgb(kBlue));
 }
 
 TEST_F(Render, GrayScaleAndLightness) {
     ASSERT_TRUE(Draw(0, 100, 0, 0, 40, 20, 0, 0, 40, 20, 0));
     // Red through formula 0: 0.299 x 255.
-    EXPECT_TRUE(Near(canvas.At(2, 2) & 0xFFFFFF, 0x4C4C4C, 2)) << std::hex << canvas.At(2, 2);
+    EXPECT_TRUE(Near(Rgb(canvas.At(2, 2)), 0x4C4C4C, 2)) << std::hex << canvas.At(2, 2);
     // Formula 9 is formula 0.
     ASSERT_TRUE(Draw(0, 100, 40, 0, 40, 20, 0, 0, 40, 20, 9));
     EXPECT_EQ(canvas.At(42, 2), canvas.At(2, 2));
@@ -295,7 +287,7 @@ TEST_F(Render, GrayScaleAndLightness) {
     Fill(black, 4, 4, [](int, int) { return 0xFF000000; });
     ASSERT_TRUE(
         gdi.RenderImageGDIplus(black, canvas.dc(), 0, 100, 0, 30, 4, 4, 0, 0, 4, 4, false, -1, 0, 50));
-    EXPECT_TRUE(Near(canvas.At(1, 31) & 0xFFFFFF, 0x7F7F7F, 2)) << std::hex << canvas.At(1, 31);
+    EXPECT_TRUE(Near(Rgb(canvas.At(1, 31)), 0x7F7F7F, 2)) << std::hex << canvas.At(1, 31);
 }
 
 TEST(cGDIPlus, SaveToPngStreamIsAnUprightPng) {
@@ -304,13 +296,13 @@ TEST(cGDIPlus, SaveToPngStreamIsAnUprightPng) {
         const imaging_test::SavedPixel p = imaging_test::SavedPngPixel(x, y);
         return static_cast<uint32_t>(p.a) << 24 | p.r << 16 | p.g << 8 | p.b;
     });
-    const std::vector<uint8_t> before = Memory(d);
+    const std::vector<uint8_t> before = Memory(d).bytes;
     std::vector<uint8_t> png = {1, 2, 3};
     ASSERT_TRUE(gdi.SaveToPNG(L"", png, d, 0));
     ASSERT_GT(png.size(), 8u);
     EXPECT_EQ(std::vector<uint8_t>(png.begin(), png.begin() + 8),
               (std::vector<uint8_t>{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}));
-    EXPECT_EQ(Memory(d), before);
+    EXPECT_EQ(Memory(d).bytes, before);
 
     c32bppDIB back;
     ASSERT_TRUE(gdi.LoadImageGDIplus(L"", png, back, 0));

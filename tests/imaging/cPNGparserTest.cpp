@@ -10,6 +10,7 @@
 #include "RaisedError.h"
 #include "RtError.h"
 #include "c32bppDIB.h"
+#include "DibTestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,7 @@ namespace {
 
 using imaging::c32bppDIB;
 using imaging::cPNGparser;
+using imaging_test::Memory;
 using pngtest::PngLayout;
 using Decoder = cPNGparser::Decoder;
 using testsupport::RaisedError;
@@ -38,22 +40,6 @@ void WriteFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
     ASSERT_TRUE(f);
     DWORD written = 0;
     ASSERT_TRUE(::WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-}
-
-std::vector<uint8_t> Memory(const c32bppDIB& d) {
-    if (!d.BitsPointer()) return {};
-    return {d.BitsPointer(), d.BitsPointer() + static_cast<size_t>(d.scanWidth()) * d.Height()};
-}
-
-// GDI+ rounds where the parser truncates: colours of partly transparent pixels may be one higher.
-bool SameWithRounding(const std::vector<uint8_t>& actual, const std::vector<uint8_t>& expected) {
-    if (actual.size() != expected.size()) return false;
-    for (size_t i = 0; i < actual.size(); ++i) {
-        const uint8_t alpha = expected[i | 3];
-        const bool partial = i % 4 != 3 && alpha != 0 && alpha != 255;
-        if (actual[i] != expected[i] && !(partial && actual[i] == expected[i] + 1)) return false;
-    }
-    return true;
 }
 
 // GDI+ and zlib on or off by their configured library names.
@@ -142,9 +128,10 @@ TEST_F(ParserTest, FilesAndStreamsGiveTheSamePixelsEveryWay) {
                     EXPECT_EQ(d.Alpha(), s.layout.colourType == 6 || !s.layout.trns.empty());
                 }
                 if (w.expected == Decoder::GdiPlus)
-                    EXPECT_TRUE(SameWithRounding(Memory(d), expected)) << (stream ? "stream" : "file");
+                    EXPECT_TRUE(pngtest::SameWithRounding(Memory(d).bytes, expected))
+                        << (stream ? "stream" : "file");
                 else
-                    EXPECT_EQ(Memory(d), expected) << (stream ? "stream" : "file");
+                    EXPECT_EQ(Memory(d).bytes, expected) << (stream ? "stream" : "file");
             }
         }
         ::DeleteFileW(path.c_str());
@@ -198,7 +185,7 @@ TEST_F(ParserTest, ChecksumsAreVerifiedOnlyWithZlib) {
             EXPECT_EQ(d.Handle(), nullptr);
             EXPECT_EQ(p.LastStatus(), imaging::png::PngStatus::HeaderCrc);
         } else {
-            EXPECT_EQ(Memory(d), pngtest::ExpectedHost(layout, samples));
+            EXPECT_EQ(Memory(d).bytes, pngtest::ExpectedHost(layout, samples));
         }
     }
 }

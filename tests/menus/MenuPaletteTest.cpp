@@ -54,19 +54,19 @@ const SystemColors s{.highlight = 0x0078D7,
                      .grayText = 0x6D6D6D};
 
 TEST(MenuPalette, NormalDisplayBlendsTheSystemColours) {
-    const Rgb fill = Blend(s.highlight, s.window, 70);
-    const Rgb side = Blend(s.btnFace, s.window, 214);
+    // Worked by hand from the blends: the selection fill is highlight 70 over window, (215·70 + 255·185) /
+    // 255 = 244.02 for red; the side bar button face 214 over window, (240·214 + 255·41) / 255 = 242.41.
     const MenuPalette expected{.selectionBorder = s.highlight,
-                               .selectionFill = fill,
+                               .selectionFill = 0xB9DAF4,
                                .selectionText = s.menuText,
-                               .checkFillSelected = Blend(Blend(s.highlight, fill, 128), fill, 128),
-                               .checkFill = Blend(s.window, fill, 128),
+                               .checkFillSelected = 0x8AC1EC,
+                               .checkFill = 0xDCEDFA,
                                .menuBorder = s.btnShadow,
-                               .sideBar = side,
+                               .sideBar = 0xF2F2F2,
                                .itemText = s.windowText,
                                .checkMark = s.menuText,
                                .disabledBorder = s.btnShadow,
-                               .disabledFill = Blend(side, s.window, 128),
+                               .disabledFill = 0xF8F8F8,
                                .disabledText = s.grayText,
                                .menuBarBack = s.menu,
                                .itemBack = s.window};

@@ -5,7 +5,6 @@ triangle lie where the drawing puts them; a screenshot is saved."""
 
 import os
 import re
-import subprocess
 import sys
 import time
 import unittest
@@ -17,30 +16,9 @@ import viewer_driver as d  # noqa: E402
 opts = None
 
 
-def rgb(colorref):
-    return (colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF)
-
-
-def blend(a, b, w):
-    """The drawing's blend, per channel (a·w + b·(255 − w)) / 255 to the nearest."""
-    return tuple((x * w + y * (255 - w) + 127) // 255 for x, y in zip(a, b))
-
-
-def shade(p, w):
-    return blend((0, 0, 0), p, w)
-
-
 def visible_popups():
     """Window and client rectangles (screen) of the visible popup menu windows, from the probe."""
-    done = subprocess.run([d.wine_launcher(), opts.probe], stdin=subprocess.DEVNULL, capture_output=True,
-                          timeout=30)
-    found = []
-    for line in done.stdout.decode(errors="replace").splitlines():
-        fields = line.split()
-        if fields[:1] == ["popup"]:
-            n = [int(f, 0) for f in fields[1:9]]
-            found.append({"window": tuple(n[0:4]), "client": tuple(n[4:8])})
-    return found
+    return d.menu_probe(opts.probe)[0]
 
 
 class Demo(demo_driver.DemoProcess):
@@ -54,7 +32,7 @@ class Demo(demo_driver.DemoProcess):
         self.H, self.B, self.bar_height = n[8:11]
         names = ("border", "side_bar", "item_back", "item_text", "selection_border", "selection_fill",
                  "check_fill", "check_mark", "check_border", "open_fill", "open_border", "bar_back")
-        self.colours = {name: rgb(v) for name, v in zip(names, n[11:])}
+        self.colours = {name: d.rgb(v) for name, v in zip(names, n[11:])}
 
 
 class MenuDemo(unittest.TestCase):
@@ -106,7 +84,7 @@ class MenuDemo(unittest.TestCase):
         self.assertEqual(px(il + 2, it + 2), c["open_fill"])
         for i, w in enumerate((64, 43, 21)):
             self.assertEqual(px(ir + i, it + 2), bar_back, f"shadow column {i} above its start")
-            self.assertEqual(px(ir + i, it + 5), shade(bar_back, w), f"shadow column {i}")
+            self.assertEqual(px(ir + i, it + 5), d.shade(bar_back, w), f"shadow column {i}")
         weights = [round(255 * (1 - px(ir + i, it + 5)[0] / bar_back[0])) for i in range(3)]
         print(f"  bar item shadow weights, measured: {weights}", flush=True)
 

@@ -13,9 +13,11 @@ std::wstring ShippedProgramPath(const std::wstring& fileName) {
     return dir + L"\\..\\bin\\" + fileName;
 }
 
-ProgramRunner::~ProgramRunner() { Kill(); }
+ProgramRunner::~ProgramRunner() {
+    Kill();
+}
 
-bool ProgramRunner::Start(const std::wstring& exePath, const std::wstring& arguments) {
+bool ProgramRunner::Start(const std::wstring& exePath, const std::wstring& arguments, DWORD creationFlags) {
     Kill();
     std::wstring cmd = L"\"" + exePath + L"\"";
     if (!arguments.empty()) cmd += L" " + arguments;
@@ -25,8 +27,8 @@ bool ProgramRunner::Start(const std::wstring& exePath, const std::wstring& argum
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOWNORMAL;
-    return ::CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                            &pi_) != FALSE;
+    return ::CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
+                            nullptr, &si, &pi_) != FALSE;
 }
 
 namespace {

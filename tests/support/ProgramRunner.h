@@ -10,13 +10,14 @@ namespace testsupport {
 std::wstring ShippedProgramPath(const std::wstring& fileName);
 
 class ProgramRunner {
-public:
+  public:
     ProgramRunner() = default;
     ProgramRunner(const ProgramRunner&) = delete;
     ProgramRunner& operator=(const ProgramRunner&) = delete;
     ~ProgramRunner();
 
-    bool Start(const std::wstring& exePath, const std::wstring& arguments = {});
+    // creationFlags go to CreateProcessW: CREATE_NO_WINDOW keeps a console tool's output out of ours.
+    bool Start(const std::wstring& exePath, const std::wstring& arguments = {}, DWORD creationFlags = 0);
     // The first visible top-level window of the process with this caption, waiting up to timeoutMs.
     HWND WaitForWindow(const std::wstring& caption, DWORD timeoutMs = 20000) const;
     // Posts WM_CLOSE to the window and waits for the process; returns its exit code, or -1 on timeout.
@@ -26,7 +27,7 @@ public:
     DWORD ProcessId() const { return pi_.dwProcessId; }
     bool Running() const;
 
-private:
+  private:
     void Kill();
     PROCESS_INFORMATION pi_{};
 };

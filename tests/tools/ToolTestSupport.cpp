@@ -8,7 +8,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 
-#include "Handles.h"
+#include "ProgramRunner.h"
 #else
 #include <sys/wait.h>
 #endif
@@ -50,19 +50,12 @@ int RunToolProgram(const char* name, const char* nativePath, const std::string& 
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     const fs::path tool =
         fs::path(self).parent_path().parent_path() / L"tools-bin" / (std::string(name) + ".exe");
-    std::wstring command =
-        L"\"" + tool.wstring() + L"\" " + fs::path(std::u8string(args.begin(), args.end())).wstring();
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                          nullptr, &si, &pi))
+    // The runner ends a tool that hangs when it goes.
+    testsupport::ProgramRunner runner;
+    if (!runner.Start(tool.wstring(), fs::path(std::u8string(args.begin(), args.end())).wstring(),
+                      CREATE_NO_WINDOW))
         return -1;
-    const rt::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
-    if (::WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.get(), &code);
-    return static_cast<int>(code);
+    return runner.WaitForExit(30000);
 #else
     (void)name;
     const int status = std::system((std::string(nativePath) + " " + args + " 2>/dev/null").c_str());

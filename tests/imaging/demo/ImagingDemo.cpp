@@ -22,7 +22,6 @@ namespace {
 
 using imaging::c32bppDIB;
 
-constexpr UINT_PTR kQuitTimer = 1;
 constexpr int kColumns = 6, kRows = 2, kCell = 150, kCaption = 22, kImage = 100;
 constexpr int kMargin = (kCell - kImage) / 2;
 
@@ -40,9 +39,9 @@ imaging_test::Rgba Picture(int x, int y) {
     return {channel(0), channel(2.094), channel(4.189), static_cast<uint8_t>(255 * edge)};
 }
 
-class frmImagingDemo : public rt::Form {
+class frmImagingDemo : public demo::DemoForm {
   public:
-    frmImagingDemo(FILE* log, UINT seconds) : log_(log), seconds_(seconds) {
+    frmImagingDemo(FILE* log, UINT seconds) : DemoForm(log, seconds) {
         SetCaption(L"图像引擎演示");
         SetClientSize(kColumns * kCell, kRows * (kCell + kCaption));
         SetSizable(false);
@@ -52,23 +51,17 @@ class frmImagingDemo : public rt::Form {
   protected:
     void Form_Load() override {
         BuildScene();
-        if (seconds_) ::SetTimer(hWnd(), kQuitTimer, seconds_ * 1000, nullptr);
+        DemoForm::Form_Load();
     }
 
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg == WM_TIMER && wParam == kQuitTimer) {
-            Unload();
-            return 0;
-        }
         if (msg == WM_ERASEBKGND) return 1;
         if (msg == WM_PAINT) {
             const rt::PaintGuard paint(hWnd());
             Paint(paint.dc());
             return 0;
         }
-        if (msg == WM_SHOWWINDOW && wParam) ::PostMessageW(hWnd(), WM_APP, 0, 0);
-        if (msg == WM_APP) LogReady();
-        return Form::WindowProc(msg, wParam, lParam);
+        return DemoForm::WindowProc(msg, wParam, lParam);
     }
 
   private:
@@ -142,20 +135,15 @@ class frmImagingDemo : public rt::Form {
         }
     }
 
-    void LogReady() {
-        if (!log_) return;
+    void LogReady() override {
         POINT origin{0, 0};
         ::ClientToScreen(hWnd(), &origin);
         RECT client{};
         ::GetClientRect(hWnd(), &client);
-        std::fprintf(log_, "ready %ld %ld %ld %ld cell %d caption %d image %d margin %d\n", origin.x,
-                     origin.y, origin.x + client.right, origin.y + client.bottom, kCell, kCaption, kImage,
-                     kMargin);
-        std::fflush(log_);
+        Log("ready %ld %ld %ld %ld cell %d caption %d image %d margin %d\n", origin.x, origin.y,
+            origin.x + client.right, origin.y + client.bottom, kCell, kCaption, kImage, kMargin);
     }
 
-    FILE* log_;
-    UINT seconds_;
     c32bppDIB picture_;
     c32bppDIB scene_;
 };

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr UINT_PTR kQuitTimer = 1;
-
 // A 16 × 16 picture: a magenta border two pixels wide around a square of one colour.
 rt::Picture Square(uint32_t colour) {
     return rt::PictureObject::FromBitmap(testsupport::MakeDib(16, 16, [colour](int x, int y) {
@@ -24,9 +22,9 @@ rt::Picture Square(uint32_t colour) {
     }));
 }
 
-class frmMenuDemo : public rt::Form {
+class frmMenuDemo : public demo::DemoForm {
   public:
-    frmMenuDemo(FILE* log, UINT seconds) : log_(log), seconds_(seconds) {
+    frmMenuDemo(FILE* log, UINT seconds) : DemoForm(log, seconds) {
         SetCaption(L"菜单演示");
         SetClientSize(480, 320);
         SetBackColor(0x00F0E8E0);
@@ -61,23 +59,7 @@ class frmMenuDemo : public rt::Form {
         ctxHookMenu1.SetBitmapByCaption(L"mnuGrid", Square(0xFF2050C0), 0xFF00FF);
     }
 
-    void Form_Load() override {
-        if (seconds_) ::SetTimer(hWnd(), kQuitTimer, seconds_ * 1000, nullptr);
-    }
-
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg == WM_TIMER && wParam == kQuitTimer) {
-            ::EndMenu();
-            Unload();
-            return 0;
-        }
-        if (msg == WM_SHOWWINDOW && wParam) ::PostMessageW(hWnd(), WM_APP, 0, 0);
-        if (msg == WM_APP) LogReady();
-        return Form::WindowProc(msg, wParam, lParam);
-    }
-
-  private:
-    void LogReady() {
+    void LogReady() override {
         RECT f{}, item{};
         ::GetWindowRect(hWnd(), &f);
         ::GetMenuItemRect(hWnd(), ::GetMenu(hWnd()), 0, &item);
@@ -92,14 +74,7 @@ class frmMenuDemo : public rt::Form {
             c.checkBorder, c.barOpenFill, c.barOpenBorder, c.barBack);
     }
 
-    template <class... A> void Log(const char* format, A... args) {
-        if (!log_) return;
-        std::fprintf(log_, format, args...);
-        std::fflush(log_);
-    }
-
-    FILE* log_;
-    UINT seconds_;
+  private:
     menus::ctxHookMenu ctxHookMenu1;
 };
 

@@ -16,14 +16,12 @@
 
 namespace {
 
-constexpr UINT_PTR kQuitTimer = 1;
 constexpr uint32_t kFormBack = 0x00302820;
 constexpr uint32_t kTextColour = 0x00DCDCDC;
 
-class frmScrollDemo : public rt::Form {
+class frmScrollDemo : public demo::DemoForm {
   public:
-    frmScrollDemo(FILE* log, UINT seconds)
-        : log_(log), seconds_(seconds), skin_(painter_), gallery_(painter_) {
+    frmScrollDemo(FILE* log, UINT seconds) : DemoForm(log, seconds), skin_(painter_), gallery_(painter_) {
         SetCaption(L"长范围滚动条演示");
         SetClientSize(620, 360);
         SetSizable(false);
@@ -52,17 +50,7 @@ class frmScrollDemo : public rt::Form {
         Wire(lsV, VScroll1, lbVValue, "V", 1'000'000'000, -1'000'000'000, 5'000'000, 250'000'000, 0);
         skin_.Attach(HScroll1);
         skin_.Attach(VScroll1);
-        if (seconds_) ::SetTimer(hWnd(), kQuitTimer, seconds_ * 1000, nullptr);
-    }
-
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg == WM_TIMER && wParam == kQuitTimer) {
-            Unload();
-            return 0;
-        }
-        if (msg == WM_SHOWWINDOW && wParam) ::PostMessageW(hWnd(), WM_APP, 0, 0);
-        if (msg == WM_APP) LogReady();
-        return Form::WindowProc(msg, wParam, lParam);
+        DemoForm::Form_Load();
     }
 
   private:
@@ -89,7 +77,7 @@ class frmScrollDemo : public rt::Form {
         return {sbi.xyThumbTop, sbi.xyThumbBottom};
     }
 
-    void LogReady() {
+    void LogReady() override {
         RECT h{}, v{}, f{};
         ::GetWindowRect(HScroll1.hWnd(), &h);
         ::GetWindowRect(VScroll1.hWnd(), &v);
@@ -100,14 +88,6 @@ class frmScrollDemo : public rt::Form {
             f.right, f.bottom);
     }
 
-    template <class... A> void Log(const char* format, A... args) {
-        if (!log_) return;
-        std::fprintf(log_, format, args...);
-        std::fflush(log_);
-    }
-
-    FILE* log_;
-    UINT seconds_;
     scrollbars::cScrollbarDraw painter_;
     demo::BarSkin skin_;
     demo::StateGallery gallery_;

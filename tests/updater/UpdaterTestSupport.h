@@ -83,7 +83,7 @@ std::string Hex(const std::string& bytes);
 // The SHA-256 of bytes as 64 lower-case hex digits.
 std::string Sha256Hex(const std::string& bytes);
 
-// A P-256 key pair made by the system for one test, signing update lists the way tools/update-list.py
+// A P-256 key pair made by the system for one test, signing update lists the way tools/update_list.py
 // does: the first line, then "sig=<base64 of r || s>" on the second.
 class ListSigner {
   public:

@@ -142,19 +142,15 @@ Function WaitForUpdater
   ${Loop}
 FunctionEnd
 
-; An earlier installation is removed by its own uninstaller, which knows exactly what it installed:
-; nothing of an older version stays behind, and the user's own files in the folder are kept.
+; An earlier installation in this folder is removed by its own uninstaller, which knows exactly what
+; it installed: nothing of an older version stays behind, and the user's own files in the folder are kept.
+; One in another folder (the registry's, when this setup was given /D= or runs from a copy) is left alone.
 Function RemovePreviousVersion
-  ReadRegStr $R0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
-  ${If} $R0 == ""
-  ${OrIfNot} ${FileExists} "$R0\${UNINSTALLER}"
-    StrCpy $R0 $INSTDIR
-  ${EndIf}
-  ${If} ${FileExists} "$R0\${UNINSTALLER}"
+  ${If} ${FileExists} "$INSTDIR\${UNINSTALLER}"
     ; _?= runs it in place and makes the call wait for it.
-    ExecWait '"$R0\${UNINSTALLER}" /S _?=$R0'
-    Delete "$R0\${UNINSTALLER}"
-    RMDir "$R0"
+    ExecWait '"$INSTDIR\${UNINSTALLER}" /S _?=$INSTDIR'
+    Delete "$INSTDIR\${UNINSTALLER}"
+    RMDir "$INSTDIR"
   ${EndIf}
 FunctionEnd
 

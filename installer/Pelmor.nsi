@@ -38,6 +38,7 @@ ManifestSupportedOS all
 !include MUI2.nsh
 !include FileFunc.nsh
 !include LogicLib.nsh
+!include Sections.nsh
 
 Name "${PRODUCT}"
 Caption "${PRODUCT} ${VERSION} 安装"
@@ -166,6 +167,7 @@ Function .onInit
   ${EndIf}
   Call WaitForUpdater
   Call EndRunningPrograms
+  Call KeepDesktopChoice
 FunctionEnd
 
 Section "!${PRODUCT}" SecMain
@@ -196,6 +198,16 @@ SectionEnd
 Section "桌面快捷方式" SecDesktop
   CreateShortcut "$DESKTOP\${PRODUCT}.lnk" "$INSTDIR\${VIEWER_EXE}" "" "$INSTDIR\${VIEWER_EXE}" 0
 SectionEnd
+
+; A silent setup over an installation (the updater's) brings the desktop shortcut back only if it is
+; there: the user declined it, or removed it since.
+Function KeepDesktopChoice
+  ${If} ${Silent}
+  ${AndIf} ${FileExists} "$INSTDIR\${UNINSTALLER}"
+  ${AndIfNot} ${FileExists} "$DESKTOP\${PRODUCT}.lnk"
+    !insertmacro UnselectSection ${SecDesktop}
+  ${EndIf}
+FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecMain} "${PRODUCT} 的程序文件和开始菜单中的快捷方式。"

@@ -16,12 +16,13 @@ std::optional<UpdateList> ReadCheckedList(std::string_view bytes, std::string_vi
     const auto key = ParsePublicKey(publicKey);
     const SignedList parts = SplitSignedList(bytes);
     if (!key || !parts.signature || !VerifyP256(*key, parts.message, *parts.signature)) return std::nullopt;
+    // A signature vouches for the download only through the digest it covers.
+    if (!list->sha256) return std::nullopt;
     return list;
 }
 
-rt::UniqueKernelHandle OpenVerifiedSetup(const std::wstring& path, const std::optional<Sha256Digest>& sha256,
-                                         bool sha256Required) {
-    if (sha256Required && !sha256) return {};
+rt::UniqueKernelHandle OpenVerifiedSetup(const std::wstring& path,
+                                         const std::optional<Sha256Digest>& sha256) {
     // Readers may share it (starting the program reads it); writers and deleters may not.
     rt::UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -165,11 +165,9 @@ void frmMain::cmdUpSoft_Click() {
     cmdUpSoft.SetCaption(kStopCaption);
     m_bUpdateRunning = true;
 
-    // With a key, a list that names no digest offers nothing that could pass the check: not fetched.
-    const bool checkable = setup_.publicKey.empty() || m_setupSha256.has_value();
     m_oFileDownload->Limits = setup_.setupLimits;
     m_bTransferOnStack = true;
-    const bool downloaded = checkable && m_oFileDownload->StartDownloading(m_sDownloadUrl, setupPath);
+    const bool downloaded = m_oFileDownload->StartDownloading(m_sDownloadUrl, setupPath);
     m_bTransferOnStack = false;
     cmdUpSoft.SetEnabled(true);
     // m_oFileDownload may be gone now: the window can be unloaded during the transfer.
@@ -221,7 +219,7 @@ void frmMain::pvFollowProductRedirects() {
 
 bool frmMain::pvReplaceViewer(const std::wstring& setupPath) {
     // Held open until the setup program has started, so that what runs is what was checked.
-    rt::UniqueKernelHandle setupFile = OpenVerifiedSetup(setupPath, m_setupSha256, !setup_.publicKey.empty());
+    rt::UniqueKernelHandle setupFile = OpenVerifiedSetup(setupPath, m_setupSha256);
     if (!setupFile) return false;
     const auto viewer = FindViewer(setup_.folder, setup_.viewerImageName);
     if (viewer && setup_.endViewer) setup_.endViewer(viewer->processId);

@@ -72,9 +72,11 @@ class CFileDownload::BindCallback final : public IBindStatusCallback,
     STDMETHODIMP OnLowResource(DWORD) override { return S_OK; }
     STDMETHODIMP OnProgress(ULONG ulProgress, ULONG ulProgressMax, ULONG ulStatusCode,
                             LPCWSTR szStatusText) override {
-        // Where the service follows a redirect by itself, it is still put to the rule.
-        if (ulStatusCode == BINDSTATUS_REDIRECTING && running_ && !redirectHandled_ && szStatusText)
-            FollowedRedirect(szStatusText);
+        // Where the service follows a redirect by itself, it is still put to the rule; then the target is
+        // the new address.
+        if (ulStatusCode == BINDSTATUS_REDIRECTING && running_ && !redirectHandled_ && szStatusText) {
+            if (std::wstring target = AllowedTarget(szStatusText); !target.empty()) url_ = std::move(target);
+        }
         if (!owner_ || !owner_->OnProgress) return S_OK;
         rt::Trap([&] {
             // A copy: the handler may destroy the owner, and with it the original.
@@ -188,26 +190,23 @@ class CFileDownload::BindCallback final : public IBindStatusCallback,
         return IsHttpUrl(url_) ? httpStatus_ >= 200 && httpStatus_ < 300 : httpStatus_ == 0;
     }
 
+    // A redirect this request answered with: its target is fetched by the next request of the loop.
     void TakeRedirect(const std::wstring& location) {
         redirectHandled_ = true;
-        const std::wstring target =
-            rt::Utf8ToWide(updater::ResolveLocation(rt::WideToUtf8(url_), rt::WideToUtf8(location)));
-        if (redirects_ >= kMaxRedirects || target.empty() || !Allowed(target)) {
-            Fail(DownloadResult::RedirectRefused);
-            return;
-        }
-        redirectTo_ = target;
+        redirectTo_ = AllowedTarget(location);
     }
 
-    // A redirect the service followed without asking: allowed, it is the new address; else the end.
-    void FollowedRedirect(const std::wstring& location) {
-        const std::wstring target =
-            rt::Utf8ToWide(updater::ResolveLocation(rt::WideToUtf8(url_), rt::WideToUtf8(location)));
-        if (++redirects_ > kMaxRedirects || target.empty() || !Allowed(target)) {
+    // Where a redirect leads, counted and put to the owner's rule; empty, with the transfer failing,
+    // when it is refused.
+    std::wstring AllowedTarget(const std::wstring& location) {
+        std::wstring target;
+        if (++redirects_ <= kMaxRedirects)
+            target = rt::Utf8ToWide(updater::ResolveLocation(rt::WideToUtf8(url_), rt::WideToUtf8(location)));
+        if (target.empty() || !Allowed(target)) {
             Fail(DownloadResult::RedirectRefused);
-            return;
+            return {};
         }
-        url_ = target;
+        return target;
     }
 
     bool Allowed(const std::wstring& target) const {
@@ -281,7 +280,6 @@ bool CFileDownload::BindCallback::Transfer(const std::wstring& src, const std::w
         lastActivity_ = ::GetTickCount64();
         bound = Bind();
         if (redirectTo_.empty() || Failing()) break;
-        ++redirects_;
         url_ = std::exchange(redirectTo_, {});
     }
     if (SUCCEEDED(com)) ::CoUninitialize();

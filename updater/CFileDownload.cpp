@@ -74,9 +74,11 @@ class CFileDownload::BindCallback final : public IBindStatusCallback,
                             LPCWSTR szStatusText) override {
         // Where the service follows a redirect by itself, it is still put to the rule; then the target is
         // the new address.
-        if (ulStatusCode == BINDSTATUS_REDIRECTING && running_ && !redirectHandled_ && szStatusText) {
-            if (std::wstring target = AllowedTarget(szStatusText); !target.empty()) url_ = std::move(target);
-        }
+        if (ulStatusCode == BINDSTATUS_REDIRECTING && running_ && !redirectHandled_ && szStatusText)
+            TrapOrFail([&] {
+                if (std::wstring target = AllowedTarget(szStatusText); !target.empty())
+                    url_ = std::move(target);
+            });
         if (!owner_ || !owner_->OnProgress) return S_OK;
         rt::Trap([&] {
             // A copy: the handler may destroy the owner, and with it the original.
@@ -125,20 +127,22 @@ class CFileDownload::BindCallback final : public IBindStatusCallback,
         if (!running_) return S_OK;
         httpStatus_ = dwResponseCode;
         lastActivity_ = ::GetTickCount64();
-        const updater::HttpAnswer answer =
-            updater::HttpAnswer::Read(szResponseHeaders ? szResponseHeaders : L"");
-        bodyLength_ = answer.bodyLength;
-        if (IsRedirectStatus(dwResponseCode) && !answer.location.empty() && !redirectHandled_)
-            TakeRedirect(rt::Utf8ToWide(answer.location));
-        else if (bodyLength_ && limits_.maxBytes && *bodyLength_ > limits_.maxBytes)
-            Fail(DownloadResult::TooLarge);
+        TrapOrFail([&] {
+            const updater::HttpAnswer answer =
+                updater::HttpAnswer::Read(szResponseHeaders ? szResponseHeaders : L"");
+            bodyLength_ = answer.bodyLength;
+            if (IsRedirectStatus(dwResponseCode) && !answer.location.empty() && !redirectHandled_)
+                TakeRedirect(rt::Utf8ToWide(answer.location));
+            else if (bodyLength_ && limits_.maxBytes && *bodyLength_ > limits_.maxBytes)
+                Fail(DownloadResult::TooLarge);
+        });
         return S_OK;
     }
 
     STDMETHODIMP Redirect(LPCWSTR lpcUrl, VARIANT_BOOL* vbCancel) override {
         // Always cancelled: an allowed target is fetched by a request of our own.
         if (vbCancel) *vbCancel = VARIANT_TRUE;
-        if (running_ && !redirectHandled_) TakeRedirect(lpcUrl ? lpcUrl : L"");
+        if (running_ && !redirectHandled_) TrapOrFail([&] { TakeRedirect(lpcUrl ? lpcUrl : L""); });
         return S_OK;
     }
 
@@ -188,6 +192,11 @@ class CFileDownload::BindCallback final : public IBindStatusCallback,
         if (Failing() || redirectHandled_) return false;
         // An http(s) body counts only under a 2xx status; other schemes have none.
         return IsHttpUrl(url_) ? httpStatus_ >= 200 && httpStatus_ < 300 : httpStatus_ == 0;
+    }
+
+    // Allocation fails inside urlmon's call: the transfer ends instead of the exception crossing it.
+    template <class F> void TrapOrFail(F&& fn) {
+        if (!rt::Trap(std::forward<F>(fn))) Fail(DownloadResult::Failed);
     }
 
     // A redirect this request answered with: its target is fetched by the next request of the loop.

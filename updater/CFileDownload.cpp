@@ -15,11 +15,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-bool IsHttpUrl(const std::wstring& url) {
-    const std::wstring lower = url.substr(0, 8);
-    return rt::EqualsNoCase(lower.substr(0, 7), L"http://") || rt::EqualsNoCase(lower, L"https://");
-}
-
 bool IsRedirectStatus(DWORD status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
@@ -191,7 +186,8 @@ class CFileDownload::BindCallback final : public IBindStatusCallback,
     bool BodyWanted() const {
         if (Failing() || redirectHandled_) return false;
         // An http(s) body counts only under a 2xx status; other schemes have none.
-        return IsHttpUrl(url_) ? httpStatus_ >= 200 && httpStatus_ < 300 : httpStatus_ == 0;
+        return updater::IsHttpUrl(rt::WideToUtf8(url_)) ? httpStatus_ >= 200 && httpStatus_ < 300
+                                                        : httpStatus_ == 0;
     }
 
     // Allocation fails inside urlmon's call: the transfer ends instead of the exception crossing it.
@@ -311,7 +307,8 @@ bool CFileDownload::BindCallback::Transfer(const std::wstring& src, const std::w
 DownloadResult CFileDownload::BindCallback::Verdict(bool bound) const {
     if (Failing()) return failure_;
     if (!bound) return DownloadResult::Failed;
-    if (IsHttpUrl(url_) && (httpStatus_ < 200 || httpStatus_ >= 300)) return DownloadResult::HttpError;
+    if (updater::IsHttpUrl(rt::WideToUtf8(url_)) && (httpStatus_ < 200 || httpStatus_ >= 300))
+        return DownloadResult::HttpError;
     if (stopResult_ != S_OK) return DownloadResult::Failed;
     if (bodyLength_ && written_ != *bodyLength_) return DownloadResult::CutShort;
     return DownloadResult::Saved;

@@ -142,6 +142,7 @@ class CFileDownload::BindCallback final : public IBindStatusCallback,
     }
 
     bool Busy() const { return busy_; }
+    bool Running() const { return running_; }
     DownloadResult LastResult() const { return lastResult_; }
 
     bool Transfer(const std::wstring& src, const std::wstring& dest);
@@ -407,6 +408,10 @@ void CFileDownload::AbortDownloading() {
 
 bool CFileDownload::Busy() const {
     return callback_->Busy();
+}
+
+bool CFileDownload::Running() const {
+    return callback_->Running();
 }
 
 DownloadResult CFileDownload::LastResult() const {

@@ -153,10 +153,10 @@ void frmMain::cmdUpSoft_Click() {
         if (m_oFileDownload) m_oFileDownload->AbortDownloading();
         cmdUpSoft.SetCaption(kStartCaption);
         // Until the stopped transfer has wound down, a new start would find the downloader still busy.
-        if (m_bTransferOnStack) cmdUpSoft.SetEnabled(false);
+        if (m_oFileDownload && m_oFileDownload->Running()) cmdUpSoft.SetEnabled(false);
         return;
     }
-    if (m_bTransferOnStack || !m_oFileDownload) return;
+    if (!m_oFileDownload || m_oFileDownload->Running()) return;
     const std::wstring updateFolder = JoinFolder(setup_.folder, L"UpDate");
     const std::wstring setupPath = JoinFolder(updateFolder, L"Pelmor.exe");
     // Fails harmlessly when the folder is there already.
@@ -166,9 +166,7 @@ void frmMain::cmdUpSoft_Click() {
     m_bUpdateRunning = true;
 
     m_oFileDownload->Limits = setup_.setupLimits;
-    m_bTransferOnStack = true;
     const bool downloaded = m_oFileDownload->StartDownloading(m_sDownloadUrl, setupPath);
-    m_bTransferOnStack = false;
     cmdUpSoft.SetEnabled(true);
     // m_oFileDownload may be gone now: the window can be unloaded during the transfer.
     if (downloaded && m_bUpdateRunning && pvReplaceViewer(setupPath)) {

@@ -13,58 +13,6 @@ std::wstring TestBinFile(const std::wstring& fileName) {
     return self.substr(0, self.find_last_of(L"\\/") + 1) + fileName;
 }
 
-ScratchFolder::ScratchFolder(const std::wstring& name) {
-    wchar_t tmp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, tmp);
-    path_ = std::wstring(tmp) + name + L" " + std::to_wstring(::GetCurrentProcessId());
-    RemoveTree(path_);
-    ::CreateDirectoryW(path_.c_str(), nullptr);
-}
-
-ScratchFolder::~ScratchFolder() {
-    RemoveTree(path_);
-}
-
-void RemoveTree(const std::wstring& dir) {
-    WIN32_FIND_DATAW fd;
-    HANDLE f = ::FindFirstFileW((dir + L"\\*").c_str(), &fd);
-    if (f != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(dir + L"\\" + name);
-            else
-                ::DeleteFileW((dir + L"\\" + name).c_str());
-        } while (::FindNextFileW(f, &fd));
-        ::FindClose(f);
-    }
-    ::RemoveDirectoryW(dir.c_str());
-}
-
-bool ReadBytes(const std::wstring& path, std::string& out) {
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    out.clear();
-    char buf[64 * 1024];
-    DWORD n = 0;
-    while (::ReadFile(h, buf, sizeof(buf), &n, nullptr) && n > 0)
-        out.append(buf, n);
-    ::CloseHandle(h);
-    return true;
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& data) {
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD n = 0;
-    const bool ok =
-        ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &n, nullptr) && n == data.size();
-    ::CloseHandle(h);
-    return ok;
-}
-
 bool FileExists(const std::wstring& path) {
     const DWORD a = ::GetFileAttributesW(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);

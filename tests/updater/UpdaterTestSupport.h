@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFiles.h"
+
 namespace updatertest {
 
 // The port the test build of the updater (update_testsite.exe) fetches its list from.
@@ -18,24 +20,11 @@ constexpr wchar_t kSiteViewerImage[] = PELMOR_UPDATER_TEST_VIEWER;
 // A file in this test program's own folder (tests-bin).
 std::wstring TestBinFile(const std::wstring& fileName);
 
-// A fresh folder under %TEMP%, removed with everything in it at the end.
-class ScratchFolder {
-  public:
-    explicit ScratchFolder(const std::wstring& name);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    // Without a trailing backslash.
-    const std::wstring& Path() const { return path_; }
-    std::wstring File(const std::wstring& relative) const { return path_ + L"\\" + relative; }
+using testsupport::ReadBytes;
+using testsupport::RemoveTree;
+using testsupport::ScratchFolder;
+using testsupport::WriteFileBytes;
 
-  private:
-    std::wstring path_;
-};
-
-void RemoveTree(const std::wstring& dir);
-bool ReadBytes(const std::wstring& path, std::string& out);
-bool WriteFileBytes(const std::wstring& path, const std::string& data);
 bool FileExists(const std::wstring& path);
 bool DirectoryExists(const std::wstring& path);
 std::string PatternBytes(size_t n, uint32_t seed);

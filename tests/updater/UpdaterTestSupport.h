@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CngCrypto.h"
 #include "ScratchFiles.h"
 
 namespace updatertest {
@@ -77,7 +78,6 @@ std::string Sha256Hex(const std::string& bytes);
 class ListSigner {
   public:
     ListSigner();
-    ~ListSigner();
     ListSigner(const ListSigner&) = delete;
     ListSigner& operator=(const ListSigner&) = delete;
     // The build setting's form: base64 of 04 || X || Y.
@@ -88,8 +88,9 @@ class ListSigner {
     std::string SignedList(const std::string& firstLine) const;
 
   private:
-    void* algorithm_ = nullptr;
-    void* key_ = nullptr;
+    // Declared in this order so that the key goes before its algorithm.
+    rt::UniqueUncounted<void*, updater::CngAlgorithmCloser> algorithm_;
+    rt::UniqueUncounted<void*, updater::CngKeyDestroyer> key_;
     std::string publicKey_;
 };
 

@@ -27,7 +27,7 @@ void PrintTo(const SetupCase& c, std::ostream* os) {
 const std::string kSetup = SetupBytes(40000, 31);
 
 HttpRoute CutShort() {
-    HttpRoute r = Body(kSetup);
+    HttpRoute r = HttpRoute::Ok(kSetup);
     r.cutAfter = 30000;
     return r;
 }
@@ -65,19 +65,19 @@ TEST_P(FrmMainSetupCheck, EndsTheViewerOnlyForAVerifiedSetupProgram) {
 
 INSTANTIATE_TEST_SUITE_P(
     Setups, FrmMainSetupCheck,
-    ::testing::Values(SetupCase{"empty_200", Body(""), false, {}, false},
-                      SetupCase{
-                          "html_page_with_200", Body("<html><body>维护中</body></html>"), false, {}, false},
-                      SetupCase{"cut_short", CutShort(), false, {}, false},
-                      SetupCase{"other_digest", Body(kSetup), true, kSetup + "x", false},
-                      SetupCase{"its_digest", Body(kSetup), true, kSetup, true},
-                      SetupCase{"no_digest_without_a_key", Body(kSetup), false, {}, true}),
+    ::testing::Values(
+        SetupCase{"empty_200", HttpRoute::Ok(""), false, {}, false},
+        SetupCase{"html_page_with_200", HttpRoute::Ok("<html><body>维护中</body></html>"), false, {}, false},
+        SetupCase{"cut_short", CutShort(), false, {}, false},
+        SetupCase{"other_digest", HttpRoute::Ok(kSetup), true, kSetup + "x", false},
+        SetupCase{"its_digest", HttpRoute::Ok(kSetup), true, kSetup, true},
+        SetupCase{"no_digest_without_a_key", HttpRoute::Ok(kSetup), false, {}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FrmMainTest, ASetupProgramThatWillNotStartGivesTheViewerBack) {
     // "MZ" and noise: it passes the check, and the system refuses to start it.
     ServeList("1.666|" + SetupUrl());
-    server_.SetRoute("/setup/Pelmor.exe", Body(kSetup));
+    server_.SetRoute("/setup/Pelmor.exe", HttpRoute::Ok(kSetup));
     StandInProcess viewer;
     ASSERT_TRUE(StartViewer(viewer));
     startSetupForReal_ = true;
@@ -104,7 +104,7 @@ TEST_F(FrmMainTest, ARedirectOffTheHostFailsWithoutARequestThere) {
     server_.SetRoute("/setup/Pelmor.exe",
                      HttpRoute::Redirect("http://localhost:" + std::to_string(server_.Port()) + "/evil.exe"));
     const std::string forbidden = "/evil.exe";
-    server_.SetRoute(forbidden, Body(kSetup));
+    server_.SetRoute(forbidden, HttpRoute::Ok(kSetup));
     frmMain form(Setup(L""));
     RunUpdate(form);
 
@@ -115,7 +115,7 @@ TEST_F(FrmMainTest, ARedirectOffTheHostFailsWithoutARequestThere) {
 }
 
 TEST_F(FrmMainTest, AStalledListEndsTheLoadAndFreesTheInstance) {
-    HttpRoute stalled = Body("1.666|" + SetupUrl() + "\r\n");
+    HttpRoute stalled = HttpRoute::Ok("1.666|" + SetupUrl() + "\r\n");
     stalled.stallAfter = 3;
     server_.SetRoute("/upsoft.txt", stalled);
     UpdaterSetup setup = Setup(kByViewer);
@@ -155,7 +155,7 @@ TEST_P(FrmMainSignedList, IsBelievedOnlyWithTheKeysSignature) {
     if (c.listSigned != 3) line += "|sha256=" + Sha256Hex(kSetup);
     std::string list = c.listSigned ? signer.SignedList(line) : line + "\r\n";
     if (c.listSigned == 2) list.replace(0, 5, "1.999");
-    server_.SetRoute("/upsoft.txt", Body(list));
+    server_.SetRoute("/upsoft.txt", HttpRoute::Ok(list));
     UpdaterSetup setup = Setup(L"");
     if (c.key) setup.publicKey = signer.PublicKey();
 

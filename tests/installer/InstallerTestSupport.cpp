@@ -222,14 +222,6 @@ HWND WaitForWindowIn(const std::wstring& folder, const std::wstring& caption, DW
     return search.found;
 }
 
-std::optional<std::wstring> AnswerBox(DWORD processId, const std::wstring& title, int button,
-                                      DWORD timeoutMs) {
-    rt::test::BoxAnswerer answerer(title, button, std::nullopt, std::chrono::milliseconds(timeoutMs),
-                                   processId);
-    answerer.Wait();
-    return answerer.Found() ? std::optional<std::wstring>(answerer.Text()) : std::nullopt;
-}
-
 bool UninstallQuietly(DWORD timeoutMs) {
     const auto quiet = UninstallString(L"QuietUninstallString");
     if (!quiet || quiet->size() < 2 || quiet->front() != L'"') return false;

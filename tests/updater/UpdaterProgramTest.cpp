@@ -19,16 +19,14 @@ using namespace updatertest;
 using testsupport::HttpRoute;
 using testsupport::ProgramRunner;
 using testsupport::TestHttpServer;
-using namespace std::chrono_literals;
 
 namespace {
 
 // Answers the updater's box titled "提示" with button and tells whether its text was text.
 bool Answer(const ProgramRunner& updater, int button, const std::wstring& text) {
-    rt::test::BoxAnswerer box(L"提示", button, text, 20s, updater.ProcessId());
-    const bool answered = box.Wait();
-    EXPECT_TRUE(answered) << (box.Found() ? "the box said: " + rt::WideToUtf8(box.Text()) : "no box");
-    return answered;
+    const auto said = rt::test::AnswerBox(updater.ProcessId(), L"提示", button);
+    EXPECT_EQ(said, text);
+    return said == text;
 }
 
 std::string SiteUrl(const std::string& path) {

@@ -6,7 +6,7 @@ set(PELMOR_TDX_HOST "http://www.tdx.com.cn" CACHE STRING "Host of the second quo
 set(PELMOR_HRZQ_HOST "http://www.hrsec.com.cn" CACHE STRING "Host of the broker's minute-quote page")
 set(PELMOR_GLOBAL_HOST "http://finance.sina.com.cn" CACHE STRING "Host of the finance portal's index page")
 set(PELMOR_UPDATE_PUBLIC_KEY "" CACHE STRING
-    "Public key that signs update lists (base64 of the P-256 point 04||X||Y, from tools/update-list.py); empty: unsigned lists")
+    "Public key that signs update lists (base64 of the P-256 point 04||X||Y, from tools/update_list.py); empty: unsigned lists")
 # 65 bytes in base64: 88 characters, the first of them "B" (0x04), one "=" of padding.
 string(LENGTH "${PELMOR_UPDATE_PUBLIC_KEY}" _key_length)
 if(NOT PELMOR_UPDATE_PUBLIC_KEY STREQUAL "" AND

@@ -109,11 +109,60 @@ void CheckRedirect(std::string_view input) {
 
 void CheckSignedParts(std::string_view input) {
     const updater::SignedList parts = updater::SplitSignedList(input);
-    if (parts.message != updater::FirstLine(input)) Fail("signed message is not the first line");
+    if (parts.message.find_first_of("\r\n") != std::string_view::npos) Fail("signed message spans lines");
+    const size_t lineEnd = input.find_first_of("\r\n");
+    if (parts.signature) {
+        // Only a second line "sig=<base64>" carries one, and its text is the canonical form of the bytes.
+        if (lineEnd == std::string_view::npos) Fail("signature without a second line");
+        std::string_view second = input.substr(lineEnd + (input.substr(lineEnd, 2) == "\r\n" ? 2 : 1));
+        second = second.substr(0, second.find_first_of("\r\n"));
+        second = second.substr(0, second.find_last_not_of(" \t") + 1);
+        if (!second.starts_with("sig=")) Fail("signature from a line that is not sig=");
+        if (Base64({parts.signature->begin(), parts.signature->end()}) != second.substr(4))
+            Fail("signature is not the second line's bytes");
+    }
     if (const auto bytes = updater::DecodeBase64(input)) {
         // Only canonical text decodes, so encoding the bytes again gives the input back.
         if (Base64(*bytes) != input) Fail("base64 accepted a text that is not canonical");
     }
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    const size_t first = s.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+}
+
+// The head is the input's bytes read as Latin-1, so header names and values keep their ASCII bytes.
+void CheckHttpAnswer(std::string_view head) {
+    std::wstring wide;
+    for (unsigned char c : head)
+        wide += static_cast<wchar_t>(c);
+    const auto answer = updater::HttpAnswer::Read(wide);
+    const std::string_view location = answer.location;
+    if (!location.empty() && (location.front() == ' ' || location.front() == '\t' || location.back() == ' ' ||
+                              location.back() == '\t' || location.back() == '\r'))
+        Fail("location not trimmed");
+    if (location.find('\n') != std::string_view::npos) Fail("location spans lines");
+    bool transferEncoding = false;
+    bool lengthStated = false;
+    for (size_t pos = head.find('\n'); pos != std::string_view::npos;) {
+        const size_t start = pos + 1;
+        pos = head.find('\n', start);
+        const std::string_view line = head.substr(start, pos == std::string_view::npos ? pos : pos - start);
+        const size_t colon = line.find(':');
+        if (colon == std::string_view::npos) continue;
+        const std::string name = Lowered(TrimBlanks(line.substr(0, colon)));
+        transferEncoding = transferEncoding || name == "transfer-encoding";
+        if (name == "content-length" && answer.bodyLength) {
+            std::string_view digits = TrimBlanks(line.substr(colon + 1));
+            digits.remove_prefix(std::min(digits.find_first_not_of('0'), digits.size()));
+            const std::string stated = *answer.bodyLength ? std::to_string(*answer.bodyLength) : "";
+            lengthStated = lengthStated || digits == stated;
+        }
+    }
+    if (answer.bodyLength && transferEncoding) Fail("length of a transfer-encoded body");
+    if (answer.bodyLength && !lengthStated) Fail("length no Content-Length states");
 }
 
 } // namespace
@@ -128,11 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto field = updater::ReadFirstField(input);
     if (field.text.size() > input.size()) Fail("field longer than the input");
 
-    std::wstring head;
-    for (unsigned char c : input.substr(0, 4096))
-        head += static_cast<wchar_t>(c);
-    const auto answer = updater::HttpAnswer::Read(head);
-    if (answer.bodyLength && *answer.bodyLength >= 1000000000000000000ull) Fail("length beyond 18 digits");
+    CheckHttpAnswer(input.substr(0, 4096));
 
     // Versions: a total order, whatever the text.
     const size_t half = size / 2;

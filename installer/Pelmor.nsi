@@ -38,6 +38,7 @@ ManifestSupportedOS all
 !include MUI2.nsh
 !include FileFunc.nsh
 !include LogicLib.nsh
+!include Sections.nsh
 
 Name "${PRODUCT}"
 Caption "${PRODUCT} ${VERSION} 安装"
@@ -142,19 +143,15 @@ Function WaitForUpdater
   ${Loop}
 FunctionEnd
 
-; An earlier installation is removed by its own uninstaller, which knows exactly what it installed:
-; nothing of an older version stays behind, and the user's own files in the folder are kept.
+; An earlier installation in this folder is removed by its own uninstaller, which knows exactly what
+; it installed: nothing of an older version stays behind, and the user's own files in the folder are kept.
+; One in another folder (the registry's, when this setup was given /D= or runs from a copy) is left alone.
 Function RemovePreviousVersion
-  ReadRegStr $R0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
-  ${If} $R0 == ""
-  ${OrIfNot} ${FileExists} "$R0\${UNINSTALLER}"
-    StrCpy $R0 $INSTDIR
-  ${EndIf}
-  ${If} ${FileExists} "$R0\${UNINSTALLER}"
+  ${If} ${FileExists} "$INSTDIR\${UNINSTALLER}"
     ; _?= runs it in place and makes the call wait for it.
-    ExecWait '"$R0\${UNINSTALLER}" /S _?=$R0'
-    Delete "$R0\${UNINSTALLER}"
-    RMDir "$R0"
+    ExecWait '"$INSTDIR\${UNINSTALLER}" /S _?=$INSTDIR'
+    Delete "$INSTDIR\${UNINSTALLER}"
+    RMDir "$INSTDIR"
   ${EndIf}
 FunctionEnd
 
@@ -170,6 +167,7 @@ Function .onInit
   ${EndIf}
   Call WaitForUpdater
   Call EndRunningPrograms
+  Call KeepDesktopChoice
 FunctionEnd
 
 Section "!${PRODUCT}" SecMain
@@ -200,6 +198,16 @@ SectionEnd
 Section "桌面快捷方式" SecDesktop
   CreateShortcut "$DESKTOP\${PRODUCT}.lnk" "$INSTDIR\${VIEWER_EXE}" "" "$INSTDIR\${VIEWER_EXE}" 0
 SectionEnd
+
+; A silent setup over an installation (the updater's) brings the desktop shortcut back only if it is
+; there: the user declined it, or removed it since.
+Function KeepDesktopChoice
+  ${If} ${Silent}
+  ${AndIf} ${FileExists} "$INSTDIR\${UNINSTALLER}"
+  ${AndIfNot} ${FileExists} "$DESKTOP\${PRODUCT}.lnk"
+    !insertmacro UnselectSection ${SecDesktop}
+  ${EndIf}
+FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecMain} "${PRODUCT} 的程序文件和开始菜单中的快捷方式。"

@@ -21,6 +21,11 @@ import tempfile
 import xml.etree.ElementTree as ET
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+from project_version import project_version  # noqa: E402
+
+MAJOR, MINOR = project_version()
+QUAD = f"{MAJOR}.{MINOR}.0.0"
 RES = os.path.normpath(os.path.join(HERE, "..", "resources"))
 VIEWER = os.path.join(RES, "viewer")
 
@@ -369,6 +374,8 @@ def check_text_files():
     # names another processor.
     check(own is not None and own.get("processorArchitecture") == "*",
           "manifest: the program's identity must not name a processor")
+    check(own is not None and own.get("version") == QUAD,
+          f"manifest: the program's identity is not version {QUAD}")
     lvl = m.findall(".//t:requestedExecutionLevel", ns)
     check(len(lvl) == 1 and lvl[0].get("level") == "asInvoker",
           "manifest: execution level")
@@ -464,8 +471,9 @@ def check_windres():
     with tempfile.TemporaryDirectory() as tmp:
         # The build writes this header from the project version.
         with open(os.path.join(tmp, "pelmor_version.h"), "w") as f:
-            f.write("#define PELMOR_VERSION_MAJOR 1\n#define PELMOR_VERSION_MINOR 5\n"
-                    '#define PELMOR_VERSION_QUAD "1.5.0.0"\n')
+            f.write(f"#define PELMOR_VERSION_MAJOR {MAJOR}\n"
+                    f"#define PELMOR_VERSION_MINOR {MINOR}\n"
+                    f'#define PELMOR_VERSION_QUAD "{QUAD}"\n')
         for rc, desc, orig, bitmaps in (
                 ("viewer/viewer.rc", "Pelmor免费行情分析系统",
                  "Pelmor免费行情分析系统.exe", 32),
@@ -490,7 +498,7 @@ def check_windres():
             check([n for n, _ in by_type.get(RT_MANIFEST, [])] == [1],
                   f"{rc}: manifest is not resource 1")
             ver = by_type.get(RT_VERSION, [(None, b"")])[0][1]
-            for s in ("080404b0", desc, orig, "1.5.0.0",
+            for s in ("080404b0", desc, orig, QUAD,
                       "Pelmor免费行情分析系统"):
                 check(s.encode("utf-16-le") in ver,
                       f"{rc}: version string {s!r} missing in UTF-16")
@@ -501,7 +509,7 @@ def check_windres():
                 == 0xFEEF04BD
             if check(ok, f"{rc}: no VS_FIXEDFILEINFO"):
                 fv = struct.unpack_from("<IIII", fixed, 8)
-                check(fv == (0x10005, 0, 0x10005, 0),
+                check(fv == (MAJOR << 16 | MINOR, 0, MAJOR << 16 | MINOR, 0),
                       f"{rc}: FILEVERSION/PRODUCTVERSION {fv}")
             check(b"\x04\x08\xb0\x04" in ver, f"{rc}: Translation 0804/1200")
             if bitmaps:

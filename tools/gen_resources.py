@@ -20,6 +20,7 @@ from PIL import Image, ImageDraw, ImageFont
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import gen_imagefmt as fmt  # noqa: E402
+from project_version import project_version  # noqa: E402
 
 FONT_PATH = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc"
 
@@ -527,7 +528,7 @@ MANIFEST = """\
 <?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 <assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0">
   <assemblyIdentity type="win32" name="Pelmor.Application"
-                    version="1.5.0.0" processorArchitecture="*"/>
+                    version="@VERSION_QUAD@" processorArchitecture="*"/>
   <description>Pelmor</description>
   <dependency>
     <dependentAssembly>
@@ -701,7 +702,9 @@ def build():
             files[f"viewer/{base.lower()}_{st.lower()}.bmp"] = \
                 fmt.bmp24_bytes(make_button(label, st))
     files["viewer/pelmor.ico"] = make_icon()[0]
-    files["app.manifest"] = MANIFEST.encode("utf-8")
+    major, minor = project_version()
+    files["app.manifest"] = MANIFEST.replace(
+        "@VERSION_QUAD@", f"{major}.{minor}.0.0").encode("utf-8")
     files["viewer/viewer.rc"] = make_viewer_rc().encode("utf-8")
     files["updater/update.rc"] = make_updater_rc().encode("utf-8")
     files["resource_names.h"] = make_header().encode("utf-8")

@@ -3,9 +3,8 @@
 
 Serves tools/site/ on 127.0.0.1, plus an update list that offers the version the programs already
 have (--version, the build's), so a first run shows no network error and the updater ends quietly as
-up to date. With --key the
-list is signed (for an updater built with that key's public half); with --setup that file is served as
-the setup program and the list names its SHA-256. The request log is begun anew at every start.
+up to date. With --key the list is signed (for an updater built with that key's public half). The
+request log is begun anew at every start.
 """
 import argparse
 import http.server
@@ -18,14 +17,14 @@ import update_list
 SITE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "site")
 
 
-def make_list(version, port, key_path, setup_path):
-    line = update_list.first_line(version, f"http://127.0.0.1:{port}/setup/Pelmor.exe", setup_path)
+def make_list(version, port, key_path):
+    line = update_list.first_line(version, f"http://127.0.0.1:{port}/setup/Pelmor.exe")
     if not key_path:
         return (line + "\r\n").encode("ascii")
     return update_list.signed_list(update_list.load_private_key(key_path), line)
 
 
-def make_handler(port, log_path, list_body, setup_path):
+def make_handler(log_path, list_body):
     log_lock = threading.Lock()
 
     class Handler(http.server.SimpleHTTPRequestHandler):
@@ -44,10 +43,6 @@ def make_handler(port, log_path, list_body, setup_path):
                 with log_lock, open(log_path, "a", encoding="utf-8") as f:
                     f.write(self.path + "\n")
             path = self.path.split("?")[0]
-            if setup_path and path == "/setup/Pelmor.exe":
-                with open(setup_path, "rb") as f:
-                    self.send_body("application/octet-stream", f.read())
-                return
             if path.lower() == "/upsoft.txt":
                 self.send_body("text/plain", list_body)
                 return
@@ -69,14 +64,13 @@ def main():
     ap.add_argument("--log", default="")
     ap.add_argument("--version", required=True, help="the version the list offers: the programs' own")
     ap.add_argument("--key", default="", help="private key that signs the update list")
-    ap.add_argument("--setup", default="", help="file served as the setup program")
     args = ap.parse_args()
     if args.log:
         open(args.log, "w", encoding="utf-8").close()
-    list_body = make_list(args.version, args.port, args.key, args.setup or None)
+    list_body = make_list(args.version, args.port, args.key)
     try:
         server = http.server.ThreadingHTTPServer(("127.0.0.1", args.port),
-                                                 make_handler(args.port, args.log, list_body, args.setup))
+                                                 make_handler(args.log, list_body))
     except OSError as e:
         print(f"site-server: cannot listen on 127.0.0.1:{args.port}: {e}", file=sys.stderr)
         return 1

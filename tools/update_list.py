@@ -15,20 +15,24 @@ setup program with the named SHA-256; updaters without a key read the first line
 """
 import argparse
 import base64
+import binascii
 import hashlib
 import os
 import sys
 
-from cryptography.exceptions import InvalidSignature
-from cryptography.hazmat.primitives import hashes, serialization
-from cryptography.hazmat.primitives.asymmetric import ec, utils
+# cryptography is imported only where a key is used: ./run's site serves an unsigned list without it.
 
 
 def generate_key():
+    from cryptography.hazmat.primitives.asymmetric import ec
+
     return ec.generate_private_key(ec.SECP256R1())
 
 
 def load_private_key(path):
+    from cryptography.hazmat.primitives import serialization
+    from cryptography.hazmat.primitives.asymmetric import ec
+
     with open(path, "rb") as f:
         key = serialization.load_pem_private_key(f.read(), password=None)
     if not isinstance(key, ec.EllipticCurvePrivateKey) or key.curve.name != "secp256r1":
@@ -37,6 +41,8 @@ def load_private_key(path):
 
 
 def save_private_key(key, path):
+    from cryptography.hazmat.primitives import serialization
+
     pem = key.private_bytes(serialization.Encoding.PEM, serialization.PrivateFormat.PKCS8,
                             serialization.NoEncryption())
     fd = os.open(path, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
@@ -46,6 +52,8 @@ def save_private_key(key, path):
 
 def public_key_text(key):
     """The build setting's form: base64 of 04 || X || Y."""
+    from cryptography.hazmat.primitives import serialization
+
     point = key.public_key().public_bytes(serialization.Encoding.X962,
                                           serialization.PublicFormat.UncompressedPoint)
     return base64.b64encode(point).decode("ascii")
@@ -67,6 +75,9 @@ def first_line(version, url, setup=None):
 
 
 def signature_line(key, line):
+    from cryptography.hazmat.primitives import hashes
+    from cryptography.hazmat.primitives.asymmetric import ec, utils
+
     der = key.sign(line.encode("utf-8"), ec.ECDSA(hashes.SHA256()))
     r, s = utils.decode_dss_signature(der)
     return "sig=" + base64.b64encode(r.to_bytes(32, "big") + s.to_bytes(32, "big")).decode("ascii")
@@ -80,14 +91,24 @@ def signed_list(key, line):
 
 def verify_list(public_text, data, setup=None):
     """None when the list is signed by the key (and names the setup's digest); else what is wrong."""
-    point = base64.b64decode(public_text, validate=True)
-    public = ec.EllipticCurvePublicKey.from_encoded_point(ec.SECP256R1(), point)
+    from cryptography.exceptions import InvalidSignature
+    from cryptography.hazmat.primitives import hashes
+    from cryptography.hazmat.primitives.asymmetric import ec, utils
+
+    try:
+        point = base64.b64decode(public_text, validate=True)
+        public = ec.EllipticCurvePublicKey.from_encoded_point(ec.SECP256R1(), point)
+    except ValueError:
+        return "the public key is not base64 of a P-256 point"
     if data.startswith(b"\xef\xbb\xbf"):
         data = data[3:]
     lines = data.replace(b"\r\n", b"\n").replace(b"\r", b"\n").split(b"\n")
     if len(lines) < 2 or not lines[1].rstrip(b" \t").startswith(b"sig="):
         return "no signature line"
-    raw = base64.b64decode(lines[1].rstrip(b" \t")[4:], validate=True)
+    try:
+        raw = base64.b64decode(lines[1].rstrip(b" \t")[4:], validate=True)
+    except binascii.Error:
+        return "the signature is not base64"
     if len(raw) != 64:
         return "the signature is not 64 bytes"
     der = utils.encode_dss_signature(int.from_bytes(raw[:32], "big"), int.from_bytes(raw[32:], "big"))
@@ -150,7 +171,11 @@ def main(argv=None):
     else:
         if not args.public and not args.private:
             ap.error("verify needs --public or --private")
-        public_text = args.public or public_key_text(load_private_key(args.private))
+        try:
+            public_text = args.public or public_key_text(load_private_key(args.private))
+        except ValueError as e:
+            print(f"the private key cannot be read: {e}")
+            return 1
         with open(args.list, "rb") as f:
             problem = verify_list(public_text, f.read(), args.setup)
         print(problem or "good")

@@ -15,11 +15,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-bool IsHttpUrl(const std::wstring& url) {
-    const std::wstring lower = url.substr(0, 8);
-    return rt::EqualsNoCase(lower.substr(0, 7), L"http://") || rt::EqualsNoCase(lower, L"https://");
-}
-
 bool IsRedirectStatus(DWORD status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
@@ -72,9 +67,13 @@ class CFileDownload::BindCallback final : public IBindStatusCallback,
     STDMETHODIMP OnLowResource(DWORD) override { return S_OK; }
     STDMETHODIMP OnProgress(ULONG ulProgress, ULONG ulProgressMax, ULONG ulStatusCode,
                             LPCWSTR szStatusText) override {
-        // Where the service follows a redirect by itself, it is still put to the rule.
+        // Where the service follows a redirect by itself, it is still put to the rule; then the target is
+        // the new address.
         if (ulStatusCode == BINDSTATUS_REDIRECTING && running_ && !redirectHandled_ && szStatusText)
-            FollowedRedirect(szStatusText);
+            TrapOrFail([&] {
+                if (std::wstring target = AllowedTarget(szStatusText); !target.empty())
+                    url_ = std::move(target);
+            });
         if (!owner_ || !owner_->OnProgress) return S_OK;
         rt::Trap([&] {
             // A copy: the handler may destroy the owner, and with it the original.
@@ -123,24 +122,27 @@ class CFileDownload::BindCallback final : public IBindStatusCallback,
         if (!running_) return S_OK;
         httpStatus_ = dwResponseCode;
         lastActivity_ = ::GetTickCount64();
-        const updater::HttpAnswer answer =
-            updater::HttpAnswer::Read(szResponseHeaders ? szResponseHeaders : L"");
-        bodyLength_ = answer.bodyLength;
-        if (IsRedirectStatus(dwResponseCode) && !answer.location.empty() && !redirectHandled_)
-            TakeRedirect(rt::Utf8ToWide(answer.location));
-        else if (bodyLength_ && limits_.maxBytes && *bodyLength_ > limits_.maxBytes)
-            Fail(DownloadResult::TooLarge);
+        TrapOrFail([&] {
+            const updater::HttpAnswer answer =
+                updater::HttpAnswer::Read(szResponseHeaders ? szResponseHeaders : L"");
+            bodyLength_ = answer.bodyLength;
+            if (IsRedirectStatus(dwResponseCode) && !answer.location.empty() && !redirectHandled_)
+                TakeRedirect(rt::Utf8ToWide(answer.location));
+            else if (bodyLength_ && limits_.maxBytes && *bodyLength_ > limits_.maxBytes)
+                Fail(DownloadResult::TooLarge);
+        });
         return S_OK;
     }
 
     STDMETHODIMP Redirect(LPCWSTR lpcUrl, VARIANT_BOOL* vbCancel) override {
         // Always cancelled: an allowed target is fetched by a request of our own.
         if (vbCancel) *vbCancel = VARIANT_TRUE;
-        if (running_ && !redirectHandled_) TakeRedirect(lpcUrl ? lpcUrl : L"");
+        if (running_ && !redirectHandled_) TrapOrFail([&] { TakeRedirect(lpcUrl ? lpcUrl : L""); });
         return S_OK;
     }
 
     bool Busy() const { return busy_; }
+    bool Running() const { return running_; }
     DownloadResult LastResult() const { return lastResult_; }
 
     bool Transfer(const std::wstring& src, const std::wstring& dest);
@@ -185,29 +187,32 @@ class CFileDownload::BindCallback final : public IBindStatusCallback,
     bool BodyWanted() const {
         if (Failing() || redirectHandled_) return false;
         // An http(s) body counts only under a 2xx status; other schemes have none.
-        return IsHttpUrl(url_) ? httpStatus_ >= 200 && httpStatus_ < 300 : httpStatus_ == 0;
+        return updater::IsHttpUrl(rt::WideToUtf8(url_)) ? httpStatus_ >= 200 && httpStatus_ < 300
+                                                        : httpStatus_ == 0;
     }
 
+    // Allocation fails inside urlmon's call: the transfer ends instead of the exception crossing it.
+    template <class F> void TrapOrFail(F&& fn) {
+        if (!rt::Trap(std::forward<F>(fn))) Fail(DownloadResult::Failed);
+    }
+
+    // A redirect this request answered with: its target is fetched by the next request of the loop.
     void TakeRedirect(const std::wstring& location) {
         redirectHandled_ = true;
-        const std::wstring target =
-            rt::Utf8ToWide(updater::ResolveLocation(rt::WideToUtf8(url_), rt::WideToUtf8(location)));
-        if (redirects_ >= kMaxRedirects || target.empty() || !Allowed(target)) {
-            Fail(DownloadResult::RedirectRefused);
-            return;
-        }
-        redirectTo_ = target;
+        redirectTo_ = AllowedTarget(location);
     }
 
-    // A redirect the service followed without asking: allowed, it is the new address; else the end.
-    void FollowedRedirect(const std::wstring& location) {
-        const std::wstring target =
-            rt::Utf8ToWide(updater::ResolveLocation(rt::WideToUtf8(url_), rt::WideToUtf8(location)));
-        if (++redirects_ > kMaxRedirects || target.empty() || !Allowed(target)) {
+    // Where a redirect leads, counted and put to the owner's rule; empty, with the transfer failing,
+    // when it is refused.
+    std::wstring AllowedTarget(const std::wstring& location) {
+        std::wstring target;
+        if (++redirects_ <= kMaxRedirects)
+            target = rt::Utf8ToWide(updater::ResolveLocation(rt::WideToUtf8(url_), rt::WideToUtf8(location)));
+        if (target.empty() || !Allowed(target)) {
             Fail(DownloadResult::RedirectRefused);
-            return;
+            return {};
         }
-        url_ = target;
+        return target;
     }
 
     bool Allowed(const std::wstring& target) const {
@@ -281,7 +286,6 @@ bool CFileDownload::BindCallback::Transfer(const std::wstring& src, const std::w
         lastActivity_ = ::GetTickCount64();
         bound = Bind();
         if (redirectTo_.empty() || Failing()) break;
-        ++redirects_;
         url_ = std::exchange(redirectTo_, {});
     }
     if (SUCCEEDED(com)) ::CoUninitialize();
@@ -304,7 +308,8 @@ bool CFileDownload::BindCallback::Transfer(const std::wstring& src, const std::w
 DownloadResult CFileDownload::BindCallback::Verdict(bool bound) const {
     if (Failing()) return failure_;
     if (!bound) return DownloadResult::Failed;
-    if (IsHttpUrl(url_) && (httpStatus_ < 200 || httpStatus_ >= 300)) return DownloadResult::HttpError;
+    if (updater::IsHttpUrl(rt::WideToUtf8(url_)) && (httpStatus_ < 200 || httpStatus_ >= 300))
+        return DownloadResult::HttpError;
     if (stopResult_ != S_OK) return DownloadResult::Failed;
     if (bodyLength_ && written_ != *bodyLength_) return DownloadResult::CutShort;
     return DownloadResult::Saved;
@@ -403,6 +408,10 @@ void CFileDownload::AbortDownloading() {
 
 bool CFileDownload::Busy() const {
     return callback_->Busy();
+}
+
+bool CFileDownload::Running() const {
+    return callback_->Running();
 }
 
 DownloadResult CFileDownload::LastResult() const {

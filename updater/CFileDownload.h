@@ -68,6 +68,8 @@ class CFileDownload {
     // Aborts the running transfer, if any, through its binding; always clears busy.
     void AbortDownloading();
     bool Busy() const;
+    // From the start of a transfer until StartDownloading returns, which an abort does not hasten.
+    bool Running() const;
     // Of the last transfer that ran to its end (a refused second start does not count).
     DownloadResult LastResult() const;
 

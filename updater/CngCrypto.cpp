@@ -8,11 +8,8 @@
 namespace updater {
 namespace {
 
-struct KeyDestroyer {
-    void operator()(BCRYPT_KEY_HANDLE h) const { ::BCryptDestroyKey(h); }
-};
 using UniqueAlgorithm = rt::UniqueUncounted<BCRYPT_ALG_HANDLE, CngAlgorithmCloser>;
-using UniqueKey = rt::UniqueUncounted<BCRYPT_KEY_HANDLE, KeyDestroyer>;
+using UniqueKey = rt::UniqueUncounted<BCRYPT_KEY_HANDLE, CngKeyDestroyer>;
 
 bool Ok(NTSTATUS status) {
     return status >= 0;
@@ -26,6 +23,10 @@ void CngAlgorithmCloser::operator()(void* algorithm) const {
 
 void CngHashDestroyer::operator()(void* hash) const {
     ::BCryptDestroyHash(hash);
+}
+
+void CngKeyDestroyer::operator()(void* key) const {
+    ::BCryptDestroyKey(key);
 }
 
 Sha256::Sha256() {

@@ -19,6 +19,9 @@ struct CngAlgorithmCloser {
 struct CngHashDestroyer {
     void operator()(void* hash) const;
 };
+struct CngKeyDestroyer {
+    void operator()(void* key) const;
+};
 
 class Sha256 {
   public:

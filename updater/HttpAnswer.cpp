@@ -1,5 +1,6 @@
 #include "HttpAnswer.h"
 
+#include "AsciiNoCase.h"
 #include "TextCodec.h"
 
 namespace updater {
@@ -11,16 +12,6 @@ std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
         s.remove_suffix(1);
     return s;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] + 32) : a[i];
-        const char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] + 32) : b[i];
-        if (x != y) return false;
-    }
-    return true;
 }
 
 // Decimal digits only, at most 18 of them: no sign, no blanks inside, no overflow.

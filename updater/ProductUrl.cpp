@@ -2,30 +2,17 @@
 
 #include <cstddef>
 
+#include "AsciiNoCase.h"
+
 namespace updater {
 namespace {
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && EqualNoCase(s.substr(0, prefix.size()), prefix);
-}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
 bool IsLabelChar(char c) {
-    return IsDigit(c) || (Lower(c) >= 'a' && Lower(c) <= 'z') || c == '-';
+    return IsDigit(c) || (AsciiLower(c) >= 'a' && AsciiLower(c) <= 'z') || c == '-';
 }
 
 // Dot-separated labels of letters, digits and hyphens, none empty. Anything a resolver or URL parser
@@ -131,6 +118,10 @@ std::string ResolveLocation(std::string_view base, std::string_view location) {
     const std::string_view folder =
         lastSlash == std::string_view::npos ? std::string_view("/") : pathOnly.substr(0, lastSlash + 1);
     return std::string(origin).append(folder).append(location);
+}
+
+bool IsHttpUrl(std::string_view url) {
+    return StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://");
 }
 
 bool IsAllowedRedirect(std::string_view from, std::string_view to, std::string_view domain) {

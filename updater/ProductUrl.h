@@ -12,6 +12,9 @@ namespace updater {
 // itself.
 bool IsProductUrl(std::string_view url, std::string_view domain);
 
+// An address whose scheme is http or https (in any case).
+bool IsHttpUrl(std::string_view url);
+
 // A redirect's Location read against the address that answered with it: an absolute address as it is,
 // "//host/…" with the base's scheme, "/path" on the base's origin, "?query", "#fragment" and relative
 // paths against the base's path (dot segments are left to the server). Empty when base has no scheme.

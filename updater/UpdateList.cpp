@@ -1,5 +1,6 @@
 #include "UpdateList.h"
 
+#include "AsciiNoCase.h"
 #include "ProductUrl.h"
 #include "TextCodec.h"
 
@@ -32,15 +33,6 @@ int HexValue(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        const char c = s[i] >= 'A' && s[i] <= 'Z' ? static_cast<char>(s[i] + 32) : s[i];
-        if (c != prefix[i]) return false;
-    }
-    return true;
 }
 
 // The digest of a third field "sha256=<hex>": nothing for another third field, false for a broken one.

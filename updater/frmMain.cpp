@@ -153,10 +153,10 @@ void frmMain::cmdUpSoft_Click() {
         if (m_oFileDownload) m_oFileDownload->AbortDownloading();
         cmdUpSoft.SetCaption(kStartCaption);
         // Until the stopped transfer has wound down, a new start would find the downloader still busy.
-        if (m_bTransferOnStack) cmdUpSoft.SetEnabled(false);
+        if (m_oFileDownload && m_oFileDownload->Running()) cmdUpSoft.SetEnabled(false);
         return;
     }
-    if (m_bTransferOnStack || !m_oFileDownload) return;
+    if (!m_oFileDownload || m_oFileDownload->Running()) return;
     const std::wstring updateFolder = JoinFolder(setup_.folder, L"UpDate");
     const std::wstring setupPath = JoinFolder(updateFolder, L"Pelmor.exe");
     // Fails harmlessly when the folder is there already.
@@ -165,12 +165,8 @@ void frmMain::cmdUpSoft_Click() {
     cmdUpSoft.SetCaption(kStopCaption);
     m_bUpdateRunning = true;
 
-    // With a key, a list that names no digest offers nothing that could pass the check: not fetched.
-    const bool checkable = setup_.publicKey.empty() || m_setupSha256.has_value();
     m_oFileDownload->Limits = setup_.setupLimits;
-    m_bTransferOnStack = true;
-    const bool downloaded = checkable && m_oFileDownload->StartDownloading(m_sDownloadUrl, setupPath);
-    m_bTransferOnStack = false;
+    const bool downloaded = m_oFileDownload->StartDownloading(m_sDownloadUrl, setupPath);
     cmdUpSoft.SetEnabled(true);
     // m_oFileDownload may be gone now: the window can be unloaded during the transfer.
     if (downloaded && m_bUpdateRunning && pvReplaceViewer(setupPath)) {
@@ -221,7 +217,7 @@ void frmMain::pvFollowProductRedirects() {
 
 bool frmMain::pvReplaceViewer(const std::wstring& setupPath) {
     // Held open until the setup program has started, so that what runs is what was checked.
-    rt::UniqueKernelHandle setupFile = OpenVerifiedSetup(setupPath, m_setupSha256, !setup_.publicKey.empty());
+    rt::UniqueKernelHandle setupFile = OpenVerifiedSetup(setupPath, m_setupSha256);
     if (!setupFile) return false;
     const auto viewer = FindViewer(setup_.folder, setup_.viewerImageName);
     if (viewer && setup_.endViewer) setup_.endViewer(viewer->processId);

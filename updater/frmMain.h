@@ -82,8 +82,6 @@ class frmMain : public rt::Form {
     std::wstring m_sDownloadUrl;
     std::optional<Sha256Digest> m_setupSha256;
     bool m_bUpdateRunning = false;
-    // From the start of a setup download until StartDownloading returns, which a stop does not hasten.
-    bool m_bTransferOnStack = false;
     std::unique_ptr<CFileDownload> m_oFileDownload;
 };
 

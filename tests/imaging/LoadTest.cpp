@@ -8,6 +8,7 @@
 #include "TestPng.h"
 #include "c32bppDIB.h"
 #include "cGDIPlus.h"
+#include "ScratchFiles.h"
 
 #include <gtest/gtest.h>
 #include <ole2.h>
@@ -54,20 +55,13 @@ void ExpectThePicture(const c32bppDIB& d) {
             EXPECT_TRUE(ChannelsNear(m.View().At(x, y), Pixel(x, y), 1)) << x << "," << y;
 }
 
-std::wstring TempPath(const std::wstring& name) {
-    wchar_t dir[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + std::to_wstring(::GetCurrentProcessId()) + L"-" + name;
-}
+const testsupport::ScratchFolder scratch(L"pelmor-load");
 
 // A file that is deleted when the test is done.
 class TempFile {
   public:
-    TempFile(const std::wstring& name, const std::vector<uint8_t>& bytes) : path_(TempPath(name)) {
-        const rt::UniqueKernelHandle f(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD n = 0;
-        if (f) ::WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    TempFile(const std::wstring& name, const std::vector<uint8_t>& bytes) : path_(scratch.File(name)) {
+        testsupport::WriteFileBytes(path_, bytes);
     }
     ~TempFile() { ::DeleteFileW(path_.c_str()); }
     const std::wstring& path() const { return path_; }
@@ -129,7 +123,7 @@ TEST_F(Loader, FewerThan57BytesMissingFilesAndEmptyArraysKeepTheImage) {
     EXPECT_TRUE(Kept());
     EXPECT_FALSE(d.LoadPicture_Stream(Png(), 0, 0, 0, 56));
     EXPECT_TRUE(Kept());
-    EXPECT_FALSE(d.LoadPicture_File(TempPath(L"no-such-picture.png")));
+    EXPECT_FALSE(d.LoadPicture_File(scratch.File(L"no-such-picture.png")));
     EXPECT_TRUE(Kept());
     EXPECT_FALSE(d.LoadPicture_Stream({}));
     EXPECT_TRUE(Kept());

@@ -3,6 +3,7 @@
 #include "ProgramRunner.h"
 #include "TestCanvas.h"
 #include "c32bppDIB.h"
+#include "ScratchFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +16,7 @@ namespace {
 using namespace imaging::ModAPI;
 using testsupport::TestCanvas;
 
-std::wstring TempFile(const std::wstring& name) {
-    wchar_t dir[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + name + L"-" + std::to_wstring(::GetCurrentProcessId());
-}
+const testsupport::ScratchFolder scratch(L"pelmor-modapi");
 
 // The names LocateZlib tries, put back after each test.
 class ZlibNames : public ::testing::Test {
@@ -32,7 +29,7 @@ class ZlibNames : public ::testing::Test {
     }
     // The shipped zlib1.dll under the name "zlib.dll", in a folder of its own.
     std::wstring OnlyZlibDll() {
-        const std::wstring dir = TempFile(L"pelmor-zlib");
+        const std::wstring dir = scratch.File(L"pelmor-zlib");
         ::CreateDirectoryW(dir.c_str(), nullptr);
         onlyZlib_ = dir + L"\\zlib.dll";
         EXPECT_TRUE(
@@ -114,7 +111,7 @@ class OpenFile : public ::testing::Test {
         ::GetFileAttributesExW(path_.c_str(), GetFileExInfoStandard, &d);
         return static_cast<LONGLONG>(d.nFileSizeHigh) << 32 | d.nFileSizeLow;
     }
-    const std::wstring path_ = TempFile(L"pelmor-行情-open.bin");
+    const std::wstring path_ = scratch.File(L"pelmor-行情-open.bin");
 };
 
 TEST_F(OpenFile, WriteModeOverwritesAndKeepsAHiddenFileHidden) {

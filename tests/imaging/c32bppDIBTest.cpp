@@ -3,6 +3,7 @@
 
 #include "GdiPlusFlat.h"
 #include "Handles.h"
+#include "ScratchFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -155,16 +156,9 @@ TEST(c32bppDIB, SetDIBbitsPremultipliesIntoThePixelMemory) {
 
 // A BMP from SaveToStream, read by the system's own loader.
 std::vector<uint32_t> LoadedBmpPixels(const std::vector<uint8_t>& bmp, int w, int h, int* depth) {
-    wchar_t dir[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, dir);
-    const std::wstring path =
-        std::wstring(dir) + L"pelmor-save-" + std::to_wstring(::GetCurrentProcessId()) + L".bmp";
-    {
-        const rt::UniqueKernelHandle f(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD n = 0;
-        ::WriteFile(f.get(), bmp.data(), static_cast<DWORD>(bmp.size()), &n, nullptr);
-    }
+    const testsupport::ScratchFolder scratch(L"pelmor-save");
+    const std::wstring path = scratch.File(L"saved.bmp");
+    testsupport::WriteFileBytes(path, bmp);
     const rt::UniqueBitmap loaded(static_cast<HBITMAP>(
         ::LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
     ::DeleteFileW(path.c_str());

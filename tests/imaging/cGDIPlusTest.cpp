@@ -5,6 +5,7 @@
 #include "TestCanvas.h"
 #include "TestPng.h"
 #include "c32bppDIB.h"
+#include "ScratchFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -56,19 +57,7 @@ uint32_t Stored(const c32bppDIB& d, int x, int y) {
     return v;
 }
 
-std::wstring TempPath(const std::wstring& name) {
-    wchar_t dir[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + std::to_wstring(::GetCurrentProcessId()) + L"-" + name;
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    const rt::UniqueKernelHandle f(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD n = 0;
-    return f && ::WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) &&
-           n == bytes.size();
-}
+const testsupport::ScratchFolder scratch(L"pelmor-gdiplus");
 
 const cGDIPlus gdi;
 
@@ -139,8 +128,8 @@ TEST(cGDIPlus, DecodesAnRgbaPngToPremultipliedPixels) {
                 << x << "," << y << ": " << std::hex << Stored(fromBytes, x, y) << " want " << want;
         }
 
-    const std::wstring path = TempPath(L"行情-decode.png");
-    ASSERT_TRUE(WriteFileBytes(path, png));
+    const std::wstring path = scratch.File(L"行情-decode.png");
+    ASSERT_TRUE(testsupport::WriteFileBytes(path, png));
     c32bppDIB fromFile;
     EXPECT_TRUE(gdi.LoadImageGDIplus(path, {}, fromFile, 0));
     ::DeleteFileW(path.c_str());
@@ -202,7 +191,7 @@ TEST(cGDIPlus, UndecodableBytesLeaveNoImage) {
     EXPECT_FALSE(gdi.LoadImageGDIplus(L"", junk, d, 0));
     EXPECT_EQ(d.Handle(), nullptr);
     EXPECT_EQ(d.ImageType(), -1);
-    EXPECT_FALSE(gdi.LoadImageGDIplus(TempPath(L"no-such-file.png"), {}, d, 0));
+    EXPECT_FALSE(gdi.LoadImageGDIplus(scratch.File(L"no-such-file.png"), {}, d, 0));
 }
 
 class Render : public ::testing::Test {
@@ -318,7 +307,8 @@ TEST(cGDIPlus, SaveToPngStreamIsAnUprightPng) {
 TEST(cGDIPlus, SaveToPngFileReadsBackThroughGdiPlus) {
     wchar_t configured[MAX_PATH * 2] = {};
     const DWORD n = ::GetEnvironmentVariableW(L"PELMOR_SAVED_PNG", configured, MAX_PATH * 2);
-    const std::wstring path = n > 0 && n < MAX_PATH * 2 ? std::wstring(configured) : TempPath(L"saved.png");
+    const std::wstring path =
+        n > 0 && n < MAX_PATH * 2 ? std::wstring(configured) : scratch.File(L"saved.png");
     ::DeleteFileW(path.c_str());
 
     c32bppDIB d;

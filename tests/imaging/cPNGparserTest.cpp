@@ -11,6 +11,7 @@
 #include "RtError.h"
 #include "c32bppDIB.h"
 #include "DibTestImages.h"
+#include "ScratchFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -28,19 +29,7 @@ using pngtest::PngLayout;
 using Decoder = cPNGparser::Decoder;
 using testsupport::RaisedError;
 
-std::wstring TempPath(const std::wstring& name) {
-    wchar_t dir[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + name;
-}
-
-void WriteFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    const rt::UniqueKernelHandle f(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(f);
-    DWORD written = 0;
-    ASSERT_TRUE(::WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-}
+const testsupport::ScratchFolder scratch(L"pelmor-parser");
 
 // GDI+ and zlib on or off by their configured library names.
 struct Libraries {
@@ -104,8 +93,8 @@ TEST_F(ParserTest, FilesAndStreamsGiveTheSamePixelsEveryWay) {
         const auto samples = pngtest::MakeSamples(s.layout, 11);
         const std::vector<uint8_t> png = pngtest::WritePng(s.layout, samples);
         const std::vector<uint8_t> expected = pngtest::ExpectedHost(s.layout, samples);
-        const std::wstring path = TempPath(L"行情-parser.png");
-        WriteFile(path, png);
+        const std::wstring path = scratch.File(L"行情-parser.png");
+        ASSERT_TRUE(testsupport::WriteFileBytes(path, png));
         // A stream that is part of a larger array.
         std::vector<uint8_t> padded(png.size() + 8, 0xEE);
         std::copy(png.begin(), png.end(), padded.begin() + 5);
@@ -148,7 +137,7 @@ TEST_F(ParserTest, SignatureDecidesFromFiftySevenBytesOn) {
     const std::vector<uint8_t> gif = {'G', 'I',  'F',  '8',  '9',  'a',  1, 0, 1, 0,    0x80, 0, 0,    0, 0,
                                       0,   0xFF, 0xFF, 0xFF, 0x21, 0xF9, 4, 1, 0, 0,    0,    0, 0x2C, 0, 0,
                                       0,   0,    1,    0,    1,    0,    0, 2, 2, 0x44, 1,    0, 0x3B};
-    const std::wstring path = TempPath(L"pelmor-parser-small.bin");
+    const std::wstring path = scratch.File(L"pelmor-parser-small.bin");
     struct {
         const std::vector<uint8_t>* bytes;
         bool gdiplus;
@@ -161,7 +150,7 @@ TEST_F(ParserTest, SignatureDecidesFromFiftySevenBytesOn) {
                  {&gif, false, false, false}};
     for (const auto& c : cases) {
         Use(c.gdiplus ? kWays[0] : kWays[1]);
-        WriteFile(path, *c.bytes);
+        ASSERT_TRUE(testsupport::WriteFileBytes(path, *c.bytes));
         c32bppDIB d;
         cPNGparser p;
         EXPECT_EQ(LoadFile(path, d, p), c.result) << c.bytes->size() << (c.gdiplus ? " gdiplus" : "");

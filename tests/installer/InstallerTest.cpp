@@ -99,6 +99,33 @@ TEST_F(ShippedSetup, InstallsForTheUserAndUninstallsExactlyWhatItInstalled) {
         << "the viewer's browser setting stayed";
 }
 
+using SilentSetup = InstallingTest;
+
+// The updater runs setup programs with /S: a desktop shortcut the user has done without stays away,
+// and a setup told to install elsewhere leaves the registered installation alone.
+TEST_F(SilentSetup, KeepsTheUsersDesktopChoiceAndLeavesAnInstallationInAnotherFolder) {
+    const std::wstring setupA = TestBinFile(L"installer\\Pelmor-" + kVersionA + L"-setup.exe");
+    const std::wstring setupB = TestBinFile(L"installer\\Pelmor-" + kVersionB + L"-setup.exe");
+    const std::wstring folder = InstallFolder();
+    const std::wstring elsewhere = folder + L" 便携";
+    updatertest::RemoveTree(elsewhere);
+    ASSERT_EQ(RunAndWait(setupA, L"/S", 60000), 0);
+    ASSERT_TRUE(::DeleteFileW(DesktopShortcut().c_str()));
+
+    ASSERT_EQ(RunAndWait(setupB, L"/S", 60000), 0);
+    EXPECT_EQ(FileVersionText(InstalledFile(kViewerExe)), kVersionB);
+    EXPECT_TRUE(FileExists(StartMenuShortcut()));
+    EXPECT_FALSE(FileExists(DesktopShortcut())) << "the update brought the desktop shortcut back";
+
+    // /D= must be the last argument, unquoted.
+    EXPECT_EQ(RunAndWait(setupA, L"/S /D=" + elsewhere, 60000), 0);
+    EXPECT_EQ(FileVersionText(elsewhere + L"\\" + kViewerExe), kVersionA);
+    EXPECT_EQ(FileVersionText(InstalledFile(kViewerExe)), kVersionB) << "the other installation was removed";
+    EXPECT_TRUE(FileExists(InstalledFile(L"uninst.exe")));
+    EndProcessesIn(elsewhere);
+    updatertest::RemoveTree(elsewhere);
+}
+
 class SetupByHand : public InstallingTest {
   protected:
     void SetUp() override {

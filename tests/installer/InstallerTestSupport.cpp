@@ -4,15 +4,20 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <wrl/client.h>
+
 #include <algorithm>
 
 #include "BoxAnswerer.h"
+#include "Handles.h"
 #include "ProgramRunner.h"
 #include "ProgramVersion.h"
 #include "UpdaterTestSupport.h"
 
 namespace installertest {
 namespace {
+
+using Microsoft::WRL::ComPtr;
 
 std::wstring FolderOf(const std::wstring& path) {
     const size_t slash = path.find_last_of(L"\\/");
@@ -25,12 +30,11 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
 }
 
 std::wstring ImagePathOf(DWORD processId) {
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    const rt::UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!process) return {};
     wchar_t path[MAX_PATH * 2] = {};
     DWORD size = MAX_PATH * 2;
-    const bool ok = ::QueryFullProcessImageNameW(process, 0, path, &size);
-    ::CloseHandle(process);
+    const bool ok = ::QueryFullProcessImageNameW(process.get(), 0, path, &size);
     return ok ? std::wstring(path, size) : std::wstring();
 }
 
@@ -42,15 +46,15 @@ struct Program {
 // Processes whose executable lies directly in folder.
 std::vector<Program> ProgramsIn(const std::wstring& folder) {
     std::vector<Program> programs;
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return programs;
+    const rt::UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return programs;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+         more = ::Process32NextW(snapshot.get(), &entry)) {
         std::wstring path = ImagePathOf(entry.th32ProcessID);
         if (SameText(FolderOf(path), folder)) programs.push_back({entry.th32ProcessID, std::move(path)});
     }
-    ::CloseHandle(snapshot);
     return programs;
 }
 
@@ -146,19 +150,18 @@ std::optional<DWORD> UninstallDword(const wchar_t* value) {
 
 bool UninstallEntryExists() {
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(key);
-    return true;
+    const LSTATUS status = ::RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, &key);
+    const rt::UniqueRegKey held(status == ERROR_SUCCESS ? key : nullptr);
+    return static_cast<bool>(held);
 }
 
 std::optional<Shortcut> ReadShortcut(const std::wstring& lnkPath) {
-    IShellLinkW* link = nullptr;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                  reinterpret_cast<void**>(&link))))
+    ComPtr<IShellLinkW> link;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))))
         return std::nullopt;
     std::optional<Shortcut> out;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    ComPtr<IPersistFile> file;
+    if (SUCCEEDED(link.As(&file))) {
         if (SUCCEEDED(file->Load(lnkPath.c_str(), STGM_READ))) {
             Shortcut s;
             wchar_t buf[MAX_PATH * 2] = {};
@@ -171,9 +174,7 @@ std::optional<Shortcut> ReadShortcut(const std::wstring& lnkPath) {
             if (SUCCEEDED(link->GetIconLocation(buf, MAX_PATH * 2, &s.iconIndex))) s.iconPath = buf;
             out = s;
         }
-        file->Release();
     }
-    link->Release();
     return out;
 }
 
@@ -220,14 +221,6 @@ HWND WaitForWindowIn(const std::wstring& folder, const std::wstring& caption, DW
         timeoutMs);
     if (processId) *processId = search.processId;
     return search.found;
-}
-
-std::optional<std::wstring> AnswerBox(DWORD processId, const std::wstring& title, int button,
-                                      DWORD timeoutMs) {
-    rt::test::BoxAnswerer answerer(title, button, std::nullopt, std::chrono::milliseconds(timeoutMs),
-                                   processId);
-    answerer.Wait();
-    return answerer.Found() ? std::optional<std::wstring>(answerer.Text()) : std::nullopt;
 }
 
 bool UninstallQuietly(DWORD timeoutMs) {

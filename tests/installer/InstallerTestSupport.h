@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "BoxAnswerer.h"
+
 namespace installertest {
 
 inline constexpr wchar_t kProduct[] = L"Pelmor免费行情分析系统";
@@ -65,10 +67,7 @@ DWORD WaitForProgramIn(const std::wstring& folder, const std::wstring& exeName, 
 HWND WaitForWindowIn(const std::wstring& folder, const std::wstring& caption, DWORD timeoutMs,
                      DWORD* processId = nullptr);
 
-// Answers the first message box of process processId with this title: posts the button and returns
-// the box's text; nothing when none showed up in time.
-std::optional<std::wstring> AnswerBox(DWORD processId, const std::wstring& title, int button,
-                                      DWORD timeoutMs = 20000);
+using rt::test::AnswerBox;
 
 // Runs the quiet uninstall command of the Uninstall entry and waits until the entry and the
 // uninstaller are gone (the uninstaller hands its work to a copy of itself and returns at once).

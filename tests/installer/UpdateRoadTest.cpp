@@ -32,12 +32,6 @@ const std::wstring kViewerCaptionB = std::wstring(kProduct) + L"V" + kVersionB;
 const std::wstring kQuestion =
     L"系统检测到 Pelmor免费行情分析系统 有新版本 V" + kVersionB + L" 是否需要升级？";
 
-HttpRoute Body(std::string body) {
-    HttpRoute route;
-    route.body = std::move(body);
-    return route;
-}
-
 class UpdateRoad : public InstallingTest {
   protected:
     void SetUp() override {
@@ -51,7 +45,7 @@ class UpdateRoad : public InstallingTest {
         ASSERT_EQ(RunAndWait(TestBinFile(L"installer\\Pelmor-" + kVersionA + L"-setup.exe"), L"/S", 60000),
                   0);
         ASSERT_EQ(FileVersionText(InstalledFile(kViewerExe)), kVersionA);
-        server_.SetRoute("/upsoft.txt", Body(listB_));
+        server_.SetRoute("/upsoft.txt", HttpRoute::Ok(listB_));
     }
 
     // Starts the installed viewer A; the updater it starts asks about B and is answered Yes.
@@ -71,7 +65,7 @@ class UpdateRoad : public InstallingTest {
 TEST_F(UpdateRoad, ATamperedSetupProgramIsRefusedAndVersionAKeepsRunning) {
     std::string tampered = setupB_;
     tampered[tampered.size() / 2] ^= 0x20;
-    server_.SetRoute("/setup/Pelmor.exe", Body(tampered));
+    server_.SetRoute("/setup/Pelmor.exe", HttpRoute::Ok(tampered));
 
     ProgramRunner viewer;
     const DWORD updater = StartViewerAndSayYes(viewer);
@@ -96,7 +90,7 @@ TEST_F(UpdateRoad, ATamperedSetupProgramIsRefusedAndVersionAKeepsRunning) {
 TEST_F(UpdateRoad, YesAtTheViewersStartInstallsVersionBAndASecondCheckFindsNothingNewer) {
     const auto started = std::chrono::steady_clock::now();
     // Slow enough for the progress to show.
-    HttpRoute setup = Body(setupB_);
+    HttpRoute setup = HttpRoute::Ok(setupB_);
     setup.chunkSize = setupB_.size() / 16 + 1;
     setup.chunkDelayMs = 60;
     server_.SetRoute("/setup/Pelmor.exe", setup);

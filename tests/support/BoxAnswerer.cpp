@@ -87,4 +87,11 @@ void BoxAnswerer::Run() {
     }
 }
 
+std::optional<std::wstring> AnswerBox(DWORD processId, const std::wstring& title, int button,
+                                      std::chrono::milliseconds timeout) {
+    BoxAnswerer answerer(title, button, std::nullopt, timeout, processId);
+    answerer.Wait();
+    return answerer.Found() ? std::optional<std::wstring>(answerer.Text()) : std::nullopt;
+}
+
 } // namespace rt::test

@@ -52,4 +52,9 @@ class BoxAnswerer {
 // The text of a message box, held by its static control with id 0xFFFF.
 std::wstring MessageBoxText(HWND box);
 
+// Answers the first box of process processId with this title (as BoxAnswerer does) and returns its
+// text; nothing when none showed up within timeout.
+std::optional<std::wstring> AnswerBox(DWORD processId, const std::wstring& title, int button,
+                                      std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
 } // namespace rt::test

@@ -112,6 +112,13 @@ bool ParseHead(const std::string& head, HttpRequestRecord& rec) {
 
 } // namespace
 
+HttpRoute HttpRoute::Ok(std::string body, int status) {
+    HttpRoute r;
+    r.status = status;
+    r.body = std::move(body);
+    return r;
+}
+
 HttpRoute HttpRoute::Redirect(std::string location, int status) {
     HttpRoute r;
     r.status = status;

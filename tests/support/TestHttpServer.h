@@ -42,6 +42,8 @@ struct HttpRoute {
     // False: no status line and no headers, only the body, as from a server that speaks no HTTP.
     bool sendHead = true;
 
+    // An answer with this body and status, sent at once.
+    static HttpRoute Ok(std::string body, int status = 200);
     // An answer that sends the client to location (absolute or relative).
     static HttpRoute Redirect(std::string location, int status = 302);
 };

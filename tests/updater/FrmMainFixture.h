@@ -31,20 +31,13 @@ inline const std::wstring kUpdateFailed = L"更新失败，请稍后再试！";
 inline const std::wstring kQuestion1666 = L"系统检测到 Pelmor免费行情分析系统 有新版本 V1.666 是否需要升级？";
 constexpr UINT kInformation = MB_OK | MB_ICONINFORMATION;
 
-inline HttpRoute Body(std::string body, int status = 200) {
-    HttpRoute r;
-    r.status = status;
-    r.body = std::move(body);
-    return r;
-}
-
 // A setup program as the check wants it: "MZ" and then n - 2 bytes of a pattern.
 inline std::string SetupBytes(size_t n, uint32_t seed) {
     return "MZ" + PatternBytes(n - 2, seed);
 }
 
 inline HttpRoute Slow(std::string body, size_t chunk, DWORD delayMs) {
-    HttpRoute r = Body(std::move(body));
+    HttpRoute r = HttpRoute::Ok(std::move(body));
     r.chunkSize = chunk;
     r.chunkDelayMs = delayMs;
     return r;
@@ -117,7 +110,7 @@ class FrmMainTest : public ::testing::Test {
         return "http://127.0.0.1:" + std::to_string(server_.Port()) + "/setup/Pelmor.exe";
     }
     void ServeList(const std::string& firstLine) {
-        server_.SetRoute("/upsoft.txt", Body(firstLine + "\r\n"));
+        server_.SetRoute("/upsoft.txt", HttpRoute::Ok(firstLine + "\r\n"));
     }
     std::wstring SetupPath() const { return folder_.File(L"UpDate\\Pelmor.exe"); }
     // A stand-in viewer started from the program folder, under the image name the form looks for.

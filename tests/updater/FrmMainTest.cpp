@@ -32,7 +32,7 @@ TEST_P(FrmMainLoad, EndsOrShowsAsTheListAndTheStartSay) {
     const LoadCase& c = GetParam();
     std::string list = c.list;
     if (const size_t at = list.find('$'); at != std::string::npos) list.replace(at, 1, SetupUrl());
-    server_.SetRoute("/upsoft.txt", Body(list + "\r\n", c.listStatus));
+    server_.SetRoute("/upsoft.txt", HttpRoute::Ok(list + "\r\n", c.listStatus));
     answer_ = c.answer;
 
     frmMain form(Setup(c.commandLine));
@@ -169,7 +169,7 @@ TEST_F(FrmMainTest, YesAtAViewerStartRunsTheUpdateInTheShownWindow) {
 
 TEST_F(FrmMainTest, AFailedUpdateAfterYesLeavesTheWindowReadyToRetry) {
     ServeList("1.666|" + SetupUrl());
-    server_.SetRoute("/setup/Pelmor.exe", Body("gone", 500));
+    server_.SetRoute("/setup/Pelmor.exe", HttpRoute::Ok("gone", 500));
     answer_ = IDYES;
 
     frmMain form(Setup(kByViewer));
@@ -200,7 +200,7 @@ class FrmMainFailure : public FrmMainTest, public ::testing::WithParamInterface<
 TEST_P(FrmMainFailure, ReportsTheFailureAndKeepsTheWindow) {
     const FailureCase& c = GetParam();
     ServeList(c.refused ? "1.666|http://127.0.0.1:1/setup/Pelmor.exe" : "1.666|" + SetupUrl());
-    server_.SetRoute("/setup/Pelmor.exe", Body(PatternBytes(4096, 9), c.status));
+    server_.SetRoute("/setup/Pelmor.exe", HttpRoute::Ok(PatternBytes(4096, 9), c.status));
     frmMain form(Setup(L""));
     RunUpdate(form);
 

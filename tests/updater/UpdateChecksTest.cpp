@@ -35,7 +35,8 @@ TEST(Sha256, MatchesTheStandardsVectors) {
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 
-const std::string kLine = "1.666|http://www.pelmor.com/down/Pelmor.exe";
+const std::string kLineWithoutDigest = "1.666|http://www.pelmor.com/down/Pelmor.exe";
+const std::string kLine = kLineWithoutDigest + "|sha256=" + std::string(64, 'a');
 
 struct SignatureCase {
     const char* name;
@@ -93,7 +94,9 @@ INSTANTIATE_TEST_SUITE_P(
                       [](auto& s, auto&) { return kLine + "\r\n\r\nsig=" + Base64(s.Signature(kLine)); },
                       OwnKey, false},
         SignatureCase{"wrong_key", [](auto&, auto& o) { return o.SignedList(kLine); }, OwnKey, false},
-        SignatureCase{"no_key_configured", [](auto&, auto&) { return kLine + "\r\n"; },
+        SignatureCase{"signed_without_a_digest",
+                      [](auto& s, auto&) { return s.SignedList(kLineWithoutDigest); }, OwnKey, false},
+        SignatureCase{"no_key_configured", [](auto&, auto&) { return kLineWithoutDigest + "\r\n"; },
                       [](auto&) { return std::string(); }, true},
         SignatureCase{
             "key_not_on_the_curve", [](auto& s, auto&) { return s.SignedList(kLine); },
@@ -107,7 +110,6 @@ struct SetupCase {
     std::string body;
     bool withDigest; // the list names the body's SHA-256 (altered when digestOf is set)
     std::string digestOf;
-    bool required;
     bool passes;
 };
 
@@ -128,7 +130,7 @@ TEST_P(SetupProgramCheck, PassesOnlyAProgramWithTheNamedDigest) {
         ASSERT_TRUE(d);
         digest = *d;
     }
-    rt::UniqueKernelHandle held = updater::OpenVerifiedSetup(path, digest, c.required);
+    rt::UniqueKernelHandle held = updater::OpenVerifiedSetup(path, digest);
     ASSERT_EQ(static_cast<bool>(held), c.passes);
     if (!held) return;
     // While held, the checked file can be read (and so started) but not replaced or removed.
@@ -144,19 +146,17 @@ const std::string kProgram = "MZ" + PatternBytes(100000, 21);
 
 INSTANTIATE_TEST_SUITE_P(
     Setups, SetupProgramCheck,
-    ::testing::Values(SetupCase{"program", kProgram, false, {}, false, true},
-                      SetupCase{"program_with_its_digest", kProgram, true, {}, true, true},
-                      SetupCase{"two_bytes", "MZ", false, {}, false, true},
-                      SetupCase{"empty", "", false, {}, false, false},
-                      SetupCase{"one_byte", "M", false, {}, false, false},
-                      SetupCase{"html_error_page", "<html><body>404</body></html>", false, {}, false, false},
-                      SetupCase{"lower_case_mz", "mz" + PatternBytes(100, 1), false, {}, false, false},
-                      SetupCase{"other_digest", kProgram, true, kProgram + "x", false, false},
-                      SetupCase{"digest_required_but_none", kProgram, false, {}, true, false}),
+    ::testing::Values(SetupCase{"program", kProgram, false, {}, true},
+                      SetupCase{"program_with_its_digest", kProgram, true, {}, true},
+                      SetupCase{"two_bytes", "MZ", false, {}, true}, SetupCase{"empty", "", false, {}, false},
+                      SetupCase{"one_byte", "M", false, {}, false},
+                      SetupCase{"html_error_page", "<html><body>404</body></html>", false, {}, false},
+                      SetupCase{"lower_case_mz", "mz" + PatternBytes(100, 1), false, {}, false},
+                      SetupCase{"other_digest", kProgram, true, kProgram + "x", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SetupProgramCheck, AMissingFileDoesNotPass) {
-    EXPECT_FALSE(updater::OpenVerifiedSetup(L"C:\\no such folder\\Pelmor.exe", std::nullopt, false));
+    EXPECT_FALSE(updater::OpenVerifiedSetup(L"C:\\no such folder\\Pelmor.exe", std::nullopt));
 }
 
 } // namespace

@@ -19,23 +19,14 @@ using namespace updatertest;
 using testsupport::HttpRoute;
 using testsupport::ProgramRunner;
 using testsupport::TestHttpServer;
-using namespace std::chrono_literals;
 
 namespace {
 
 // Answers the updater's box titled "提示" with button and tells whether its text was text.
 bool Answer(const ProgramRunner& updater, int button, const std::wstring& text) {
-    rt::test::BoxAnswerer box(L"提示", button, text, 20s, updater.ProcessId());
-    const bool answered = box.Wait();
-    EXPECT_TRUE(answered) << (box.Found() ? "the box said: " + rt::WideToUtf8(box.Text()) : "no box");
-    return answered;
-}
-
-HttpRoute Body(std::string body, int status = 200) {
-    HttpRoute r;
-    r.status = status;
-    r.body = std::move(body);
-    return r;
+    const auto said = rt::test::AnswerBox(updater.ProcessId(), L"提示", button);
+    EXPECT_EQ(said, text);
+    return said == text;
 }
 
 std::string SiteUrl(const std::string& path) {
@@ -52,7 +43,7 @@ class UpdaterProgram : public ::testing::Test {
 
     // The test child, served slowly as the setup program; the viewer stand-in started in the program folder.
     void ServeSetup(const std::string& setup) {
-        HttpRoute slow = Body(setup);
+        HttpRoute slow = HttpRoute::Ok(setup);
         slow.chunkSize = setup.size() / 16 + 1;
         slow.chunkDelayMs = 60;
         server_.SetRoute("/setup/Pelmor.exe", slow);
@@ -93,7 +84,7 @@ class UpdaterProgram : public ::testing::Test {
 TEST_F(UpdaterProgram, YesAtAViewerStartReplacesTheViewerWithTheSetupProgram) {
     std::string setup;
     ASSERT_TRUE(ReadBytes(TestBinFile(L"updater_test_child.exe"), setup));
-    server_.SetRoute("/upsoft.txt", Body("1.666|" + SiteUrl("/setup/Pelmor.exe") + "\r\n"));
+    server_.SetRoute("/upsoft.txt", HttpRoute::Ok("1.666|" + SiteUrl("/setup/Pelmor.exe") + "\r\n"));
     ServeSetup(setup);
 
     ProgramRunner updater;
@@ -109,7 +100,7 @@ TEST_F(UpdaterProgram, ASignedListAndAVerifiedSetupReplaceTheViewer) {
         GTEST_SKIP() << "no development key in this build tree (python3-cryptography missing at configure)";
     ASSERT_TRUE(ReadBytes(TestBinFile(L"updater_test_child.exe"), setup));
     ASSERT_TRUE(::CopyFileW(TestBinFile(L"update_testsite_signed.exe").c_str(), Exe().c_str(), FALSE));
-    server_.SetRoute("/upsoft.txt", Body(list));
+    server_.SetRoute("/upsoft.txt", HttpRoute::Ok(list));
     ServeSetup(setup);
 
     ProgramRunner updater;
@@ -122,7 +113,7 @@ TEST_F(UpdaterProgram, ASignedListNamingAnotherSetupLeavesTheViewerRunning) {
     if (!ReadBytes(TestBinFile(L"signed-site\\upsoft.txt"), list))
         GTEST_SKIP() << "no development key in this build tree (python3-cryptography missing at configure)";
     ASSERT_TRUE(::CopyFileW(TestBinFile(L"update_testsite_signed.exe").c_str(), Exe().c_str(), FALSE));
-    server_.SetRoute("/upsoft.txt", Body(list));
+    server_.SetRoute("/upsoft.txt", HttpRoute::Ok(list));
     // A program all the same, and the length the server states; only the digest tells it apart.
     ServeSetup("MZ" + PatternBytes(64 * 1024, 17));
 
@@ -140,7 +131,7 @@ TEST_F(UpdaterProgram, ASignedListNamingAnotherSetupLeavesTheViewerRunning) {
 }
 
 TEST_F(UpdaterProgram, AStalledListAtAViewerStartEndsSoAStartByHandRuns) {
-    HttpRoute stalled = Body("1.666|" + SiteUrl("/setup/Pelmor.exe") + "\r\n");
+    HttpRoute stalled = HttpRoute::Ok("1.666|" + SiteUrl("/setup/Pelmor.exe") + "\r\n");
     stalled.stallAfter = 2;
     server_.SetRoute("/upsoft.txt", stalled);
     ProgramRunner atViewerStart;
@@ -148,7 +139,7 @@ TEST_F(UpdaterProgram, AStalledListAtAViewerStartEndsSoAStartByHandRuns) {
     Answer(atViewerStart, IDOK, L"无法连接到网站进行检测，请检查您的网络是否通畅，然后再试！");
     EXPECT_EQ(atViewerStart.WaitForExit(10000), 0);
 
-    server_.SetRoute("/upsoft.txt", Body("1.666|" + SiteUrl("/setup/Pelmor.exe") + "\r\n"));
+    server_.SetRoute("/upsoft.txt", HttpRoute::Ok("1.666|" + SiteUrl("/setup/Pelmor.exe") + "\r\n"));
     ProgramRunner byHand;
     ASSERT_TRUE(byHand.Start(Exe()));
     HWND window = byHand.WaitForWindow(L"Pelmor更新", 10000);
@@ -157,7 +148,7 @@ TEST_F(UpdaterProgram, AStalledListAtAViewerStartEndsSoAStartByHandRuns) {
 }
 
 TEST_F(UpdaterProgram, ASecondInstanceEndsAtOnce) {
-    server_.SetRoute("/upsoft.txt", Body("1.666|" + SiteUrl("/setup/Pelmor.exe") + "\r\n"));
+    server_.SetRoute("/upsoft.txt", HttpRoute::Ok("1.666|" + SiteUrl("/setup/Pelmor.exe") + "\r\n"));
     ProgramRunner first;
     ASSERT_TRUE(first.Start(Exe()));
     HWND window = first.WaitForWindow(L"Pelmor更新");
@@ -179,7 +170,7 @@ TEST_F(UpdaterProgram, AViewerStartWithoutTheListTellsAndEnds) {
 }
 
 TEST_F(UpdaterProgram, AViewerStartWithNothingNewEndsSilently) {
-    server_.SetRoute("/upsoft.txt", Body("1.5|" + SiteUrl("/setup/Pelmor.exe") + "\r\n"));
+    server_.SetRoute("/upsoft.txt", HttpRoute::Ok("1.5|" + SiteUrl("/setup/Pelmor.exe") + "\r\n"));
     ProgramRunner updater;
     ASSERT_TRUE(updater.Start(Exe(), L"主程序启动"));
     EXPECT_EQ(updater.WaitForExit(10000), 0);

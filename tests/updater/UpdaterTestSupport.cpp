@@ -13,58 +13,6 @@ std::wstring TestBinFile(const std::wstring& fileName) {
     return self.substr(0, self.find_last_of(L"\\/") + 1) + fileName;
 }
 
-ScratchFolder::ScratchFolder(const std::wstring& name) {
-    wchar_t tmp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, tmp);
-    path_ = std::wstring(tmp) + name + L" " + std::to_wstring(::GetCurrentProcessId());
-    RemoveTree(path_);
-    ::CreateDirectoryW(path_.c_str(), nullptr);
-}
-
-ScratchFolder::~ScratchFolder() {
-    RemoveTree(path_);
-}
-
-void RemoveTree(const std::wstring& dir) {
-    WIN32_FIND_DATAW fd;
-    HANDLE f = ::FindFirstFileW((dir + L"\\*").c_str(), &fd);
-    if (f != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(dir + L"\\" + name);
-            else
-                ::DeleteFileW((dir + L"\\" + name).c_str());
-        } while (::FindNextFileW(f, &fd));
-        ::FindClose(f);
-    }
-    ::RemoveDirectoryW(dir.c_str());
-}
-
-bool ReadBytes(const std::wstring& path, std::string& out) {
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    out.clear();
-    char buf[64 * 1024];
-    DWORD n = 0;
-    while (::ReadFile(h, buf, sizeof(buf), &n, nullptr) && n > 0)
-        out.append(buf, n);
-    ::CloseHandle(h);
-    return true;
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& data) {
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD n = 0;
-    const bool ok =
-        ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &n, nullptr) && n == data.size();
-    ::CloseHandle(h);
-    return ok;
-}
-
 bool FileExists(const std::wstring& path) {
     const DWORD a = ::GetFileAttributesW(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
@@ -190,26 +138,17 @@ std::string Hex(const std::string& bytes) {
 }
 
 std::string Sha256Hex(const std::string& bytes) {
-    BCRYPT_ALG_HANDLE algorithm = nullptr;
-    BCRYPT_HASH_HANDLE hash = nullptr;
-    std::string digest(32, '\0');
-    if (::BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0) return {};
-    ::BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0);
-    ::BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
-                     static_cast<ULONG>(bytes.size()), 0);
-    ::BCryptFinishHash(hash, reinterpret_cast<PUCHAR>(digest.data()), 32, 0);
-    ::BCryptDestroyHash(hash);
-    ::BCryptCloseAlgorithmProvider(algorithm, 0);
-    return Hex(digest);
+    const auto digest = updater::Sha256Of(bytes);
+    return digest ? Hex(std::string(digest->begin(), digest->end())) : std::string();
 }
 
 ListSigner::ListSigner() {
     BCRYPT_ALG_HANDLE algorithm = nullptr;
+    if (::BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0) != 0) return;
+    algorithm_.reset(algorithm);
     BCRYPT_KEY_HANDLE key = nullptr;
-    ::BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0);
-    algorithm_ = algorithm;
-    if (!algorithm || ::BCryptGenerateKeyPair(algorithm, &key, 256, 0) != 0) return;
-    key_ = key;
+    if (::BCryptGenerateKeyPair(algorithm, &key, 256, 0) != 0) return;
+    key_.reset(key);
     ::BCryptFinalizeKeyPair(key, 0);
     std::string blob(sizeof(BCRYPT_ECCKEY_BLOB) + 64, '\0');
     ULONG size = 0;
@@ -218,21 +157,14 @@ ListSigner::ListSigner() {
         publicKey_ = Base64("\x04" + blob.substr(sizeof(BCRYPT_ECCKEY_BLOB), 64));
 }
 
-ListSigner::~ListSigner() {
-    if (key_) ::BCryptDestroyKey(key_);
-    if (algorithm_) ::BCryptCloseAlgorithmProvider(algorithm_, 0);
-}
-
 std::string ListSigner::Signature(const std::string& message) const {
-    std::string digest;
-    const std::string hex = Sha256Hex(message);
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        digest += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    auto digest = updater::Sha256Of(message);
     std::string signature(64, '\0');
+    if (!digest) return signature;
     ULONG size = 0;
-    ::BCryptSignHash(key_, nullptr, reinterpret_cast<PUCHAR>(digest.data()),
-                     static_cast<ULONG>(digest.size()), reinterpret_cast<PUCHAR>(signature.data()),
-                     static_cast<ULONG>(signature.size()), &size, 0);
+    ::BCryptSignHash(key_.get(), nullptr, digest->data(), static_cast<ULONG>(digest->size()),
+                     reinterpret_cast<PUCHAR>(signature.data()), static_cast<ULONG>(signature.size()), &size,
+                     0);
     return signature;
 }
 

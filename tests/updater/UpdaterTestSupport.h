@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "CngCrypto.h"
+#include "ScratchFiles.h"
+
 namespace updatertest {
 
 // The port the test build of the updater (update_testsite.exe) fetches its list from.
@@ -18,24 +21,11 @@ constexpr wchar_t kSiteViewerImage[] = PELMOR_UPDATER_TEST_VIEWER;
 // A file in this test program's own folder (tests-bin).
 std::wstring TestBinFile(const std::wstring& fileName);
 
-// A fresh folder under %TEMP%, removed with everything in it at the end.
-class ScratchFolder {
-  public:
-    explicit ScratchFolder(const std::wstring& name);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    // Without a trailing backslash.
-    const std::wstring& Path() const { return path_; }
-    std::wstring File(const std::wstring& relative) const { return path_ + L"\\" + relative; }
+using testsupport::ReadBytes;
+using testsupport::RemoveTree;
+using testsupport::ScratchFolder;
+using testsupport::WriteFileBytes;
 
-  private:
-    std::wstring path_;
-};
-
-void RemoveTree(const std::wstring& dir);
-bool ReadBytes(const std::wstring& path, std::string& out);
-bool WriteFileBytes(const std::wstring& path, const std::string& data);
 bool FileExists(const std::wstring& path);
 bool DirectoryExists(const std::wstring& path);
 std::string PatternBytes(size_t n, uint32_t seed);
@@ -83,12 +73,11 @@ std::string Hex(const std::string& bytes);
 // The SHA-256 of bytes as 64 lower-case hex digits.
 std::string Sha256Hex(const std::string& bytes);
 
-// A P-256 key pair made by the system for one test, signing update lists the way tools/update-list.py
+// A P-256 key pair made by the system for one test, signing update lists the way tools/update_list.py
 // does: the first line, then "sig=<base64 of r || s>" on the second.
 class ListSigner {
   public:
     ListSigner();
-    ~ListSigner();
     ListSigner(const ListSigner&) = delete;
     ListSigner& operator=(const ListSigner&) = delete;
     // The build setting's form: base64 of 04 || X || Y.
@@ -99,8 +88,9 @@ class ListSigner {
     std::string SignedList(const std::string& firstLine) const;
 
   private:
-    void* algorithm_ = nullptr;
-    void* key_ = nullptr;
+    // Declared in this order so that the key goes before its algorithm.
+    rt::UniqueUncounted<void*, updater::CngAlgorithmCloser> algorithm_;
+    rt::UniqueUncounted<void*, updater::CngKeyDestroyer> key_;
     std::string publicKey_;
 };
 

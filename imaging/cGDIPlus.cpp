@@ -115,15 +115,14 @@ bool cGDIPlus::LoadImageGDIplus(const std::wstring& FileName, const std::vector<
 
         gdip::Status drawn = -1;
         {
-            const HDC dc = image.LoadDIBinDC(rt::kTrue);
+            const c32bppDIB::DcLease lease(image);
+            const HDC dc = lease.dc();
+            // Made after the lease, so deleting it finishes its drawing before the section leaves the DC.
             gdip::Graphics graphics(*api);
             if (dc &&
                 graphics.Make([&](gdip::GpGraphics** p) { return api->GdipCreateFromHDC(dc, p); }) == kOk)
                 drawn = api->GdipDrawImageRectRectI(graphics.get(), decoded.get(), 0, 0, w, h, x, y, w, h,
                                                     gdip::kUnitPixel, nullptr, nullptr, nullptr);
-            // Deleting the surface finishes its drawing, before the section leaves the DC.
-            graphics.reset();
-            image.LoadDIBinDC(rt::kFalse);
         }
         if (drawn != kOk) return false;
 

@@ -206,8 +206,12 @@ void ctxHookMenu::pvSetMenuInfoBackground(uint32_t colour) {
     mi.hbrBack = brush.get();
     if (!::SetMenuInfo(menu, &mi)) return;
     // The menu uses the brush from now on; the one it had before is ours to delete.
-    std::swap(menuBrush_, brush);
-    brushMenu_ = menu;
+    const auto given = std::find_if(menuBrushes_.begin(), menuBrushes_.end(),
+                                    [&](const auto& entry) { return entry.first == menu; });
+    if (given != menuBrushes_.end())
+        given->second = std::move(brush);
+    else
+        menuBrushes_.emplace_back(menu, std::move(brush));
     ::DrawMenuBar(wnd);
 }
 
@@ -291,15 +295,15 @@ void ctxHookMenu::pvDetach() {
     if (mdiSub_) mdiSub_->Unsubclass();
     formSub_.reset();
     mdiSub_.reset();
-    if (brushMenu_ && ::IsMenu(brushMenu_)) {
+    for (const auto& [menu, brush] : menuBrushes_) {
+        if (!::IsMenu(menu)) continue;
         MENUINFO mi{};
         mi.cbSize = sizeof(mi);
         mi.fMask = MIM_BACKGROUND | MIM_APPLYTOSUBMENUS;
         mi.hbrBack = nullptr;
-        ::SetMenuInfo(brushMenu_, &mi);
+        ::SetMenuInfo(menu, &mi);
     }
-    brushMenu_ = nullptr;
-    menuBrush_.reset();
+    menuBrushes_.clear();
     measure_.Destroy();
     itemSurface_.Destroy();
     itemSurfaceFont_.reset();

@@ -284,9 +284,9 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
         std::unique_ptr<drawing::cMemDC> image;
     };
     std::vector<RenderedPicture> pictureImages_;
-    // The menu background brush set by SetCustomAttributes, and the menu that uses it.
-    rt::UniqueBrush menuBrush_;
-    HMENU brushMenu_ = nullptr;
+    // The menu background brushes set by SetCustomAttributes, one per menu given one: a bar the form
+    // showed before keeps painting with its own.
+    std::vector<std::pair<HMENU, rt::UniqueBrush>> menuBrushes_;
 };
 
 } // namespace menus

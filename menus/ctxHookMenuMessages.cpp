@@ -128,6 +128,7 @@ LRESULT ctxHookMenu::pvInitMenuCommand(WPARAM wParam, LPARAM lParam) {
     case InitMenuCommand::EnterMenuLoop:
         menuLoop_ = true;
         menuBar_ = reinterpret_cast<HMENU>(lParam);
+        pvAdoptPopups();
         break;
     case InitMenuCommand::SetFrameOwner:
         frameOwner_ = reinterpret_cast<HWND>(lParam);

@@ -207,6 +207,8 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
     bool pvMeasureItem(MEASUREITEMSTRUCT& mis);
     bool pvDrawItem(const DRAWITEMSTRUCT& dis);
     void pvAdoptPopups();
+    // Leaves the menu loop; a selection re-posted in it and still queued is dropped, as it is over.
+    void pvEndMenuLoop();
     void pvPlacePopup(HWND hWnd, WINDOWPOS& pos);
     void pvReleasePopup(HWND hWnd);
     // The popup's frame image, made on first need and kept while the popup exists.

@@ -89,14 +89,10 @@ void ctxHookMenu::pvFormMessage(bool& bHandled, LRESULT& lReturn, UINT uMsg, WPA
         }
         break;
     case WM_EXITMENULOOP:
-        // What the last loop selected never positions a popup of the next one.
-        trackedMenu_ = nullptr;
         if (child &&
-            ::SendMessageW(child, InitMenuMsg(), InitMenuWParam(InitMenuCommand::ExitMenuLoop), 0) == 1) {
+            ::SendMessageW(child, InitMenuMsg(), InitMenuWParam(InitMenuCommand::ExitMenuLoop), 0) == 1)
             handled(1);
-        } else {
-            menuLoop_ = false;
-        }
+        pvEndMenuLoop();
         pvRaiseHighlight(L"");
         break;
     case WM_MDISETMENU: {
@@ -122,8 +118,7 @@ LRESULT ctxHookMenu::pvInitMenuCommand(WPARAM wParam, LPARAM lParam) {
         pvInitMenu(reinterpret_cast<HMENU>(lParam), true);
         break;
     case InitMenuCommand::ExitMenuLoop:
-        menuLoop_ = false;
-        trackedMenu_ = nullptr;
+        pvEndMenuLoop();
         break;
     case InitMenuCommand::EnterMenuLoop:
         menuLoop_ = true;
@@ -146,7 +141,7 @@ LRESULT ctxHookMenu::pvInitMenuCommand(WPARAM wParam, LPARAM lParam) {
 void ctxHookMenu::pvMenuSelect(bool& bHandled, LRESULT& lReturn, WPARAM wParam, LPARAM lParam) {
     // The newest popup is not on screen yet: its item rectangles are not final until it is, so look
     // again once it shows.
-    if (!popups_.empty() && !::IsWindowVisible(popups_.back().hWnd) && !reposted_) {
+    if (menuLoop_ && !popups_.empty() && !::IsWindowVisible(popups_.back().hWnd) && !reposted_) {
         reposted_ = true;
         ::PostMessageW(form_, WM_MENUSELECT, wParam, lParam);
         bHandled = true;
@@ -185,6 +180,15 @@ void ctxHookMenu::pvMenuSelect(bool& bHandled, LRESULT& lReturn, WPARAM wParam, 
     if (const HWND child = pvActiveChild())
         ::SendMessageW(child, WM_MENUSELECT, ForwardedMenuSelectWParam(static_cast<uint32_t>(wParam)),
                        lParam);
+}
+
+void ctxHookMenu::pvEndMenuLoop() {
+    menuLoop_ = reposted_ = false;
+    // What the loop selected never places a popup of the next one.
+    trackedMenu_ = nullptr;
+    MSG m;
+    while (form_ && ::PeekMessageW(&m, form_, WM_MENUSELECT, WM_MENUSELECT, PM_REMOVE | PM_NOYIELD))
+        continue;
 }
 
 } // namespace menus

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,7 @@
 #include "menus/MenuDrawGeometry.h"
 #include "menus/PopupFramePainter.h"
 #include "menus/ctxHookMenu.h"
+#include "tests/support/ImportSlot.h"
 
 namespace {
 
@@ -42,38 +42,11 @@ class BenchForm : public rt::Form {
 
 // The program's own GetMenuItemInfoW calls, counted through its import slot.
 long g_menuItemInfoCalls = 0;
-decltype(&::GetMenuItemInfoW) g_realGetMenuItemInfoW = nullptr;
+decltype(&::GetMenuItemInfoW) g_realGetMenuItemInfoW = &::GetMenuItemInfoW;
 
 BOOL WINAPI CountingGetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMINFOW mii) {
     ++g_menuItemInfoCalls;
     return g_realGetMenuItemInfoW(menu, item, byPosition, mii);
-}
-
-bool CountMenuItemInfoCalls() {
-    auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name;
-         ++imp) {
-        if (_stricmp(reinterpret_cast<const char*>(base + imp->Name), "user32.dll") != 0) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const auto* byName =
-                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), "GetMenuItemInfoW") != 0) continue;
-            DWORD old = 0;
-            if (!::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &old))
-                return false;
-            g_realGetMenuItemInfoW = reinterpret_cast<decltype(g_realGetMenuItemInfoW)>(slots->u1.Function);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(&CountingGetMenuItemInfoW);
-            ::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), old, &old);
-            return true;
-        }
-    }
-    return false;
 }
 
 double Seconds(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER f) {
@@ -174,7 +147,11 @@ int main(int argc, char** argv) {
     // A popup of n items (a separator every tenth, an accelerator on every third, one checked, one
     // disabled, one submenu), converted as WM_INITMENUPOPUP converts it, then painted whole: each item
     // measured, then drawn at its place in a DC of the popup's size.
-    if (!CountMenuItemInfoCalls()) std::printf("GetMenuItemInfoW calls cannot be counted here\n");
+    if (void** slot = testsupport::ImportSlot("user32.dll", "GetMenuItemInfoW"))
+        g_realGetMenuItemInfoW = reinterpret_cast<decltype(g_realGetMenuItemInfoW)>(
+            testsupport::SwapImport(slot, reinterpret_cast<void*>(&CountingGetMenuItemInfoW)));
+    else
+        std::printf("GetMenuItemInfoW calls cannot be counted here\n");
     for (const int n : {30, 200}) {
         const HMENU popup = ::CreatePopupMenu();
         const HMENU sub = ::CreatePopupMenu();

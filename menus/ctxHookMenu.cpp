@@ -275,7 +275,7 @@ void ctxHookMenu::Init(HWND hWnd) {
     rt::Trap([&] { pvRefreshMetrics(); });
     formSub_->AddBeforeMsgs({WM_INITMENUPOPUP, WM_MEASUREITEM, WM_DRAWITEM, WM_MDISETMENU, WM_NCCALCSIZE,
                              WM_MENUSELECT, WM_SYSCOLORCHANGE, WM_NCDESTROY, InitMenuMsg(), WM_ENTERMENULOOP,
-                             WM_EXITMENULOOP, WM_MENUCHAR});
+                             WM_EXITMENULOOP, WM_MENUCHAR, WM_SETTINGCHANGE});
     formSub_->Subclass(hWnd, sink_, false, true);
     if (const HWND mdi = ::FindWindowExW(hWnd, nullptr, L"MDIClient", nullptr)) {
         mdiClient_ = mdi;
@@ -319,6 +319,7 @@ void ctxHookMenu::pvRefreshMetrics() {
     itemForeColour_.reset();
     edgeWidth_ = ::GetSystemMetrics(SM_CXEDGE);
     dlgFrameWidth_ = ::GetSystemMetrics(SM_CXDLGFRAME);
+    systemMenuFont_ = drawing::cMemDC::SystemMenuFont();
     measure_.Init(1, 1);
     pvSelectItemFont(measure_);
     metrics_ = ComputeMetrics(measure_.TextHeight(L"ABCH"), props_.BitmapSize);
@@ -326,7 +327,7 @@ void ctxHookMenu::pvRefreshMetrics() {
 }
 
 void ctxHookMenu::pvSelectItemFont(drawing::cMemDC& dc) const {
-    dc.Font(props_.UseSystemFont ? drawing::cMemDC::SystemMenuFont() : FromRef(props_.Font));
+    dc.Font(props_.UseSystemFont ? systemMenuFont_ : FromRef(props_.Font));
 }
 
 void ctxHookMenu::pvRaiseHighlight(const std::wstring& caption) {

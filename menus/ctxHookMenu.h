@@ -229,6 +229,14 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
     void pvRestoreMenus();
     void pvDetach();
     void pvSetMenuInfoBackground(uint32_t colour);
+    // Where the item carrying our record `data` lies in `menu`, found at its recorded place while it is
+    // still there, else by a search that records the new place; −1 when the menu no longer holds it.
+    struct ItemAt {
+        int32_t pos = -1;
+        UINT state = 0;
+        HMENU submenu = nullptr;
+    };
+    ItemAt pvFindItem(HMENU menu, ULONG_PTR data);
     // The active MDI child, when the form is a frame with one.
     HWND pvActiveChild() const;
     HWND pvMenuWindow() const { return frameOwner_ ? frameOwner_ : form_; }
@@ -270,6 +278,8 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
     int32_t dlgFrameWidth_ = 0;
     // Measures item captions in the item font; made again at every refresh.
     drawing::cMemDC measure_;
+    // Read at every refresh, not at every item.
+    drawing::StdFont systemMenuFont_;
     // Every item is composed here: kept between items, grown when one is larger.
     drawing::cMemDC itemSurface_;
     std::optional<drawing::StdFont> itemSurfaceFont_;

@@ -74,6 +74,10 @@ void ctxHookMenu::pvFormMessage(bool& bHandled, LRESULT& lReturn, UINT uMsg, WPA
     case WM_SYSCOLORCHANGE:
         pvRefreshMetrics();
         break;
+    case WM_SETTINGCHANGE:
+        // The system menu font is read at a refresh only.
+        if (wParam == SPI_SETNONCLIENTMETRICS) pvRefreshMetrics();
+        break;
     case WM_NCDESTROY:
         pvDetach();
         break;
@@ -170,7 +174,7 @@ void ctxHookMenu::pvMenuSelect(bool& bHandled, LRESULT& lReturn, WPARAM wParam, 
         mii.fMask = MIIM_FTYPE | MIIM_DATA;
         uint32_t type = 0;
         if (menu && ::GetMenuItemInfoW(menu, item, TRUE, &mii)) {
-            const auto record = (mii.fType & MFT_OWNERDRAW) ? records_.Read(mii.dwItemData) : std::nullopt;
+            const ItemRecord* record = (mii.fType & MFT_OWNERDRAW) ? records_.Find(mii.dwItemData) : nullptr;
             type = record ? record->type : mii.fType;
         }
         selectedRightJustified_ = (type & MFT_RIGHTJUSTIFY) != 0;

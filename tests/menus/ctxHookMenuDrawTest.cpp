@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "ImportSlot.h"
 #include "MenuTestForm.h"
 #include "TestCanvas.h"
 #include "drawing/SurfacePixels.h"
@@ -377,6 +378,54 @@ TEST_F(ItemDrawing, StyleTwoWithItsOwnFontLetsHandlersChooseFontAndColours) {
     ctl().CustomDrawItemFont = nullptr;
     Draw(form.file, 0, 0);
     EXPECT_GT(Exactly({rc.left, rc.top, rc.right, rc.bottom}, 0x0000C0), 0);
+}
+
+// The engine's own calls while drawing, counted through the program's import slots.
+long g_itemInfoCalls = 0, g_settingsCalls = 0;
+decltype(&::GetMenuItemInfoW) g_getMenuItemInfo = nullptr;
+decltype(&::SystemParametersInfoW) g_systemParametersInfo = nullptr;
+BOOL WINAPI CountedGetMenuItemInfo(HMENU m, UINT item, BOOL byPosition, LPMENUITEMINFOW mii) {
+    return ++g_itemInfoCalls, g_getMenuItemInfo(m, item, byPosition, mii);
+}
+BOOL WINAPI CountedSystemParametersInfo(UINT action, UINT n, PVOID p, UINT flags) {
+    return ++g_settingsCalls, g_systemParametersInfo(action, n, p, flags);
+}
+
+// An item deep in a long popup is found and drawn with as few menu calls as the first; the system menu
+// font is read when its setting changes, not for each item.
+TEST_F(ItemDrawing, AnItemIsDrawnWithTheSameMenuCallsWhereverItLies) {
+    rt::UniqueMenu big(::CreatePopupMenu());
+    for (UINT i = 0; i < 200; ++i)
+        ::AppendMenuW(big.get(), MF_STRING, 1000 + i, L"项目");
+    ctl().pvInitMenu(big.get(), false);
+    std::vector<DRAWITEMSTRUCT> items;
+    for (const UINT pos : {0u, 100u, 199u})
+        items.push_back({ODT_MENU, 0, ItemId(big.get(), pos), ODA_DRAWENTIRE, 0,
+                         reinterpret_cast<HWND>(big.get()), nullptr, RECT{0, 0, 200, H},
+                         ItemData(big.get(), pos)});
+    TestCanvas target(210, H + 10, 0xFF000000);
+    void** const info = testsupport::ImportSlot("user32.dll", "GetMenuItemInfoW");
+    void** const settings = testsupport::ImportSlot("user32.dll", "SystemParametersInfoW");
+    ASSERT_TRUE(info && settings);
+    g_getMenuItemInfo = reinterpret_cast<decltype(g_getMenuItemInfo)>(
+        testsupport::SwapImport(info, reinterpret_cast<void*>(&CountedGetMenuItemInfo)));
+    g_systemParametersInfo = reinterpret_cast<decltype(g_systemParametersInfo)>(
+        testsupport::SwapImport(settings, reinterpret_cast<void*>(&CountedSystemParametersInfo)));
+    std::vector<long> calls;
+    for (DRAWITEMSTRUCT& dis : items) {
+        dis.hDC = target.dc();
+        g_itemInfoCalls = 0;
+        ::SendMessageW(form.hWnd(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+        calls.push_back(g_itemInfoCalls);
+    }
+    const long settingsWhileDrawing = g_settingsCalls;
+    ::SendMessageW(form.hWnd(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    testsupport::SwapImport(info, reinterpret_cast<void*>(g_getMenuItemInfo));
+    testsupport::SwapImport(settings, reinterpret_cast<void*>(g_systemParametersInfo));
+    EXPECT_EQ(calls[1], calls[0]);
+    EXPECT_LE(calls[2], calls[0]);
+    EXPECT_EQ(settingsWhileDrawing, 0);
+    EXPECT_GT(g_settingsCalls, 0) << "a change of the menu font is read";
 }
 
 } // namespace

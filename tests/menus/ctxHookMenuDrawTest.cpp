@@ -104,12 +104,16 @@ class ItemDrawing : public ::testing::Test {
     std::unique_ptr<TestCanvas> canvas;
 };
 
-class PopupItem : public ItemDrawing, public ::testing::WithParamInterface<bool> {
+// Left to right and mirrored, with pictures of 16 and of 24 pixels (items taller than the text).
+class PopupItem : public ItemDrawing, public ::testing::WithParamInterface<std::tuple<bool, int>> {
   protected:
     void SetUp() override {
         ItemDrawing::SetUp();
-        mirrored = GetParam();
+        mirrored = std::get<0>(GetParam());
         ctl().SetRightToLeft(mirrored);
+        ctl().SetBitmapSize(std::get<1>(GetParam()));
+        H = ctl().Metrics().itemHeight;
+        B = ctl().BitmapSize();
     }
     bool mirrored = false;
 };
@@ -234,8 +238,11 @@ TEST_P(PopupItem, ASubmenuItemDrawsItsTriangleAndKeepsTheSystemsArrowOut) {
     EXPECT_EQ(Exactly({rc.left, rc.top, rc.right, rc.bottom}, 0x0000FF), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Layout, PopupItem, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Mirrored" : "LeftToRight"; });
+INSTANTIATE_TEST_SUITE_P(Layout, PopupItem, ::testing::Combine(::testing::Bool(), ::testing::Values(16, 24)),
+                         [](const auto& info) {
+                             return (std::get<0>(info.param) ? "Mirrored" : "LeftToRight") +
+                                    std::to_string(std::get<1>(info.param));
+                         });
 
 TEST_F(ItemDrawing, AutomaticColumnsDrawTheColumnLineAndCloseEachColumnsGutter) {
     ctl().SetAutoColumn(3);

@@ -387,30 +387,25 @@ TEST_F(ItemDrawing, StyleTwoWithItsOwnFontLetsHandlersChooseFontAndColours) {
     EXPECT_GT(Exactly({rc.left, rc.top, rc.right, rc.bottom}, 0x0000C0), 0);
 }
 
-// The engine's own calls while drawing, counted through the program's import slots.
-long g_itemInfoCalls = 0, g_settingsCalls = 0;
-decltype(&::GetMenuItemInfoW) g_getMenuItemInfo = nullptr;
-decltype(&::SystemParametersInfoW) g_systemParametersInfo = nullptr;
+// The engine's calls of GetMenuItemInfoW and SystemParametersInfoW, through the program's import slots.
+long g_calls[2];
+decltype(&::GetMenuItemInfoW) g_getMenuItemInfo;
+decltype(&::SystemParametersInfoW) g_systemParametersInfo;
 BOOL WINAPI CountedGetMenuItemInfo(HMENU m, UINT item, BOOL byPosition, LPMENUITEMINFOW mii) {
-    return ++g_itemInfoCalls, g_getMenuItemInfo(m, item, byPosition, mii);
+    return ++g_calls[0], g_getMenuItemInfo(m, item, byPosition, mii);
 }
 BOOL WINAPI CountedSystemParametersInfo(UINT action, UINT n, PVOID p, UINT flags) {
-    return ++g_settingsCalls, g_systemParametersInfo(action, n, p, flags);
+    return ++g_calls[1], g_systemParametersInfo(action, n, p, flags);
 }
 
 // An item deep in a long popup is found and drawn with as few menu calls as the first; the system menu
 // font is read when its setting changes, not for each item.
 TEST_F(ItemDrawing, AnItemIsDrawnWithTheSameMenuCallsWhereverItLies) {
     rt::UniqueMenu big(::CreatePopupMenu());
+    const HMENU m = big.get();
     for (UINT i = 0; i < 200; ++i)
-        ::AppendMenuW(big.get(), MF_STRING, 1000 + i, L"项目");
-    ctl().pvInitMenu(big.get(), false);
-    std::vector<DRAWITEMSTRUCT> items;
-    for (const UINT pos : {0u, 100u, 199u})
-        items.push_back({ODT_MENU, 0, ItemId(big.get(), pos), ODA_DRAWENTIRE, 0,
-                         reinterpret_cast<HWND>(big.get()), nullptr, RECT{0, 0, 200, H},
-                         ItemData(big.get(), pos)});
-    TestCanvas target(210, H + 10, 0xFF000000);
+        ::AppendMenuW(m, MF_STRING, 1000 + i, L"项目");
+    ctl().pvInitMenu(m, false);
     void** const info = testsupport::ImportSlot("user32.dll", "GetMenuItemInfoW");
     void** const settings = testsupport::ImportSlot("user32.dll", "SystemParametersInfoW");
     ASSERT_TRUE(info && settings);
@@ -418,21 +413,26 @@ TEST_F(ItemDrawing, AnItemIsDrawnWithTheSameMenuCallsWhereverItLies) {
         testsupport::SwapImport(info, reinterpret_cast<void*>(&CountedGetMenuItemInfo)));
     g_systemParametersInfo = reinterpret_cast<decltype(g_systemParametersInfo)>(
         testsupport::SwapImport(settings, reinterpret_cast<void*>(&CountedSystemParametersInfo)));
+    TestCanvas target(210, H + 10, 0xFF000000);
+    const HDC dc = target.dc();
+    const HWND hm = reinterpret_cast<HWND>(m);
+    rc = {0, 0, 200, H};
     std::vector<long> calls;
-    for (DRAWITEMSTRUCT& dis : items) {
-        dis.hDC = target.dc();
-        g_itemInfoCalls = 0;
+    g_calls[1] = 0;
+    for (const UINT pos : {0u, 100u, 199u}) {
+        DRAWITEMSTRUCT dis{ODT_MENU, 0, ItemId(m, pos), ODA_DRAWENTIRE, 0, hm, dc, rc, ItemData(m, pos)};
+        g_calls[0] = 0;
         ::SendMessageW(form.hWnd(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
-        calls.push_back(g_itemInfoCalls);
+        calls.push_back(g_calls[0]);
     }
-    const long settingsWhileDrawing = g_settingsCalls;
+    calls.push_back(std::exchange(g_calls[1], 0));
     ::SendMessageW(form.hWnd(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
     testsupport::SwapImport(info, reinterpret_cast<void*>(g_getMenuItemInfo));
     testsupport::SwapImport(settings, reinterpret_cast<void*>(g_systemParametersInfo));
     EXPECT_EQ(calls[1], calls[0]);
     EXPECT_LE(calls[2], calls[0]);
-    EXPECT_EQ(settingsWhileDrawing, 0);
-    EXPECT_GT(g_settingsCalls, 0) << "a change of the menu font is read";
+    EXPECT_EQ(calls[3], 0) << "the menu font read while drawing";
+    EXPECT_GT(g_calls[1], 0) << "a change of the menu font is read";
 }
 
 } // namespace

@@ -149,29 +149,6 @@ TEST_F(MenuPopups, AMenuBarPopupJoinsTheOpenItemInItsFrameImage) {
     }
 }
 
-// A selection re-posted because its popup was not on screen yet, and still queued when the loop ended,
-// places nothing: the next popup opens where it is asked for.
-TEST_F(MenuPopups, ASelectionLeftQueuedByAnEndedLoopDoesNotPlaceTheNextPopup) {
-    ::SendMessageW(form.hWnd(), WM_ENTERMENULOOP, TRUE, 0);
-    rt::UniqueWindow hidden(::CreateWindowExW(WS_EX_TOOLWINDOW, MAKEINTATOM(32768), L"", WS_POPUP, 0, 0, 10,
-                                              10, form.hWnd(), nullptr, ::GetModuleHandleW(nullptr),
-                                              nullptr));
-    ASSERT_EQ(ctl().Popups(), std::vector<HWND>{hidden.get()});
-    ::SendMessageW(form.hWnd(), WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP | MF_HILITE),
-                   reinterpret_cast<LPARAM>(form.bar));
-    hidden.reset();
-    ::SendMessageW(form.hWnd(), WM_EXITMENULOOP, TRUE, 0);
-    for (MSG m; ::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);)
-        ::DispatchMessageW(&m);
-    RECT window{};
-    form.onIdle = [&](int) {
-        if (ctl().Popups().size() == 1) ::GetWindowRect(ctl().Popups()[0], &window);
-        return true;
-    };
-    form.Open(form.file, 120, 90);
-    EXPECT_EQ(std::make_pair(window.left, window.top), std::make_pair(120L, 90L));
-}
-
 TEST_F(MenuPopups, AutoColumnBreaksPopupsButNeverTheMenuBar) {
     ctl().SetAutoColumn(3);
     form.Open(form.file);

@@ -1,30 +1,22 @@
 #pragma once
-// The program's own import slot of a system function, so that a test or a benchmark can count the
+// The program's own import slot of a system function, for a test or a benchmark that counts the
 // program's calls of it: point the slot at a counter, and back.
 #include <windows.h>
 
-#include <cstring>
+#include <utility>
 
 namespace testsupport {
 
-// Null when the program does not import `name` from `dll` by name.
+// Null when the program does not import the function.
 inline void** ImportSlot(const char* dll, const char* name) {
     auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
         base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name;
-         ++imp) {
-        if (_stricmp(reinterpret_cast<const char*>(base + imp->Name), dll) != 0) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots)
-            if (!IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) &&
-                std::strcmp(
-                    reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name,
-                    name) == 0)
-                return reinterpret_cast<void**>(&slots->u1.Function);
-    }
+    const auto target = reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA(dll), name));
+    const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); target && imp->Name; ++imp)
+        for (auto* slot = reinterpret_cast<void**>(base + imp->FirstThunk); *slot; ++slot)
+            if (*slot == target) return slot;
     return nullptr;
 }
 
@@ -32,8 +24,7 @@ inline void** ImportSlot(const char* dll, const char* name) {
 inline void* SwapImport(void** slot, void* value) {
     DWORD old = 0;
     ::VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
-    void* const was = *slot;
-    *slot = value;
+    void* const was = std::exchange(*slot, value);
     ::VirtualProtect(slot, sizeof *slot, old, &old);
     return was;
 }

@@ -69,18 +69,31 @@ std::optional<ItemRecord> SplitRecord(std::wstring_view text) {
 }
 
 size_t ItemRecordList::Add(const ItemRecord& r) {
-    texts_.push_back(JoinRecord(r));
-    return texts_.size();
+    // The text splits back into exactly this record.
+    entries_.push_back({JoinRecord(r), r});
+    return entries_.size();
 }
 
-const std::wstring* ItemRecordList::Text(uint64_t position) const {
-    if (position < 1 || position > texts_.size()) return nullptr;
-    return &texts_[position - 1];
+const ItemRecord* ItemRecordList::Find(uint64_t position) const {
+    if (position < 1 || position > entries_.size()) return nullptr;
+    return &entries_[position - 1].record;
 }
 
 std::optional<ItemRecord> ItemRecordList::Read(uint64_t position) const {
-    const std::wstring* text = Text(position);
-    return text ? SplitRecord(*text) : std::nullopt;
+    const ItemRecord* r = Find(position);
+    return r ? std::optional<ItemRecord>(*r) : std::nullopt;
+}
+
+const std::wstring* ItemRecordList::Text(uint64_t position) const {
+    return Find(position) ? &entries_[position - 1].text : nullptr;
+}
+
+int32_t ItemRecordList::Place(uint64_t position) const {
+    return Find(position) ? entries_[position - 1].place : -1;
+}
+
+void ItemRecordList::SetPlace(uint64_t position, int32_t place) {
+    if (Find(position)) entries_[position - 1].place = place;
 }
 
 uint32_t OwnerDrawnType(uint32_t preConversionType) {

@@ -41,19 +41,30 @@ std::wstring JoinRecord(const ItemRecord& r);
 // itself holds the separator character survives. Null when the text is not a record.
 std::optional<ItemRecord> SplitRecord(std::wstring_view text);
 
-// Records in the order they were added; an item's data word holds its record's 1-based position.
+// Records in the order they were added; an item's data word holds its record's 1-based position. Each
+// is kept as its text and, beside it, parsed, with the item's last known place in its menu, so that
+// drawing reads neither the text nor the menu to find them.
 class ItemRecordList {
   public:
     // The new record's position.
     size_t Add(const ItemRecord& r);
-    // Null for a position outside 1…Count() or a text that does not split.
+    // Null for a position outside 1…Count().
+    const ItemRecord* Find(uint64_t position) const;
     std::optional<ItemRecord> Read(uint64_t position) const;
     const std::wstring* Text(uint64_t position) const;
-    size_t Count() const { return texts_.size(); }
-    void Clear() { texts_.clear(); }
+    // The item's index in its menu when last seen there, −1 when not known.
+    int32_t Place(uint64_t position) const;
+    void SetPlace(uint64_t position, int32_t place);
+    size_t Count() const { return entries_.size(); }
+    void Clear() { entries_.clear(); }
 
   private:
-    std::vector<std::wstring> texts_;
+    struct Entry {
+        std::wstring text;
+        ItemRecord record;
+        int32_t place = -1;
+    };
+    std::vector<Entry> entries_;
 };
 
 // The type an item takes when converted: owner-draw, plus the separator and right-justify flags for a

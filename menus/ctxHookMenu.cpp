@@ -206,8 +206,12 @@ void ctxHookMenu::pvSetMenuInfoBackground(uint32_t colour) {
     mi.hbrBack = brush.get();
     if (!::SetMenuInfo(menu, &mi)) return;
     // The menu uses the brush from now on; the one it had before is ours to delete.
-    std::swap(menuBrush_, brush);
-    brushMenu_ = menu;
+    const auto given = std::find_if(menuBrushes_.begin(), menuBrushes_.end(),
+                                    [&](const auto& entry) { return entry.first == menu; });
+    if (given != menuBrushes_.end())
+        given->second = std::move(brush);
+    else
+        menuBrushes_.emplace_back(menu, std::move(brush));
     ::DrawMenuBar(wnd);
 }
 
@@ -271,7 +275,7 @@ void ctxHookMenu::Init(HWND hWnd) {
     rt::Trap([&] { pvRefreshMetrics(); });
     formSub_->AddBeforeMsgs({WM_INITMENUPOPUP, WM_MEASUREITEM, WM_DRAWITEM, WM_MDISETMENU, WM_NCCALCSIZE,
                              WM_MENUSELECT, WM_SYSCOLORCHANGE, WM_NCDESTROY, InitMenuMsg(), WM_ENTERMENULOOP,
-                             WM_EXITMENULOOP, WM_MENUCHAR});
+                             WM_EXITMENULOOP, WM_MENUCHAR, WM_SETTINGCHANGE});
     formSub_->Subclass(hWnd, sink_, false, true);
     if (const HWND mdi = ::FindWindowExW(hWnd, nullptr, L"MDIClient", nullptr)) {
         mdiClient_ = mdi;
@@ -291,15 +295,15 @@ void ctxHookMenu::pvDetach() {
     if (mdiSub_) mdiSub_->Unsubclass();
     formSub_.reset();
     mdiSub_.reset();
-    if (brushMenu_ && ::IsMenu(brushMenu_)) {
+    for (const auto& [menu, brush] : menuBrushes_) {
+        if (!::IsMenu(menu)) continue;
         MENUINFO mi{};
         mi.cbSize = sizeof(mi);
         mi.fMask = MIM_BACKGROUND | MIM_APPLYTOSUBMENUS;
         mi.hbrBack = nullptr;
-        ::SetMenuInfo(brushMenu_, &mi);
+        ::SetMenuInfo(menu, &mi);
     }
-    brushMenu_ = nullptr;
-    menuBrush_.reset();
+    menuBrushes_.clear();
     measure_.Destroy();
     itemSurface_.Destroy();
     itemSurfaceFont_.reset();
@@ -315,6 +319,7 @@ void ctxHookMenu::pvRefreshMetrics() {
     itemForeColour_.reset();
     edgeWidth_ = ::GetSystemMetrics(SM_CXEDGE);
     dlgFrameWidth_ = ::GetSystemMetrics(SM_CXDLGFRAME);
+    systemMenuFont_ = drawing::cMemDC::SystemMenuFont();
     measure_.Init(1, 1);
     pvSelectItemFont(measure_);
     metrics_ = ComputeMetrics(measure_.TextHeight(L"ABCH"), props_.BitmapSize);
@@ -322,7 +327,7 @@ void ctxHookMenu::pvRefreshMetrics() {
 }
 
 void ctxHookMenu::pvSelectItemFont(drawing::cMemDC& dc) const {
-    dc.Font(props_.UseSystemFont ? drawing::cMemDC::SystemMenuFont() : FromRef(props_.Font));
+    dc.Font(props_.UseSystemFont ? systemMenuFont_ : FromRef(props_.Font));
 }
 
 void ctxHookMenu::pvRaiseHighlight(const std::wstring& caption) {

@@ -207,6 +207,8 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
     bool pvMeasureItem(MEASUREITEMSTRUCT& mis);
     bool pvDrawItem(const DRAWITEMSTRUCT& dis);
     void pvAdoptPopups();
+    // Leaves the menu loop; a selection re-posted in it and still queued is dropped, as it is over.
+    void pvEndMenuLoop();
     void pvPlacePopup(HWND hWnd, WINDOWPOS& pos);
     void pvReleasePopup(HWND hWnd);
     // The popup's frame image, made on first need and kept while the popup exists.
@@ -227,6 +229,14 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
     void pvRestoreMenus();
     void pvDetach();
     void pvSetMenuInfoBackground(uint32_t colour);
+    // Where the item carrying our record `data` lies in `menu`, found at its recorded place while it is
+    // still there, else by a search that records the new place; −1 when the menu no longer holds it.
+    struct ItemAt {
+        int32_t pos = -1;
+        UINT state = 0;
+        HMENU submenu = nullptr;
+    };
+    ItemAt pvFindItem(HMENU menu, ULONG_PTR data);
     // The active MDI child, when the form is a frame with one.
     HWND pvActiveChild() const;
     HWND pvMenuWindow() const { return frameOwner_ ? frameOwner_ : form_; }
@@ -268,6 +278,8 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
     int32_t dlgFrameWidth_ = 0;
     // Measures item captions in the item font; made again at every refresh.
     drawing::cMemDC measure_;
+    // Read at every refresh, not at every item.
+    drawing::StdFont systemMenuFont_;
     // Every item is composed here: kept between items, grown when one is larger.
     drawing::cMemDC itemSurface_;
     std::optional<drawing::StdFont> itemSurfaceFont_;
@@ -284,9 +296,9 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
         std::unique_ptr<drawing::cMemDC> image;
     };
     std::vector<RenderedPicture> pictureImages_;
-    // The menu background brush set by SetCustomAttributes, and the menu that uses it.
-    rt::UniqueBrush menuBrush_;
-    HMENU brushMenu_ = nullptr;
+    // The menu background brushes set by SetCustomAttributes, one per menu given one: a bar the form
+    // showed before keeps painting with its own.
+    std::vector<std::pair<HMENU, rt::UniqueBrush>> menuBrushes_;
 };
 
 } // namespace menus

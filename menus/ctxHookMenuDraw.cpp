@@ -13,20 +13,6 @@ namespace menus {
 
 namespace {
 
-// The position of the item carrying `data`, or −1. Identifiers are not unique in a menu (separators,
-// submenus), the data word of our items is.
-int ItemPosition(HMENU menu, ULONG_PTR data) {
-    const int count = ::GetMenuItemCount(menu);
-    for (int pos = 0; pos < count; ++pos) {
-        MENUITEMINFOW mii{};
-        mii.cbSize = sizeof(mii);
-        mii.fMask = MIIM_DATA;
-        if (::GetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &mii) && mii.dwItemData == data)
-            return pos;
-    }
-    return -1;
-}
-
 UINT ItemTypeAt(HMENU menu, int pos) {
     MENUITEMINFOW mii{};
     mii.cbSize = sizeof(mii);
@@ -47,7 +33,7 @@ MenuColours ctxHookMenu::Colours() const {
 }
 
 drawing::StdFont ctxHookMenu::pvItemFont(HDC target) const {
-    if (props_.UseSystemFont) return drawing::cMemDC::SystemMenuFont();
+    if (props_.UseSystemFont) return systemMenuFont_;
     drawing::StdFont font = Font();
     // Attributes the menu's own font has stay on.
     LOGFONTW lf{};
@@ -102,14 +88,16 @@ const drawing::cMemDC* ctxHookMenu::pvPictureImage(std::wstring_view text, Pictu
 bool ctxHookMenu::pvDrawItem(const DRAWITEMSTRUCT& dis) {
     if (dis.CtlType != ODT_MENU) return false;
     const HMENU menu = reinterpret_cast<HMENU>(dis.hwndItem);
-    const auto record = records_.Read(dis.itemData);
-    if (!record || record->id != dis.itemID || record->menu != MenuNumber(menu)) return false;
+    const ItemRecord* found = records_.Find(dis.itemData);
+    if (!found || found->id != dis.itemID || found->menu != MenuNumber(menu)) return false;
+    // The events raised below may convert menus, and so add records.
+    const ItemRecord record = *found;
 
-    const int pos = ItemPosition(menu, dis.itemData);
-    const UINT state = pos >= 0 ? ::GetMenuState(menu, static_cast<UINT>(pos), MF_BYPOSITION) : 0;
-    const bool grayed = state != 0xFFFFFFFF && (state & (MF_GRAYED | MF_DISABLED)) != 0;
-    const bool checked = state != 0xFFFFFFFF && (state & MF_CHECKED) != 0;
-    const bool submenu = state != 0xFFFFFFFF && (state & MF_POPUP) != 0;
+    const ItemAt at = pvFindItem(menu, dis.itemData);
+    const int pos = at.pos;
+    const bool grayed = (at.state & (MF_GRAYED | MF_DISABLED)) != 0;
+    const bool checked = (at.state & MF_CHECKED) != 0;
+    const bool submenu = at.submenu != nullptr;
     const bool selected = (dis.itemState & ODS_SELECTED) != 0;
     const bool hot = (dis.itemState & ODS_HOTLIGHT) != 0;
 
@@ -121,8 +109,8 @@ bool ctxHookMenu::pvDrawItem(const DRAWITEMSTRUCT& dis) {
     const bool custom = props_.DrawStyle == 2 && !props_.UseSystemFont;
     drawing::StdFont font = pvItemFont(dis.hDC);
     uint32_t foreColour = itemForeColour_.value_or(palette_.itemText);
-    const std::wstring_view text = CaptionText(record->caption);
-    const std::wstring_view accelerator = CaptionAccelerator(record->caption);
+    const std::wstring_view text = CaptionText(record.caption);
+    const std::wstring_view accelerator = CaptionAccelerator(record.caption);
     std::wstring caption = CaptionForDisplay(text);
     if (custom) {
         RaiseEvent(CustomDrawItemFont, font, caption, foreColour);
@@ -130,14 +118,14 @@ bool ctxHookMenu::pvDrawItem(const DRAWITEMSTRUCT& dis) {
     }
 
     const MenuColours colours = Colours();
-    if (record->top) {
+    if (record.top) {
         drawing::cMemDC* dc = pvItemSurface(w + 3, h + 1, font);
         if (!dc) return true;
         ::SetViewportOrgEx(dc->hdc(), -rc.left, -rc.top, nullptr);
         dc->LoadBlt(dis.hDC, rc.left, rc.top, rc.left, rc.top, w + 3, h + 1);
         BarItemLook look;
         look.item = {rc.left, rc.top, rc.right, rc.bottom};
-        look.caption = record->caption;
+        look.caption = record.caption;
         look.grayed = grayed;
         look.selected = selected;
         look.hot = hot;
@@ -154,8 +142,8 @@ bool ctxHookMenu::pvDrawItem(const DRAWITEMSTRUCT& dis) {
     look.H = metrics_.itemHeight;
     look.B = props_.BitmapSize;
     look.barItemHeight = metrics_.barItemHeight;
-    look.mirrored = props_.RightToLeft || record->IsRightJustified();
-    look.separator = record->IsSeparator();
+    look.mirrored = props_.RightToLeft || record.IsRightJustified();
+    look.separator = record.IsSeparator();
     const int count = ::GetMenuItemCount(menu);
     look.endsColumn = pos < 0 || pos + 1 >= count || (ItemTypeAt(menu, pos + 1) & MFT_MENUBREAK) != 0;
     look.columnLine = props_.AutoColumn > 0;
@@ -217,7 +205,7 @@ FrameJoin ctxHookMenu::pvFrameJoin(HWND hWnd, const RECT& window) const {
         mii.cbSize = sizeof(mii);
         mii.fMask = MIIM_DATA;
         ::GetMenuItemInfoW(menuBar_, static_cast<UINT>(pos), TRUE, &mii);
-        const auto record = records_.Read(mii.dwItemData);
+        const ItemRecord* record = records_.Find(mii.dwItemData);
         join.present = true;
         join.onBottom = window.top < item.top;
         join.offset = drop_.joinOffset;

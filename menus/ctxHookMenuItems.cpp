@@ -38,7 +38,7 @@ void ctxHookMenu::pvInitMenu(HMENU hMenu, bool topLevel) {
             if (!::GetMenuItemInfoW(hMenu, static_cast<UINT>(pos), TRUE, &mii)) return;
             if (mii.fType & MFT_OWNERDRAW) {
                 // Ours from an earlier opening, or the form's own owner-drawn item, which stays its own.
-                const auto record = records_.Read(mii.dwItemData);
+                const ItemRecord* record = records_.Find(mii.dwItemData);
                 if (!record || record->menu != MenuNumber(hMenu) || record->id != mii.wID) return;
                 items.push_back({static_cast<UINT>(pos), record->type, mii.dwItemData});
                 return;
@@ -66,41 +66,56 @@ void ctxHookMenu::pvInitMenu(HMENU hMenu, bool topLevel) {
         mii.dwItemData = items[i].data;
         mii.hbmpItem = nullptr;
         ::SetMenuItemInfoW(hMenu, items[i].position, TRUE, &mii);
+        records_.SetPlace(items[i].data, static_cast<int32_t>(items[i].position));
     }
 
     msghook::cMenuHook::SetCurrentMenuControl(this);
 }
 
+ctxHookMenu::ItemAt ctxHookMenu::pvFindItem(HMENU menu, ULONG_PTR data) {
+    // By the data word, not by command identifier: separators and submenus share identifiers.
+    const ItemRecord* record = records_.Find(data);
+    ItemAt at;
+    const auto holds = [&](int32_t pos) {
+        MENUITEMINFOW mii{};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_FTYPE | MIIM_DATA | MIIM_ID | MIIM_STATE | MIIM_SUBMENU;
+        if (!::GetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &mii) || !(mii.fType & MFT_OWNERDRAW) ||
+            mii.dwItemData != data || mii.wID != record->id)
+            return false;
+        at = {pos, mii.fState, mii.hSubMenu};
+        return true;
+    };
+    if (!record) return at;
+    if (const int32_t place = records_.Place(data); place >= 0 && holds(place)) return at;
+    const int count = ::GetMenuItemCount(menu);
+    for (int32_t pos = 0; pos < count; ++pos)
+        if (holds(pos)) {
+            records_.SetPlace(data, pos);
+            break;
+        }
+    return at;
+}
+
 void ctxHookMenu::pvRestoreMenus() {
-    // By the item that carries the record, not by command identifier: separators and submenus share
-    // identifiers, and a search by identifier would restore the first of them over and over.
     for (uint64_t position = 1; position <= records_.Count(); ++position) {
         rt::Trap([&] {
-            const auto record = records_.Read(position);
-            if (!record) return;
+            const ItemRecord* record = records_.Find(position);
             const HMENU menu = reinterpret_cast<HMENU>(static_cast<uintptr_t>(record->menu));
             if (!::IsMenu(menu)) return;
-            const int count = ::GetMenuItemCount(menu);
-            for (int pos = 0; pos < count; ++pos) {
-                MENUITEMINFOW mii{};
-                mii.cbSize = sizeof(mii);
-                mii.fMask = MIIM_FTYPE | MIIM_DATA | MIIM_ID;
-                if (!::GetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &mii)) continue;
-                if (!(mii.fType & MFT_OWNERDRAW) || mii.dwItemData != position || mii.wID != record->id)
-                    continue;
-                std::wstring caption = record->caption;
-                MENUITEMINFOW back{};
-                back.cbSize = sizeof(back);
-                back.fMask = MIIM_FTYPE | MIIM_DATA;
-                back.fType = record->type;
-                back.dwItemData = 0;
-                if (!record->IsSeparator()) {
-                    back.fMask |= MIIM_STRING;
-                    back.dwTypeData = caption.data();
-                }
-                ::SetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &back);
-                break;
+            const int32_t pos = pvFindItem(menu, position).pos;
+            if (pos < 0) return;
+            std::wstring caption = record->caption;
+            MENUITEMINFOW back{};
+            back.cbSize = sizeof(back);
+            back.fMask = MIIM_FTYPE | MIIM_DATA;
+            back.fType = record->type;
+            back.dwItemData = 0;
+            if (!record->IsSeparator()) {
+                back.fMask |= MIIM_STRING;
+                back.dwTypeData = caption.data();
             }
+            ::SetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &back);
         });
     }
     records_.Clear();
@@ -114,7 +129,7 @@ bool ctxHookMenu::HandleMenuChar(HMENU hMenu, wchar_t character, LRESULT& result
         mii.fMask = MIIM_FTYPE | MIIM_DATA;
         if (!::GetMenuItemInfoW(hMenu, static_cast<UINT>(pos), TRUE, &mii)) continue;
         if (mii.dwItemData == 0 || (mii.fType & MFT_SEPARATOR)) continue;
-        const auto record = records_.Read(mii.dwItemData);
+        const ItemRecord* record = records_.Find(mii.dwItemData);
         if (!record || record->menu != MenuNumber(hMenu)) continue;
         if (Mnemonic(record->caption) == character) {
             result = MAKELRESULT(pos, MNC_EXECUTE);
@@ -126,7 +141,7 @@ bool ctxHookMenu::HandleMenuChar(HMENU hMenu, wchar_t character, LRESULT& result
 
 bool ctxHookMenu::pvMeasureItem(MEASUREITEMSTRUCT& mis) {
     if (mis.CtlType != ODT_MENU) return false;
-    const auto record = records_.Read(mis.itemData);
+    const ItemRecord* record = records_.Find(mis.itemData);
     if (!record || record->id != mis.itemID || record->menu == 0) {
         mis.itemWidth = 50;
         return false;

@@ -74,6 +74,10 @@ void ctxHookMenu::pvFormMessage(bool& bHandled, LRESULT& lReturn, UINT uMsg, WPA
     case WM_SYSCOLORCHANGE:
         pvRefreshMetrics();
         break;
+    case WM_SETTINGCHANGE:
+        // The system menu font is read at a refresh only.
+        if (wParam == SPI_SETNONCLIENTMETRICS) pvRefreshMetrics();
+        break;
     case WM_NCDESTROY:
         pvDetach();
         break;
@@ -89,14 +93,10 @@ void ctxHookMenu::pvFormMessage(bool& bHandled, LRESULT& lReturn, UINT uMsg, WPA
         }
         break;
     case WM_EXITMENULOOP:
-        // What the last loop selected never positions a popup of the next one.
-        trackedMenu_ = nullptr;
         if (child &&
-            ::SendMessageW(child, InitMenuMsg(), InitMenuWParam(InitMenuCommand::ExitMenuLoop), 0) == 1) {
+            ::SendMessageW(child, InitMenuMsg(), InitMenuWParam(InitMenuCommand::ExitMenuLoop), 0) == 1)
             handled(1);
-        } else {
-            menuLoop_ = false;
-        }
+        pvEndMenuLoop();
         pvRaiseHighlight(L"");
         break;
     case WM_MDISETMENU: {
@@ -122,12 +122,12 @@ LRESULT ctxHookMenu::pvInitMenuCommand(WPARAM wParam, LPARAM lParam) {
         pvInitMenu(reinterpret_cast<HMENU>(lParam), true);
         break;
     case InitMenuCommand::ExitMenuLoop:
-        menuLoop_ = false;
-        trackedMenu_ = nullptr;
+        pvEndMenuLoop();
         break;
     case InitMenuCommand::EnterMenuLoop:
         menuLoop_ = true;
         menuBar_ = reinterpret_cast<HMENU>(lParam);
+        pvAdoptPopups();
         break;
     case InitMenuCommand::SetFrameOwner:
         frameOwner_ = reinterpret_cast<HWND>(lParam);
@@ -145,7 +145,7 @@ LRESULT ctxHookMenu::pvInitMenuCommand(WPARAM wParam, LPARAM lParam) {
 void ctxHookMenu::pvMenuSelect(bool& bHandled, LRESULT& lReturn, WPARAM wParam, LPARAM lParam) {
     // The newest popup is not on screen yet: its item rectangles are not final until it is, so look
     // again once it shows.
-    if (!popups_.empty() && !::IsWindowVisible(popups_.back().hWnd) && !reposted_) {
+    if (menuLoop_ && !popups_.empty() && !::IsWindowVisible(popups_.back().hWnd) && !reposted_) {
         reposted_ = true;
         ::PostMessageW(form_, WM_MENUSELECT, wParam, lParam);
         bHandled = true;
@@ -174,7 +174,7 @@ void ctxHookMenu::pvMenuSelect(bool& bHandled, LRESULT& lReturn, WPARAM wParam, 
         mii.fMask = MIIM_FTYPE | MIIM_DATA;
         uint32_t type = 0;
         if (menu && ::GetMenuItemInfoW(menu, item, TRUE, &mii)) {
-            const auto record = (mii.fType & MFT_OWNERDRAW) ? records_.Read(mii.dwItemData) : std::nullopt;
+            const ItemRecord* record = (mii.fType & MFT_OWNERDRAW) ? records_.Find(mii.dwItemData) : nullptr;
             type = record ? record->type : mii.fType;
         }
         selectedRightJustified_ = (type & MFT_RIGHTJUSTIFY) != 0;
@@ -184,6 +184,15 @@ void ctxHookMenu::pvMenuSelect(bool& bHandled, LRESULT& lReturn, WPARAM wParam, 
     if (const HWND child = pvActiveChild())
         ::SendMessageW(child, WM_MENUSELECT, ForwardedMenuSelectWParam(static_cast<uint32_t>(wParam)),
                        lParam);
+}
+
+void ctxHookMenu::pvEndMenuLoop() {
+    menuLoop_ = reposted_ = false;
+    // What the loop selected never places a popup of the next one.
+    trackedMenu_ = nullptr;
+    MSG m;
+    while (form_ && ::PeekMessageW(&m, form_, WM_MENUSELECT, WM_MENUSELECT, PM_REMOVE | PM_NOYIELD))
+        continue;
 }
 
 } // namespace menus

@@ -61,18 +61,20 @@ void ctxHookMenu::pvSubclassPopup(HWND hWnd) {
 
 void ctxHookMenu::pvAdoptPopups() {
     // Some systems make the popup window of TrackPopupMenu before the menu loop starts, so the hook
-    // reports it while no loop is on: take over the not yet shown popup menu windows the form owns.
+    // reports it while no loop is on: take over the not yet shown popup menu windows of the form's
+    // top-level window (an MDI child's popups belong to its frame).
     struct Search {
         ctxHookMenu* self;
+        HWND owner;
         std::vector<HWND> found;
-    } search{this, {}};
+    } search{this, ::GetAncestor(form_, GA_ROOT), {}};
     ::EnumThreadWindows(
         ::GetCurrentThreadId(),
         [](HWND wnd, LPARAM lp) -> BOOL {
             auto* s = reinterpret_cast<Search*>(lp);
             wchar_t name[16] = {};
             if (::GetClassNameW(wnd, name, 16) == 6 && std::wstring_view(name) == L"#32768" &&
-                !::IsWindowVisible(wnd) && ::GetWindow(wnd, GW_OWNER) == s->self->form_ &&
+                !::IsWindowVisible(wnd) && ::GetWindow(wnd, GW_OWNER) == s->owner &&
                 !s->self->pvFindPopup(wnd))
                 s->found.push_back(wnd);
             return TRUE;

@@ -82,7 +82,8 @@ def shade(p, w):
 
 def menu_probe(exe):
     """Runs menu_probe.exe: the visible popup menu windows (window and client rectangles on the screen,
-    style, extended style), the system colours it reports and the menu control's item height."""
+    style, extended style), the system colours it reports and the item height the menu control must give
+    its items: the menu font's text height + 7, or pictures of 16 pixels + 7 when they are taller."""
     done = subprocess.run([wine_launcher(), exe], stdin=subprocess.DEVNULL, capture_output=True, timeout=30)
     popups, colors, item_height = [], None, None
     for line in done.stdout.decode(errors="replace").splitlines():
@@ -92,8 +93,8 @@ def menu_probe(exe):
             popups.append({"window": tuple(n[0:4]), "client": tuple(n[4:8]), "style": n[8], "exstyle": n[9]})
         elif fields[:1] == ["colors"]:
             colors = [int(f, 0) for f in fields[1:]]
-        elif fields[:1] == ["itemheight"]:
-            item_height = int(fields[1])
+        elif fields[:1] == ["menutext"]:
+            item_height = max(int(fields[1]), 16) + 7
     return popups, colors, item_height
 
 

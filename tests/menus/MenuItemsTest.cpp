@@ -49,6 +49,7 @@ TEST(ItemRecord, TextsThatAreNotRecordsDoNotSplit) {
     EXPECT_EQ(list.Add({1, L"新建", 0, false, 10}), 1u);
     EXPECT_EQ(list.Add({1, L"打开", 0, false, 11}), 2u);
     EXPECT_EQ(list.Read(2)->caption, L"打开");
+    EXPECT_EQ(*list.Text(2), JoinRecord({1, L"打开", 0, false, 11}));
     for (uint64_t outside : {0ull, 3ull, 0xFFFFFFFFFFFFFFFFull})
         EXPECT_FALSE(list.Read(outside)) << outside;
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "ImportSlot.h"
 #include "MenuTestForm.h"
 #include "TestCanvas.h"
 #include "drawing/SurfacePixels.h"
@@ -103,12 +104,16 @@ class ItemDrawing : public ::testing::Test {
     std::unique_ptr<TestCanvas> canvas;
 };
 
-class PopupItem : public ItemDrawing, public ::testing::WithParamInterface<bool> {
+// Left to right and mirrored, with pictures of 16 and of 24 pixels (items taller than the text).
+class PopupItem : public ItemDrawing, public ::testing::WithParamInterface<std::tuple<bool, int>> {
   protected:
     void SetUp() override {
         ItemDrawing::SetUp();
-        mirrored = GetParam();
+        mirrored = std::get<0>(GetParam());
         ctl().SetRightToLeft(mirrored);
+        ctl().SetBitmapSize(std::get<1>(GetParam()));
+        H = ctl().Metrics().itemHeight;
+        B = ctl().BitmapSize();
     }
     bool mirrored = false;
 };
@@ -233,8 +238,11 @@ TEST_P(PopupItem, ASubmenuItemDrawsItsTriangleAndKeepsTheSystemsArrowOut) {
     EXPECT_EQ(Exactly({rc.left, rc.top, rc.right, rc.bottom}, 0x0000FF), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Layout, PopupItem, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Mirrored" : "LeftToRight"; });
+INSTANTIATE_TEST_SUITE_P(Layout, PopupItem, ::testing::Combine(::testing::Bool(), ::testing::Values(16, 24)),
+                         [](const auto& info) {
+                             return (std::get<0>(info.param) ? "Mirrored" : "LeftToRight") +
+                                    std::to_string(std::get<1>(info.param));
+                         });
 
 TEST_F(ItemDrawing, AutomaticColumnsDrawTheColumnLineAndCloseEachColumnsGutter) {
     ctl().SetAutoColumn(3);
@@ -377,6 +385,54 @@ TEST_F(ItemDrawing, StyleTwoWithItsOwnFontLetsHandlersChooseFontAndColours) {
     ctl().CustomDrawItemFont = nullptr;
     Draw(form.file, 0, 0);
     EXPECT_GT(Exactly({rc.left, rc.top, rc.right, rc.bottom}, 0x0000C0), 0);
+}
+
+// The engine's calls of GetMenuItemInfoW and SystemParametersInfoW, through the program's import slots.
+long g_calls[2];
+decltype(&::GetMenuItemInfoW) g_getMenuItemInfo;
+decltype(&::SystemParametersInfoW) g_systemParametersInfo;
+BOOL WINAPI CountedGetMenuItemInfo(HMENU m, UINT item, BOOL byPosition, LPMENUITEMINFOW mii) {
+    return ++g_calls[0], g_getMenuItemInfo(m, item, byPosition, mii);
+}
+BOOL WINAPI CountedSystemParametersInfo(UINT action, UINT n, PVOID p, UINT flags) {
+    return ++g_calls[1], g_systemParametersInfo(action, n, p, flags);
+}
+
+// An item deep in a long popup is found and drawn with as few menu calls as the first; the system menu
+// font is read when its setting changes, not for each item.
+TEST_F(ItemDrawing, AnItemIsDrawnWithTheSameMenuCallsWhereverItLies) {
+    rt::UniqueMenu big(::CreatePopupMenu());
+    const HMENU m = big.get();
+    for (UINT i = 0; i < 200; ++i)
+        ::AppendMenuW(m, MF_STRING, 1000 + i, L"项目");
+    ctl().pvInitMenu(m, false);
+    void** const info = testsupport::ImportSlot("user32.dll", "GetMenuItemInfoW");
+    void** const settings = testsupport::ImportSlot("user32.dll", "SystemParametersInfoW");
+    ASSERT_TRUE(info && settings);
+    g_getMenuItemInfo = reinterpret_cast<decltype(g_getMenuItemInfo)>(
+        testsupport::SwapImport(info, reinterpret_cast<void*>(&CountedGetMenuItemInfo)));
+    g_systemParametersInfo = reinterpret_cast<decltype(g_systemParametersInfo)>(
+        testsupport::SwapImport(settings, reinterpret_cast<void*>(&CountedSystemParametersInfo)));
+    TestCanvas target(210, H + 10, 0xFF000000);
+    const HDC dc = target.dc();
+    const HWND hm = reinterpret_cast<HWND>(m);
+    rc = {0, 0, 200, H};
+    std::vector<long> calls;
+    g_calls[1] = 0;
+    for (const UINT pos : {0u, 100u, 199u}) {
+        DRAWITEMSTRUCT dis{ODT_MENU, 0, ItemId(m, pos), ODA_DRAWENTIRE, 0, hm, dc, rc, ItemData(m, pos)};
+        g_calls[0] = 0;
+        ::SendMessageW(form.hWnd(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+        calls.push_back(g_calls[0]);
+    }
+    calls.push_back(std::exchange(g_calls[1], 0));
+    ::SendMessageW(form.hWnd(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    testsupport::SwapImport(info, reinterpret_cast<void*>(g_getMenuItemInfo));
+    testsupport::SwapImport(settings, reinterpret_cast<void*>(g_systemParametersInfo));
+    EXPECT_EQ(calls[1], calls[0]);
+    EXPECT_LE(calls[2], calls[0]);
+    EXPECT_EQ(calls[3], 0) << "the menu font read while drawing";
+    EXPECT_GT(g_calls[1], 0) << "a change of the menu font is read";
 }
 
 } // namespace

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
+#include "MenuCloser.h"
 #include "MenuTestForm.h"
 #include "menus/PopupGeometry.h"
 #include "runtime/Handles.h"
@@ -17,13 +21,24 @@ std::vector<WPARAM>& ChildMenuSelects() {
 }
 
 HWND g_client = nullptr;
+// Runs once in the menu loop of a real menu, which it then ends.
+std::function<void()> g_onMenuIdle;
+
+bool MenuIdle(UINT msg, WPARAM wp) {
+    if (msg != WM_ENTERIDLE || wp != MSGF_MENU) return false;
+    if (const auto run = std::exchange(g_onMenuIdle, nullptr)) run();
+    ::EndMenu();
+    return true;
+}
 
 LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (MenuIdle(msg, wp)) return 0;
     return ::DefFrameProcW(wnd, g_client, msg, wp, lp);
 }
 
 LRESULT CALLBACK ChildProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_MENUSELECT) ChildMenuSelects().push_back(wp);
+    if (MenuIdle(msg, wp)) return 0;
     return ::DefMDIChildProcW(wnd, msg, wp, lp);
 }
 
@@ -140,6 +155,40 @@ TEST_F(MdiMenus, ANewFrameMenuRestoresTheOldOneAndIsConverted) {
     EXPECT_EQ(ItemType(other, 0), static_cast<UINT>(MFT_OWNERDRAW));
     EXPECT_EQ(frameCtl.Records().Count(), 1u);
 }
+
+// Real menus of a shown frame with an active child, owned by either window: the child's control, which
+// does the frame's menu work, takes each popup window over.
+class MdiRealMenus : public MdiMenus, public ::testing::WithParamInterface<std::tuple<bool, bool>> {};
+
+TEST_P(MdiRealMenus, TheChildsControlTakesThePopupWindowOver) {
+    const auto [childOwns, systemMenu] = GetParam();
+    ::ShowWindow(frame.get(), SW_SHOWNORMAL);
+    const HWND child = MakeChild();
+    childCtl.Init(child);
+    frameCtl.Init(frame.get());
+    const HWND owner = childOwns ? child : frame.get();
+    std::vector<HWND> taken;
+    HMENU shown = nullptr;
+    g_onMenuIdle = [&] {
+        taken = childCtl.Popups();
+        if (taken.size() == 1) shown = reinterpret_cast<HMENU>(::SendMessageW(taken[0], MN_GETHMENU, 0, 0));
+    };
+    testsupport::MenuCloser closer(3000);
+    if (systemMenu)
+        ::SendMessageW(owner, WM_SYSCOMMAND, SC_MOUSEMENU | HTSYSMENU, MAKELPARAM(20, 40));
+    else
+        ::TrackPopupMenu(popup, TPM_RETURNCMD, 60, 60, 0, owner, nullptr);
+    g_onMenuIdle = nullptr;
+    ASSERT_EQ(taken.size(), 1u);
+    EXPECT_EQ(shown, systemMenu ? ::GetSystemMenu(owner, FALSE) : popup);
+    EXPECT_TRUE(frameCtl.Popups().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Owners, MdiRealMenus, ::testing::Combine(::testing::Bool(), ::testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param) ? "Child" : "Frame") +
+                                    (std::get<1>(info.param) ? "SystemMenu" : "ContextMenu");
+                         });
 
 } // namespace
 } // namespace menutest

@@ -85,11 +85,17 @@ TEST(MenuControlProperties, CustomAttributesSetTheColoursAndTheMenuBackground) {
     const long gdi = rt::LiveHandles::Gdi();
     c.SetCustomAttributes(2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, false, false);
     EXPECT_EQ(rt::LiveHandles::Gdi(), gdi);
-    rt::UniqueMenu bar(form.bar);
+    // Another bar gets a brush of its own; the first bar and its popups keep theirs, alive.
+    rt::UniqueMenu bar(form.bar), other(::CreateMenu());
+    ::SetMenu(form.hWnd(), other.get());
+    c.SetCustomAttributes(3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, false, false);
+    ASSERT_TRUE(::GetMenuInfo(form.file, &mi));
+    ASSERT_EQ(::GetObjectW(mi.hbrBack, sizeof(lb), &lb), static_cast<int>(sizeof(lb)));
+    EXPECT_EQ(lb.lbColor, 2u);
     ::SetMenu(form.hWnd(), nullptr);
     form.Unload();
-    ASSERT_TRUE(::GetMenuInfo(form.file, &mi));
-    EXPECT_EQ(mi.hbrBack, nullptr);
+    for (const HMENU menu : {form.file, other.get()})
+        EXPECT_TRUE(::GetMenuInfo(menu, &mi) && !mi.hbrBack) << "a brush left on menu " << menu;
 }
 
 // Sets the user's appearance scheme for the life of the object.

@@ -1,8 +1,9 @@
 // Demonstration of the owner-drawn menus (not shipped): a form with a menu bar whose File menu holds
 // pictures, check marks, a grayed item, separators and a submenu, drawn by the menu control.
 //   menu_demo.exe [--log file] [--seconds n]
-// The log gets the form's and the first bar item's screen rectangles, the item metrics and the colours
-// the drawing uses ("ready ..."), for the end-to-end test that opens the menu with real input.
+// The log gets the form's and the first bar item's screen rectangles, the item height and the colours
+// of the frame, the selection box and the open bar item ("ready ..."), for the end-to-end test that opens the
+// menu with real input.
 #include <windows.h>
 
 #include <cstdio>
@@ -64,14 +65,10 @@ class frmMenuDemo : public demo::DemoForm {
         ::GetWindowRect(hWnd(), &f);
         ::GetMenuItemRect(hWnd(), ::GetMenu(hWnd()), 0, &item);
         const menus::MenuColours c = ctxHookMenu1.Colours();
-        const menus::MenuMetrics& m = ctxHookMenu1.Metrics();
-        Log("ready form %ld %ld %ld %ld item %ld %ld %ld %ld metrics %d %d %d colours %#x %#x %#x %#x %#x "
-            "%#x "
-            "%#x %#x %#x %#x %#x %#x\n",
-            f.left, f.top, f.right, f.bottom, item.left, item.top, item.right, item.bottom, m.itemHeight,
-            ctxHookMenu1.BitmapSize(), m.barItemHeight, c.menuBorder, c.sideBar, c.itemBack,
-            ctxHookMenu1.Palette().itemText, c.selectionBorder, c.selectionFill, c.checkFill, c.checkMark,
-            c.checkBorder, c.barOpenFill, c.barOpenBorder, c.barBack);
+        Log("ready form %ld %ld %ld %ld item %ld %ld %ld %ld metrics %d colours %#x %#x %#x %#x\n", f.left,
+            f.top, f.right, f.bottom, item.left, item.top, item.right, item.bottom,
+            ctxHookMenu1.Metrics().itemHeight, c.menuBorder, c.selectionBorder, c.barOpenFill,
+            c.barOpenBorder);
     }
 
   private:

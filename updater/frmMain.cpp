@@ -48,7 +48,7 @@ UpdaterSetup UpdaterSetup::ForThisProgram(std::wstring homeUrl, std::wstring dom
     setup.folder = rt::AppPath();
     setup.commandLine = rt::AppCommand();
     setup.viewerImageName = kViewerImageName;
-    setup.endViewer = [](DWORD processId) { EndProcess(processId); };
+    setup.endViewer = [](HANDLE process) { EndProcess(process); };
     return setup;
 }
 
@@ -258,7 +258,7 @@ bool frmMain::pvReplaceViewer(const std::wstring& setupPath) {
     rt::UniqueKernelHandle setupFile = OpenVerifiedSetup(setupPath, *m_setupSha256);
     if (!setupFile) return false;
     const auto viewer = FindViewer(setup_.folder, setup_.viewerImageName);
-    if (viewer && setup_.endViewer) setup_.endViewer(viewer->processId);
+    if (viewer && setup_.endViewer) setup_.endViewer(viewer->process.get());
     if (rt::ShellExecuteOpen(setupPath, kSetupArguments, SW_SHOWMINIMIZED)) return true;
     // The setup program would not start: the user gets back the viewer that was ended for it.
     setupFile.reset();

@@ -35,8 +35,9 @@ struct UpdaterSetup {
     std::wstring instanceName = L"Pelmor.update.SingleInstance";
     // The running viewer's image name; tests give their stand-in a name no real viewer has.
     std::wstring viewerImageName;
-    // Ends the viewer process found running; nothing waits for it or looks at the result.
-    std::function<void(DWORD processId)> endViewer;
+    // Ends the viewer process found running (the handle it was checked on); nothing waits for it or looks
+    // at the result.
+    std::function<void(HANDLE process)> endViewer;
     // The keys that sign update lists (base64 of the P-256 point 04 || X || Y, ';' between keys). Empty:
     // lists are not signed, and no setup program is ever downloaded or run; a newer version only leads
     // the user to the home page. With keys, every setup program must match the SHA-256 its list names.

@@ -101,7 +101,7 @@ class FrmMainTest : public ::testing::Test {
         setup.instanceName =
             L"Pelmor.update.SingleInstance.tests." + std::to_wstring(::GetCurrentProcessId());
         setup.viewerImageName = StandInViewerName();
-        setup.endViewer = [this](DWORD processId) { ended_.push_back(processId); };
+        setup.endViewer = [this](HANDLE process) { ended_.push_back(::GetProcessId(process)); };
         // Signed lists are believed, as in a release; a test of the build without a key clears it.
         setup.publicKey = signer_.PublicKey();
         // Seconds, not the minutes a real network is given: a stalled test server ends the transfer soon.

@@ -25,7 +25,7 @@ else()
   set(PELMOR_GTEST_LIBS GTest::gmock GTest::gtest)
 endif()
 
-# zlib1.dll ships beside the programs; it is loaded by name at run time and never linked.
+# zlib1.dll ships beside the programs; it is loaded from there at run time and never linked.
 set(PELMOR_ZLIB_DLL /usr/${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32/lib/zlib1.dll CACHE FILEPATH "zlib1.dll shipped beside the programs")
 add_custom_command(OUTPUT ${PELMOR_BIN_DIR}/zlib1.dll
                    COMMAND ${CMAKE_COMMAND} -E make_directory ${PELMOR_BIN_DIR}

@@ -95,7 +95,9 @@ void CheckList(std::string_view input, std::string_view domain) {
     if (list->url.empty() || list->url.front() == ' ' || list->url.back() == ' ') Fail("untrimmed url");
     if (!LeadsToDomain(list->url, domain)) Fail("url may lead off the product host");
     if (list->versionText.size() > updater::kMaxListBytes) Fail("read past the bound");
-    if (list->versionText.find_first_of("\r\n") != std::string::npos) Fail("version spans lines");
+    if (list->versionText.size() > 16 ||
+        list->versionText.find_first_not_of("0123456789.") != std::string::npos)
+        Fail("version text that is not digits and dots");
     if (!(list->version == updater::DecimalVersion::Parse(list->versionText)))
         Fail("version not from its text");
 }
@@ -111,15 +113,13 @@ void CheckSignedParts(std::string_view input) {
     const updater::SignedList parts = updater::SplitSignedList(input);
     if (parts.message.find_first_of("\r\n") != std::string_view::npos) Fail("signed message spans lines");
     const size_t lineEnd = input.find_first_of("\r\n");
-    if (parts.signature) {
-        // Only a second line "sig=<base64>" carries one, and its text is the canonical form of the bytes.
+    if (parts.signatures.size() > updater::kMaxSignatureLines) Fail("more signature lines than are read");
+    for (const auto& line : parts.signatures) {
+        // Only a later line "sig=" carries one, and its text is the canonical form of the bytes.
         if (lineEnd == std::string_view::npos) Fail("signature without a second line");
-        std::string_view second = input.substr(lineEnd + (input.substr(lineEnd, 2) == "\r\n" ? 2 : 1));
-        second = second.substr(0, second.find_first_of("\r\n"));
-        second = second.substr(0, second.find_last_not_of(" \t") + 1);
-        if (!second.starts_with("sig=")) Fail("signature from a line that is not sig=");
-        if (Base64({parts.signature->begin(), parts.signature->end()}) != second.substr(4))
-            Fail("signature is not the second line's bytes");
+        const std::string text = Base64({line.signature.begin(), line.signature.end()});
+        if (input.find((line.keyId ? ":" : "sig=") + text) == std::string_view::npos)
+            Fail("signature is not a line's bytes");
     }
     if (const auto bytes = updater::DecodeBase64(input)) {
         // Only canonical text decodes, so encoding the bytes again gives the input back.

@@ -75,11 +75,12 @@ const Api* Load() {
     static std::mutex lock;
     static auto* libraries = new std::vector<std::unique_ptr<Loaded>>();
     const std::lock_guard<std::mutex> hold(lock);
+    const std::wstring path = ModAPI::SystemLibraryPath(ConfiguredName());
     for (const auto& l : *libraries)
-        if (l->name == ConfiguredName()) return &l->api;
+        if (l->name == path) return &l->api;
     // Only a library not loaded yet is probed, not every drawing or decoding call.
-    if (!ModAPI::DllExportsFunction(ConfiguredName(), "GdiplusStartup")) return nullptr;
-    auto next = LoadFrom(ConfiguredName());
+    if (!ModAPI::DllExportsFunction(path, "GdiplusStartup")) return nullptr;
+    auto next = LoadFrom(path);
     if (!next) return nullptr;
     libraries->push_back(std::move(next));
     return &libraries->back()->api;

@@ -1,5 +1,6 @@
 #include "ModAPI.h"
 
+#include "App.h"
 #include "CodeProbe.h"
 #include "TextDraw.h"
 
@@ -26,6 +27,12 @@ CallConvention Crc32Convention(HMODULE module, FARPROC crc32) {
     const ModuleImage image(MappedImage(module), reinterpret_cast<uintptr_t>(module));
     const auto entry = reinterpret_cast<uintptr_t>(crc32) - reinterpret_cast<uintptr_t>(module);
     return ProbeCrc32Convention(image, static_cast<uint32_t>(entry));
+}
+
+std::wstring InFolder(std::wstring folder, const std::wstring& name) {
+    if (name.find_first_of(L"\\/") != std::wstring::npos || folder.empty()) return name;
+    if (folder.back() != L'\\') folder += L'\\';
+    return folder + name;
 }
 
 template <class Unique> Microsoft::WRL::ComPtr<IPicture> WrapHandle(Unique& holder, PICTDESC desc) {
@@ -70,7 +77,8 @@ bool LocateZlib(ZlibLocation& found, bool skipProbe, const std::vector<ZlibCandi
     found = ZlibLocation{};
     if (!candidates.empty()) found.name = candidates.back().name;
     for (const ZlibCandidate& c : candidates) {
-        rt::UniqueModule module(::LoadLibraryW(c.name.c_str()));
+        const std::wstring path = ProgramLibraryPath(c.name);
+        rt::UniqueModule module(::LoadLibraryW(path.c_str()));
         if (!module) continue;
         found.compress2 = ::GetProcAddress(module.get(), "compress2") != nullptr;
         const FARPROC crc32 = ::GetProcAddress(module.get(), "crc32");
@@ -78,7 +86,7 @@ bool LocateZlib(ZlibLocation& found, bool skipProbe, const std::vector<ZlibCandi
             found.compress2 = false;
             continue;
         }
-        found.name = c.name;
+        found.name = path;
         found.number = c.number;
         if (!skipProbe) found.isCdecl = Crc32Convention(module.get(), crc32) == CallConvention::Cdecl;
         return true;
@@ -88,6 +96,16 @@ bool LocateZlib(ZlibLocation& found, bool skipProbe, const std::vector<ZlibCandi
 
 bool LocateZlib(ZlibLocation& found, bool skipProbe) {
     return LocateZlib(found, skipProbe, ZlibCandidates());
+}
+
+std::wstring ProgramLibraryPath(const std::wstring& name) {
+    return InFolder(rt::AppPath(), name);
+}
+
+std::wstring SystemLibraryPath(const std::wstring& name) {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
+    return InFolder(n > 0 && n < MAX_PATH ? folder : L"", name);
 }
 
 bool DllExportsFunction(const std::wstring& library, const char* function) {

@@ -1,6 +1,6 @@
 #pragma once
 // The stateless helpers of the image engine and the PNG decoder that need the system: text with an
-// ellipsis, opening files, locating zlib by name, probing libraries and wrapping handles as pictures.
+// ellipsis, opening files, locating zlib, probing libraries and wrapping handles as pictures.
 // The platform-free helpers (row lengths, byte order, alpha analysis...) are in PixelMath.h.
 #include <windows.h>
 #include <ocidl.h>
@@ -26,7 +26,8 @@ int32_t DrawTextEllipsis(HDC hdc, std::wstring_view text, int32_t x, int32_t y, 
 // is kept for callers and changes nothing. Invalid handle on failure.
 rt::UniqueKernelHandle OpenFileForIO(const std::wstring& fileName, bool forRead, bool forceWide = true);
 
-// A zlib library tried by name, and the number that stands for it (2 "zlib1.dll", 1 "zlib.dll").
+// A zlib library tried by name in the program folder, and the number that stands for it (2 "zlib1.dll",
+// 1 "zlib.dll").
 struct ZlibCandidate {
     std::wstring name;
     int32_t number;
@@ -41,10 +42,16 @@ struct ZlibLocation {
     bool isCdecl = false; // its functions want the caller to remove the arguments; false when not probed
     bool compress2 = false;
 };
-// The first candidate that loads and exports crc32. Without skipProbe, crc32's code tells the calling
-// convention. The library is unloaded again before returning.
+// The first candidate that loads from the program folder (ProgramLibraryPath; `name` is then that full
+// path) and exports crc32. Without skipProbe, crc32's code tells the calling convention. The library is
+// unloaded again before returning.
 bool LocateZlib(ZlibLocation& found, bool skipProbe, const std::vector<ZlibCandidate>& candidates);
 bool LocateZlib(ZlibLocation& found, bool skipProbe = false);
+
+// A library's full path, so that no other folder's copy is ever loaded in its place: name in the program's
+// own folder (zlib ships there) or in the system folder (GDI+). A name that holds a folder already is kept.
+std::wstring ProgramLibraryPath(const std::wstring& name);
+std::wstring SystemLibraryPath(const std::wstring& name);
 
 // The library loads by that name and exports the function.
 bool DllExportsFunction(const std::wstring& library, const char* function);

@@ -142,6 +142,17 @@ bool ShellExecuteOpen(const std::wstring& file, const std::wstring& parameters, 
     return ::ShellExecuteExW(&sei) != FALSE;
 }
 
+bool LimitLibrarySearch() {
+    // Looked up: Windows 7 has the function only with its security update KB2533623.
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (set && set(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_APPLICATION_DIR)) return true;
+    // Without it, at least the current folder leaves the search.
+    ::SetDllDirectoryW(L"");
+    return false;
+}
+
 std::vector<uint8_t> LoadResData(const wchar_t* name, const wchar_t* type, HINSTANCE inst) {
     HMODULE module = inst ? inst : ::GetModuleHandleW(nullptr);
     HRSRC res = ::FindResourceW(module, name, type);

@@ -49,6 +49,10 @@ uint32_t Shell(const std::wstring& commandLine, int showCmd);
 // Opens a document, folder, address or program through the shell ("open"), without waiting.
 bool ShellExecuteOpen(const std::wstring& file, const std::wstring& parameters, int showCmd);
 
+// Libraries loaded by name come only from the system folder and the program's own folder, never from
+// the current folder or PATH. Called first thing at start-up, before anything loads a library.
+bool LimitLibrarySearch();
+
 // The bytes of a resource, empty when it is missing. A null instance means the executable.
 std::vector<uint8_t> LoadResData(const wchar_t* name, const wchar_t* type, HINSTANCE inst = nullptr);
 

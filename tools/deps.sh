@@ -5,7 +5,7 @@ PELMOR_PACKAGES=(
     libpixman-1-dev pkg-config
     g++-mingw-w64-x86-64-posix libz-mingw-w64
     wine wine64
-    xvfb xdotool x11-utils imagemagick fonts-wqy-microhei python3 python3-cryptography nsis
+    xvfb xdotool x11-utils imagemagick fonts-wqy-microhei python3 python3-cryptography nsis curl
 )
 
 pelmor_missing_packages() {

@@ -3,10 +3,12 @@
 
 Serves tools/site/ on 127.0.0.1, plus an update list that offers the version the programs already
 have (--version, the build's), so a first run shows no network error and the updater ends quietly as
-up to date. With --key the list is signed (for an updater built with that key's public half). The
-request log is begun anew at every start.
+up to date. With --key the list is signed (for an updater built with that key's public half), with an
+expiry and the digest of the setup program (--setup, served as /setup/Pelmor.exe; without one, the digest
+of no bytes, which nothing served matches). The request log is begun anew at every start.
 """
 import argparse
+import hashlib
 import http.server
 import os
 import sys
@@ -17,14 +19,16 @@ import update_list
 SITE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "site")
 
 
-def make_list(version, port, key_path):
-    line = update_list.first_line(version, f"http://127.0.0.1:{port}/setup/Pelmor.exe")
+def make_list(version, port, key_path, setup_path):
+    digest = update_list.sha256_file(setup_path) if setup_path else hashlib.sha256(b"").hexdigest()
+    line = update_list.first_line(version, f"http://127.0.0.1:{port}/setup/Pelmor.exe", digest,
+                                  update_list.expiry(30))
     if not key_path:
         return (line + "\r\n").encode("ascii")
-    return update_list.signed_list(update_list.load_private_key(key_path), line)
+    return update_list.signed_list([update_list.load_private_key(key_path)], line)
 
 
-def make_handler(log_path, list_body):
+def make_handler(log_path, list_body, setup_path):
     log_lock = threading.Lock()
 
     class Handler(http.server.SimpleHTTPRequestHandler):
@@ -46,6 +50,10 @@ def make_handler(log_path, list_body):
             if path.lower() == "/upsoft.txt":
                 self.send_body("text/plain", list_body)
                 return
+            if path == "/setup/Pelmor.exe" and setup_path:
+                with open(setup_path, "rb") as f:
+                    self.send_body("application/octet-stream", f.read())
+                return
             if self.path.endswith(".swf") or self.path.endswith(".jsp"):
                 # Outside quote pages are not part of the local site; answer with an empty page.
                 self.send_body("text/html", b"<!DOCTYPE html><html><body></body></html>")
@@ -64,13 +72,14 @@ def main():
     ap.add_argument("--log", default="")
     ap.add_argument("--version", required=True, help="the version the list offers: the programs' own")
     ap.add_argument("--key", default="", help="private key that signs the update list")
+    ap.add_argument("--setup", default="", help="the setup program the list names and the site serves")
     args = ap.parse_args()
     if args.log:
         open(args.log, "w", encoding="utf-8").close()
-    list_body = make_list(args.version, args.port, args.key)
+    list_body = make_list(args.version, args.port, args.key, args.setup)
     try:
         server = http.server.ThreadingHTTPServer(("127.0.0.1", args.port),
-                                                 make_handler(args.log, list_body))
+                                                 make_handler(args.log, list_body, args.setup))
     except OSError as e:
         print(f"site-server: cannot listen on 127.0.0.1:{args.port}: {e}", file=sys.stderr)
         return 1

@@ -1,6 +1,6 @@
 #pragma once
 // Header names, URL schemes and list keys are ASCII: letters compared without regard to case, every other
-// byte exactly.
+// byte exactly; hex digits in either case.
 #include <cstddef>
 #include <string_view>
 
@@ -19,6 +19,14 @@ constexpr bool EqualNoCase(std::string_view a, std::string_view b) {
 
 constexpr bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && EqualNoCase(s.substr(0, prefix.size()), prefix);
+}
+
+// 0-15 for a hex digit, -1 for any other byte.
+constexpr int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
 }
 
 } // namespace updater

@@ -28,6 +28,13 @@ std::string TakeListFile(const std::wstring& path) {
     return bytes;
 }
 
+bool CanSaveFile(const std::wstring& path) {
+    const rt::UniqueKernelHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return static_cast<bool>(file);
+}
+
 std::wstring ListText(const std::string& bytes, ListEncoding encoding) {
     if (bytes.empty()) return {};
     if (encoding == ListEncoding::Utf8) return rt::Utf8ToWide(bytes);

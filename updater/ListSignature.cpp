@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "AsciiNoCase.h"
 #include "UpdateList.h"
 
 namespace updater {
@@ -22,6 +23,46 @@ template <size_t N> std::optional<std::array<uint8_t, N>> DecodeExactly(std::str
     std::array<uint8_t, N> out{};
     std::memcpy(out.data(), bytes->data(), N);
     return out;
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// The next line of rest (up to CR, LF or CR LF), taken off rest; nothing when rest holds no further line.
+std::optional<std::string_view> TakeLine(std::string_view& rest) {
+    if (rest.empty()) return std::nullopt;
+    const size_t end = rest.find_first_of("\r\n");
+    const std::string_view line = rest.substr(0, end);
+    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end);
+    if (rest.starts_with("\r\n"))
+        rest.remove_prefix(2);
+    else if (!rest.empty())
+        rest.remove_prefix(1);
+    return line;
+}
+
+// The text after "sig=": "<8 hex digits>:<base64>" or, in the old form, "<base64>".
+std::optional<ListSignatureLine> ReadSignature(std::string_view text) {
+    ListSignatureLine line;
+    if (text.size() > 8 && text[8] == ':') {
+        KeyId id{};
+        for (size_t i = 0; i < 8; ++i) {
+            const int v = HexValue(text[i]);
+            if (v < 0) return std::nullopt;
+            id[i / 2] = static_cast<uint8_t>(id[i / 2] << 4 | v);
+        }
+        line.keyId = id;
+        text.remove_prefix(9);
+    }
+    const auto signature = DecodeExactly<64>(text);
+    if (!signature) return std::nullopt;
+    line.signature = *signature;
+    return line;
 }
 
 } // namespace
@@ -67,22 +108,34 @@ std::optional<EcPublicKey> ParsePublicKey(std::string_view base64) {
     return key;
 }
 
+std::optional<std::vector<EcPublicKey>> ParsePublicKeys(std::string_view setting) {
+    std::vector<EcPublicKey> keys;
+    while (!setting.empty()) {
+        const size_t end = setting.find(';');
+        const std::string_view text = TrimBlanks(setting.substr(0, end));
+        setting.remove_prefix(end == std::string_view::npos ? setting.size() : end + 1);
+        if (text.empty()) continue;
+        const auto key = ParsePublicKey(text);
+        if (!key) return std::nullopt;
+        keys.push_back(*key);
+    }
+    if (keys.empty()) return std::nullopt;
+    return keys;
+}
+
 SignedList SplitSignedList(std::string_view bytes) {
     SignedList list;
     list.message = FirstLine(bytes);
     std::string_view rest =
         bytes.substr(static_cast<size_t>(list.message.data() - bytes.data()) + list.message.size());
-    if (rest.starts_with("\r\n"))
-        rest.remove_prefix(2);
-    else if (rest.starts_with("\n") || rest.starts_with("\r"))
-        rest.remove_prefix(1);
-    else
-        return list;
-    std::string_view line = rest.substr(0, rest.find_first_of("\r\n"));
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
-        line.remove_suffix(1);
+    TakeLine(rest);
     constexpr std::string_view kKey = "sig=";
-    if (line.starts_with(kKey)) list.signature = DecodeExactly<64>(line.substr(kKey.size()));
+    for (size_t n = 0; n < kMaxSignatureLines; ++n) {
+        const auto line = TakeLine(rest);
+        if (!line || !line->starts_with(kKey)) break;
+        if (auto signature = ReadSignature(TrimBlanks(line->substr(kKey.size()))))
+            list.signatures.push_back(*signature);
+    }
     return list;
 }
 

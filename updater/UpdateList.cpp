@@ -28,19 +28,11 @@ std::string_view TrimSpaces(std::string_view s) {
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
-// The digest of a third field "sha256=<hex>": nothing for another third field, false for a broken one.
-bool ReadDigestField(std::string_view field, std::optional<Sha256Digest>& digest) {
-    constexpr std::string_view kKey = "sha256=";
-    if (!StartsWithNoCase(field, kKey)) return true;
-    const std::string_view hex = field.substr(kKey.size());
-    Sha256Digest bytes{};
+bool ReadDigest(std::string_view hex, Sha256Digest& bytes) {
     if (hex.size() != 2 * bytes.size()) return false;
     for (size_t i = 0; i < bytes.size(); ++i) {
         const int high = HexValue(hex[2 * i]);
@@ -48,11 +40,54 @@ bool ReadDigestField(std::string_view field, std::optional<Sha256Digest>& digest
         if (high < 0 || low < 0) return false;
         bytes[i] = static_cast<uint8_t>(high * 16 + low);
     }
-    digest = bytes;
+    return true;
+}
+
+// One field after the URL: "sha256=…" and "expires=…" are read into the list, once each; false for a
+// malformed or repeated one. Any other field is ignored.
+bool ReadField(std::string_view field, UpdateList& list) {
+    constexpr std::string_view kDigest = "sha256=";
+    constexpr std::string_view kExpires = "expires=";
+    if (StartsWithNoCase(field, kDigest)) {
+        Sha256Digest bytes{};
+        if (list.sha256 || !ReadDigest(field.substr(kDigest.size()), bytes)) return false;
+        list.sha256 = bytes;
+    } else if (StartsWithNoCase(field, kExpires)) {
+        const auto date = ParseListDate(field.substr(kExpires.size()));
+        if (list.expires || !date) return false;
+        list.expires = date;
+    }
     return true;
 }
 
 } // namespace
+
+std::optional<ListDate> ParseListDate(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+    int parts[3] = {};
+    int* part = parts;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (i == 4 || i == 7) {
+            ++part;
+            continue;
+        }
+        if (!IsDigit(text[i])) return std::nullopt;
+        *part = *part * 10 + (text[i] - '0');
+    }
+    const ListDate date{parts[0], parts[1], parts[2]};
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (date.year < 1 || date.month < 1 || date.month > 12 || date.day < 1) return std::nullopt;
+    const bool leap = date.year % 4 == 0 && (date.year % 100 != 0 || date.year % 400 == 0);
+    const int days = kDays[date.month - 1] + (date.month == 2 && leap ? 1 : 0);
+    if (date.day > days) return std::nullopt;
+    return date;
+}
+
+bool IsVersionText(std::string_view text) {
+    return !text.empty() && text.size() <= 16 &&
+           text.find_first_not_of("0123456789.") == std::string_view::npos &&
+           text.find_first_of("0123456789") != std::string_view::npos;
+}
 
 std::string_view FirstLine(std::string_view bytes) {
     bytes = bytes.substr(0, kMaxListBytes);
@@ -84,19 +119,20 @@ std::optional<UpdateList> UpdateList::Parse(std::string_view bytes, std::string_
     const std::string_view text = field.text;
     const size_t bar = FindChar(text, '|', field.encoding);
     if (bar == text.size()) return std::nullopt;
+    const std::string_view version = TrimSpaces(text.substr(0, bar));
+    if (!IsVersionText(version)) return std::nullopt;
     const size_t urlStart = bar + 1;
     const size_t urlEnd = FindChar(text, '|', field.encoding, urlStart);
     const std::string_view url = TrimSpaces(text.substr(urlStart, urlEnd - urlStart));
     if (url.empty() || !IsProductUrl(url, domain)) return std::nullopt;
 
     UpdateList list;
-    if (urlEnd < text.size()) {
-        const size_t thirdStart = urlEnd + 1;
-        const size_t thirdEnd = FindChar(text, '|', field.encoding, thirdStart);
-        if (!ReadDigestField(TrimSpaces(text.substr(thirdStart, thirdEnd - thirdStart)), list.sha256))
-            return std::nullopt;
+    for (size_t start = urlEnd + 1; start <= text.size();) {
+        const size_t end = FindChar(text, '|', field.encoding, start);
+        if (!ReadField(TrimSpaces(text.substr(start, end - start)), list)) return std::nullopt;
+        start = end + 1;
     }
-    list.versionText.assign(text.substr(0, bar));
+    list.versionText.assign(version);
     list.version = DecimalVersion::Parse(list.versionText);
     list.url.assign(url);
     list.encoding = field.encoding;

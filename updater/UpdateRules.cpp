@@ -4,11 +4,27 @@
 
 namespace updater {
 
-LoadOutcome DecideLoad(bool listDownloaded, const std::optional<UpdateList>& list, const DecimalVersion& own,
-                       bool startedByViewer) {
-    if (!listDownloaded) return LoadOutcome::ConnectFailed;
-    if (!list) return LoadOutcome::NoUpdateData;
-    if (own >= list->version) return startedByViewer ? LoadOutcome::EndQuietly : LoadOutcome::UpToDateBox;
+LoadOutcome DecideLoad(const ListReading& reading, const DecimalVersion& own, bool startedByViewer,
+                       bool canRunSetup) {
+    switch (reading.state) {
+    case ListState::NotSaved:
+        return LoadOutcome::CannotSave;
+    case ListState::NotDownloaded:
+        return LoadOutcome::ConnectFailed;
+    case ListState::Invalid:
+        return LoadOutcome::NoUpdateData;
+    // A stale list means "no update now": not worth a word at every start of the viewer.
+    case ListState::Undated:
+        return startedByViewer ? LoadOutcome::EndQuietly : LoadOutcome::UndatedBox;
+    case ListState::Expired:
+        return startedByViewer ? LoadOutcome::EndQuietly : LoadOutcome::ExpiredBox;
+    case ListState::Good:
+        break;
+    }
+    if (!reading.list) return LoadOutcome::NoUpdateData;
+    if (own >= reading.list->version)
+        return startedByViewer ? LoadOutcome::EndQuietly : LoadOutcome::UpToDateBox;
+    if (!canRunSetup) return LoadOutcome::AskToVisitSite;
     return startedByViewer ? LoadOutcome::AskViewerUser : LoadOutcome::ShowWindow;
 }
 

@@ -11,17 +11,37 @@
 
 namespace updater {
 
-enum class LoadOutcome {
-    ConnectFailed, // box "无法连接到网站…", end
-    NoUpdateData,  // box "检测不到更新数据…", end
-    UpToDateBox,   // box "您使用的版本已经是最新版！", end
-    EndQuietly,    // up to date, started by the viewer
-    AskViewerUser, // newer, started by the viewer: Yes/No question
-    ShowWindow,    // newer, started by hand
+// What became of the update list.
+enum class ListState {
+    NotSaved,      // the program folder cannot take the list file
+    NotDownloaded, // no answer, or an error
+    Invalid,       // unreadable, or not signed by a key of the build (with its setup program's digest)
+    Undated,       // signed, without an expiry
+    Expired,       // signed, past its expiry
+    Good,
 };
 
-LoadOutcome DecideLoad(bool listDownloaded, const std::optional<UpdateList>& list, const DecimalVersion& own,
-                       bool startedByViewer);
+struct ListReading {
+    ListState state = ListState::NotDownloaded;
+    std::optional<UpdateList> list = std::nullopt; // when Good
+};
+
+enum class LoadOutcome {
+    ConnectFailed,  // box "无法连接到网站…", end
+    CannotSave,     // box "无法在程序所在的文件夹中保存更新文件…", end
+    NoUpdateData,   // box "检测不到更新数据…", end
+    UndatedBox,     // box "更新数据没有注明有效期…", end
+    ExpiredBox,     // box "更新数据已过期…", end
+    UpToDateBox,    // box "您使用的版本已经是最新版！", end
+    EndQuietly,     // up to date or a stale list, started by the viewer
+    AskViewerUser,  // newer, started by the viewer: Yes/No question
+    ShowWindow,     // newer, started by hand
+    AskToVisitSite, // newer, and the build runs no setup program: Yes/No question, Yes opens the home page
+};
+
+// canRunSetup: the build has a key, so a list it believes may have a setup program run.
+LoadOutcome DecideLoad(const ListReading& reading, const DecimalVersion& own, bool startedByViewer,
+                       bool canRunSetup);
 
 // Whole percent of progress / maximum, 0 when the maximum is 0, never above 100. The transfer reports
 // unsigned 32-bit counts that reach us as int32_t, so they are read back as unsigned.

@@ -21,15 +21,25 @@ std::wstring Lowered(std::wstring_view s) {
     return out;
 }
 
-// The full path of a process's image; empty when the process cannot be asked (another user's).
-std::wstring ImagePath(DWORD processId) {
-    rt::UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    if (!process) return {};
+// The full path of a process's image; empty when the process cannot be asked.
+std::wstring ImagePath(HANDLE process) {
     std::wstring path(32768, L'\0');
     DWORD size = static_cast<DWORD>(path.size());
-    if (!::QueryFullProcessImageNameW(process.get(), 0, path.data(), &size)) return {};
+    if (!::QueryFullProcessImageNameW(process, 0, path.data(), &size)) return {};
     path.resize(size);
     return path;
+}
+
+// The session a process runs in, read from its token; nothing when the token cannot be read.
+std::optional<DWORD> SessionOf(HANDLE process) {
+    HANDLE rawToken = nullptr;
+    if (!::OpenProcessToken(process, TOKEN_QUERY, &rawToken)) return std::nullopt;
+    const rt::UniqueKernelHandle token(rawToken);
+    DWORD session = 0;
+    DWORD size = 0;
+    if (!::GetTokenInformation(token.get(), TokenSessionId, &session, sizeof session, &size))
+        return std::nullopt;
+    return session;
 }
 
 // Long form, so that a short (8.3) spelling of the same folder compares equal.
@@ -48,8 +58,8 @@ bool SameImageName(std::wstring_view a, std::wstring_view b) {
 }
 
 std::optional<RunningViewer> FindViewer(std::wstring_view folder, std::wstring_view imageName) {
-    DWORD ownSession = 0;
-    if (!::ProcessIdToSessionId(::GetCurrentProcessId(), &ownSession)) return std::nullopt;
+    const auto ownSession = SessionOf(::GetCurrentProcess());
+    if (!ownSession) return std::nullopt;
     const std::wstring expected = Lowered(LongPath(JoinFolder(folder, imageName)));
     rt::UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return std::nullopt;
@@ -58,18 +68,18 @@ std::optional<RunningViewer> FindViewer(std::wstring_view folder, std::wstring_v
     for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
          more = ::Process32NextW(snapshot.get(), &entry)) {
         if (!SameImageName(entry.szExeFile, imageName)) continue;
-        DWORD session = 0;
-        if (!::ProcessIdToSessionId(entry.th32ProcessID, &session) || session != ownSession) continue;
-        const std::wstring path = ImagePath(entry.th32ProcessID);
+        rt::UniqueKernelHandle process(
+            ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        if (!process || SessionOf(process.get()) != ownSession) continue;
+        std::wstring path = ImagePath(process.get());
         if (!path.empty() && Lowered(LongPath(path)) == expected)
-            return RunningViewer{entry.th32ProcessID, path};
+            return RunningViewer{std::move(process), entry.th32ProcessID, std::move(path)};
     }
     return std::nullopt;
 }
 
-bool EndProcess(DWORD processId) {
-    rt::UniqueKernelHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, processId));
-    return process && ::TerminateProcess(process.get(), 1) != FALSE;
+bool EndProcess(HANDLE process) {
+    return ::TerminateProcess(process, 1) != FALSE;
 }
 
 } // namespace updater

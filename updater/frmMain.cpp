@@ -25,6 +25,9 @@ constexpr wchar_t kNoConnection[] = L"无法连接到网站进行检测，请检
 constexpr wchar_t kNoUpdateData[] = L"检测不到更新数据，请稍后再试！";
 constexpr wchar_t kUpToDate[] = L"您使用的版本已经是最新版！";
 constexpr wchar_t kUpdateFailed[] = L"更新失败，请稍后再试！";
+constexpr wchar_t kCannotSave[] = L"无法在程序所在的文件夹中保存更新文件，请检查该文件夹是否可以写入！";
+constexpr wchar_t kListUndated[] = L"更新数据没有注明有效期，请稍后再试！";
+constexpr wchar_t kListExpired[] = L"更新数据已过期，请稍后再试！";
 constexpr wchar_t kStartCaption[] = L"开始更新";
 constexpr wchar_t kStopCaption[] = L"停止";
 // The user has said yes already: the setup program installs without asking again, and starts the
@@ -45,7 +48,7 @@ UpdaterSetup UpdaterSetup::ForThisProgram(std::wstring homeUrl, std::wstring dom
     setup.folder = rt::AppPath();
     setup.commandLine = rt::AppCommand();
     setup.viewerImageName = kViewerImageName;
-    setup.endViewer = [](DWORD processId) { EndProcess(processId); };
+    setup.endViewer = [](HANDLE process) { EndProcess(process); };
     return setup;
 }
 
@@ -88,23 +91,29 @@ void frmMain::Form_Load() {
     pvFollowProductRedirects();
     m_oFileDownload->Limits = setup_.listLimits;
 
-    const std::wstring listPath = JoinFolder(setup_.folder, L"UpSoft.txt");
-    const bool downloaded = m_oFileDownload->StartDownloading(ListUrl(setup_.homeUrl), listPath);
-    std::optional<UpdateList> list;
-    if (downloaded)
-        list = ReadCheckedList(TakeListFile(listPath), rt::WideToUtf8(setup_.domain), setup_.publicKey);
-    else
-        ::DeleteFileW(listPath.c_str());
+    const ListReading reading = pvFetchList();
     // Closed while the list was on its way.
     if (!IsLoaded()) return;
 
-    switch (DecideLoad(downloaded, list, ReadOwnVersion(), m_bStartedByViewer)) {
+    switch (DecideLoad(reading, ReadOwnVersion(), m_bStartedByViewer, pvCanRunSetup())) {
     case LoadOutcome::ConnectFailed:
         Inform(kNoConnection);
         Unload();
         return;
+    case LoadOutcome::CannotSave:
+        Inform(kCannotSave);
+        Unload();
+        return;
     case LoadOutcome::NoUpdateData:
         Inform(kNoUpdateData);
+        Unload();
+        return;
+    case LoadOutcome::UndatedBox:
+        Inform(kListUndated);
+        Unload();
+        return;
+    case LoadOutcome::ExpiredBox:
+        Inform(kListExpired);
         Unload();
         return;
     case LoadOutcome::UpToDateBox:
@@ -114,15 +123,20 @@ void frmMain::Form_Load() {
     case LoadOutcome::EndQuietly:
         Unload();
         return;
+    case LoadOutcome::AskToVisitSite:
+        pvOfferHomePage(ListText(reading.list->versionText, reading.list->encoding));
+        Unload();
+        return;
     case LoadOutcome::AskViewerUser:
     case LoadOutcome::ShowWindow:
         break;
     }
 
-    const std::wstring versionText = ListText(list->versionText, list->encoding);
+    const UpdateList& list = *reading.list;
+    const std::wstring versionText = ListText(list.versionText, list.encoding);
     lbTiShi.SetCaption(L"检测到有新版本 V" + versionText);
-    m_sDownloadUrl = rt::Utf8ToWide(list->url);
-    m_setupSha256 = list->sha256;
+    m_sDownloadUrl = rt::Utf8ToWide(list.url);
+    m_setupSha256 = list.sha256;
     pvResetProgress();
     if (!m_bStartedByViewer) return;
 
@@ -156,12 +170,17 @@ void frmMain::cmdUpSoft_Click() {
         if (m_oFileDownload && m_oFileDownload->Running()) cmdUpSoft.SetEnabled(false);
         return;
     }
-    if (!m_oFileDownload || m_oFileDownload->Running()) return;
+    // Only a list signed with a key of the build names a setup program that may run, by its digest.
+    if (!m_oFileDownload || m_oFileDownload->Running() || !pvCanRunSetup() || !m_setupSha256) return;
     const std::wstring updateFolder = JoinFolder(setup_.folder, L"UpDate");
     const std::wstring setupPath = JoinFolder(updateFolder, L"Pelmor.exe");
     // Fails harmlessly when the folder is there already.
     ::CreateDirectoryW(updateFolder.c_str(), nullptr);
     ::DeleteFileW(setupPath.c_str());
+    if (!CanSaveFile(setupPath)) {
+        Inform(kCannotSave);
+        return;
+    }
     cmdUpSoft.SetCaption(kStopCaption);
     m_bUpdateRunning = true;
 
@@ -203,6 +222,25 @@ bool frmMain::pvClaimOnlyInstance() {
     return true;
 }
 
+ListReading frmMain::pvFetchList() {
+    const std::wstring listPath = JoinFolder(setup_.folder, L"UpSoft.txt");
+    if (!CanSaveFile(listPath)) return {ListState::NotSaved};
+    if (!m_oFileDownload->StartDownloading(ListUrl(setup_.homeUrl), listPath)) {
+        ::DeleteFileW(listPath.c_str());
+        return {ListState::NotDownloaded};
+    }
+    return ReadCheckedList(TakeListFile(listPath), rt::WideToUtf8(setup_.domain), setup_.publicKey,
+                           TodayUtc());
+}
+
+// A build without a key runs nothing it downloads: the user is sent to the home page for the new version.
+void frmMain::pvOfferHomePage(const std::wstring& versionText) {
+    const std::wstring question =
+        L"系统检测到 Pelmor免费行情分析系统 有新版本 V" + versionText + L" 是否打开官方网站下载？";
+    if (rt::MsgBox(question, MB_YESNO | MB_ICONINFORMATION, kBoxTitle) == IDYES)
+        rt::ShellExecuteOpen(setup_.homeUrl, L"", SW_SHOWNORMAL);
+}
+
 void frmMain::pvResetProgress() {
     lblProgress.SetCaption(L"进度0%");
     pb.SetValue(0);
@@ -217,10 +255,10 @@ void frmMain::pvFollowProductRedirects() {
 
 bool frmMain::pvReplaceViewer(const std::wstring& setupPath) {
     // Held open until the setup program has started, so that what runs is what was checked.
-    rt::UniqueKernelHandle setupFile = OpenVerifiedSetup(setupPath, m_setupSha256);
+    rt::UniqueKernelHandle setupFile = OpenVerifiedSetup(setupPath, *m_setupSha256);
     if (!setupFile) return false;
     const auto viewer = FindViewer(setup_.folder, setup_.viewerImageName);
-    if (viewer && setup_.endViewer) setup_.endViewer(viewer->processId);
+    if (viewer && setup_.endViewer) setup_.endViewer(viewer->process.get());
     if (rt::ShellExecuteOpen(setupPath, kSetupArguments, SW_SHOWMINIMIZED)) return true;
     // The setup program would not start: the user gets back the viewer that was ended for it.
     setupFile.reset();

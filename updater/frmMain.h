@@ -15,6 +15,7 @@
 #include "Handles.h"
 #include "StockControls.h"
 #include "UpdateList.h"
+#include "UpdateRules.h"
 
 namespace updater {
 
@@ -34,10 +35,12 @@ struct UpdaterSetup {
     std::wstring instanceName = L"Pelmor.update.SingleInstance";
     // The running viewer's image name; tests give their stand-in a name no real viewer has.
     std::wstring viewerImageName;
-    // Ends the viewer process found running; nothing waits for it or looks at the result.
-    std::function<void(DWORD processId)> endViewer;
-    // The key that signs update lists (base64 of the P-256 point 04 || X || Y); empty: lists are not
-    // signed. With a key, every setup program must also match the SHA-256 its list names.
+    // Ends the viewer process found running (the handle it was checked on); nothing waits for it or looks
+    // at the result.
+    std::function<void(HANDLE process)> endViewer;
+    // The keys that sign update lists (base64 of the P-256 point 04 || X || Y, ';' between keys). Empty:
+    // lists are not signed, and no setup program is ever downloaded or run; a newer version only leads
+    // the user to the home page. With keys, every setup program must match the SHA-256 its list names.
     std::string publicKey;
     TransferLimits listLimits = kListLimits;
     TransferLimits setupLimits = kSetupLimits;
@@ -72,6 +75,9 @@ class frmMain : public rt::Form {
     void m_oFileDownload_OnProgress(int32_t lProgress, int32_t lMaxProgress);
 
     bool pvClaimOnlyInstance();
+    bool pvCanRunSetup() const { return !setup_.publicKey.empty(); }
+    ListReading pvFetchList();
+    void pvOfferHomePage(const std::wstring& versionText);
     void pvResetProgress();
     void pvFollowProductRedirects();
     bool pvReplaceViewer(const std::wstring& setupPath);

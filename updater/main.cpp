@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "App.h"
 #include "Control.h"
 #include "frmMain.h"
 #include "pelmor_config.h"
@@ -16,6 +17,7 @@
 #endif
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow) {
+    rt::LimitLibrarySearch();
     const HRESULT ole = ::OleInitialize(nullptr);
     rt::EnsureCommonControls();
     int rc = 0;

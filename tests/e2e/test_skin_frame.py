@@ -1,8 +1,13 @@
 #!/usr/bin/python3
 """The skinned main window moves, sizes, maximizes, minimizes, closes and shows its system menu
-through its own caption and edges, driven with real mouse and keyboard input."""
+through its own caption and edges, driven with real mouse and keyboard input; and ./run's build comes
+up with nothing over it."""
 
+import os
+import subprocess
+import sys
 import time
+import unittest
 
 import viewer_driver as d
 
@@ -170,6 +175,33 @@ class SkinFrame(d.ViewerTestCase):
         d.focus(self.win)
         d.key("c")  # the Close item's mnemonic
         self.assertEqual(self.viewer.wait_exit(15), 0, "the chosen command did not close the viewer")
+
+
+class FirstRun(unittest.TestCase):
+    """./run's build of both programs, started against tools/site-server.py as ./run starts them: the
+    updater the viewer starts fetches the signed list and ends without a word."""
+
+    def test_no_box_comes_up_over_the_viewer(self):
+        o = d.options()
+        log = os.path.join(o.work_dir, "first_run.site.log")
+        server = os.path.join(os.path.dirname(__file__), "..", "..", "tools", "site-server.py")
+        files = [x for flag, path in (("--key", o.run_key), ("--setup", o.run_setup)) if os.path.isfile(path)
+                 for x in (flag, path)]
+        site = subprocess.Popen([sys.executable, "-B", server, "--port", str(o.run_site_port), "--log", log,
+                                 "--version", o.version] + files, stdout=subprocess.PIPE)
+        self.addCleanup(site.wait, 10)
+        self.addCleanup(site.terminate)
+        self.assertIn(b"site-server: http://", site.stdout.readline())
+        viewer = d.Viewer(o.run_viewer, o.work_dir, "first_run")
+        self.addCleanup(viewer.stop)
+        viewer.start()
+        boxes = d.wait_until(lambda: d.find_windows("^(提示|Pelmor更新)$"), 10, 0.2)
+        for box in boxes:  # answered, so that the updater ends
+            d.focus(box)
+            d.key("Return")
+        self.assertEqual(boxes, [], "a box or the updater's window came up over the viewer")
+        with open(log, encoding="utf-8") as f:
+            self.assertIn("/upsoft.txt", f.read().split(), "the updater never asked for the list")
 
 
 if __name__ == "__main__":

@@ -36,6 +36,11 @@ def parse_options(argv=None):
     parser.add_argument("--work-dir", required=True, help="logs and screenshots go here")
     parser.add_argument("--session-env", default="", help="env file of the running Wine session")
     parser.add_argument("--site-port", type=int, required=True, help="port the viewer's web addresses use")
+    parser.add_argument("--run-viewer", default="", help="./run's build of the viewer, with its updater beside it")
+    parser.add_argument("--run-site-port", type=int, default=0, help="port of ./run's local site")
+    parser.add_argument("--version", default="", help="the programs' version, which ./run's site offers")
+    parser.add_argument("--run-key", default="", help="private key ./run's site signs its list with")
+    parser.add_argument("--run-setup", default="", help="setup program ./run's site names, when it is built")
     parser.add_argument("-k", dest="patterns", action="append", default=[],
                         help="only run tests whose names contain this text (repeatable)")
     _options = parser.parse_args(argv)

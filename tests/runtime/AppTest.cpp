@@ -2,6 +2,8 @@
 
 #include "runtime/Handles.h"
 #include "resources/resource_names.h"
+#include "tests/support/ProgramRunner.h"
+#include "tests/support/ScratchFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -118,6 +120,21 @@ TEST(LoadResData, ReturnsTheResourceBytes) {
 TEST(LoadResData, MissingIsEmpty) {
     EXPECT_TRUE(rt::LoadResData(L"NO_SUCH_DATA", RT_RCDATA).empty());
     EXPECT_TRUE(rt::LoadResData(PELMOR_RES_SKIN, RT_RCDATA).empty());
+}
+
+// Process-wide, and harmless to the tests after it: they load nothing from the current folder.
+TEST(LimitLibrarySearch, LeavesTheCurrentFolderOutAndTheSystemFolderIn) {
+    wchar_t previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    const testsupport::ScratchFolder dir(L"pelmor_dll_search");
+    ASSERT_TRUE(::CopyFileW(testsupport::ShippedProgramPath(L"zlib1.dll").c_str(),
+                            dir.File(L"pelmor-planted.dll").c_str(), FALSE));
+    ASSERT_TRUE(::SetCurrentDirectoryW(dir.Path().c_str()));
+    EXPECT_TRUE(rt::UniqueModule(::LoadLibraryW(L"pelmor-planted.dll"))) << "found there at first";
+    EXPECT_TRUE(rt::LimitLibrarySearch());
+    EXPECT_FALSE(rt::UniqueModule(::LoadLibraryW(L"pelmor-planted.dll")));
+    EXPECT_TRUE(rt::UniqueModule(::LoadLibraryW(L"version.dll")));
+    ::SetCurrentDirectoryW(previous);
 }
 
 class ShellInterception : public ::testing::Test {

@@ -29,6 +29,7 @@ inline const std::wstring kNoUpdateData = L"检测不到更新数据，请稍后
 inline const std::wstring kUpToDate = L"您使用的版本已经是最新版！";
 inline const std::wstring kUpdateFailed = L"更新失败，请稍后再试！";
 inline const std::wstring kQuestion1666 = L"系统检测到 Pelmor免费行情分析系统 有新版本 V1.666 是否需要升级？";
+inline const std::wstring kCannotSave = L"无法在程序所在的文件夹中保存更新文件，请检查该文件夹是否可以写入！";
 constexpr UINT kInformation = MB_OK | MB_ICONINFORMATION;
 
 // A setup program as the check wants it: "MZ" and then n - 2 bytes of a pattern.
@@ -100,7 +101,9 @@ class FrmMainTest : public ::testing::Test {
         setup.instanceName =
             L"Pelmor.update.SingleInstance.tests." + std::to_wstring(::GetCurrentProcessId());
         setup.viewerImageName = StandInViewerName();
-        setup.endViewer = [this](DWORD processId) { ended_.push_back(processId); };
+        setup.endViewer = [this](HANDLE process) { ended_.push_back(::GetProcessId(process)); };
+        // Signed lists are believed, as in a release; a test of the build without a key clears it.
+        setup.publicKey = signer_.PublicKey();
         // Seconds, not the minutes a real network is given: a stalled test server ends the transfer soon.
         setup.listLimits = {3000, 10000, uint64_t{1} << 20};
         setup.setupLimits = {3000, 30000, uint64_t{16} << 20};
@@ -109,8 +112,14 @@ class FrmMainTest : public ::testing::Test {
     std::string SetupUrl() const {
         return "http://127.0.0.1:" + std::to_string(server_.Port()) + "/setup/Pelmor.exe";
     }
+    // The list signed with the key Setup() gives the form.
     void ServeList(const std::string& firstLine) {
-        server_.SetRoute("/upsoft.txt", HttpRoute::Ok(firstLine + "\r\n"));
+        server_.SetRoute("/upsoft.txt", HttpRoute::Ok(signer_.SignedList(firstLine)));
+    }
+    // A first line offering version 1.666 at url (the server's) with setup's digest and an expiry to come.
+    std::string Offer(const std::string& setup, const std::string& url = {}) const {
+        return "1.666|" + (url.empty() ? SetupUrl() : url) + "|sha256=" + Sha256Hex(setup) +
+               "|expires=2099-12-31";
     }
     std::wstring SetupPath() const { return folder_.File(L"UpDate\\Pelmor.exe"); }
     // A stand-in viewer started from the program folder, under the image name the form looks for.
@@ -134,6 +143,7 @@ class FrmMainTest : public ::testing::Test {
     }
 
     TestHttpServer server_;
+    const ListSigner signer_;
     ScratchFolder folder_{L"Pelmor更新 测试"};
     std::vector<rt::MsgBoxCall> boxes_;
     int answer_ = IDOK;

@@ -13,14 +13,21 @@ namespace {
 
 struct LoadCase {
     const char* name;
-    int listStatus;
-    std::string list; // "$" stands for the setup program's address
+    int listStatus; // 0: the program folder is missing, so the list cannot be saved
+    // Signed; "$" stands for the setup program's address, "#" for a digest field, "%" for a digest and
+    // an expiry to come.
+    std::string list;
     const wchar_t* commandLine;
     int answer;
     std::optional<std::wstring> box;
     UINT boxFlags;
-    const wchar_t* label; // nullptr: the load ends the program
+    const wchar_t* label;                                // nullptr: the load ends the program
+    enum { kSigned, kNoKey, kUnsigned } build = kSigned; // the list signed with the build's key, or not
 };
+
+const std::wstring kExpired = L"更新数据已过期，请稍后再试！";
+const std::wstring kUndated = L"更新数据没有注明有效期，请稍后再试！";
+constexpr UINT kQuestion = MB_YESNO | MB_ICONINFORMATION;
 
 void PrintTo(const LoadCase& c, std::ostream* os) {
     *os << c.name;
@@ -31,20 +38,33 @@ class FrmMainLoad : public FrmMainTest, public ::testing::WithParamInterface<Loa
 TEST_P(FrmMainLoad, EndsOrShowsAsTheListAndTheStartSay) {
     const LoadCase& c = GetParam();
     std::string list = c.list;
-    if (const size_t at = list.find('$'); at != std::string::npos) list.replace(at, 1, SetupUrl());
-    server_.SetRoute("/upsoft.txt", HttpRoute::Ok(list + "\r\n", c.listStatus));
+    const std::string digest = "|sha256=" + std::string(64, 'a');
+    for (const auto& [mark, text] :
+         {std::pair{'$', SetupUrl()}, {'%', digest + "|expires=2099-12-31"}, {'#', digest}})
+        if (const size_t at = list.find(mark); at != std::string::npos) list.replace(at, 1, text);
+    list = c.build == LoadCase::kUnsigned ? list + "\r\n" : signer_.SignedList(list);
+    server_.SetRoute("/upsoft.txt", HttpRoute::Ok(list, c.listStatus));
     answer_ = c.answer;
+    UpdaterSetup setup = Setup(c.commandLine);
+    if (c.build == LoadCase::kNoKey) setup.publicKey.clear();
+    if (!c.listStatus) setup.folder = folder_.File(L"不存在");
 
-    frmMain form(Setup(c.commandLine));
+    frmMain form(setup);
     const bool stays = form.Load();
 
     if (c.box)
         ExpectOneBox(*c.box, c.boxFlags);
     else
         EXPECT_TRUE(boxes_.empty()) << "unexpected box: " << ::testing::PrintToString(boxes_[0].prompt);
-    EXPECT_EQ(server_.RequestCount("/upsoft.txt"), 1u);
+    EXPECT_EQ(server_.RequestCount("/upsoft.txt"), c.listStatus ? 1u : 0u);
     EXPECT_FALSE(FileExists(folder_.File(L"UpSoft.txt")));
-    EXPECT_TRUE(shellCalls_.empty());
+    EXPECT_EQ(server_.RequestCount("/setup/Pelmor.exe"), 0u);
+    EXPECT_TRUE(ended_.empty());
+    // Only the build without a key sends the user to the home page, and only when told to.
+    const bool visits = c.box == kVisitSite1666 && c.answer == IDYES;
+    ASSERT_EQ(shellCalls_.size(), visits ? 1u : 0u);
+    EXPECT_TRUE(!visits || (shellCalls_[0].kind == rt::ShellCall::Execute &&
+                            shellCalls_[0].file == server_.Url("/") && shellCalls_[0].parameters.empty()));
     ASSERT_EQ(stays, c.label != nullptr);
     if (!stays) return;
     EXPECT_EQ(form.lbTiShi.Caption(), c.label);
@@ -61,24 +81,34 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LoadCase{"list_missing_by_hand", 404, "", L"", IDOK, kNoConnection, kInformation, nullptr},
         LoadCase{"list_missing_by_viewer", 404, "", kByViewer, IDOK, kNoConnection, kInformation, nullptr},
-        LoadCase{"server_error", 500, "1.666|$", kByViewer, IDOK, kNoConnection, kInformation, nullptr},
-        LoadCase{"url_off_the_product_host", 200, "1.666|http://evil.net/Pelmor.exe", kByViewer, IDOK,
+        LoadCase{"folder_missing", 0, "1.666|$%", kByViewer, IDOK, kCannotSave, kInformation, nullptr},
+        LoadCase{"server_error", 500, "1.666|$%", kByViewer, IDOK, kNoConnection, kInformation, nullptr},
+        LoadCase{"url_off_the_product_host", 200, "1.666|http://evil.net/Pelmor.exe%", kByViewer, IDOK,
                  kNoUpdateData, kInformation, nullptr},
-        LoadCase{"url_only_mentioning_the_host", 200, "1.666|http://127.0.0.1.evil.net/Pelmor.exe", L"", IDOK,
-                 kNoUpdateData, kInformation, nullptr},
-        LoadCase{"comma_before_the_bar", 200, "1.666,|$", L"", IDOK, kNoUpdateData, kInformation, nullptr},
-        LoadCase{"equal_by_hand", 200, "1.5|$", L"", IDOK, kUpToDate, kInformation, nullptr},
-        LoadCase{"equal_by_viewer", 200, "1.5|$", kByViewer, IDOK, std::nullopt, 0, nullptr},
-        LoadCase{"minor_10_is_older", 200, "1.10|$", kByViewer, IDOK, std::nullopt, 0, nullptr},
-        LoadCase{"not_exactly_the_viewer_argument", 200, "1.5|$", L"主程序启动 1", IDOK, kUpToDate,
+        LoadCase{"url_only_mentioning_the_host", 200, "1.666|http://127.0.0.1.evil.net/Pelmor.exe%", L"",
+                 IDOK, kNoUpdateData, kInformation, nullptr},
+        LoadCase{"comma_before_the_bar", 200, "1.666,|$%", L"", IDOK, kNoUpdateData, kInformation, nullptr},
+        LoadCase{"equal_by_hand", 200, "1.5|$%", L"", IDOK, kUpToDate, kInformation, nullptr},
+        LoadCase{"equal_by_viewer", 200, "1.5|$%", kByViewer, IDOK, std::nullopt, 0, nullptr},
+        LoadCase{"minor_10_is_older", 200, "1.10|$%", kByViewer, IDOK, std::nullopt, 0, nullptr},
+        LoadCase{"not_exactly_the_viewer_argument", 200, "1.5|$%", L"主程序启动 1", IDOK, kUpToDate,
                  kInformation, nullptr},
-        LoadCase{"newer_by_viewer_answered_no", 200, "1.666|$", kByViewer, IDNO, kQuestion1666,
-                 MB_YESNO | MB_ICONINFORMATION, nullptr},
-        LoadCase{"newer_by_hand", 200, "1.666|$", L"", IDOK, std::nullopt, 0, L"检测到有新版本 V1.666"},
-        LoadCase{"gbk_version_text", 200, "1.7\xB0\xE6|$", L"", IDOK, std::nullopt, 0,
-                 L"检测到有新版本 V1.7版"},
-        LoadCase{"quoted_field", 200, "\"1.8 |  $  \",2010", L"", IDOK, std::nullopt, 0,
-                 L"检测到有新版本 V1.8 "}),
+        LoadCase{"newer_by_viewer_answered_no", 200, "1.666|$%", kByViewer, IDNO, kQuestion1666, kQuestion,
+                 nullptr},
+        LoadCase{"newer_by_hand", 200, "1.666|$%", L"", IDOK, std::nullopt, 0, L"检测到有新版本 V1.666"},
+        LoadCase{"version_text_not_a_version", 200, "1.7\xB0\xE6|$%", L"", IDOK, kNoUpdateData, kInformation,
+                 nullptr},
+        LoadCase{"quoted_field", 200, "\"1.8 |  $  %\",2010", L"", IDOK, std::nullopt, 0,
+                 L"检测到有新版本 V1.8"},
+        LoadCase{"expired_by_hand", 200, "1.666|$#|expires=2000-01-01", L"", IDOK, kExpired, kInformation,
+                 nullptr},
+        LoadCase{"undated_by_hand", 200, "1.666|$#", L"", IDOK, kUndated, kInformation, nullptr},
+        LoadCase{"unsigned_with_a_key", 200, "1.666|$%", L"", IDOK, kNoUpdateData, kInformation, nullptr,
+                 LoadCase::kUnsigned},
+        LoadCase{"no_key_by_viewer_yes", 200, "1.666|$%", kByViewer, IDYES, kVisitSite1666, kQuestion,
+                 nullptr, LoadCase::kNoKey},
+        LoadCase{"no_key_by_hand_no", 200, "1.666|$%", L"", IDNO, kVisitSite1666, kQuestion, nullptr,
+                 LoadCase::kNoKey}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FrmMainTest, OwnVersionComesFromTheVersionResource) {
@@ -87,7 +117,7 @@ TEST_F(FrmMainTest, OwnVersionComesFromTheVersionResource) {
 
 TEST_F(FrmMainTest, UpdateByHandSavesTheSetupEndsTheViewerAndStartsTheSetupMinimized) {
     const std::string setup = SetupBytes(192 * 1024, 3);
-    ServeList("1.666|" + SetupUrl());
+    ServeList(Offer(setup));
     server_.SetRoute("/setup/Pelmor.exe", Slow(setup, 16 * 1024, 60));
     // The same image name run from another folder, started first: another installation's viewer.
     ScratchFolder elsewhere(L"Pelmor 查看器");
@@ -145,7 +175,7 @@ TEST_F(FrmMainTest, UpdateByHandSavesTheSetupEndsTheViewerAndStartsTheSetupMinim
 
 TEST_F(FrmMainTest, YesAtAViewerStartRunsTheUpdateInTheShownWindow) {
     const std::string setup = SetupBytes(96 * 1024, 5);
-    ServeList("1.666|" + SetupUrl());
+    ServeList(Offer(setup));
     server_.SetRoute("/setup/Pelmor.exe", Slow(setup, 16 * 1024, 50));
     answer_ = IDYES;
 
@@ -168,7 +198,7 @@ TEST_F(FrmMainTest, YesAtAViewerStartRunsTheUpdateInTheShownWindow) {
 }
 
 TEST_F(FrmMainTest, AFailedUpdateAfterYesLeavesTheWindowReadyToRetry) {
-    ServeList("1.666|" + SetupUrl());
+    ServeList(Offer("gone"));
     server_.SetRoute("/setup/Pelmor.exe", HttpRoute::Ok("gone", 500));
     answer_ = IDYES;
 
@@ -187,7 +217,7 @@ TEST_F(FrmMainTest, AFailedUpdateAfterYesLeavesTheWindowReadyToRetry) {
 
 struct FailureCase {
     const char* name;
-    int status;   // of the setup program's address
+    int status;   // of the setup program's address; 0: a folder stands where the program would be saved
     bool refused; // the address points at a port nobody listens on
 };
 
@@ -199,13 +229,17 @@ class FrmMainFailure : public FrmMainTest, public ::testing::WithParamInterface<
 
 TEST_P(FrmMainFailure, ReportsTheFailureAndKeepsTheWindow) {
     const FailureCase& c = GetParam();
-    ServeList(c.refused ? "1.666|http://127.0.0.1:1/setup/Pelmor.exe" : "1.666|" + SetupUrl());
-    server_.SetRoute("/setup/Pelmor.exe", HttpRoute::Ok(PatternBytes(4096, 9), c.status));
+    const std::string setup = PatternBytes(4096, 9);
+    ServeList(Offer(setup, c.refused ? "http://127.0.0.1:1/setup/Pelmor.exe" : ""));
+    server_.SetRoute("/setup/Pelmor.exe", HttpRoute::Ok(setup, c.status));
+    ASSERT_TRUE(c.status || (::CreateDirectoryW(folder_.File(L"UpDate").c_str(), nullptr) &&
+                             ::CreateDirectoryW(SetupPath().c_str(), nullptr)));
     frmMain form(Setup(L""));
     RunUpdate(form);
 
     ASSERT_TRUE(form.IsLoaded());
-    ExpectOneBox(kUpdateFailed, MB_OK);
+    ExpectOneBox(c.status ? kUpdateFailed : kCannotSave, c.status ? MB_OK : kInformation);
+    EXPECT_EQ(server_.RequestCount("/setup/Pelmor.exe"), c.status && !c.refused ? 1u : 0u);
     EXPECT_EQ(form.cmdUpSoft.Caption(), L"开始更新");
     EXPECT_FALSE(form.UpdateRunning());
     EXPECT_FALSE(FileExists(SetupPath()));
@@ -218,7 +252,8 @@ TEST_P(FrmMainFailure, ReportsTheFailureAndKeepsTheWindow) {
 INSTANTIATE_TEST_SUITE_P(Failures, FrmMainFailure,
                          ::testing::Values(FailureCase{"server_error", 500, false},
                                            FailureCase{"not_found", 404, false},
-                                           FailureCase{"connection_refused", 200, true}),
+                                           FailureCase{"connection_refused", 200, true},
+                                           FailureCase{"folder_in_the_way", 0, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // How the user interrupts a running setup download.
@@ -227,8 +262,9 @@ enum class Interrupt { StopButton, CancelButton, CloseBox };
 class FrmMainInterrupt : public FrmMainTest, public ::testing::WithParamInterface<Interrupt> {};
 
 TEST_P(FrmMainInterrupt, DeletesThePartWithoutAWord) {
-    ServeList("1.666|" + SetupUrl());
-    server_.SetRoute("/setup/Pelmor.exe", Slow(PatternBytes(64 * 8192, 11), 8192, 80));
+    const std::string setup = PatternBytes(64 * 8192, 11);
+    ServeList(Offer(setup));
+    server_.SetRoute("/setup/Pelmor.exe", Slow(setup, 8192, 80));
     frmMain form(Setup(L""));
     ASSERT_TRUE(form.Load());
     form.Show(SW_SHOWNORMAL);
@@ -290,7 +326,7 @@ INSTANTIATE_TEST_SUITE_P(Interrupts, FrmMainInterrupt,
                          });
 
 TEST_F(FrmMainTest, ASecondInstanceEndsAtOnceWithoutAWord) {
-    ServeList("1.666|" + SetupUrl());
+    ServeList(Offer("MZ"));
     const UpdaterSetup setup = Setup(L"");
     {
         rt::UniqueKernelHandle first(::CreateMutexW(nullptr, FALSE, setup.instanceName.c_str()));

@@ -1,9 +1,8 @@
 // frmMain when the server or the list cannot be trusted: a setup program is run only after it passed its
-// checks, the viewer is ended only then (and started again when the setup program will not start), signed
-// lists are believed only with a good signature, and a stopped download can be started again at once.
+// checks, the viewer is ended only then (and started again when the setup program will not start), and a
+// stopped download can be started again at once.
 #include "FrmMainFixture.h"
 
-#include <optional>
 #include <ostream>
 
 #include "ViewerProcess.h"
@@ -15,9 +14,8 @@ namespace {
 struct SetupCase {
     const char* name;
     HttpRoute route;
-    bool withDigest; // the list names the SHA-256 of digestOf
-    std::string digestOf;
-    bool replaced; // the viewer is ended and the setup program started
+    std::string digestOf; // the list names its SHA-256
+    bool replaced;        // the viewer is ended and the setup program started
 };
 
 void PrintTo(const SetupCase& c, std::ostream* os) {
@@ -36,9 +34,7 @@ class FrmMainSetupCheck : public FrmMainTest, public ::testing::WithParamInterfa
 
 TEST_P(FrmMainSetupCheck, EndsTheViewerOnlyForAVerifiedSetupProgram) {
     const SetupCase& c = GetParam();
-    std::string line = "1.666|" + SetupUrl();
-    if (c.withDigest) line += "|sha256=" + Sha256Hex(c.digestOf);
-    ServeList(line);
+    ServeList(Offer(c.digestOf));
     server_.SetRoute("/setup/Pelmor.exe", c.route);
     StandInProcess viewer;
     ASSERT_TRUE(StartViewer(viewer));
@@ -65,18 +61,17 @@ TEST_P(FrmMainSetupCheck, EndsTheViewerOnlyForAVerifiedSetupProgram) {
 
 INSTANTIATE_TEST_SUITE_P(
     Setups, FrmMainSetupCheck,
-    ::testing::Values(
-        SetupCase{"empty_200", HttpRoute::Ok(""), false, {}, false},
-        SetupCase{"html_page_with_200", HttpRoute::Ok("<html><body>维护中</body></html>"), false, {}, false},
-        SetupCase{"cut_short", CutShort(), false, {}, false},
-        SetupCase{"other_digest", HttpRoute::Ok(kSetup), true, kSetup + "x", false},
-        SetupCase{"its_digest", HttpRoute::Ok(kSetup), true, kSetup, true},
-        SetupCase{"no_digest_without_a_key", HttpRoute::Ok(kSetup), false, {}, true}),
+    ::testing::Values(SetupCase{"empty_200", HttpRoute::Ok(""), kSetup, false},
+                      SetupCase{"html_page_with_200", HttpRoute::Ok("<html><body>维护中</body></html>"),
+                                kSetup, false},
+                      SetupCase{"cut_short", CutShort(), kSetup, false},
+                      SetupCase{"other_digest", HttpRoute::Ok(kSetup), kSetup + "x", false},
+                      SetupCase{"its_digest", HttpRoute::Ok(kSetup), kSetup, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FrmMainTest, ASetupProgramThatWillNotStartGivesTheViewerBack) {
     // "MZ" and noise: it passes the check, and the system refuses to start it.
-    ServeList("1.666|" + SetupUrl());
+    ServeList(Offer(kSetup));
     server_.SetRoute("/setup/Pelmor.exe", HttpRoute::Ok(kSetup));
     StandInProcess viewer;
     ASSERT_TRUE(StartViewer(viewer));
@@ -99,7 +94,7 @@ TEST_F(FrmMainTest, ASetupProgramThatWillNotStartGivesTheViewerBack) {
 
 // Nothing is asked of an address the setup program must not come from.
 TEST_F(FrmMainTest, ARedirectOffTheHostFailsWithoutARequestThere) {
-    ServeList("1.666|" + SetupUrl());
+    ServeList(Offer(kSetup));
     // localhost reaches this same server under another host name.
     server_.SetRoute("/setup/Pelmor.exe",
                      HttpRoute::Redirect("http://localhost:" + std::to_string(server_.Port()) + "/evil.exe"));
@@ -127,63 +122,15 @@ TEST_F(FrmMainTest, AStalledListEndsTheLoadAndFreesTheInstance) {
     ExpectOneBox(kNoConnection, kInformation);
     EXPECT_FALSE(FileExists(folder_.File(L"UpSoft.txt")));
     // A start by hand afterwards is not mistaken for a second instance.
-    ServeList("1.666|" + SetupUrl());
+    ServeList(Offer(kSetup));
     frmMain byHand(Setup(L""));
     EXPECT_TRUE(byHand.Load());
     byHand.Unload();
 }
 
-struct SignedCase {
-    const char* name;
-    bool key; // the updater is built with the signer's key
-    // 0: not signed, 1: signed, 2: signed and the first line altered afterwards, 3: signed without the
-    // setup program's digest
-    int listSigned;
-    std::optional<std::wstring> box;
-};
-
-void PrintTo(const SignedCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class FrmMainSignedList : public FrmMainTest, public ::testing::WithParamInterface<SignedCase> {};
-
-TEST_P(FrmMainSignedList, IsBelievedOnlyWithTheKeysSignature) {
-    const SignedCase& c = GetParam();
-    const ListSigner signer;
-    std::string line = "1.666|" + SetupUrl();
-    if (c.listSigned != 3) line += "|sha256=" + Sha256Hex(kSetup);
-    std::string list = c.listSigned ? signer.SignedList(line) : line + "\r\n";
-    if (c.listSigned == 2) list.replace(0, 5, "1.999");
-    server_.SetRoute("/upsoft.txt", HttpRoute::Ok(list));
-    UpdaterSetup setup = Setup(L"");
-    if (c.key) setup.publicKey = signer.PublicKey();
-
-    frmMain form(setup);
-    const bool shown = form.Load();
-    if (c.box) {
-        ExpectOneBox(*c.box, kInformation);
-        EXPECT_FALSE(shown);
-        return;
-    }
-    ASSERT_TRUE(shown);
-    EXPECT_TRUE(boxes_.empty());
-    EXPECT_EQ(form.lbTiShi.Caption(), L"检测到有新版本 V1.666");
-    form.Unload();
-}
-
-INSTANTIATE_TEST_SUITE_P(Lists, FrmMainSignedList,
-                         ::testing::Values(SignedCase{"signed_with_the_key", true, 1, std::nullopt},
-                                           SignedCase{"altered_after_signing", true, 2, kNoUpdateData},
-                                           SignedCase{"unsigned_with_a_key", true, 0, kNoUpdateData},
-                                           SignedCase{"signed_without_a_digest", true, 3, kNoUpdateData},
-                                           SignedCase{"signed_without_a_key", false, 1, std::nullopt},
-                                           SignedCase{"unsigned_without_a_key", false, 0, std::nullopt}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
 TEST_F(FrmMainTest, StartAgainWhileAStoppedDownloadWindsDownIsNoFailure) {
     const std::string setup = SetupBytes(64 * 8192, 11);
-    ServeList("1.666|" + SetupUrl());
+    ServeList(Offer(setup));
     server_.SetRoute("/setup/Pelmor.exe", Slow(setup, 8192, 40));
     frmMain form(Setup(L""));
     ASSERT_TRUE(form.Load());

@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "HttpAnswer.h"
 #include "ListSignature.h"
@@ -149,7 +150,7 @@ struct SplitCase {
     const char* name;
     std::string bytes;
     std::string message;
-    bool signature;
+    std::vector<std::optional<KeyId>> keyIds; // of the signatures read, in order
 };
 
 void PrintTo(const SplitCase& c, std::ostream* os) {
@@ -162,36 +163,46 @@ class SignedListSplit : public ::testing::TestWithParam<SplitCase> {};
 const std::string kSig =
     "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8gISIjJCUmJygpKissLS4vMDEyMzQ1Njc4OTo7PD0+Pw==";
 
-TEST_P(SignedListSplit, SignsTheFirstLineAndReadsTheSecond) {
+TEST_P(SignedListSplit, SignsTheFirstLineAndReadsTheSignatureLinesAfterIt) {
     const SplitCase& c = GetParam();
     const SignedList list = SplitSignedList(c.bytes);
     EXPECT_EQ(list.message, c.message);
-    ASSERT_EQ(list.signature.has_value(), c.signature);
-    if (c.signature) {
-        for (size_t i = 0; i < list.signature->size(); ++i)
-            EXPECT_EQ((*list.signature)[i], i);
+    ASSERT_EQ(list.signatures.size(), c.keyIds.size());
+    for (size_t n = 0; n < c.keyIds.size(); ++n) {
+        const auto& line = list.signatures[n];
+        EXPECT_EQ(line.keyId, c.keyIds[n]);
+        for (size_t i = 0; i < line.signature.size(); ++i)
+            EXPECT_EQ(line.signature[i], i);
     }
 }
 
+constexpr KeyId kId{0x0A, 0x1B, 0x2C, 0x3D};
+
 INSTANTIATE_TEST_SUITE_P(
     Lists, SignedListSplit,
-    ::testing::Values(SplitCase{"crlf", "1.7|u|x\r\nsig=" + kSig + "\r\n", "1.7|u|x", true},
-                      SplitCase{"lf", "1.7|u\nsig=" + kSig, "1.7|u", true},
-                      SplitCase{"cr", "1.7|u\rsig=" + kSig + "\rmore", "1.7|u", true},
-                      SplitCase{"bom_not_signed",
-                                "\xEF\xBB\xBF"
-                                "1.7|u\r\nsig=" +
-                                    kSig,
-                                "1.7|u", true},
-                      SplitCase{"blanks_after", "1.7|u\r\nsig=" + kSig + " \t\r\n", "1.7|u", true},
-                      SplitCase{"missing_line", "1.7|u\r\n", "1.7|u", false},
-                      SplitCase{"no_line_end", "1.7|u", "1.7|u", false},
-                      SplitCase{"blank_line_between", "1.7|u\r\n\r\nsig=" + kSig, "1.7|u", false},
-                      SplitCase{"blank_before", "1.7|u\r\n sig=" + kSig, "1.7|u", false},
-                      SplitCase{"upper_key", "1.7|u\r\nSIG=" + kSig, "1.7|u", false},
-                      SplitCase{"short", "1.7|u\r\nsig=" + kSig.substr(4), "1.7|u", false},
-                      SplitCase{"not_base64", "1.7|u\r\nsig=" + kSig.substr(0, 80) + "!!!!!!==", "1.7|u",
-                                false}),
+    ::testing::Values(
+        SplitCase{"crlf", "1.7|u|x\r\nsig=" + kSig + "\r\n", "1.7|u|x", {std::nullopt}},
+        SplitCase{"lf", "1.7|u\nsig=" + kSig, "1.7|u", {std::nullopt}},
+        SplitCase{"cr", "1.7|u\rsig=" + kSig + "\rmore", "1.7|u", {std::nullopt}},
+        SplitCase{"bom_not_signed",
+                  "\xEF\xBB\xBF"
+                  "1.7|u\r\nsig=" +
+                      kSig,
+                  "1.7|u",
+                  {std::nullopt}},
+        SplitCase{"blanks_after", "1.7|u\r\nsig=" + kSig + " \t\r\n", "1.7|u", {std::nullopt}},
+        SplitCase{"missing_line", "1.7|u\r\n", "1.7|u", {}}, SplitCase{"no_line_end", "1.7|u", "1.7|u", {}},
+        SplitCase{"blank_line_between", "1.7|u\r\n\r\nsig=" + kSig, "1.7|u", {}},
+        SplitCase{"blank_before", "1.7|u\r\n sig=" + kSig, "1.7|u", {}},
+        SplitCase{"upper_key", "1.7|u\r\nSIG=" + kSig, "1.7|u", {}},
+        SplitCase{"short", "1.7|u\r\nsig=" + kSig.substr(4), "1.7|u", {}},
+        SplitCase{"not_base64", "1.7|u\r\nsig=" + kSig.substr(0, 80) + "!!!!!!==", "1.7|u", {}},
+        SplitCase{"key_id", "1.7|u\r\nsig=0a1B2c3d:" + kSig, "1.7|u", {kId}},
+        SplitCase{"two_keys_and_the_old_form",
+                  "1.7|u\r\nsig=0a1b2c3d:" + kSig + "\r\nsig=ffffffff:" + kSig + "\nsig=" + kSig,
+                  "1.7|u",
+                  {kId, KeyId{0xFF, 0xFF, 0xFF, 0xFF}, std::nullopt}},
+        SplitCase{"malformed_line_passed_over", "1.7|u\nsig=xyz\nsig=0a1b2c3d:" + kSig, "1.7|u", {kId}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "http://www.pelmor.com/a"},
         ListCase{"quoted_field_keeps_commas", "\"1.7|http://www.pelmor.com/a,b.exe\",more", "1.7",
                  "http://www.pelmor.com/a,b.exe"},
-        ListCase{"quoted_field_keeps_its_spaces", "  \" 1.7 |" + kUrl + "\"", " 1.7 ", kUrl},
+        ListCase{"quoted_field_version_trimmed", "  \" 1.7 |" + kUrl + "\"", "1.7", kUrl},
         ListCase{"unclosed_quote_runs_to_line_end", "\"1.7|" + kUrl + "\nmore\"", "1.7", kUrl},
         ListCase{"utf8_bom_skipped",
                  "\xEF\xBB\xBF"
@@ -71,16 +71,16 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"empty_url", "1.7|", std::nullopt}, ListCase{"blank_url", "1.7|    |" + kUrl, std::nullopt},
         ListCase{"domain_only_in_the_version", "pelmor.com|http://evil.net/x.exe", std::nullopt},
         ListCase{"nul_in_url", "1.7|http://www.pelmor.com/a\0.exe"s, std::nullopt},
-        ListCase{"nul_in_version_kept", "1.7\0x|"s + kUrl, "1.7\0x"s, kUrl},
-        ListCase{"non_numeric_version", "new|" + kUrl, "new", kUrl},
-        ListCase{"utf8_version_text", "1.7\xE7\x89\x88|" + kUrl, "1.7\xE7\x89\x88", kUrl},
-        ListCase{"gbk_version_text", "1.7\xB0\xE6|" + kUrl, "1.7\xB0\xE6", kUrl, ListEncoding::Gbk},
-        // 0x81 0x7C is one GBK character whose second byte is '|'.
-        ListCase{"gbk_trail_byte_is_no_bar",
-                 "1.7\x81|"
-                 "|" +
-                     kUrl,
-                 "1.7\x81|", kUrl, ListEncoding::Gbk},
+        ListCase{"nul_in_version", "1.7\0x|"s + kUrl, std::nullopt},
+        ListCase{"non_numeric_version", "new|" + kUrl, std::nullopt},
+        ListCase{"utf8_version_text", "1.7\xE7\x89\x88|" + kUrl, std::nullopt},
+        ListCase{"gbk_version_text", "1.7\xB0\xE6|" + kUrl, std::nullopt},
+        ListCase{"signed_version", "+1.7|" + kUrl, std::nullopt},
+        ListCase{"only_dots", "..|" + kUrl, std::nullopt},
+        ListCase{"version_of_16", "1234567890.12345|" + kUrl, "1234567890.12345", kUrl},
+        ListCase{"version_of_17", "1234567890.123456|" + kUrl, std::nullopt},
+        ListCase{"dotted_version", "1.6.2|" + kUrl, "1.6.2", kUrl},
+        ListCase{"gbk_text_after_the_url", "1.7|" + kUrl + "|\xB0\xE6", "1.7", kUrl, ListEncoding::Gbk},
         ListCase{"utf16_refused",
                  "\xFF\xFE"
                  "1\0.\0"
@@ -91,27 +91,29 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"long_tail_after_the_line", "1.7|" + kUrl + "\n" + std::string(1 << 20, 'x'), "1.7", kUrl}),
     [](const auto& info) { return std::string(info.param.name); });
 
-struct DigestCase {
+struct FieldCase {
     const char* name;
-    std::string third; // the list's third field and anything after it
+    std::string fields; // the list's fields after the URL
     bool valid;
     bool digest;
+    std::optional<ListDate> expires = std::nullopt;
 };
 
-void PrintTo(const DigestCase& c, std::ostream* os) {
+void PrintTo(const FieldCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class SetupDigestField : public ::testing::TestWithParam<DigestCase> {};
+class ListFields : public ::testing::TestWithParam<FieldCase> {};
 
 const std::string kDigestHex = "000102030405060708090a0b0c0d0e0f101112131415161718191A1B1C1D1E1F";
 
-TEST_P(SetupDigestField, IsReadFromTheThirdFieldOnly) {
-    const DigestCase& c = GetParam();
-    const auto list = UpdateList::Parse("1.7|" + kUrl + "|" + c.third + "\r\n", "pelmor.com");
+TEST_P(ListFields, AreReadAfterTheUrlInAnyOrder) {
+    const FieldCase& c = GetParam();
+    const auto list = UpdateList::Parse("1.7|" + kUrl + "|" + c.fields + "\r\n", "pelmor.com");
     ASSERT_EQ(list.has_value(), c.valid);
     if (!list) return;
     EXPECT_EQ(list->url, kUrl);
+    EXPECT_EQ(list->expires, c.expires);
     ASSERT_EQ(list->sha256.has_value(), c.digest);
     if (c.digest) {
         for (size_t i = 0; i < list->sha256->size(); ++i)
@@ -120,17 +122,26 @@ TEST_P(SetupDigestField, IsReadFromTheThirdFieldOnly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Fields, SetupDigestField,
+    Fields, ListFields,
     ::testing::Values(
-        DigestCase{"digest", "sha256=" + kDigestHex, true, true},
-        DigestCase{"key_in_capitals_and_blanks", "  SHA256=" + kDigestHex + "  |notes", true, true},
-        DigestCase{"date_as_of_old", "2010-01-01|notes", true, false},
-        DigestCase{"digest_in_the_fourth_field", "2010-01-01|sha256=" + kDigestHex, true, false},
-        DigestCase{"short_digest", "sha256=" + kDigestHex.substr(2), false, false},
-        DigestCase{"long_digest", "sha256=" + kDigestHex + "00", false, false},
-        DigestCase{"not_hex", "sha256=" + kDigestHex.substr(0, 62) + "zz", false, false},
-        DigestCase{"blank_inside", "sha256= " + kDigestHex, false, false},
-        DigestCase{"empty_digest", "sha256=", false, false}),
+        FieldCase{"digest", "sha256=" + kDigestHex, true, true},
+        FieldCase{"key_in_capitals_and_blanks", "  SHA256=" + kDigestHex + "  |notes", true, true},
+        FieldCase{"date_as_of_old", "2010-01-01|notes", true, false},
+        FieldCase{"digest_in_the_fourth_field", "2010-01-01|sha256=" + kDigestHex, true, true},
+        FieldCase{"short_digest", "sha256=" + kDigestHex.substr(2), false, false},
+        FieldCase{"long_digest", "sha256=" + kDigestHex + "00", false, false},
+        FieldCase{"not_hex", "sha256=" + kDigestHex.substr(0, 62) + "zz", false, false},
+        FieldCase{"blank_inside", "sha256= " + kDigestHex, false, false},
+        FieldCase{"empty_digest", "sha256=", false, false},
+        FieldCase{"digest_twice", "sha256=" + kDigestHex + "|sha256=" + kDigestHex, false, false},
+        // 0x81 0x7C is one GBK character whose second byte is '|'.
+        FieldCase{"gbk_trail_byte_is_no_bar", "\x81|sha256=" + kDigestHex, true, false},
+        FieldCase{"expiry_before_the_digest", "Expires=2030-02-28 | sha256=" + kDigestHex, true, true,
+                  ListDate{2030, 2, 28}},
+        FieldCase{"leap_day", "expires=2028-02-29", true, false, ListDate{2028, 2, 29}},
+        FieldCase{"no_leap_day", "expires=2100-02-29", false, false},
+        FieldCase{"unpadded_date", "expires=2030-1-1", false, false},
+        FieldCase{"expiry_twice", "expires=2030-01-01|expires=2031-01-01", false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct UrlCase {
@@ -237,38 +248,47 @@ TEST(OwnVersion, MajorAndMinorJoinWithAPoint) {
 
 struct OutcomeCase {
     const char* name;
-    bool downloaded;
-    const char* list; // nullptr: no valid list
+    ListState state;
+    const char* list; // the list of a Good state
     bool byViewer;
     LoadOutcome outcome;
+    bool keyed = true; // the build may run a setup program
 };
 
 class LoadDecision : public ::testing::TestWithParam<OutcomeCase> {};
 
 TEST_P(LoadDecision, FollowsTheOutcomeTable) {
     const OutcomeCase& c = GetParam();
-    const auto list = c.list ? UpdateList::Parse(c.list, "pelmor.com") : std::nullopt;
-    ASSERT_EQ(list.has_value(), c.list != nullptr);
-    EXPECT_EQ(DecideLoad(c.downloaded, list, DecimalVersion::FromMajorMinor(1, 5), c.byViewer), c.outcome);
+    const ListReading reading{c.state, c.list ? UpdateList::Parse(c.list, "pelmor.com") : std::nullopt};
+    ASSERT_EQ(reading.list.has_value(), c.list != nullptr);
+    EXPECT_EQ(DecideLoad(reading, DecimalVersion::FromMajorMinor(1, 5), c.byViewer, c.keyed), c.outcome);
 }
+
+constexpr const char* kNewer = "1.666|http://www.pelmor.com/a.exe";
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, LoadDecision,
-    ::testing::Values(OutcomeCase{"no_list_by_hand", false, nullptr, false, LoadOutcome::ConnectFailed},
-                      OutcomeCase{"no_list_by_viewer", false, nullptr, true, LoadOutcome::ConnectFailed},
-                      OutcomeCase{"invalid_by_viewer", true, nullptr, true, LoadOutcome::NoUpdateData},
-                      OutcomeCase{"newer_by_hand", true, "1.666|http://www.pelmor.com/a.exe", false,
-                                  LoadOutcome::ShowWindow},
-                      OutcomeCase{"newer_by_viewer", true, "1.666|http://www.pelmor.com/a.exe", true,
-                                  LoadOutcome::AskViewerUser},
-                      OutcomeCase{"equal_by_hand", true, "1.5|http://www.pelmor.com/a.exe", false,
-                                  LoadOutcome::UpToDateBox},
-                      OutcomeCase{"equal_by_viewer", true, "1.50|http://www.pelmor.com/a.exe", true,
-                                  LoadOutcome::EndQuietly},
-                      OutcomeCase{"older_minor_10", true, "1.10|http://www.pelmor.com/a.exe", false,
-                                  LoadOutcome::UpToDateBox},
-                      OutcomeCase{"non_numeric_never_offered", true, "V2.0|http://www.pelmor.com/a.exe",
-                                  false, LoadOutcome::UpToDateBox}),
+    ::testing::Values(
+        OutcomeCase{"no_list_by_hand", ListState::NotDownloaded, nullptr, false, LoadOutcome::ConnectFailed},
+        OutcomeCase{"no_list_by_viewer", ListState::NotDownloaded, nullptr, true, LoadOutcome::ConnectFailed},
+        OutcomeCase{"not_saved_by_viewer", ListState::NotSaved, nullptr, true, LoadOutcome::CannotSave},
+        OutcomeCase{"invalid_by_viewer", ListState::Invalid, nullptr, true, LoadOutcome::NoUpdateData},
+        OutcomeCase{"undated_by_hand", ListState::Undated, nullptr, false, LoadOutcome::UndatedBox},
+        OutcomeCase{"undated_by_viewer", ListState::Undated, nullptr, true, LoadOutcome::EndQuietly},
+        OutcomeCase{"expired_by_hand", ListState::Expired, nullptr, false, LoadOutcome::ExpiredBox},
+        OutcomeCase{"expired_by_viewer", ListState::Expired, nullptr, true, LoadOutcome::EndQuietly},
+        OutcomeCase{"newer_by_hand", ListState::Good, kNewer, false, LoadOutcome::ShowWindow},
+        OutcomeCase{"newer_by_viewer", ListState::Good, kNewer, true, LoadOutcome::AskViewerUser},
+        OutcomeCase{"newer_without_a_key_by_viewer", ListState::Good, kNewer, true,
+                    LoadOutcome::AskToVisitSite, false},
+        OutcomeCase{"equal_without_a_key", ListState::Good, "1.5|http://www.pelmor.com/a.exe", false,
+                    LoadOutcome::UpToDateBox, false},
+        OutcomeCase{"equal_by_hand", ListState::Good, "1.5|http://www.pelmor.com/a.exe", false,
+                    LoadOutcome::UpToDateBox},
+        OutcomeCase{"equal_by_viewer", ListState::Good, "1.50|http://www.pelmor.com/a.exe", true,
+                    LoadOutcome::EndQuietly},
+        OutcomeCase{"older_minor_10", ListState::Good, "1.10|http://www.pelmor.com/a.exe", false,
+                    LoadOutcome::UpToDateBox}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct PercentCase {

@@ -81,7 +81,10 @@ class UpdaterProgram : public ::testing::Test {
     StandInProcess viewer_;
 };
 
-TEST_F(UpdaterProgram, YesAtAViewerStartReplacesTheViewerWithTheSetupProgram) {
+// The build without a key, as the default settings make it, offered a newer version and a program by an
+// unsigned list: it fetches nothing and runs nothing, the viewer keeps running, and Yes has the user's
+// browser fetch the home page.
+TEST_F(UpdaterProgram, WithoutAKeyYesOpensTheHomePageAndNothingRuns) {
     std::string setup;
     ASSERT_TRUE(ReadBytes(TestBinFile(L"updater_test_child.exe"), setup));
     server_.SetRoute("/upsoft.txt", HttpRoute::Ok("1.666|" + SiteUrl("/setup/Pelmor.exe") + "\r\n"));
@@ -89,14 +92,19 @@ TEST_F(UpdaterProgram, YesAtAViewerStartReplacesTheViewerWithTheSetupProgram) {
 
     ProgramRunner updater;
     ASSERT_TRUE(updater.Start(Exe(), L"主程序启动"));
-    ExpectReplacement(updater, setup);
+    Answer(updater, IDYES, kVisitSite1666);
+    EXPECT_EQ(updater.WaitForExit(10000), 0);
+    EXPECT_TRUE(server_.WaitForRequest("/", 20000)) << "the home page was not opened";
+    EXPECT_EQ(server_.RequestCount("/setup/Pelmor.exe"), 0u);
+    EXPECT_FALSE(viewer_.WaitForExit(0)) << "the viewer was ended";
+    EXPECT_FALSE(DirectoryExists(folder_.File(L"UpDate")));
 }
 
-// The list signed by tools/update_list.py with the tree's development key, naming the test child's
-// SHA-256, for the build of the updater that holds the key.
+// The list signed by tools/update_list.py with both development keys, naming the test child's SHA-256, for
+// the build of the updater that holds the first key.
 TEST_F(UpdaterProgram, ASignedListAndAVerifiedSetupReplaceTheViewer) {
     std::string list, setup;
-    if (!ReadBytes(TestBinFile(L"signed-site\\upsoft.txt"), list))
+    if (!ReadBytes(TestBinFile(L"signed-site\\upsoft-two-keys.txt"), list))
         GTEST_SKIP() << "no development key in this build tree (python3-cryptography missing at configure)";
     ASSERT_TRUE(ReadBytes(TestBinFile(L"updater_test_child.exe"), setup));
     ASSERT_TRUE(::CopyFileW(TestBinFile(L"update_testsite_signed.exe").c_str(), Exe().c_str(), FALSE));
@@ -142,23 +150,23 @@ TEST_F(UpdaterProgram, AStalledListAtAViewerStartEndsSoAStartByHandRuns) {
     server_.SetRoute("/upsoft.txt", HttpRoute::Ok("1.666|" + SiteUrl("/setup/Pelmor.exe") + "\r\n"));
     ProgramRunner byHand;
     ASSERT_TRUE(byHand.Start(Exe()));
-    HWND window = byHand.WaitForWindow(L"Pelmor更新", 10000);
-    ASSERT_NE(window, nullptr) << "the start by hand ended as if another instance were running";
-    EXPECT_EQ(byHand.Close(window), 0);
+    EXPECT_TRUE(Answer(byHand, IDNO, kVisitSite1666))
+        << "the start by hand ended as if another instance were running";
+    EXPECT_EQ(byHand.WaitForExit(10000), 0);
 }
 
 TEST_F(UpdaterProgram, ASecondInstanceEndsAtOnce) {
     server_.SetRoute("/upsoft.txt", HttpRoute::Ok("1.666|" + SiteUrl("/setup/Pelmor.exe") + "\r\n"));
     ProgramRunner first;
     ASSERT_TRUE(first.Start(Exe()));
-    HWND window = first.WaitForWindow(L"Pelmor更新");
-    ASSERT_NE(window, nullptr);
+    ASSERT_NE(first.WaitForWindow(L"提示"), nullptr);
 
     ProgramRunner second;
     ASSERT_TRUE(second.Start(Exe()));
     EXPECT_EQ(second.WaitForExit(10000), 0);
     EXPECT_EQ(server_.RequestCount("/upsoft.txt"), 1u);
-    EXPECT_EQ(first.Close(window), 0);
+    Answer(first, IDNO, kVisitSite1666);
+    EXPECT_EQ(first.WaitForExit(10000), 0);
 }
 
 TEST_F(UpdaterProgram, AViewerStartWithoutTheListTellsAndEnds) {

@@ -2,6 +2,8 @@
 
 #include <bcrypt.h>
 
+#include "UpdateChecks.h"
+
 #include <vector>
 
 namespace updatertest {
@@ -168,8 +170,15 @@ std::string ListSigner::Signature(const std::string& message) const {
     return signature;
 }
 
+std::string ListSigner::SignatureLine(const std::string& message, bool withKeyId) const {
+    const auto point = updater::ParsePublicKey(publicKey_);
+    const auto id = point ? updater::KeyIdOf(*point) : std::nullopt;
+    const std::string keyId = withKeyId && id ? Hex(std::string(id->begin(), id->end())) + ":" : "";
+    return "sig=" + keyId + Base64(Signature(message));
+}
+
 std::string ListSigner::SignedList(const std::string& firstLine) const {
-    return firstLine + "\r\nsig=" + Base64(Signature(firstLine)) + "\r\n";
+    return firstLine + "\r\n" + SignatureLine(firstLine) + "\r\n";
 }
 
 } // namespace updatertest

@@ -13,6 +13,9 @@
 
 namespace updatertest {
 
+// What the build without a key asks when its list offers version 1.666.
+inline const std::wstring kVisitSite1666 =
+    L"系统检测到 Pelmor免费行情分析系统 有新版本 V1.666 是否打开官方网站下载？";
 // The port the test build of the updater (update_testsite.exe) fetches its list from.
 constexpr uint16_t kSitePort = PELMOR_UPDATER_TEST_PORT;
 // The image name the test build ends in place of the viewer's.
@@ -74,7 +77,7 @@ std::string Hex(const std::string& bytes);
 std::string Sha256Hex(const std::string& bytes);
 
 // A P-256 key pair made by the system for one test, signing update lists the way tools/update_list.py
-// does: the first line, then "sig=<base64 of r || s>" on the second.
+// does: the first line, then "sig=<key id>:<base64 of r || s>" on the second.
 class ListSigner {
   public:
     ListSigner();
@@ -84,6 +87,8 @@ class ListSigner {
     const std::string& PublicKey() const { return publicKey_; }
     // r || s over the SHA-256 of message.
     std::string Signature(const std::string& message) const;
+    // "sig=<key id>:<base64>", or "sig=<base64>" in the form without a key id.
+    std::string SignatureLine(const std::string& message, bool withKeyId = true) const;
     // firstLine CR LF "sig=…" CR LF.
     std::string SignedList(const std::string& firstLine) const;
 

@@ -62,7 +62,7 @@ TEST(ViewerProcess, OnlyTheViewerOfThisProgramFolderIsFoundAndEnded) {
     ::CharUpperBuffW(upperFolder.data(), static_cast<DWORD>(upperFolder.size()));
     EXPECT_TRUE(updater::FindViewer(upperFolder + L"\\", name)) << "folders compare in lower case";
 
-    EXPECT_TRUE(updater::EndProcess(viewer.Id()));
+    EXPECT_TRUE(updater::EndProcess(found->process.get()));
     EXPECT_TRUE(viewer.WaitForExit(5000));
     EXPECT_EQ(updater::FindViewer(folder.Path(), name), std::nullopt);
     EXPECT_FALSE(other.WaitForExit(0)) << "the other viewer was touched";

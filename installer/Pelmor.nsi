@@ -2,9 +2,10 @@
 ; program folder), Simplified Chinese, silent with /S for the updater and for tests.
 ; The build passes VERSION, VERSION_QUAD, FILES_NSH, ICON, OUTFILE and TARGET (installer/CMakeLists.txt).
 ; An installation or update either completes or leaves every file, the registry and the shortcuts as
-; they were. Exit codes: 0 done, 1 cancelled by the user, 3 (EXIT_NOT_OURS) the folder holds files of
-; something else and nothing was written, 4 (EXIT_FAILED) a file could not be written or replaced and
-; everything was put back, 5 (EXIT_BROKEN) as 4, but an old file could not be put back.
+; they were. Exit codes: 0 done, 1 cancelled by the user, 2 it could not unpack its own files (nothing
+; changed), 3 (EXIT_NOT_OURS) the folder holds files of something else and nothing was written, 4
+; (EXIT_FAILED) a file could not be written or replaced and everything was put back, 5 (EXIT_BROKEN) as
+; 4, but an old file could not be put back.
 
 !ifndef TARGET
   !define TARGET amd64-unicode
@@ -44,6 +45,13 @@ AllowSkipFiles off
 ; Installation 1 has the Uninstall key "Pelmor"; one in another folder "Pelmor-2", "Pelmor-3" and so on.
 !define UNINSTALL_ROOT "Software\Microsoft\Windows\CurrentVersion\Uninstall"
 !define MAX_INSTALLATIONS 32
+; The portable zip is packed from the stage folder after this script is compiled: with a manifest there,
+; an unpacked copy is a Pelmor folder that the setup program its updater runs updates in place.
+!appendfile /CHARSET=UTF16LEBOM "${STAGE}/${MANIFEST}" "${PRODUCT}$\r$\n"
+!macro PORTABLE_LINE NAME
+  !appendfile /CHARSET=UTF16LE "${STAGE}/${MANIFEST}" "${NAME}$\r$\n"
+!macroend
+!insertmacro SHIPPED_FILES PORTABLE_LINE
 ; Left for the updater, which tells the user at its next start that this update did not complete.
 !define FAILED_NOTE "UpDate\LastFailed.txt"
 ; The new files are written beside the old ones under these suffixes, which the old ones take in the swap.
@@ -179,6 +187,7 @@ Function ${un}EndRunningPrograms
       ${If} $R5 == 0
         MessageBox MB_OKCANCEL|MB_ICONEXCLAMATION "${question}" /SD IDOK IDOK end_it
         System::Call 'kernel32::CloseHandle(p R2)'
+        SetErrorLevel 1
         Quit
       end_it:
         StrCpy $R5 1
@@ -392,10 +401,10 @@ Function PutEverythingBack
   RMDir "$INSTDIR"
   ${If} $R8 == 1
     SetErrorLevel ${EXIT_FAILED}
-    MessageBox MB_OK|MB_ICONSTOP "安装没有完成：无法写入文件“$FailedFile”，它可能正被其他程序（如杀毒软件）使用，或磁盘空间不足。$\r$\n$\r$\n原来的文件都已恢复，${PRODUCT} 没有任何改变。请关闭相关程序或清理磁盘后再安装。" /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "安装没有完成：无法写入或替换文件“$FailedFile”，它可能正被其他程序（如杀毒软件）使用，或磁盘空间不足。$\r$\n$\r$\n原来的文件都已恢复，${PRODUCT} 没有任何改变。请关闭相关程序或清理磁盘后再安装。" /SD IDOK
   ${Else}
     SetErrorLevel ${EXIT_BROKEN}
-    MessageBox MB_OK|MB_ICONSTOP "安装没有完成：无法写入文件“$FailedFile”，而且有些原来的文件未能恢复。$\r$\n$\r$\n请关闭相关程序后重新运行安装程序。" /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "安装没有完成：无法写入或替换文件“$FailedFile”，而且有些原来的文件未能恢复。$\r$\n$\r$\n请关闭相关程序后重新运行安装程序。" /SD IDOK
   ${EndIf}
 FunctionEnd
 
@@ -411,11 +420,13 @@ Function .onInit
     StrCpy $FromUpdater 1
     Call TakeUpdaterMutex
   ${EndIf}
-  ; Silent, nothing is written into a folder that is not Pelmor's, and nothing there is ended.
+  ; Silent, nothing is written into a folder that is not Pelmor's, and nothing there is ended; the
+  ; viewer the updater ended comes back.
   Call CheckOwnFolder
   ${If} ${Silent}
   ${AndIf} $R9 != 1
     SetErrorLevel ${EXIT_NOT_OURS}
+    Call StartViewerForUpdater
     Quit
   ${EndIf}
   Call EndRunningPrograms

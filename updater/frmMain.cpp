@@ -267,6 +267,8 @@ bool frmMain::pvReplaceViewer(const std::wstring& setupPath) {
     if (viewer && setup_.endViewer) setup_.endViewer(viewer->process.get());
     rt::UniqueKernelHandle setupProcess;
     if (rt::ShellExecuteOpen(setupPath, kSetupArguments, SW_SHOWMINIMIZED, &setupProcess)) {
+        // Its work is done: out of sight while the setup program starts.
+        Hide();
         AwaitSetupTakingOver(setupProcess.get(), m_hInstanceMutex.get());
         return true;
     }

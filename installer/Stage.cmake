@@ -1,6 +1,7 @@
 # Build step of one installer: copies what it ships into a fresh stage folder (programs without their
-# debug information) and writes the two lists makensis includes: what to install, and what the
-# uninstaller deletes again. Run with cmake -P; lists are separated by "|".
+# debug information) and writes the list makensis includes: the stage folder, and a macro that passes
+# each shipped file's name to another macro (to install it, to check for it, to delete it).
+# Run with cmake -P; lists are separated by "|".
 #   -DSTAGE=folder -DPROGRAMS=a.exe|b.exe -DFILES=c.dll|d.txt -DSTRIP=strip tool -DLISTS=folder
 cmake_minimum_required(VERSION 3.25)
 foreach(v STAGE LISTS)
@@ -13,8 +14,7 @@ string(REPLACE "|" ";" files "${FILES}")
 
 file(REMOVE_RECURSE ${STAGE})
 file(MAKE_DIRECTORY ${STAGE} ${LISTS})
-set(install_lines "")
-set(uninstall_lines "")
+set(lines "!define STAGE \"${STAGE}\"\n!macro SHIPPED_FILES DO\n")
 foreach(source IN LISTS programs files)
   get_filename_component(name ${source} NAME)
   if(EXISTS ${STAGE}/${name})
@@ -28,8 +28,7 @@ foreach(source IN LISTS programs files)
   else()
     file(COPY_FILE ${source} ${STAGE}/${name})
   endif()
-  string(APPEND install_lines "File \"${STAGE}/${name}\"\n")
-  string(APPEND uninstall_lines "Delete \"$INSTDIR\\${name}\"\n")
+  string(APPEND lines "  !insertmacro \${DO} \"${name}\"\n")
 endforeach()
-file(WRITE ${LISTS}/files.nsh "${install_lines}")
-file(WRITE ${LISTS}/unfiles.nsh "${uninstall_lines}")
+string(APPEND lines "!macroend\n")
+file(WRITE ${LISTS}/files.nsh "${lines}")

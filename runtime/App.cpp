@@ -128,18 +128,21 @@ uint32_t Shell(const std::wstring& commandLine, int showCmd) {
     return pi.dwProcessId;
 }
 
-bool ShellExecuteOpen(const std::wstring& file, const std::wstring& parameters, int showCmd) {
+bool ShellExecuteOpen(const std::wstring& file, const std::wstring& parameters, int showCmd,
+                      UniqueKernelHandle* process) {
     if (SwallowedByHandler({ShellCall::Execute, file, parameters, showCmd})) return true;
     SHELLEXECUTEINFOW sei{};
     sei.cbSize = sizeof sei;
     // NOASYNC: the updater starts the viewer and quits at once, which must not cut the launch short.
     // NO_UI: a failure is reported to the caller, never as a dialog of the shell's own.
-    sei.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    sei.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | (process ? SEE_MASK_NOCLOSEPROCESS : 0);
     sei.lpVerb = L"open";
     sei.lpFile = file.c_str();
     sei.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
     sei.nShow = showCmd;
-    return ::ShellExecuteExW(&sei) != FALSE;
+    if (!::ShellExecuteExW(&sei)) return false;
+    if (process) process->reset(sei.hProcess);
+    return true;
 }
 
 bool LimitLibrarySearch() {

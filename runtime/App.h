@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "Handles.h"
+
 namespace rt {
 
 // The full path of a loaded module (0: the program), of any length; empty on failure.
@@ -46,8 +48,10 @@ constexpr uint32_t kSwallowedProcessId = 1;
 // Starts a command line with the given show command without waiting; the process id, or 0 when it
 // could not be started.
 uint32_t Shell(const std::wstring& commandLine, int showCmd);
-// Opens a document, folder, address or program through the shell ("open"), without waiting.
-bool ShellExecuteOpen(const std::wstring& file, const std::wstring& parameters, int showCmd);
+// Opens a document, folder, address or program through the shell ("open"), without waiting. With
+// process given, it receives the started program's process when the shell starts one.
+bool ShellExecuteOpen(const std::wstring& file, const std::wstring& parameters, int showCmd,
+                      UniqueKernelHandle* process = nullptr);
 
 // Libraries loaded by name come only from the system folder and the program's own folder, never from
 // the current folder or PATH. Called first thing at start-up, before anything loads a library.

@@ -9,6 +9,7 @@
 #include "MsgBox.h"
 #include "OwnVersion.h"
 #include "ProductUrl.h"
+#include "SetupHandover.h"
 #include "TextCodec.h"
 #include "UpdateChecks.h"
 #include "UpdateList.h"
@@ -82,6 +83,7 @@ void frmMain::Form_Load() {
         Unload();
         return;
     }
+    pvTellFailedUpdate();
     m_bStartedByViewer = setup_.commandLine == kStartedByViewer;
     m_oFileDownload = std::make_unique<CFileDownload>();
     m_oFileDownload->OnProgress = [this](int32_t lProgress, int32_t lMaxProgress, int32_t,
@@ -241,6 +243,10 @@ void frmMain::pvOfferHomePage(const std::wstring& versionText) {
         rt::ShellExecuteOpen(setup_.homeUrl, L"", SW_SHOWNORMAL);
 }
 
+void frmMain::pvTellFailedUpdate() {
+    if (const auto version = TakeFailedUpdateNote(setup_.folder)) Inform(FailedUpdateText(*version).c_str());
+}
+
 void frmMain::pvResetProgress() {
     lblProgress.SetCaption(L"进度0%");
     pb.SetValue(0);
@@ -259,7 +265,13 @@ bool frmMain::pvReplaceViewer(const std::wstring& setupPath) {
     if (!setupFile) return false;
     const auto viewer = FindViewer(setup_.folder, setup_.viewerImageName);
     if (viewer && setup_.endViewer) setup_.endViewer(viewer->process.get());
-    if (rt::ShellExecuteOpen(setupPath, kSetupArguments, SW_SHOWMINIMIZED)) return true;
+    rt::UniqueKernelHandle setupProcess;
+    if (rt::ShellExecuteOpen(setupPath, kSetupArguments, SW_SHOWMINIMIZED, &setupProcess)) {
+        // Its work is done: out of sight while the setup program starts.
+        Hide();
+        AwaitSetupTakingOver(setupProcess.get(), m_hInstanceMutex.get());
+        return true;
+    }
     // The setup program would not start: the user gets back the viewer that was ended for it.
     setupFile.reset();
     if (viewer) rt::ShellExecuteOpen(viewer->imagePath, L"", SW_SHOWNORMAL);

@@ -78,6 +78,8 @@ class frmMain : public rt::Form {
     bool pvCanRunSetup() const { return !setup_.publicKey.empty(); }
     ListReading pvFetchList();
     void pvOfferHomePage(const std::wstring& versionText);
+    // Tells the user once that the last update did not complete (the setup program's note).
+    void pvTellFailedUpdate();
     void pvResetProgress();
     void pvFollowProductRedirects();
     bool pvReplaceViewer(const std::wstring& setupPath);

@@ -36,8 +36,8 @@ TEST_F(ShippedSetup, InstallsForTheUserAndUninstallsExactlyWhatItInstalled) {
 
     const std::wstring folder = InstallFolder();
     const std::vector<std::wstring> shipped = {kViewerExe, L"update.exe", L"zlib1.dll"};
-    EXPECT_EQ(FolderEntries(folder),
-              (std::vector<std::wstring>{kViewerExe, L"uninst.exe", L"update.exe", L"zlib1.dll"}));
+    EXPECT_EQ(FolderEntries(folder), (std::vector<std::wstring>{kViewerExe, L"install.lst", L"uninst.exe",
+                                                                L"update.exe", L"zlib1.dll"}));
     size_t shippedBytes = 0;
     for (const auto& name : shipped) {
         std::string installed, expected;
@@ -101,9 +101,10 @@ TEST_F(ShippedSetup, InstallsForTheUserAndUninstallsExactlyWhatItInstalled) {
 
 using SilentSetup = InstallingTest;
 
-// The updater runs setup programs with /S: a desktop shortcut the user has done without stays away,
-// and a setup told to install elsewhere leaves the registered installation alone.
-TEST_F(SilentSetup, KeepsTheUsersDesktopChoiceAndLeavesAnInstallationInAnotherFolder) {
+// The updater runs setup programs with /S: a desktop shortcut the user has done without stays away. A
+// setup told to install elsewhere makes a second installation with an entry and shortcuts of its own,
+// and each uninstalls cleanly, leaving the other as it was; another program's folder is left alone.
+TEST_F(SilentSetup, KeepsTheUsersDesktopChoiceAndInstallsOnlyWhereItMay) {
     const std::wstring setupA = TestBinFile(L"installer\\Pelmor-" + kVersionA + L"-setup.exe");
     const std::wstring setupB = TestBinFile(L"installer\\Pelmor-" + kVersionB + L"-setup.exe");
     const std::wstring folder = InstallFolder();
@@ -121,9 +122,29 @@ TEST_F(SilentSetup, KeepsTheUsersDesktopChoiceAndLeavesAnInstallationInAnotherFo
     EXPECT_EQ(RunAndWait(setupA, L"/S /D=" + elsewhere, 60000), 0);
     EXPECT_EQ(FileVersionText(elsewhere + L"\\" + kViewerExe), kVersionA);
     EXPECT_EQ(FileVersionText(InstalledFile(kViewerExe)), kVersionB) << "the other installation was removed";
-    EXPECT_TRUE(FileExists(InstalledFile(L"uninst.exe")));
-    EndProcessesIn(elsewhere);
-    updatertest::RemoveTree(elsewhere);
+    const std::wstring second = std::wstring(kUninstallKey) + L"-2";
+    const std::wstring secondName = std::wstring(kProduct) + L" (2)";
+    const std::wstring secondLink = KnownFolder(FOLDERID_Programs) + L"\\" + secondName + L".lnk";
+    EXPECT_EQ(UninstallString(L"InstallLocation"), folder);
+    EXPECT_EQ(UninstallString(L"InstallLocation", second), elsewhere);
+    EXPECT_EQ(UninstallString(L"DisplayName", second), secondName);
+    EXPECT_EQ(ReadShortcut(secondLink).value_or(Shortcut{}).target, elsewhere + L"\\" + kViewerExe);
+
+    ASSERT_TRUE(UninstallQuietly(30000, second));
+    EXPECT_FALSE(updatertest::DirectoryExists(elsewhere) || FileExists(secondLink));
+    EXPECT_EQ(FileVersionText(InstalledFile(kViewerExe)), kVersionB);
+    EXPECT_TRUE(FileExists(StartMenuShortcut()));
+    ASSERT_TRUE(UninstallQuietly(30000));
+    EXPECT_FALSE(updatertest::DirectoryExists(folder) || FileExists(StartMenuShortcut()));
+
+    // A folder holding another program's updater and uninstaller is refused: nothing is written or run.
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(folder + L"\\update.exe", "MZ 其他程序的更新"));
+    ASSERT_TRUE(WriteFileBytes(folder + L"\\uninst.exe", "MZ 其他程序的卸载"));
+    const auto other = FileContents(folder);
+    EXPECT_EQ(RunAndWait(setupA, L"/S", 60000), 3);
+    EXPECT_EQ(FileContents(folder), other);
+    EXPECT_FALSE(UninstallEntryExists() || FileExists(StartMenuShortcut()));
 }
 
 class SetupByHand : public InstallingTest {

@@ -18,6 +18,7 @@ namespace installertest {
 namespace {
 
 using Microsoft::WRL::ComPtr;
+using updatertest::ReadBytes;
 
 std::wstring FolderOf(const std::wstring& path) {
     const size_t slash = path.find_last_of(L"\\/");
@@ -130,10 +131,10 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     }
 }
 
-std::optional<std::wstring> UninstallString(const wchar_t* value) {
+std::optional<std::wstring> UninstallString(const wchar_t* value, const std::wstring& key) {
     wchar_t text[1024] = {};
     DWORD size = sizeof text;
-    if (::RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, value, RRF_RT_REG_SZ, nullptr, text, &size) !=
+    if (::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), value, RRF_RT_REG_SZ, nullptr, text, &size) !=
         ERROR_SUCCESS)
         return std::nullopt;
     return text;
@@ -148,9 +149,9 @@ std::optional<DWORD> UninstallDword(const wchar_t* value) {
     return number;
 }
 
-bool UninstallEntryExists() {
+bool UninstallEntryExists(const std::wstring& name) {
     HKEY key = nullptr;
-    const LSTATUS status = ::RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, &key);
+    const LSTATUS status = ::RegOpenKeyExW(HKEY_CURRENT_USER, name.c_str(), 0, KEY_READ, &key);
     const rt::UniqueRegKey held(status == ERROR_SUCCESS ? key : nullptr);
     return static_cast<bool>(held);
 }
@@ -193,6 +194,13 @@ std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
     return names;
 }
 
+std::map<std::wstring, std::string> FileContents(const std::wstring& folder) {
+    std::map<std::wstring, std::string> files;
+    for (const auto& name : FolderEntries(folder))
+        if (!name.ends_with(L"\\")) ReadBytes(folder + L"\\" + name, files[name]);
+    return files;
+}
+
 DWORD WaitForProgramIn(const std::wstring& folder, const std::wstring& exeName, DWORD timeoutMs) {
     DWORD found = 0;
     WaitUntil(
@@ -223,14 +231,14 @@ HWND WaitForWindowIn(const std::wstring& folder, const std::wstring& caption, DW
     return search.found;
 }
 
-bool UninstallQuietly(DWORD timeoutMs) {
-    const auto quiet = UninstallString(L"QuietUninstallString");
+bool UninstallQuietly(DWORD timeoutMs, const std::wstring& key) {
+    const auto quiet = UninstallString(L"QuietUninstallString", key);
     if (!quiet || quiet->size() < 2 || quiet->front() != L'"') return false;
     const size_t close = quiet->find(L'"', 1);
     if (close == std::wstring::npos) return false;
     const std::wstring uninstaller = quiet->substr(1, close - 1);
     if (RunAndWait(uninstaller, quiet->substr(close + 1), timeoutMs) != 0) return false;
-    return WaitUntil([&] { return !UninstallEntryExists() && !updatertest::FileExists(uninstaller); },
+    return WaitUntil([&] { return !UninstallEntryExists(key) && !updatertest::FileExists(uninstaller); },
                      timeoutMs);
 }
 

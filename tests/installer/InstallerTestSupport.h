@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,10 +44,10 @@ int RunAndWait(const std::wstring& exePath, const std::wstring& arguments, DWORD
 // Polls until the condition holds, up to timeoutMs.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
-// Values under the Uninstall entry; nothing when absent.
-std::optional<std::wstring> UninstallString(const wchar_t* value);
+// Values under an Uninstall entry (the first installation's by default); nothing when absent.
+std::optional<std::wstring> UninstallString(const wchar_t* value, const std::wstring& key = kUninstallKey);
 std::optional<DWORD> UninstallDword(const wchar_t* value);
-bool UninstallEntryExists();
+bool UninstallEntryExists(const std::wstring& key = kUninstallKey);
 
 struct Shortcut {
     std::wstring target;
@@ -57,6 +58,8 @@ std::optional<Shortcut> ReadShortcut(const std::wstring& lnkPath);
 
 // Names of the files and folders directly in a folder (folders with a trailing backslash), sorted.
 std::vector<std::wstring> FolderEntries(const std::wstring& folder);
+// The files directly in a folder: name -> bytes.
+std::map<std::wstring, std::string> FileContents(const std::wstring& folder);
 
 // Ends the processes whose executable lies directly in folder.
 void EndProcessesIn(const std::wstring& folder);
@@ -69,9 +72,9 @@ HWND WaitForWindowIn(const std::wstring& folder, const std::wstring& caption, DW
 
 using rt::test::AnswerBox;
 
-// Runs the quiet uninstall command of the Uninstall entry and waits until the entry and the
+// Runs the quiet uninstall command of an Uninstall entry and waits until the entry and the
 // uninstaller are gone (the uninstaller hands its work to a copy of itself and returns at once).
-bool UninstallQuietly(DWORD timeoutMs);
+bool UninstallQuietly(DWORD timeoutMs, const std::wstring& key = kUninstallKey);
 // Leaves no installation behind: programs ended, uninstalled, folder, shortcuts and entry removed.
 void RemoveInstallation();
 

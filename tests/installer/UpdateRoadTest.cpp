@@ -8,9 +8,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "Handles.h"
 #include "InstallerTestSupport.h"
 #include "ProgramRunner.h"
 #include "TestHttpServer.h"
@@ -24,6 +26,7 @@ using updatertest::ChildTexts;
 using updatertest::FileExists;
 using updatertest::ReadBytes;
 using updatertest::TestBinFile;
+using updatertest::WriteFileBytes;
 
 namespace {
 
@@ -31,6 +34,10 @@ const std::wstring kViewerCaptionA = std::wstring(kProduct) + L"V" + kVersionA;
 const std::wstring kViewerCaptionB = std::wstring(kProduct) + L"V" + kVersionB;
 const std::wstring kQuestion =
     L"系统检测到 Pelmor免费行情分析系统 有新版本 V" + kVersionB + L" 是否需要升级？";
+const std::wstring kNotDone =
+    L"上次升级到新版本 V" + kVersionB +
+    L" 没有完成，您使用的仍是原来的版本。请关闭可能正在使用本软件文件的程序（如杀毒软件），"
+    L"并确认磁盘空间充足，然后再试！";
 
 class UpdateRoad : public InstallingTest {
   protected:
@@ -115,6 +122,10 @@ TEST_F(UpdateRoad, YesAtTheViewersStartInstallsVersionBAndASecondCheckFindsNothi
     }
     EXPECT_TRUE(progressShown);
     EXPECT_NE(viewer.WaitForExit(20000), -1) << "the viewer A was not ended";
+    // The updater ends only once the setup program holds its single-instance mutex.
+    ASSERT_TRUE(WaitUntil([&] { return !WaitForProgramIn(folder, L"update.exe", 0); }, 20000));
+    EXPECT_TRUE(rt::UniqueKernelHandle(::OpenMutexW(SYNCHRONIZE, FALSE, PELMOR_INSTALLER_TEST_MUTEX)))
+        << "a second updater could start here";
 
     // The setup program installs B silently and starts the viewer again.
     DWORD viewerB = 0;
@@ -128,8 +139,8 @@ TEST_F(UpdateRoad, YesAtTheViewersStartInstallsVersionBAndASecondCheckFindsNothi
     }
     // Nothing of A stays but what the updater downloaded; the user's file does.
     EXPECT_EQ(FolderEntries(folder),
-              (std::vector<std::wstring>{kViewerExe, L"UpDate\\", L"uninst.exe", L"update.exe", L"zlib1.dll",
-                                         L"我的笔记.txt"}));
+              (std::vector<std::wstring>{kViewerExe, L"UpDate\\", L"install.lst", L"uninst.exe",
+                                         L"update.exe", L"zlib1.dll", L"我的笔记.txt"}));
     EXPECT_EQ(UninstallString(L"DisplayVersion"), kVersionB);
     EXPECT_TRUE(FileExists(StartMenuShortcut()));
 
@@ -149,5 +160,92 @@ TEST_F(UpdateRoad, YesAtTheViewersStartInstallsVersionBAndASecondCheckFindsNothi
     std::printf("update road from %ls to %ls: %.1f s\n", kVersionA.c_str(), kVersionB.c_str(), seconds);
     RecordProperty("road_seconds", std::to_string(seconds));
 }
+
+// Runs a script in the Wine prefix on the Linux side; its exit status comes back in a file.
+bool RunInPrefix(const std::wstring& script) {
+    const std::wstring status = L"/tmp/pelmor-small-drive-" + std::to_wstring(::GetCurrentProcessId());
+    ProgramRunner shell;
+    std::string text;
+    if (!shell.Start(L"Z:\\bin\\sh",
+                     L"-c \"cd $WINEPREFIX && (" + script + L") >/dev/null 2>&1; echo $? >" + status + L"\""))
+        return false;
+    WaitUntil([&] { return ReadBytes(L"Z:" + status, text) && text.ends_with("\n"); }, 20000);
+    ::DeleteFileW((L"Z:" + status).c_str());
+    return text == "0\n";
+}
+
+// The first installation's Uninstall entry as reg.exe exports it.
+std::string ExportedEntry() {
+    const std::wstring file = TestBinFile(L"installer\\entry.reg");
+    std::string bytes;
+    RunAndWait(L"C:\\windows\\system32\\reg.exe",
+               L"export \"HKCU\\" + std::wstring(kUninstallKey) + L"\" \"" + file + L"\" /y", 20000);
+    return ReadBytes(file, bytes) && ::DeleteFileW(file.c_str()) ? bytes : "";
+}
+
+// A 16 MiB tmpfs as drive P: (mounting needs root); it and the installation on it go with the object.
+struct SmallDrive {
+    bool mounted = RunInPrefix(L"umount -l small-drive; mkdir -p small-drive && mount -t tmpfs -o size=16m "
+                               L"pelmor-test small-drive && ln -sfn ../small-drive dosdevices/p:");
+    ~SmallDrive() {
+        RemoveInstallation();
+        // A file still open there keeps a plain unmount from working; the lazy one never waits.
+        RunInPrefix(L"rm -f dosdevices/p:; umount small-drive || umount -l small-drive; rmdir small-drive");
+    }
+};
+
+// An update run as the updater runs it, with update.exe held open without sharing, or on a drive that
+// fills up: all put back, viewer A started again, and A's updater says so once before offering B again.
+class FailedUpdate : public UpdateRoad, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FailedUpdate, PutsVersionABackByteForByteAndSaysSoOnce) {
+    std::wstring folder = InstallFolder();
+    std::optional<SmallDrive> drive;
+    if (GetParam()) {
+        if (!drive.emplace().mounted) GTEST_SKIP() << "no small file system could be mounted (it needs root)";
+        folder = L"P:\\Pelmor";
+        ASSERT_TRUE(UninstallQuietly(30000));
+        ASSERT_EQ(RunAndWait(TestBinFile(L"installer\\Pelmor-" + kVersionA + L"-setup.exe"),
+                             L"/S /D=" + folder, 60000),
+                  0);
+    }
+    const std::wstring setup = folder + L"\\UpDate\\Pelmor.exe";
+    ASSERT_TRUE(::CreateDirectoryW((folder + L"\\UpDate").c_str(), nullptr) &&
+                WriteFileBytes(setup, setupB_));
+    const auto files = FileContents(folder);
+    const auto entry = ExportedEntry();
+    rt::UniqueKernelHandle held;
+    ULARGE_INTEGER free{};
+    if (drive) {
+        // 1 MiB left: less than B's files need.
+        ASSERT_TRUE(::GetDiskFreeSpaceExW(L"P:\\", &free, nullptr, nullptr) && free.QuadPart > (1 << 20));
+        ASSERT_TRUE(WriteFileBytes(L"P:\\filler", std::string(free.QuadPart - (1 << 20), 'f')));
+    } else {
+        held.reset(::CreateFileW((folder + L"\\update.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                 0, nullptr));
+        ASSERT_TRUE(held);
+    }
+
+    EXPECT_EQ(RunAndWait(setup, L"/S", 60000), 4);
+    EXPECT_EQ(ExportedEntry(), entry);
+    EXPECT_TRUE(WaitForWindowIn(folder, kViewerCaptionA, 20000)) << "viewer A was not started again";
+    // Held, update.exe could not start with the viewer: it runs at the user's next start.
+    ProgramRunner nextStart;
+    if (held) {
+        held.reset();
+        EndProcessesIn(folder);
+        ASSERT_TRUE(nextStart.Start(folder + L"\\" + kViewerExe));
+    }
+    const DWORD updater = WaitForProgramIn(folder, L"update.exe", 20000);
+    EXPECT_EQ(AnswerBox(updater, L"提示", IDOK), kNotDone);
+    // Then it reads the list (gone again by the time it asks) and offers B as before.
+    EXPECT_TRUE(server_.WaitForRequest("/upsoft.txt", 20000, true));
+    EXPECT_EQ(AnswerBox(updater, L"提示", IDNO), kQuestion);
+    EXPECT_FALSE(FileExists(folder + L"\\UpDate\\LastFailed.txt")) << "the user would be told again";
+    EXPECT_TRUE(FileContents(folder) == files) << ::testing::PrintToString(FolderEntries(folder));
+}
+
+INSTANTIATE_TEST_SUITE_P(Obstacles, FailedUpdate, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "drive_full" : "update_exe_held"; });
 
 } // namespace

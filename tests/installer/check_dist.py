@@ -45,6 +45,8 @@ def main():
         entries = {i.filename: i for i in z.infolist() if not i.is_dir()}
         if set(entries) != set(staged):
             failures.append(f"zip holds {sorted(entries)}, staged {sorted(staged)}")
+        if not z.read(f"{top}/install.lst").decode("utf-16").startswith("Pelmor免费行情分析系统\r\nPelmor"):
+            failures.append("install.lst does not make the unpacked zip a Pelmor folder")
         for name, info in entries.items():
             if not name.isascii() and not info.flag_bits & ZIP_UTF8_NAMES:
                 failures.append(f"{name}: name not marked as UTF-8")

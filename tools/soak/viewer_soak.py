@@ -192,11 +192,16 @@ class Soak:
     # The measurements.
 
     def resident_kib(self):
+        """Resident memory of the viewer's process: the whole, and the anonymous (heap) part of it."""
+        found = {}
         with open(f"/proc/{self.viewer.process.pid}/status", encoding="ascii", errors="replace") as f:
             for line in f:
-                if line.startswith("VmRSS:"):
-                    return int(line.split()[1])
-        raise RuntimeError("no VmRSS for the viewer's process")
+                name, _, value = line.partition(":")
+                if name in ("VmRSS", "RssAnon"):
+                    found[name] = int(value.split()[0])
+        if len(found) != 2:
+            raise RuntimeError("no resident memory figures for the viewer's process")
+        return found["VmRSS"], found["RssAnon"]
 
     def handle_counts(self):
         env = dict(os.environ, WINEDEBUG="-all")
@@ -216,10 +221,11 @@ class Soak:
             raise RuntimeError(f"the viewer ended after {self.actions} actions "
                                f"(exit code {self.viewer.process.returncode})")
         gdi, user = self.handle_counts()
-        row = (self.actions, time.monotonic() - started, self.resident_kib(), gdi, user)
+        resident, anonymous = self.resident_kib()
+        row = (self.actions, time.monotonic() - started, resident, gdi, user, anonymous)
         self.samples.append(row)
-        print(f"{row[0]:6d} actions {row[1]:7.1f} s   resident {row[2]:7d} KiB   gdi {gdi:4d}   user {user:4d}",
-              flush=True)
+        print(f"{row[0]:6d} actions {row[1]:7.1f} s   resident {resident:7d} KiB (anonymous {anonymous:7d})   "
+              f"gdi {gdi:4d}   user {user:4d}", flush=True)
 
     def run(self):
         started = time.monotonic()
@@ -282,9 +288,9 @@ def main():
             soak.viewer.stop()
             site.stop()
     with open(os.path.join(opts.work_dir, "soak.csv"), "w", encoding="ascii") as f:
-        f.write("actions,seconds,resident_kib,gdi,user\n")
+        f.write("actions,seconds,resident_kib,gdi,user,anonymous_kib\n")
         for row in soak.samples:
-            f.write(f"{row[0]},{row[1]:.1f},{row[2]},{row[3]},{row[4]}\n")
+            f.write(f"{row[0]},{row[1]:.1f},{row[2]},{row[3]},{row[4]},{row[5]}\n")
     print("\n".join(lines), flush=True)
     raise SystemExit(0 if ok else 1)
 

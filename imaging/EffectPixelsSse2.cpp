@@ -28,8 +28,9 @@ void DropShadow(const PixelView& src, int32_t blurDepth, uint32_t color, const P
     const int32_t s = 2 * blurDepth, n = s + 1;
     const int32_t w = src.width, h = src.height, outW = w + s;
     // Totals of the source columns at [s, s + w), zero on both sides; prefix[k] sums totals [0, k).
+    // Unsigned: across a very wide row the sums wrap around, and the differences of two stay exact.
     std::vector<int32_t> totals(static_cast<std::size_t>(w + 2 * s + 4), 0);
-    std::vector<int32_t> prefix(static_cast<std::size_t>(w + 2 * s + 8), 0);
+    std::vector<uint32_t> prefix(static_cast<std::size_t>(w + 2 * s + 8), 0);
     const __m128 inverseArea = _mm_set1_ps(1.0f / static_cast<float>(n * n));
     const __m128 half = _mm_set1_ps(0.5f);
     const __m128i zero = _mm_setzero_si128();
@@ -38,7 +39,7 @@ void DropShadow(const PixelView& src, int32_t blurDepth, uint32_t color, const P
                       static_cast<int16_t>((color >> 16) & 0xFF), 255, static_cast<int16_t>(color & 0xFF),
                       static_cast<int16_t>((color >> 8) & 0xFF), static_cast<int16_t>((color >> 16) & 0xFF));
     int32_t* t = totals.data() + s;
-    int32_t* p = prefix.data();
+    uint32_t* p = prefix.data();
     uint32_t palette[256];
     ShadowPalette(color, palette);
     // Shadow rows from the bottom up, in memory order: row y's window, source rows y - s ... y, gains
@@ -67,7 +68,7 @@ void DropShadow(const PixelView& src, int32_t blurDepth, uint32_t color, const P
         }
         for (; x < w; ++x) {
             update(x);
-            p[s + x + 1] = p[s + x] + t[x];
+            p[s + x + 1] = p[s + x] + static_cast<uint32_t>(t[x]);
         }
         std::fill(p + s + w + 1, p + w + 2 * s + 1, p[s + w]);
 
@@ -88,7 +89,7 @@ void DropShadow(const PixelView& src, int32_t blurDepth, uint32_t color, const P
                              _mm_packus_epi16(lo, hi));
         }
         for (; i < outW; ++i) {
-            const uint32_t px = palette[(p[i + s + 1] - p[i]) / (n * n)];
+            const uint32_t px = palette[(p[i + s + 1] - p[i]) / static_cast<uint32_t>(n * n)];
             __builtin_memcpy(row + static_cast<std::size_t>(i) * 4, &px, 4);
         }
     }

@@ -67,7 +67,8 @@ class ClipboardLock {
 // The names of a drop-files block: wide or narrow (system code page), each ended by a null.
 std::vector<std::wstring> DropNames(const DROPFILES* drop, std::size_t blockSize) {
     std::vector<std::wstring> names;
-    if (!drop || drop->pFiles >= blockSize) return names;
+    // The sender chose the block's size: its header is read only when the block holds one.
+    if (!drop || blockSize < sizeof(DROPFILES) || drop->pFiles >= blockSize) return names;
     const auto* base = reinterpret_cast<const uint8_t*>(drop);
     if (drop->fWide) {
         const auto* p = reinterpret_cast<const wchar_t*>(base + drop->pFiles);

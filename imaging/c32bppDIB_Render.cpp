@@ -220,7 +220,8 @@ bool c32bppDIB::BlendToTarget(HDC destinationDC, PixelBuffer* buffer, PixelRect 
 
     if (destHostDIB) {
         const PixelView host = destHostDIB->Pixels();
-        if (destX + destWidth <= host.width && destY + destHeight <= host.height) {
+        // In 64 bits: a far right or bottom edge must not wrap round into the host.
+        if (int64_t{destX} + destWidth <= host.width && int64_t{destY} + destHeight <= host.height) {
             // Rows in memory order, the bottom row first: walking addresses downwards defeats the prefetcher.
             for (int32_t y = destHeight - 1; y >= 0; --y)
                 BlendRow(sourceRow(y), host.At(destX, destY + y), destWidth, mode);

@@ -44,9 +44,13 @@ bool c32bppDIB::RenderRotated(HDC destinationDC, float Angle, int32_t destX, int
         if (!canvas.InitializeDIB(side, side)) return false;
         RotateInto(source, src, rotation, canvas.Pixels());
         canvas.gdiToken(m_gdiToken);
-        return canvas.Render(destinationDC, destX + destWidth / 2 - side / 2,
-                             destY + destHeight / 2 - side / 2, 0, 0, 0, 0, 0, 0, Opacity, true,
-                             destHostDIB == nullptr, destHostDIB, grayScale, 0, 0, false);
+        // A place outside the 32-bit range raises the overflow error: nothing is drawn.
+        const auto corner = [&](int32_t at, int32_t size) {
+            return rt::Narrow<int32_t>(int64_t{at} + size / 2 - side / 2);
+        };
+        return canvas.Render(destinationDC, corner(destX, destWidth), corner(destY, destHeight), 0, 0, 0, 0,
+                             0, 0, Opacity, true, destHostDIB == nullptr, destHostDIB, grayScale, 0, 0,
+                             false);
     });
 }
 

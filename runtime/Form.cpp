@@ -169,6 +169,7 @@ void Form::Teardown() {
         destroying_ = false;
     }
     hwnd_ = nullptr;
+    focused_ = nullptr;
     font_.reset();
     bigIcon_.reset();
     smallIcon_.reset();
@@ -207,6 +208,27 @@ bool Form::PreTranslate(MSG& msg) {
     return used;
 }
 
+LRESULT Form::OnActivate(WPARAM wParam, LPARAM lParam) {
+    const bool active = LOWORD(wParam) != WA_INACTIVE;
+    HWND target = nullptr;
+    if (!active) {
+        const HWND focus = ::GetFocus();
+        if (focus && ::IsChild(hwnd_, focus)) focused_ = focus;
+    } else if (!HIWORD(wParam)) {
+        target = focused_ && ::IsChild(hwnd_, focused_) ? focused_ : nullptr;
+        if (!target) Trap([&] { target = FirstFocus(); });
+        if (target && (!::IsChild(hwnd_, target) || !::IsWindowVisible(target))) target = nullptr;
+    }
+    // The system gives the focus to the form itself, after which keys no longer reach the child that
+    // had it (a page) until it is clicked.
+    if (target)
+        ::SetFocus(target);
+    else
+        ::DefWindowProcW(hwnd_, WM_ACTIVATE, wParam, lParam);
+    Trap([&] { Form_Activation(active); });
+    return 0;
+}
+
 void Form::RaiseResize() {
     ++resizeCount_;
     Trap([this] { Form_Resize(); });
@@ -226,6 +248,8 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         Unload();
         return 0;
+    case WM_ACTIVATE:
+        return OnActivate(wParam, lParam);
     case WM_DESTROY:
         // Destroyed from outside: the controls still hear Terminate while their windows exist.
         if (!destroying_ && state_ != State::Unloaded) {

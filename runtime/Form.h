@@ -91,6 +91,11 @@ class Form : public ControlHost {
     // A keyboard message for one of the form's windows, taken by Run's loop before it is translated
     // and dispatched; true when the form used it up (an in-place object took it as an accelerator).
     virtual bool PreTranslateKey(MSG& /*msg*/) { return false; }
+    // The child that takes the keyboard focus when the form is activated and none of its children had
+    // it before (the first show); null leaves the focus to the form itself.
+    virtual HWND FirstFocus() const { return nullptr; }
+    // The form became the active window, or stopped being it; the focus is already back in place.
+    virtual void Form_Activation(bool /*active*/) {}
 
   private:
     enum class State { Unloaded, Loading, Loaded, Unloading };
@@ -102,6 +107,8 @@ class Form : public ControlHost {
     void RaiseResize();
     // Everything after the unload events: controls, tool tips, window, font, icons.
     void Teardown();
+    // WM_ACTIVATE: the focused child is noted on the way out and given the focus again on the way in.
+    LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
     void WindowGone();
     template <class T> friend LRESULT DispatchToObject(const wchar_t*, HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK StaticProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -131,6 +138,8 @@ class Form : public ControlHost {
 
     bool shown_ = false;
     int resizeCount_ = 0;
+    // The child that had the focus when the form was last deactivated.
+    HWND focused_ = nullptr;
 };
 
 } // namespace rt

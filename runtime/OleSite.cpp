@@ -83,6 +83,17 @@ STDMETHODIMP OleSite::OnPosRectChange(LPCRECT pos) {
     return inPlace_ ? inPlace_->SetObjectRects(&bounds_, &bounds_) : S_OK;
 }
 
+STDMETHODIMP OleSite::SetActiveObject(IOleInPlaceActiveObject* active, LPCOLESTR) {
+    active_ = active;
+    return S_OK;
+}
+
+void OleSite::FrameActivated(bool active) {
+    // Held while it is told: the call may make the browser hand over another object.
+    if (const Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> object = active_)
+        object->OnFrameWindowActivate(active ? TRUE : FALSE);
+}
+
 LONG OleSite::DownloadControlFlags() const {
     // An answer replaces the browser's defaults, so images, videos and sounds are named again. Scripts
     // and ActiveX controls stay allowed: the quote pages are script and Flash pages.

@@ -8,6 +8,8 @@
 #include <oleidl.h>
 #include <servprov.h>
 
+#include <wrl/client.h>
+
 #include <atomic>
 
 namespace rt {
@@ -36,6 +38,9 @@ class OleSite final : public IOleClientSite,
     void SetSilent(bool silent) { silent_ = silent; }
     // Ambient flags of the download control: what a page loads, and whether it may show dialogs.
     LONG DownloadControlFlags() const;
+    // Tells the active object the browser handed in SetActiveObject that the frame window was
+    // activated or deactivated.
+    void FrameActivated(bool active);
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
@@ -71,7 +76,7 @@ class OleSite final : public IOleClientSite,
     STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
     STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
     STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* active, LPCOLESTR) override;
 
     // IOleInPlaceFrame: the window has no menus or status bar of the control's
     STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
@@ -107,6 +112,7 @@ class OleSite final : public IOleClientSite,
     HWND container_;
     RECT bounds_{};
     IOleInPlaceObject* inPlace_ = nullptr;
+    Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> active_;
     bool silent_ = false;
 };
 

@@ -54,6 +54,9 @@ class RecordingWebBrowser final : public IWebBrowserControl {
         calls_.push_back(BrowserCall::KeyOffered(msg.message, msg.wParam));
         return takesKey_ && takesKey_(msg);
     }
+    // No window: the form keeps the focus itself.
+    HWND Window() const override { return nullptr; }
+    void FrameActivated(bool) override {}
 
     // What every operation returns from now on; false plays a browser that fails.
     void SetResult(bool result) { result_ = result; }

@@ -162,12 +162,16 @@ void ScrollBar::RemoveListener(ScrollBarListener& listener) {
 }
 
 void ScrollBar::Notify(const std::function<void()>& handler, void (ScrollBarListener::*event)(ScrollBar&)) {
+    const std::weak_ptr<char> alive = alive_;
     RaiseEvent(handler);
+    if (alive.expired()) return;
     // A listener may remove itself, or another one, while it is told.
     const std::vector<ScrollBarListener*> all = listeners_;
-    for (ScrollBarListener* l : all)
+    for (ScrollBarListener* l : all) {
+        if (alive.expired()) return;
         if (std::find(listeners_.begin(), listeners_.end(), l) != listeners_.end())
             Trap([&] { (l->*event)(*this); });
+    }
 }
 
 void ScrollBar::RaiseChange() {

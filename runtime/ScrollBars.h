@@ -1,11 +1,13 @@
 #pragma once
 // The horizontal and vertical scroll-bar controls: 16-bit Value, Min, Max, SmallChange and LargeChange
 // over the system scroll bar. Change follows every change of Value (and the end of a thumb drag),
-// Scroll every move of the thumb while it is dragged. Max < Min reverses the direction.
+// Scroll every move of the thumb while it is dragged. Max < Min reverses the direction. A handler or
+// listener may destroy the scroll bar from inside its own event.
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "Control.h"
@@ -84,6 +86,8 @@ class ScrollBar : public Control {
     bool scrolled_ = false;
     int lastTrack_ = 0;
     std::vector<ScrollBarListener*> listeners_;
+    // Expires with the object: an event whose handler destroyed it touches nothing of it afterwards.
+    std::shared_ptr<char> alive_ = std::make_shared<char>();
 };
 
 class HScrollBar : public ScrollBar {

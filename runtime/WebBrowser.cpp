@@ -56,7 +56,11 @@ void WebBrowserControl::Destroy() {
         object_->Close(OLECLOSE_NOSAVE);
         object_.Reset();
     }
-    if (site_) std::exchange(site_, nullptr)->Release();
+    if (site_) {
+        // The active object is the control itself: kept, it would hold the control past Destroy.
+        site_->SetActiveObject(nullptr, nullptr);
+        std::exchange(site_, nullptr)->Release();
+    }
 }
 
 HWND WebBrowserControl::Window() const {
@@ -104,6 +108,10 @@ bool WebBrowserControl::TranslateAccelerator(MSG& msg) {
     Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> active;
     if (FAILED(object_.As(&active))) return false;
     return active->TranslateAccelerator(&msg) == S_OK;
+}
+
+void WebBrowserControl::FrameActivated(bool active) {
+    if (site_) site_->FrameActivated(active);
 }
 
 long WebBrowserControl::LiveSites() {

@@ -23,6 +23,10 @@ class IWebBrowserControl {
     // A keyboard message the program's loop has taken, offered before it is translated and dispatched;
     // true when the browser used it up (Tab, Ctrl+C, F5 and the like inside a page).
     virtual bool TranslateAccelerator(MSG& msg) = 0;
+    // The browser's own window, where the page takes the keyboard focus; null when there is none.
+    virtual HWND Window() const = 0;
+    // The top-level window holding the browser was activated (true) or deactivated.
+    virtual void FrameActivated(bool active) = 0;
 };
 
 // The system's browser ActiveX control hosted in place inside a container window. Every operation
@@ -44,7 +48,7 @@ class WebBrowserControl final : public IWebBrowserControl {
     void Destroy();
     bool Created() const { return browser_ != nullptr; }
     // The browser's own window inside the container; null when not created.
-    HWND Window() const;
+    HWND Window() const override;
     // The control object itself, for tests that count its references.
     IUnknown* Object() const { return object_.Get(); }
 
@@ -53,6 +57,8 @@ class WebBrowserControl final : public IWebBrowserControl {
     bool Navigate2(const std::wstring& url) override;
     // Only keys for the browser's own windows go to its in-place object.
     bool TranslateAccelerator(MSG& msg) override;
+    // Passed on to the active object the browser handed its site, if it has handed one.
+    void FrameActivated(bool active) override;
 
     // Container sites still alive in this process; 0 once every control is destroyed and has let go.
     static long LiveSites();

@@ -44,13 +44,14 @@ void CLongScroll::Client(rt::Control* client) {
         m_Client = bar;
         m_Client->AddListener(*this);
     }
-    // Setting the range may move the client's value too; none of that is a move to follow.
+    // Setting the range may move the client's value too; none of that is a move to follow. Each move
+    // raises the client's Change, whose handler may destroy the client (it is then forgotten).
     FlagScope updating(m_Updating);
-    m_Client->SetMin(0);
-    m_Client->SetMax(kClientMax);
-    m_Client->SetSmallChange(kClientSmallChange);
-    m_Client->SetLargeChange(kClientLargeChange);
-    m_Client->SetValue(0);
+    if (m_Client) m_Client->SetMin(0);
+    if (m_Client) m_Client->SetMax(kClientMax);
+    if (m_Client) m_Client->SetSmallChange(kClientSmallChange);
+    if (m_Client) m_Client->SetLargeChange(kClientLargeChange);
+    if (m_Client) m_Client->SetValue(0);
     pvRefreshSnapshot();
 }
 
@@ -67,7 +68,8 @@ void CLongScroll::pvWriteClient(bool keepSnapshot) {
         FlagScope updating(m_Updating);
         m_Client->SetValue(position);
     }
-    if (!keepSnapshot) m_Snapshot.Value = m_Client->Value();
+    // The client's own Change handler may have destroyed it.
+    if (m_Client && !keepSnapshot) m_Snapshot.Value = m_Client->Value();
 }
 
 void CLongScroll::pvRaiseChange() {

@@ -38,6 +38,8 @@ int32_t ClampToRange(int64_t v, const LongRange& r) {
 }
 
 int16_t ClientPositionFor(int32_t value, const LongRange& r, const ClientSnapshot& c) {
+    // A value a reversed range left outside is drawn at the nearer end.
+    value = ClampToRange(value, r);
     const int64_t range = Range(r);
     const int64_t span = Span(c);
     const int64_t share = value > r.Lo() ? int64_t{value} - r.Lo() : int64_t{r.Lo()} - value;
@@ -83,7 +85,7 @@ std::optional<int32_t> ValueAfterMaxLet(const LongRange& r, int32_t value) {
         if (value > r.Min) return r.Min;
         return std::nullopt;
     }
-    if (value > r.Max || (r.Max == r.Min && value != r.Max)) return r.Max;
+    if (value > r.Max || value < r.Min) return ClampToRange(value, r);
     return std::nullopt;
 }
 
@@ -92,7 +94,7 @@ std::optional<int32_t> ValueAfterMinLet(const LongRange& r, int32_t value) {
         if (value < r.Max) return r.Min;
         return std::nullopt;
     }
-    if (value < r.Min) return r.Min;
+    if (value < r.Min || value > r.Max) return ClampToRange(value, r);
     return std::nullopt;
 }
 

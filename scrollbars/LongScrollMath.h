@@ -31,10 +31,10 @@ int64_t DivRoundHalfEven(int64_t num, int64_t den);
 // v held to [Lo, Hi].
 int32_t ClampToRange(int64_t v, const LongRange& r);
 
-// Where the client's thumb goes for `value`: the value's share of the range mapped onto the client's
-// span (from the client's Min end to Min, from its Max end when reversed), rounded half to even. The
-// thumb sits on an end of the client only when the value sits on the matching end of the range, and
-// the result always lies inside the client's range.
+// Where the client's thumb goes for `value` (held to the range first): the value's share of the range
+// mapped onto the client's span (from the client's Min end to Min, from its Max end when reversed),
+// rounded half to even. The thumb sits on an end of the client only when the value sits on (or
+// beyond) the matching end of the range, and the result always lies inside the client's range.
 int16_t ClientPositionFor(int32_t value, const LongRange& r, const ClientSnapshot& c);
 
 // The value a client thumb position stands for (a drag or any other jump), rounded half to even.
@@ -47,7 +47,8 @@ int32_t ValueAfterClientMove(int32_t value, const LongRange& r, int32_t smallCha
                              int16_t before, const ClientSnapshot& now);
 
 // The value to assign after Max (or Min) has been stored as r.Max (r.Min), or nothing when the value
-// is left as it is. A reversed range clamps only in the two cases its rules name.
+// is left as it is. A normal range always brings the value inside, also one a reversed range had left
+// outside; a reversed range clamps only in the two cases its rules name.
 std::optional<int32_t> ValueAfterMaxLet(const LongRange& r, int32_t value);
 std::optional<int32_t> ValueAfterMinLet(const LongRange& r, int32_t value);
 

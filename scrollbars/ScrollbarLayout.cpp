@@ -2,6 +2,8 @@
 
 #include "Checked.h"
 
+#include <algorithm>
+
 namespace scrollbars {
 
 namespace {
@@ -24,9 +26,19 @@ constexpr int32_t kBarThickness = 17;
 constexpr int32_t kGripLong = 10;
 constexpr int32_t kGripShort = 9;
 
+// Cuts the span [d, d + n) to [lo, hi), moving the source start s along with its start.
+void Clip(int32_t& s, int32_t& d, int32_t& n, int32_t lo, int32_t hi) {
+    const int64_t start = std::max<int64_t>(d, lo), end = std::min<int64_t>(int64_t{d} + n, hi);
+    s += static_cast<int32_t>(start - d);
+    n = static_cast<int32_t>(std::max<int64_t>(end - start, 0));
+    d = static_cast<int32_t>(start);
+}
+
 class Builder {
   public:
-    Builder(SkinBitmap bitmap, int32_t cellX, int32_t cellY) { Use(bitmap, cellX, cellY); }
+    Builder(const PartRect& part, SkinBitmap bitmap, int32_t cellX, int32_t cellY) : part_(part) {
+        Use(bitmap, cellX, cellY);
+    }
 
     // Further slices come from this bitmap's cell.
     void Use(SkinBitmap bitmap, int32_t cellX, int32_t cellY) {
@@ -50,12 +62,24 @@ class Builder {
     // Source rectangles are relative to the cell of the state.
     void Add(BlitKind kind, int32_t xs, int32_t ys, int32_t ws, int32_t hs, int32_t xd, int32_t yd,
              int32_t wd, int32_t hd) {
+        // Opaque slices are cut to the part along the axes they are copied 1:1: the 3-pixel borders
+        // and the 18-pixel buttons would reach out of a thinner or shorter part. The masked grip and
+        // glyph keep the places their rules give them.
+        if (kind != BlitKind::MaskedCopy && wd == ws) {
+            Clip(xs, xd, wd, part_.Left, part_.Right);
+            ws = wd;
+        }
+        if (kind != BlitKind::MaskedCopy && hd == hs) {
+            Clip(ys, yd, hd, part_.Top, part_.Bottom);
+            hs = hd;
+        }
         // A slice with no area would be mirrored or land outside the part.
         if (wd <= 0 || hd <= 0) return;
         list_.items[static_cast<size_t>(list_.count++)] =
             Blit{bitmap_, kind, cellX_ + xs, cellY_ + ys, ws, hs, xd, yd, wd, hd};
     }
 
+    PartRect part_;
     SkinBitmap bitmap_{};
     int32_t cellX_ = 0;
     int32_t cellY_ = 0;
@@ -84,13 +108,13 @@ BlitList TrackBlits(int16_t orientation, int16_t s, const PartRect& r) {
     if (Empty(r, w, h)) return {};
     const int32_t cell = CellOffset(s, kTrackCell);
     if (orientation == kHorizontal) {
-        Builder b(SkinBitmap::BackH, cell, 0);
+        Builder b(r, SkinBitmap::BackH, cell, 0);
         b.Stretch(0, 0, kTrackCell, kBorder, r.Left, r.Top, w, kBorder);
         b.Stretch(0, kBorder + kBarMiddle, kTrackCell, kBorder, r.Left, Sub(r.Bottom, kBorder), w, kBorder);
         b.Stretch(0, kBorder, kTrackCell, kBarMiddle, r.Left, Add(r.Top, kBorder), w, Sub(h, 2 * kBorder));
         return b.Done();
     }
-    Builder b(SkinBitmap::BackV, 0, cell);
+    Builder b(r, SkinBitmap::BackV, 0, cell);
     b.Stretch(0, 0, kBorder, kTrackCell, r.Left, r.Top, kBorder, h);
     b.Stretch(kBorder + kBarMiddle, 0, kBorder, kTrackCell, Sub(r.Right, kBorder), r.Top, kBorder, h);
     b.Stretch(kBorder, 0, kBarMiddle, kTrackCell, Add(r.Left, kBorder), r.Top, Sub(w, 2 * kBorder), h);
@@ -107,7 +131,7 @@ BlitList ThumbBlits(int16_t orientation, int16_t s, const PartRect& r) {
     const int32_t midH = horizontal ? kBarMiddle : kThumbMiddle;
     const int32_t farX = kBorder + midW;
     const int32_t farY = kBorder + midH;
-    Builder b(horizontal ? SkinBitmap::ThumbH : SkinBitmap::ThumbV, horizontal ? 0 : cell,
+    Builder b(r, horizontal ? SkinBitmap::ThumbH : SkinBitmap::ThumbV, horizontal ? 0 : cell,
               horizontal ? cell : 0);
 
     const int32_t innerX = Add(r.Left, kBorder), innerY = Add(r.Top, kBorder);
@@ -140,7 +164,7 @@ BlitList ArrowBlits(int16_t orientation, int16_t s, const PartRect& r, bool firs
     if (Empty(r, w, h)) return {};
     const int32_t cell = CellOffset(s, kArrowCell);
     if (orientation == kHorizontal) {
-        Builder b(SkinBitmap::ArrowH, cell, 0);
+        Builder b(r, SkinBitmap::ArrowH, cell, 0);
         b.Copy(0, 0, kArrowLength, kBorder, r.Left, r.Top);
         b.Copy(0, kBorder + kBarMiddle, kArrowLength, kBorder, r.Left, Sub(r.Bottom, kBorder));
         b.Stretch(0, kBorder, kArrowLength, kBarMiddle, r.Left, Add(r.Top, kBorder), kArrowLength,
@@ -149,7 +173,7 @@ BlitList ArrowBlits(int16_t orientation, int16_t s, const PartRect& r, bool firs
         b.MaskedCopy(0, 0, kArrowLength, kBarThickness, r.Left, Half(Sub(h, kBarThickness)));
         return b.Done();
     }
-    Builder b(SkinBitmap::ArrowV, 0, cell);
+    Builder b(r, SkinBitmap::ArrowV, 0, cell);
     b.Copy(0, 0, kBorder, kArrowLength, r.Left, r.Top);
     b.Copy(kBorder + kBarMiddle, 0, kBorder, kArrowLength, Sub(r.Right, kBorder), r.Top);
     b.Stretch(kBorder, 0, kBarMiddle, kArrowLength, Add(r.Left, kBorder), r.Top, Sub(w, 2 * kBorder),

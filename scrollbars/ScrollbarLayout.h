@@ -59,8 +59,10 @@ constexpr int32_t kArrowLength = 18;
 constexpr int32_t kGripMinLength = 16;
 
 // Orientation 1 is horizontal, anything else vertical; s is the state (the cell index). An empty
-// rectangle draws nothing, and slices whose destination would have no area are left out. A state
-// whose cell offset leaves the signed 16-bit range raises the overflow error.
+// rectangle draws nothing, opaque slices never reach outside the rectangle (a part thinner than the
+// 3-pixel borders, or an arrow button shorter than 18, shows what fits), and slices whose destination
+// would have no area are left out. A state whose cell offset leaves the signed 16-bit range raises the
+// overflow error.
 BlitList TrackBlits(int16_t orientation, int16_t s, const PartRect& r);
 // The grip's cross-axis coordinate is measured from 0: the bar is painted in its own coordinates.
 BlitList ThumbBlits(int16_t orientation, int16_t s, const PartRect& r);

@@ -18,15 +18,29 @@ size_t IndexOf(SkinBitmap bitmap) {
     return static_cast<size_t>(bitmap);
 }
 
+// A bitmap that failed to load is looked for again when a part needs it, up to this many times in all:
+// a passing shortage at start-up heals, and a missing one costs no search on every paint.
+constexpr int kLoadAttempts = 3;
+
 } // namespace
 
-cScrollbarDraw::cScrollbarDraw() {
+cScrollbarDraw::cScrollbarDraw()
+    : cScrollbarDraw([](const wchar_t* name) { return rt::LoadResPicture(name, rt::PictureType::Bitmap); }) {}
+
+cScrollbarDraw::cScrollbarDraw(Loader load) : m_Load(std::move(load)) {
     for (size_t i = 0; i < m_Surfaces.size(); ++i)
-        m_Surfaces[i].CreateFromPicture(rt::LoadResPicture(kResourceNames[i], rt::PictureType::Bitmap));
+        pvLoad(i);
 }
 
-const drawing::pcMemDC& cScrollbarDraw::pvSurface(SkinBitmap bitmap) const {
-    return m_Surfaces[IndexOf(bitmap)];
+void cScrollbarDraw::pvLoad(size_t index) {
+    ++m_Attempts[index];
+    m_Surfaces[index].CreateFromPicture(m_Load(kResourceNames[index]));
+}
+
+const drawing::pcMemDC& cScrollbarDraw::pvSurface(SkinBitmap bitmap) {
+    const size_t i = IndexOf(bitmap);
+    if (m_Surfaces[i].Width() == 0 && m_Attempts[i] < kLoadAttempts) pvLoad(i);
+    return m_Surfaces[i];
 }
 
 void cScrollbarDraw::pvPaint(HDC hdc, const BlitList& blits) {

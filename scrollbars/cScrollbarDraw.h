@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
+#include "Picture.h"
 #include "ScrollbarLayout.h"
 #include "pcMemDC.h"
 
@@ -14,8 +16,14 @@ namespace scrollbars {
 
 class cScrollbarDraw {
   public:
-    // Loads the twelve bitmaps, each into a surface of its own, from the executable's resources.
+    // Reads one of the twelve bitmaps by its resource name.
+    using Loader = std::function<rt::Picture(const wchar_t* name)>;
+
+    // Loads the twelve bitmaps, each into a surface of its own, from the executable's resources (or
+    // through `load`). One that fails to load is looked for again when a part needs it, twice at most;
+    // until then the pieces drawn from it are left out.
     cScrollbarDraw();
+    explicit cScrollbarDraw(Loader load);
     cScrollbarDraw(const cScrollbarDraw&) = delete;
     cScrollbarDraw& operator=(const cScrollbarDraw&) = delete;
 
@@ -33,11 +41,13 @@ class cScrollbarDraw {
                          int32_t Right, int32_t Bottom);
 
   private:
-    // A surface that failed to load is tried again on first use.
-    const drawing::pcMemDC& pvSurface(SkinBitmap bitmap) const;
+    const drawing::pcMemDC& pvSurface(SkinBitmap bitmap);
+    void pvLoad(size_t index);
     void pvPaint(HDC hdc, const BlitList& blits);
 
+    Loader m_Load;
     std::array<drawing::pcMemDC, kSkinBitmapCount> m_Surfaces;
+    std::array<int, kSkinBitmapCount> m_Attempts{};
 };
 
 } // namespace scrollbars

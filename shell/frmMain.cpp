@@ -131,6 +131,14 @@ bool frmMain::PreTranslateKey(MSG& msg) {
     return web && web->TranslateAccelerator(msg);
 }
 
+HWND frmMain::FirstFocus() const {
+    return web ? web->Window() : nullptr;
+}
+
+void frmMain::Form_Activation(bool active) {
+    if (web) web->FrameActivated(active);
+}
+
 void frmMain::Picture1_Click() {
     rt::Trap([] { rt::Shell(std::wstring(L"explorer.exe ") + PELMOR_HOME_URL, SW_SHOWNORMAL); });
 }

@@ -46,6 +46,9 @@ class frmMain : public rt::Form {
     void Form_Resize() override;
     void Form_Unload(bool& Cancel) override;
     bool PreTranslateKey(MSG& msg) override;
+    // The page: keys go to it from the first show on, and again after the window was deactivated.
+    HWND FirstFocus() const override;
+    void Form_Activation(bool active) override;
 
   private:
     void Picture1_Click();

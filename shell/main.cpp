@@ -4,6 +4,9 @@
 #include "App.h"
 #include "Control.h"
 #include "frmMain.h"
+#ifdef PELMOR_HANDLE_PROBE
+#include "tools/soak/HandleProbe.h"
+#endif
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow) {
     rt::LimitLibrarySearch();
@@ -12,6 +15,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow) {
     rt::EnsureCommonControls();
     int rc = 0;
     {
+#ifdef PELMOR_HANDLE_PROBE
+        // Soak builds only: the shipped program answers no other process about its handles.
+        const soak::HandleProbe probe;
+#endif
         viewer::frmMain form;
         rc = rt::Form::Run(form, nCmdShow);
     }

@@ -327,6 +327,20 @@ TEST(FileNames, PastedAndDroppedLists) {
     data->Release();
     EXPECT_EQ(c32bppDIB::GetDroppedFileNames(nullptr, dropped), 0);
 
+    // A block shorter than the header it should begin with gives no names, whatever lies past its end.
+    const HGLOBAL stub = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 16);
+    auto* bytes = static_cast<uint8_t*>(::GlobalLock(stub));
+    bytes[0] = 4; // the names would start at byte 4
+    bytes[4] = 'x';
+    ::GlobalUnlock(stub);
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    ASSERT_NE(::SetClipboardData(CF_HDROP, stub), nullptr);
+    ::CloseClipboard();
+    ASSERT_EQ(::OleGetClipboard(&data), S_OK);
+    EXPECT_EQ(c32bppDIB::GetDroppedFileNames(data, dropped), 0);
+    data->Release();
+
     ASSERT_TRUE(::OpenClipboard(nullptr));
     ::EmptyClipboard();
     ::CloseClipboard();

@@ -118,6 +118,12 @@ TEST(PixelPaths, DropShadowMatches) {
             DropShadow(src.View(), blur, 0x00336699, b.View(), kSimd);
             ASSERT_EQ(a.bytes, b.bytes) << w << "x" << h << " blur " << blur;
         }
+    // An opaque row so wide that its running alpha total passes 2^31 in the last, unvectorised columns.
+    const int32_t wide = 8'421'507;
+    TestImage row{std::vector<uint8_t>(static_cast<std::size_t>(wide) * 4, 255), wide, 1}, a = row, b = row;
+    DropShadow(row.View(), 0, 0x00336699, a.View(), kRef);
+    DropShadow(row.View(), 0, 0x00336699, b.View(), kSimd);
+    ASSERT_EQ(a.bytes, b.bytes);
 }
 
 TEST(PixelPaths, RegionScanMatches) {

@@ -116,6 +116,16 @@ TEST_F(RenderInto, BlendStopsAtTheFirstPixelOutsideTheHost) {
     // Left of the host the picture is clipped, not moved, also after stretching.
     ASSERT_TRUE(Draw(-10, 0, 80, 20, 0, 0, 40, 20));
     EXPECT_EQ(Rgb(HostAt(0, 0)), Gradient(5, 0));
+    // So far out that an edge, or a turned canvas's corner, leaves 32 bits: nothing is drawn. Far right
+    // or down, a turned canvas goes to AlphaBlend, whose answer is its own.
+    const std::vector<uint8_t> before = Memory(host).bytes;
+    for (const float angle : {0.0f, 90.0f}) {
+        EXPECT_FALSE(Draw(INT32_MIN + 1, 0, 0, 0, 0, 0, 0, 0, 100, -1, 0, angle)) << angle;
+        const bool right = Draw(INT32_MAX - 5, 0, 0, 0, 0, 0, 0, 0, 100, -1, 0, angle);
+        const bool down = Draw(0, INT32_MAX - 5, 0, 0, 0, 0, 0, 0, 100, -1, 0, angle);
+        EXPECT_FALSE(angle == 0 && (right || down));
+    }
+    EXPECT_EQ(Memory(host).bytes, before);
 }
 
 TEST_F(RenderInto, WholeTurnsDrawUnturnedAndHalfADegreeTurns) {

@@ -6,13 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <optional>
 #include <vector>
 
 namespace {
-
-using namespace std::chrono_literals;
 
 const std::wstring kTitle = L"Pelmor免费行情分析系统";
 const std::wstring kPrompt = L"确定要退出吗？\n行情数据将不再更新。";
@@ -103,29 +100,5 @@ INSTANTIATE_TEST_SUITE_P(Buttons, RealMsgBox,
                                            RealBoxCase{"Ok", MB_OK | MB_ICONINFORMATION, IDOK},
                                            RealBoxCase{"Cancel", MB_OKCANCEL, IDCANCEL}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(BoxAnswerer, ReportsTextThatDiffersButStillAnswers) {
-    rt::test::BoxAnswerer answerer(kTitle, IDOK, std::wstring(L"别的内容"));
-    EXPECT_EQ(::MessageBoxW(nullptr, L"实际内容", kTitle.c_str(), MB_OK), IDOK);
-    EXPECT_FALSE(answerer.Wait());
-    EXPECT_TRUE(answerer.Found());
-    EXPECT_EQ(answerer.Text(), L"实际内容");
-}
-
-TEST(BoxAnswerer, GivesUpOnAWrongTitleAndDismissesTheBoxLeftOpen) {
-    const auto start = std::chrono::steady_clock::now();
-    rt::test::BoxAnswerer answerer(L"不存在的标题", IDNO, std::nullopt, 300ms);
-    EXPECT_EQ(::MessageBoxW(nullptr, L"无人应答", kTitle.c_str(), MB_YESNO), IDNO);
-    EXPECT_FALSE(answerer.Wait());
-    EXPECT_FALSE(answerer.Found());
-    EXPECT_TRUE(answerer.DismissedOther());
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
-}
-
-TEST(BoxAnswerer, StopsEarlyWhenDestroyedBeforeAnyBox) {
-    const auto start = std::chrono::steady_clock::now();
-    { rt::test::BoxAnswerer answerer(L"从未出现", IDOK, std::nullopt, 30s); }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-}
 
 } // namespace

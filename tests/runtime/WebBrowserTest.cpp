@@ -14,7 +14,6 @@
 
 #include "Handles.h"
 #include "OleSite.h"
-#include "RecordingWebBrowser.h"
 #include "TestHttpServer.h"
 #include "WebBrowser.h"
 
@@ -443,22 +442,6 @@ TEST(OleSiteTest, SilentSiteKeepsDialogsAndDownloadsAwayButLetsPagesRun) {
     ambient.Reset();
     site->Release();
     EXPECT_EQ(rt::OleSite::Live(), 0);
-}
-
-TEST(RecordingWebBrowserTest, RecordsCallsInOrderAndAnswersAsTold) {
-    rt::RecordingWebBrowser web;
-    rt::IWebBrowserControl& browser = web;
-    EXPECT_TRUE(browser.Move(-100, -100, 0, 0));
-    EXPECT_TRUE(browser.SetSilent(true));
-    web.SetResult(false);
-    EXPECT_FALSE(browser.Navigate2(L"http://a/"));
-    EXPECT_FALSE(browser.Navigate2(L"http://b/"));
-    const std::vector<rt::BrowserCall> want{
-        rt::BrowserCall::MoveTo(-100, -100, 0, 0), rt::BrowserCall::SilentSet(true),
-        rt::BrowserCall::NavigateTo(L"http://a/"), rt::BrowserCall::NavigateTo(L"http://b/")};
-    EXPECT_EQ(web.Calls(), want);
-    EXPECT_EQ(web.Urls(), (std::vector<std::wstring>{L"http://a/", L"http://b/"}));
-    EXPECT_EQ(web.Count(rt::BrowserCall::Kind::Navigate2), 2u);
 }
 
 } // namespace

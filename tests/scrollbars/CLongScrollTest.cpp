@@ -221,6 +221,23 @@ TEST_F(CLongScrollTest, FollowsOnlyItsCurrentClientAndForgetsOneThatGoes) {
     EXPECT_EQ(ls.Client(), nullptr);
     ls.Value(50);
     EXPECT_EQ(ls.Value(), 50);
+
+    // A client destroyed by its own Change handler while the wrapper sets it up, or while it moves it.
+    for (const bool inSetUp : {true, false}) {
+        spare = std::make_unique<rt::HScrollBar>();
+        spare->SetMin(-10);
+        spare->SetMax(-5);
+        spare->SetValue(-10);
+        if (!inSetUp) ls.Client(spare.get());
+        spare->Change = [&] { spare.reset(); };
+        if (inSetUp)
+            ls.Client(spare.get()); // Min 0 moves the value to -5
+        else
+            ls.Value(60);
+        EXPECT_EQ(spare, nullptr);
+        EXPECT_EQ(ls.Client(), nullptr);
+    }
+    EXPECT_EQ(ls.Value(), 60);
 }
 
 } // namespace

@@ -79,6 +79,9 @@ TEST(ClientPositionFor, EmptyRangeAndSmallRanges) {
     EXPECT_EQ(ClientPositionFor(10, LongRange{10, 12}, kClient), 0);
     EXPECT_EQ(ClientPositionFor(11, LongRange{10, 12}, kClient), 16384);
     EXPECT_EQ(ClientPositionFor(12, LongRange{10, 12}, kClient), 32767);
+    // A value a reversed range left outside sits at the nearer end, not mirrored back inside.
+    EXPECT_EQ(ClientPositionFor(-10, LongRange{0, 100}, kClient), 0);
+    EXPECT_EQ(ClientPositionFor(-10, LongRange{100, 0}, kClient), 32767);
 }
 
 TEST(ClientPositionFor, WholeThirtyTwoBitRangeWithoutOverflow) {
@@ -197,7 +200,7 @@ INSTANTIATE_TEST_SUITE_P(Lets, MaxLetTest,
                          ::testing::Values(LetCase{"InsideStays", {0, 100}, 50, std::nullopt},
                                            LetCase{"AboveClampsToMax", {0, 100}, 150, 100},
                                            LetCase{"EmptyRangeTakesMax", {5, 5}, 3, 5},
-                                           LetCase{"BelowMinIsLeft", {5, 100}, 3, std::nullopt},
+                                           LetCase{"BelowMinGoesToMin", {5, 100}, 3, 5},
                                            // Reversed: only a value above Min is clamped, and to Min.
                                            LetCase{"ReversedAboveMinGoesToMin", {100, 0}, 150, 100},
                                            LetCase{"ReversedBelowMaxIsLeft", {100, 50}, 20, std::nullopt},
@@ -207,7 +210,7 @@ INSTANTIATE_TEST_SUITE_P(Lets, MaxLetTest,
 INSTANTIATE_TEST_SUITE_P(Lets, MinLetTest,
                          ::testing::Values(LetCase{"InsideStays", {0, 100}, 50, std::nullopt},
                                            LetCase{"BelowClampsToMin", {60, 100}, 50, 60},
-                                           LetCase{"AboveMaxIsLeft", {0, 100}, 150, std::nullopt},
+                                           LetCase{"AboveMaxGoesToMax", {0, 100}, 150, 100},
                                            // Reversed: a value below Max goes to the new Min, the far end.
                                            LetCase{"ReversedBelowMaxGoesToMin", {200, 100}, 30, 200},
                                            LetCase{"ReversedAboveMinIsLeft", {120, 100}, 150, std::nullopt},

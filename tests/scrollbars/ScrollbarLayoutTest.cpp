@@ -67,6 +67,7 @@ struct GripCase {
     int32_t length;
     bool grip;
     int32_t along; // grip position along the bar, from the thumb's start
+    int count;     // slices and grip
 };
 
 class GripTest : public ::testing::TestWithParam<GripCase> {};
@@ -76,7 +77,7 @@ TEST_P(GripTest, GripOnlyFrom16AndCentredHalfToEven) {
     // The thumb sits 100 pixels down the bar's cross axis: the grip is placed from 0 there all the same.
     const BlitList h = ThumbBlits(kH, 0, {50, 100, 50 + c.length, 117});
     const BlitList v = ThumbBlits(kV, 0, {100, 50, 117, 50 + c.length});
-    ASSERT_EQ(h.count, c.length == 0 ? 0 : 9 - (c.length <= 6 ? 3 : 0) + (c.grip ? 1 : 0));
+    ASSERT_EQ(h.count, c.count);
     ASSERT_EQ(v.count, h.count);
     if (!c.grip) {
         for (const Blit& b : h)
@@ -95,28 +96,31 @@ TEST_P(GripTest, GripOnlyFrom16AndCentredHalfToEven) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, GripTest,
-                         ::testing::Values(GripCase{0, false, 0}, GripCase{15, false, 0},
-                                           GripCase{16, true, 3}, GripCase{17, true, 4},
-                                           GripCase{19, true, 4}, GripCase{21, true, 6},
-                                           GripCase{300, true, 145}),
+                         ::testing::Values(GripCase{0, false, 0, 0}, GripCase{6, false, 0, 6},
+                                           GripCase{15, false, 0, 9}, GripCase{16, true, 3, 10},
+                                           GripCase{17, true, 4, 10}, GripCase{19, true, 4, 10},
+                                           GripCase{21, true, 6, 10}, GripCase{300, true, 145, 10}),
                          [](const auto& info) { return "Length" + std::to_string(info.param.length); });
 
-// Below 6 pixels the 3-pixel corners overlap; from there on nothing spills out of the thumb.
-TEST(ThumbBlits, EverySliceOfAThumbFromSixPixelsLandsInsideTheThumb) {
-    for (int16_t orientation : {kH, kV}) {
-        for (int32_t length = 6; length <= 40; ++length) {
-            const PartRect r =
-                orientation == kH ? PartRect{7, 0, 7 + length, 17} : PartRect{0, 7, 17, 7 + length};
-            for (const Blit& b : ThumbBlits(orientation, 3, r)) {
-                EXPECT_GT(b.wDst, 0);
-                EXPECT_GT(b.hDst, 0);
-                EXPECT_GE(b.xDst, r.Left) << length;
-                EXPECT_GE(b.yDst, r.Top) << length;
-                EXPECT_LE(b.xDst + b.wDst, r.Right) << length;
-                EXPECT_LE(b.yDst + b.hDst, r.Bottom) << length;
+// However short or thin the part, its opaque slices stay inside it (the masked grip and glyph are
+// placed across the bar from 0).
+TEST(Blits, EveryOpaqueSliceLandsInsideItsPart) {
+    for (int16_t orientation : {kH, kV})
+        for (int32_t thickness : {1, 2, 17})
+            for (int32_t length = 1; length <= 40; ++length) {
+                const PartRect r = orientation == kH ? PartRect{7, 0, 7 + length, thickness}
+                                                     : PartRect{0, 7, thickness, 7 + length};
+                for (const BlitList& list : {TrackBlits(orientation, 1, r), ThumbBlits(orientation, 3, r),
+                                             ArrowBlits(orientation, 2, r, false)})
+                    for (const Blit& b : list) {
+                        if (b.kind == K::MaskedCopy) continue;
+                        ASSERT_GT(b.wDst, 0);
+                        ASSERT_GT(b.hDst, 0);
+                        ASSERT_TRUE(b.xDst >= r.Left && b.yDst >= r.Top && b.xDst + b.wDst <= r.Right &&
+                                    b.yDst + b.hDst <= r.Bottom)
+                            << "orientation " << orientation << " " << length << "x" << thickness;
+                    }
             }
-        }
-    }
 }
 
 TEST(ArrowBlits, ButtonIsEighteenLongWhateverTheRectangle) {

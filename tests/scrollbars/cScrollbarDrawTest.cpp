@@ -155,6 +155,21 @@ TEST_P(cScrollbarDrawTest, ArrowButtonsAreEighteenLongWithTheGlyphOverTheFrame) 
 INSTANTIATE_TEST_SUITE_P(Orientations, cScrollbarDrawTest, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Horizontal" : "Vertical"; });
 
+TEST(cScrollbarDraw, ABitmapThatFailedToLoadIsTriedAgainOnUseTwiceAtMost) {
+    for (const int failing : {1, 100}) {
+        int tries = 0;
+        cScrollbarDraw painter([&](const wchar_t* name) {
+            const bool fails = std::wstring(name) == PELMOR_RES_SCRBACKH && ++tries <= failing;
+            return fails ? rt::Picture() : rt::LoadResPicture(name, rt::PictureType::Bitmap);
+        });
+        TestCanvas canvas(40, kThickness, kUntouched);
+        for (int i = 0; i < 5; ++i)
+            painter.DrawTrack(canvas.dc(), 1, 0, 0, 0, 40, kThickness);
+        EXPECT_EQ(tries, failing == 1 ? 2 : 3) << failing;
+        EXPECT_EQ(Rgb(canvas.At(20, 8)) != kUntouched, failing == 1) << failing;
+    }
+}
+
 TEST(cScrollbarDraw, HundredPaintersPaintingEveryPartLeaveNoHandleBehind) {
     TestCanvas canvas(200, 200);
     const long before = rt::LiveHandles::Gdi();

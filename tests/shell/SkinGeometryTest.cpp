@@ -106,24 +106,29 @@ TEST(SizingZones, ArithmeticLeavingTheLongRangeRaisesOverflow) {
     EXPECT_THROW(ComputeSizingZones(INT32_MIN + 4, 100), rt::RtError);
 }
 
-class ButtonLayoutTable : public ::testing::TestWithParam<int32_t> {};
+struct ButtonLayoutCase {
+    int32_t width;
+    std::array<int32_t, kButtonCount> lefts; // min, max, close, menu, stay-on-top
+};
+
+std::ostream& operator<<(std::ostream& os, const ButtonLayoutCase& c) {
+    return os << "width " << c.width;
+}
+
+class ButtonLayoutTable : public ::testing::TestWithParam<ButtonLayoutCase> {};
 
 TEST_P(ButtonLayoutTable, ButtonsStep17FromTheRightAt11By11Top6) {
-    const int32_t w = GetParam();
-    const auto r = LayoutCaptionButtons(w);
-    EXPECT_EQ(r[kCloseButton].left, w - 17);
-    EXPECT_EQ(r[kMaxButton].left, w - 34);
-    EXPECT_EQ(r[kMinButton].left, w - 51);
-    EXPECT_EQ(r[kTopMostButton].left, w - 68);
-    EXPECT_EQ(r[kMenuButton].left, w - 85);
-    for (const Rect& b : r) {
-        EXPECT_EQ(b.top, 6);
-        EXPECT_EQ(b.right - b.left, 11);
-        EXPECT_EQ(b.bottom - b.top, 11);
+    const auto r = LayoutCaptionButtons(GetParam().width);
+    for (int i = 0; i < kButtonCount; ++i) {
+        const int32_t left = GetParam().lefts[static_cast<size_t>(i)];
+        EXPECT_EQ(r[static_cast<size_t>(i)], (Rect{left, 6, left + 11, 17})) << i;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Widths, ButtonLayoutTable, ::testing::Values(831, 300, 142, 90, 0));
+INSTANTIATE_TEST_SUITE_P(Widths, ButtonLayoutTable,
+                         ::testing::Values(ButtonLayoutCase{831, {780, 797, 814, 746, 763}},
+                                           ButtonLayoutCase{142, {91, 108, 125, 57, 74}},
+                                           ButtonLayoutCase{0, {-51, -34, -17, -85, -68}}));
 
 struct CellCase {
     int index;
@@ -175,6 +180,7 @@ struct MinMaxCase {
     Rect work;
     int32_t minWidth, minHeight;
     Point minTrack;
+    Point maxSize; // also the largest tracking size
 };
 
 std::ostream& operator<<(std::ostream& os, const MinMaxCase& c) {
@@ -186,19 +192,19 @@ class MinMaxTable : public ::testing::TestWithParam<MinMaxCase> {};
 TEST_P(MinMaxTable, WorkAreaPlusSixAtMinusThreeAndTheMinimumTracking) {
     const MinMaxCase& c = GetParam();
     const MinMaxNumbers n = ComputeMinMax(c.work, c.minWidth, c.minHeight);
-    const Point big{c.work.right + 6, c.work.bottom + 6};
-    EXPECT_EQ(n.maxSize, big);
-    EXPECT_EQ(n.maxTrackSize, big);
+    EXPECT_EQ(n.maxSize, c.maxSize);
+    EXPECT_EQ(n.maxTrackSize, c.maxSize);
     EXPECT_EQ(n.maxPosition, (Point{-3, -3}));
     EXPECT_EQ(n.minTrackSize, c.minTrack);
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, MinMaxTable,
-                         ::testing::Values(MinMaxCase{{0, 0, 1024, 768}, 0, 0, {142, 50}},
-                                           MinMaxCase{{0, 0, 1280, 1000}, 400, 300, {400, 300}},
-                                           MinMaxCase{{0, 0, 800, 600}, 1, 1, {1, 1}},
-                                           MinMaxCase{{0, 0, 800, 600}, -7, 60, {142, 60}},
-                                           MinMaxCase{{0, 30, 800, 600}, 500, 0, {500, 50}}));
+                         ::testing::Values(MinMaxCase{{0, 0, 1024, 768}, 0, 0, {142, 50}, {1030, 774}},
+                                           MinMaxCase{{0, 0, 1280, 1000}, 400, 300, {400, 300}, {1286, 1006}},
+                                           MinMaxCase{{0, 0, 800, 600}, 1, 1, {1, 1}, {806, 606}},
+                                           MinMaxCase{{0, 0, 800, 600}, -7, 60, {142, 60}, {806, 606}},
+                                           // A task bar on top: the bottom edge counts, not the height.
+                                           MinMaxCase{{0, 30, 800, 600}, 500, 0, {500, 50}, {806, 606}}));
 
 TEST(MinMax, AWorkAreaAtTheEdgeOfTheLongRangeRaisesOverflow) {
     EXPECT_THROW(ComputeMinMax(Rect{0, 0, INT32_MAX - 5, 600}, 0, 0), rt::RtError);

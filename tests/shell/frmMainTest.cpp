@@ -427,3 +427,56 @@ TEST(MainWindowLifetime, LoadAndUnloadCyclesReturnEveryHandle) {
     EXPECT_EQ(msghook::WndProcThunk::LiveCount(), thunks);
     rt::SetShellHandler({});
 }
+
+namespace {
+
+// The system's browser control, noting for each key it is offered whether it came from its window.
+class KeyWitness final : public rt::IWebBrowserControl {
+  public:
+    KeyWitness(HWND container, std::vector<bool>& fromPage) : fromPage_(fromPage) { real_.Create(container); }
+    bool Move(int l, int t, int w, int h) override { return real_.Move(l, t, w, h); }
+    bool SetSilent(bool silent) override { return real_.SetSilent(silent); }
+    bool Navigate2(const std::wstring& url) override { return real_.Navigate2(url); }
+    HWND Window() const override { return real_.Window(); }
+    void FrameActivated(bool active) override { real_.FrameActivated(active); }
+    bool TranslateAccelerator(MSG& msg) override {
+        if (msg.message == WM_KEYDOWN) fromPage_.push_back(InPage(msg.hwnd));
+        return real_.TranslateAccelerator(msg);
+    }
+    bool InPage(HWND w) const { return w && (w == Window() || ::IsChild(Window(), w)); }
+
+  private:
+    rt::WebBrowserControl real_;
+    std::vector<bool>& fromPage_;
+};
+
+} // namespace
+
+// Wine renders no page, so the focus and the way a key takes are what is checked.
+TEST(MainWindowFocus, ThePageHasTheFocusWhenShownAndAgainAfterAnotherWindowWasActive) {
+    ShellRecorder shell;
+    std::vector<bool> fromPage;
+    frmMain f([&](HWND container) { return std::make_unique<KeyWitness>(container, fromPage); });
+    f.Show(SW_SHOWNORMAL);
+    const auto& page = static_cast<const KeyWitness&>(*f.web);
+    ASSERT_NE(page.Window(), nullptr);
+    EXPECT_TRUE(page.InPage(::GetFocus())) << "at start";
+
+    rt::UniqueWindow other(::CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                             nullptr, nullptr, nullptr, nullptr));
+    ::SetForegroundWindow(other.get());
+    ASSERT_EQ(::GetForegroundWindow(), other.get());
+    ::SetForegroundWindow(f.hWnd());
+    EXPECT_TRUE(page.InPage(::GetFocus())) << "after another window was active";
+
+    INPUT keys[2]{};
+    for (INPUT& k : keys) {
+        k.type = INPUT_KEYBOARD;
+        k.ki.wVk = VK_F5;
+    }
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+    UnloadLater guard(f, 500);
+    rt::Form::Run(f, SW_SHOWNORMAL);
+    EXPECT_EQ(fromPage, std::vector<bool>{true}) << "F5 was not offered from the page";
+}

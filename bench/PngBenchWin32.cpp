@@ -2,11 +2,15 @@
 // (cPNGparser with GDI+ switched off) through zlib1.dll and through the built-in inflater, and GDI+
 // through the image engine's bridge with one session kept open for the whole run. GDI+ and zlib are
 // switched off by naming a library that is loaded already and lacks their functions: a name that does
-// not exist would time the system's search for it on every load.
+// not exist would time the system's search for it on every load. core-builtin is the platform-free
+// decode alone into plain memory, as the native benchmark times it: what a load costs beyond it is the
+// Windows path's own (image object, DIB section, library look-ups, GDI+ probing).
 #include "PngBenchDecoders.h"
 
 #include "GdiPlusFlat.h"
 #include "ModAPI.h"
+#include "PngBuiltinInflater.h"
+#include "PngDecode.h"
 #include "c32bppDIB.h"
 #include "cGDIPlus.h"
 #include "cPNGparser.h"
@@ -30,6 +34,13 @@ bool Ours(const std::vector<uint8_t>& png, bool zlib) {
                      (zlib ? imaging::cPNGparser::Decoder::Zlib : imaging::cPNGparser::Decoder::BuiltIn);
 }
 
+bool Core(const std::vector<uint8_t>& png) {
+    imaging::png::PngMemoryImage image;
+    imaging::png::PngDecoderSetup setup;
+    setup.inflater = imaging::png::BuiltinInflate;
+    return imaging::png::DecodePng(png, setup, image) == imaging::png::PngStatus::Ok;
+}
+
 bool GdiPlus(const std::vector<uint8_t>& png) {
     static imaging::gdip::Token token = 0;
     imaging::gdip::SetLibraryName(L"gdiplus.dll");
@@ -44,6 +55,7 @@ std::vector<Decoder> Decoders() {
     return {
         {"ours-zlib", true, [](const std::vector<uint8_t>& b) { return Ours(b, true); }},
         {"ours-builtin", true, [](const std::vector<uint8_t>& b) { return Ours(b, false); }},
+        {"core-builtin", true, Core},
         {"gdiplus", false, GdiPlus},
     };
 }

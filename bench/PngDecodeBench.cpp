@@ -3,12 +3,13 @@
 // libspng and stb_image; on Windows (run under Wine) it is GDI+ through the image engine's bridge.
 // bench/png_bench.py gathers the files in groups and runs both builds.
 //
-//   bench_png_decode [--ms=N] GROUP=FOLDER ...
+//   bench_png_decode [--ms=N] [--only=DECODER] GROUP=FOLDER ...
 //
-// Each decoder decodes each file for about N milliseconds (default 300) of this thread's processor time,
-// in rounds taken in turn with the others, so the load of a shared machine hardly counts. Output, per
-// group: the total time per decoder for one decode of every file, and each of ours as a ratio to the
-// fastest reference (below 1.00: faster).
+// Each decoder decodes each file for about N milliseconds (default 300) of this thread's processor time
+// (wall time on Windows), in rounds taken in turn with the others, and keeps its fastest round, so the
+// load of a shared machine hardly counts. Output, per group: the total time per decoder for one decode
+// of every file, and each of ours as a ratio to the fastest reference (below 1.00: faster). --only keeps
+// one decoder, for profiling it.
 #include "PngBenchDecoders.h"
 
 #include <algorithm>
@@ -42,11 +43,12 @@ std::vector<File> ReadGroup(const std::filesystem::path& folder) {
     return files;
 }
 
-// Seconds per decode of the file for each decoder; negative when a decoder failed on it.
+// Seconds per decode of the file for each decoder, in its fastest round; negative when a decoder failed
+// on it. The fastest round is the one the machine's other work disturbed least: on Windows the clock is
+// the wall clock, which counts every moment another process held the core.
 std::vector<double> TimeFile(const File& file, std::vector<pngbench::Decoder>& decoders, double budget) {
     const size_t n = decoders.size();
-    std::vector<double> spent(n, 0.0);
-    std::vector<long> runs(n, 0);
+    std::vector<double> spent(n, 0.0), fastest(n, 1e30);
     std::vector<bool> failed(n, false);
     for (size_t d = 0; d < n; ++d)
         failed[d] = !decoders[d].decode(file.bytes);
@@ -58,18 +60,19 @@ std::vector<double> TimeFile(const File& file, std::vector<pngbench::Decoder>& d
             more = true;
             const double t0 = pngbench::ThreadSeconds();
             int k = 0;
+            double t;
             do {
                 decoders[d].decode(file.bytes);
                 ++k;
-            } while (pngbench::ThreadSeconds() - t0 < budget / 20);
-            spent[d] += pngbench::ThreadSeconds() - t0;
-            runs[d] += k;
+                t = pngbench::ThreadSeconds() - t0;
+            } while (t < budget / 20);
+            spent[d] += t;
+            fastest[d] = std::min(fastest[d], t / k);
         }
     }
-    std::vector<double> perDecode(n);
     for (size_t d = 0; d < n; ++d)
-        perDecode[d] = failed[d] ? -1.0 : spent[d] / static_cast<double>(runs[d]);
-    return perDecode;
+        if (failed[d]) fastest[d] = -1.0;
+    return fastest;
 }
 
 } // namespace
@@ -77,18 +80,20 @@ std::vector<double> TimeFile(const File& file, std::vector<pngbench::Decoder>& d
 int main(int argc, char** argv) {
     double budget = 0.3;
     std::vector<std::pair<std::string, std::string>> groups;
+    std::vector<pngbench::Decoder> decoders = pngbench::Decoders();
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a.rfind("--ms=", 0) == 0) {
             budget = std::atof(a.c_str() + 5) / 1000.0;
+        } else if (a.rfind("--only=", 0) == 0) {
+            std::erase_if(decoders, [&](const pngbench::Decoder& d) { return d.name != a.substr(7); });
         } else if (const size_t eq = a.find('='); eq != std::string::npos) {
             groups.emplace_back(a.substr(0, eq), a.substr(eq + 1));
         } else {
-            std::fprintf(stderr, "usage: bench_png_decode [--ms=N] GROUP=FOLDER ...\n");
+            std::fprintf(stderr, "usage: bench_png_decode [--ms=N] [--only=DECODER] GROUP=FOLDER ...\n");
             return 1;
         }
     }
-    std::vector<pngbench::Decoder> decoders = pngbench::Decoders();
     std::printf("%-24s %5s", "group", "files");
     for (const auto& d : decoders)
         std::printf(" %11s", d.name.c_str());

@@ -107,20 +107,24 @@ def parse(text):
     return groups
 
 
-def measure(ms="--ms=300", wine=True, keep=None):
-    """The tables of both builds as the programs print them (the Windows one empty without Wine)."""
+def measure(ms="--ms=300", wine=True, keep=None, rounds=1):
+    """The tables of both builds as the programs print them (the Windows one empty without Wine); with
+    several rounds, lists of them, the builds taking turns on the same files."""
     if not os.path.exists(NATIVE):
         sys.exit("png_bench: build build/native first (%s is missing)" % NATIVE)
     folder = keep or tempfile.mkdtemp(prefix="pelmor-png-bench-")
     groups = make_groups(folder)
-    native = run([NATIVE, ms], groups, folder)
-    windows = ""
-    if wine and os.path.exists(WIN):
-        windows = run_under_wine(lambda command, cwd, env: run(command, wine_paths(groups), cwd, env), WIN,
-                                 [ms], folder)
+    natives, windows = [], []
+    for _ in range(rounds):
+        natives.append(run([NATIVE, ms], groups, folder))
+        if wine and os.path.exists(WIN):
+            windows.append(run_under_wine(lambda command, cwd, env: run(command, wine_paths(groups), cwd, env),
+                                          WIN, [ms], folder))
     if not keep:
         shutil.rmtree(folder)
-    return native, windows
+    if rounds > 1:
+        return natives, windows
+    return natives[0], windows[0] if windows else ""
 
 
 def main():

@@ -56,12 +56,14 @@ template <size_t N> [[gnu::always_inline]] inline void Move(uint8_t* dst, const 
 [[gnu::always_inline]] inline void CopyMatchOverrun(uint8_t* op, size_t distance, size_t length) {
     uint8_t* const end = op + length;
     if (distance >= 16) {
-        // Most matches are short: one move covers them.
+        // Most matches are short: two moves cover them, with no branch on a length that changes every
+        // time. The second reads what the first wrote only where the distance is below 32, in order.
         const uint8_t* src = op - distance;
         Move<16>(op, src);
-        if (length <= 16) return;
-        op += 16;
-        src += 16;
+        Move<16>(op + 16, src + 16);
+        if (length <= 32) return;
+        op += 32;
+        src += 32;
         if (distance >= 32) {
             do {
                 Move<32>(op, src);

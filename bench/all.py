@@ -87,12 +87,11 @@ def png_rows(table, ms, wine):
     windows = fastest(png_bench.parse(t) for t in windows)
     references = ("libpng", "libspng", "stb_image")
     for group, t in native.items():
-        fastest = min(t[r] for r in references if r in t)
-        table.add(2, "png %s: built-in / fastest of libpng, libspng, stb" % group, t["ours-builtin"] / fastest,
-                  1.0)
+        best = min(t[r] for r in references if r in t)
+        table.add(2, "png %s: built-in / fastest of libpng, libspng, stb" % group, t["ours-builtin"] / best, 1.0)
     for group, t in native.items():
-        fastest = min(t[r] for r in references if r in t)
-        table.add(2, "png %s: zlib route / fastest reference" % group, t["ours-zlib"] / fastest, None)
+        best = min(t[r] for r in references if r in t)
+        table.add(2, "png %s: zlib route / fastest reference" % group, t["ours-zlib"] / best, None)
     for group, t in windows.items():
         n = native.get(group, {}).get("ours-builtin")
         if n:

@@ -5,11 +5,10 @@
 //
 //   bench_png_decode [--ms=N] [--only=DECODER] GROUP=FOLDER ...
 //
-// Each decoder decodes each file for about N milliseconds (default 300) of this thread's processor time
-// (wall time on Windows), in rounds taken in turn with the others, and keeps its fastest round, so the
-// load of a shared machine hardly counts. Output, per group: the total time per decoder for one decode
-// of every file, and each of ours as a ratio to the fastest reference (below 1.00: faster). --only keeps
-// one decoder, for profiling it.
+// Each decoder decodes each group for about 4 x N milliseconds (default 300) of this thread's processor
+// time, in turns taken with the others, so the load of a shared machine hardly counts. Output, per group:
+// the time per decoder for one decode of every file, and each of ours as a ratio to the fastest
+// reference (below 1.00: faster). --only keeps one decoder, for profiling it.
 #include "PngBenchDecoders.h"
 
 #include <algorithm>
@@ -43,36 +42,33 @@ std::vector<File> ReadGroup(const std::filesystem::path& folder) {
     return files;
 }
 
-// Seconds per decode of the file for each decoder, in its fastest round; negative when a decoder failed
-// on it. The fastest round is the one the machine's other work disturbed least: on Windows the clock is
-// the wall clock, which counts every moment another process held the core.
-std::vector<double> TimeFile(const File& file, std::vector<pngbench::Decoder>& decoders, double budget) {
+// Seconds of processor time for one decode of every file, per decoder. Each decodes the whole group over
+// and over in a few turns taken with the others until it has used the budget; turns start on a tick of
+// the clock, which Wine counts in 10 ms steps, so that long turns keep its error small.
+std::vector<double> TimeGroup(const std::vector<const File*>& files, std::vector<pngbench::Decoder>& decoders,
+                              double budget) {
+    constexpr int kTurns = 4;
     const size_t n = decoders.size();
-    std::vector<double> spent(n, 0.0), fastest(n, 1e30);
-    std::vector<bool> failed(n, false);
-    for (size_t d = 0; d < n; ++d)
-        failed[d] = !decoders[d].decode(file.bytes);
-    // Rounds of a few decodes each, every decoder in turn, until each has used its budget.
-    for (bool more = true; more;) {
-        more = false;
+    std::vector<double> spent(n, 0.0);
+    std::vector<long> passes(n, 0);
+    for (int turn = 0; turn < kTurns; ++turn)
         for (size_t d = 0; d < n; ++d) {
-            if (failed[d] || spent[d] >= budget) continue;
-            more = true;
-            const double t0 = pngbench::ThreadSeconds();
-            int k = 0;
-            double t;
+            double t0 = pngbench::ThreadSeconds(), t;
+            while ((t = pngbench::ThreadSeconds()) == t0) {
+            }
+            t0 = t;
             do {
-                decoders[d].decode(file.bytes);
-                ++k;
+                for (const File* f : files)
+                    decoders[d].decode(f->bytes);
+                ++passes[d];
                 t = pngbench::ThreadSeconds() - t0;
-            } while (t < budget / 20);
+            } while (t < budget / kTurns);
             spent[d] += t;
-            fastest[d] = std::min(fastest[d], t / k);
         }
-    }
+    std::vector<double> perPass(n);
     for (size_t d = 0; d < n; ++d)
-        if (failed[d]) fastest[d] = -1.0;
-    return fastest;
+        perPass[d] = spent[d] / static_cast<double>(passes[d]);
+    return perPass;
 }
 
 } // namespace
@@ -101,20 +97,19 @@ int main(int argc, char** argv) {
     for (const auto& [group, folder] : groups) {
         const std::vector<File> files = ReadGroup(folder);
         if (files.empty()) continue;
-        std::vector<double> total(decoders.size(), 0.0);
+        // A file any decoder fails on is left out of every total, so the totals stay comparable.
         std::vector<int> failures(decoders.size(), 0);
+        std::vector<const File*> timed;
         for (const File& f : files) {
-            const std::vector<double> t =
-                TimeFile(f, decoders, budget / static_cast<double>(files.size()) * 4);
-            // A file any decoder fails on is left out of every total, so the totals stay comparable.
-            if (std::any_of(t.begin(), t.end(), [](double s) { return s < 0; })) {
-                for (size_t d = 0; d < t.size(); ++d)
-                    failures[d] += t[d] < 0;
-                continue;
-            }
-            for (size_t d = 0; d < t.size(); ++d)
-                total[d] += t[d];
+            bool all = true;
+            for (size_t d = 0; d < decoders.size(); ++d)
+                if (!decoders[d].decode(f.bytes)) {
+                    ++failures[d];
+                    all = false;
+                }
+            if (all) timed.push_back(&f);
         }
+        const std::vector<double> total = TimeGroup(timed, decoders, budget * 4);
         std::printf("%-24s %5zu", group.c_str(), files.size());
         for (double s : total)
             std::printf(" %9.3fms", s * 1000);

@@ -94,9 +94,13 @@ struct Tally {
     bool failed = false;
 };
 
-// Decodes for about `budget` seconds of processor time.
+// Decodes for about `budget` seconds of processor time. The round starts on a tick of the clock: Wine
+// counts thread times in 10 ms steps, and a start read within a step would count the part of it before.
 void Round(const Engine& e, const Input& in, Bytes& out, double budget, Tally& tally) {
-    const double start = CpuSeconds();
+    const double before = CpuSeconds();
+    double start;
+    while ((start = CpuSeconds()) == before) {
+    }
     double elapsed;
     do {
         if (!e.run(in, out)) {

@@ -3,12 +3,12 @@
 // libspng and stb_image; on Windows (run under Wine) it is GDI+ through the image engine's bridge.
 // bench/png_bench.py gathers the files in groups and runs both builds.
 //
-//   bench_png_decode [--ms=N] GROUP=FOLDER ...
+//   bench_png_decode [--ms=N] [--only=DECODER] GROUP=FOLDER ...
 //
-// Each decoder decodes each file for about N milliseconds (default 300) of this thread's processor time,
-// in rounds taken in turn with the others, so the load of a shared machine hardly counts. Output, per
-// group: the total time per decoder for one decode of every file, and each of ours as a ratio to the
-// fastest reference (below 1.00: faster).
+// Each decoder decodes each group for about 4 x N milliseconds (default 300) of this thread's processor
+// time, in turns taken with the others, so the load of a shared machine hardly counts. Output, per group:
+// the time per decoder for one decode of every file, and each of ours as a ratio to the fastest
+// reference (below 1.00: faster). --only keeps one decoder, for profiling it.
 #include "PngBenchDecoders.h"
 
 #include <algorithm>
@@ -42,34 +42,33 @@ std::vector<File> ReadGroup(const std::filesystem::path& folder) {
     return files;
 }
 
-// Seconds per decode of the file for each decoder; negative when a decoder failed on it.
-std::vector<double> TimeFile(const File& file, std::vector<pngbench::Decoder>& decoders, double budget) {
+// Seconds of processor time for one decode of every file, per decoder. Each decodes the whole group over
+// and over in a few turns taken with the others until it has used the budget; turns start on a tick of
+// the clock, which Wine counts in 10 ms steps, so that long turns keep its error small.
+std::vector<double> TimeGroup(const std::vector<const File*>& files, std::vector<pngbench::Decoder>& decoders,
+                              double budget) {
+    constexpr int kTurns = 4;
     const size_t n = decoders.size();
     std::vector<double> spent(n, 0.0);
-    std::vector<long> runs(n, 0);
-    std::vector<bool> failed(n, false);
-    for (size_t d = 0; d < n; ++d)
-        failed[d] = !decoders[d].decode(file.bytes);
-    // Rounds of a few decodes each, every decoder in turn, until each has used its budget.
-    for (bool more = true; more;) {
-        more = false;
+    std::vector<long> passes(n, 0);
+    for (int turn = 0; turn < kTurns; ++turn)
         for (size_t d = 0; d < n; ++d) {
-            if (failed[d] || spent[d] >= budget) continue;
-            more = true;
-            const double t0 = pngbench::ThreadSeconds();
-            int k = 0;
+            double t0 = pngbench::ThreadSeconds(), t;
+            while ((t = pngbench::ThreadSeconds()) == t0) {
+            }
+            t0 = t;
             do {
-                decoders[d].decode(file.bytes);
-                ++k;
-            } while (pngbench::ThreadSeconds() - t0 < budget / 20);
-            spent[d] += pngbench::ThreadSeconds() - t0;
-            runs[d] += k;
+                for (const File* f : files)
+                    decoders[d].decode(f->bytes);
+                ++passes[d];
+                t = pngbench::ThreadSeconds() - t0;
+            } while (t < budget / kTurns);
+            spent[d] += t;
         }
-    }
-    std::vector<double> perDecode(n);
+    std::vector<double> perPass(n);
     for (size_t d = 0; d < n; ++d)
-        perDecode[d] = failed[d] ? -1.0 : spent[d] / static_cast<double>(runs[d]);
-    return perDecode;
+        perPass[d] = spent[d] / static_cast<double>(passes[d]);
+    return perPass;
 }
 
 } // namespace
@@ -77,18 +76,20 @@ std::vector<double> TimeFile(const File& file, std::vector<pngbench::Decoder>& d
 int main(int argc, char** argv) {
     double budget = 0.3;
     std::vector<std::pair<std::string, std::string>> groups;
+    std::vector<pngbench::Decoder> decoders = pngbench::Decoders();
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a.rfind("--ms=", 0) == 0) {
             budget = std::atof(a.c_str() + 5) / 1000.0;
+        } else if (a.rfind("--only=", 0) == 0) {
+            std::erase_if(decoders, [&](const pngbench::Decoder& d) { return d.name != a.substr(7); });
         } else if (const size_t eq = a.find('='); eq != std::string::npos) {
             groups.emplace_back(a.substr(0, eq), a.substr(eq + 1));
         } else {
-            std::fprintf(stderr, "usage: bench_png_decode [--ms=N] GROUP=FOLDER ...\n");
+            std::fprintf(stderr, "usage: bench_png_decode [--ms=N] [--only=DECODER] GROUP=FOLDER ...\n");
             return 1;
         }
     }
-    std::vector<pngbench::Decoder> decoders = pngbench::Decoders();
     std::printf("%-24s %5s", "group", "files");
     for (const auto& d : decoders)
         std::printf(" %11s", d.name.c_str());
@@ -96,20 +97,19 @@ int main(int argc, char** argv) {
     for (const auto& [group, folder] : groups) {
         const std::vector<File> files = ReadGroup(folder);
         if (files.empty()) continue;
-        std::vector<double> total(decoders.size(), 0.0);
+        // A file any decoder fails on is left out of every total, so the totals stay comparable.
         std::vector<int> failures(decoders.size(), 0);
+        std::vector<const File*> timed;
         for (const File& f : files) {
-            const std::vector<double> t =
-                TimeFile(f, decoders, budget / static_cast<double>(files.size()) * 4);
-            // A file any decoder fails on is left out of every total, so the totals stay comparable.
-            if (std::any_of(t.begin(), t.end(), [](double s) { return s < 0; })) {
-                for (size_t d = 0; d < t.size(); ++d)
-                    failures[d] += t[d] < 0;
-                continue;
-            }
-            for (size_t d = 0; d < t.size(); ++d)
-                total[d] += t[d];
+            bool all = true;
+            for (size_t d = 0; d < decoders.size(); ++d)
+                if (!decoders[d].decode(f.bytes)) {
+                    ++failures[d];
+                    all = false;
+                }
+            if (all) timed.push_back(&f);
         }
+        const std::vector<double> total = TimeGroup(timed, decoders, budget * 4);
         std::printf("%-24s %5zu", group.c_str(), files.size());
         for (double s : total)
             std::printf(" %9.3fms", s * 1000);

@@ -14,6 +14,8 @@ import os
 import subprocess
 import sys
 
+from wine_run import wine_output
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 NATIVE = os.path.join(ROOT, "build/native/bench-bin/bench_imaging")
 WIN = os.path.join(ROOT, "build/win/bench-bin/bench_imaging.exe")
@@ -36,18 +38,15 @@ def run_native(ms):
 
 
 def run_windows(ms):
-    session = os.path.join(ROOT, "tools/wine-session")
-    own = subprocess.run([session, "alive"], capture_output=True).returncode != 0
-    if own:
-        subprocess.run([session, "start"], check=True, stdout=subprocess.DEVNULL)
-    try:
-        env = dict(os.environ, PELMOR_TEST_TIMEOUT="600")
-        out = subprocess.run([os.path.join(ROOT, "tools/wine-test"), WIN, ms], capture_output=True, text=True,
-                             env=env)
-        return parse(out.stdout)
-    finally:
-        if own:
-            subprocess.run([session, "stop"], stdout=subprocess.DEVNULL)
+    return parse(wine_output(WIN, [ms]))
+
+
+def measure(ms, wine=True):
+    """Milliseconds per measure of each build: {"native": {...}, "windows": {...}}."""
+    builds = {"native": run_native(ms)}
+    if wine and os.path.exists(WIN):
+        builds["windows"] = run_windows(ms)
+    return builds
 
 
 def fmt(v, form="{:8.3f}"):
@@ -56,9 +55,7 @@ def fmt(v, form="{:8.3f}"):
 
 def main():
     ms = next((a.split("=", 1)[1] for a in sys.argv[1:] if a.startswith("--ms=")), "400")
-    builds = {"native": run_native(ms)}
-    if "--no-wine" not in sys.argv and os.path.exists(WIN):
-        builds["windows"] = run_windows(ms)
+    builds = measure(ms, "--no-wine" not in sys.argv)
     native = builds["native"]
 
     print("milliseconds per 1920x1080 frame (fastest run):")

@@ -139,10 +139,8 @@ def ratio(speeds, reference):
     return "%5.2f" % (r / b) if b and r else "    -"
 
 
-def main():
-    ms = next((a.split("=", 1)[1] for a in sys.argv[1:] if a.startswith("--ms=")), "300")
-    keep = next((a.split("=", 1)[1] for a in sys.argv[1:] if a.startswith("--keep=")), None)
-    wine = "--no-wine" not in sys.argv and os.path.exists(WIN)
+def measure(ms, wine=True, keep=None):
+    """The inputs (name, stream, size) and MB/s per engine of each build: {name: {engine: MB/s}}."""
     if not os.path.exists(NATIVE):
         sys.exit("inflate_bench: build build/native first (%s is missing)" % NATIVE)
     folder = keep or tempfile.mkdtemp(prefix="pelmor-inflate-bench-")
@@ -150,8 +148,19 @@ def main():
     inputs = make_inputs(folder)
     native = run([NATIVE, "manifest.txt", ms], folder)
     windows = {}
-    if wine:
+    if wine and os.path.exists(WIN):
         windows = run_under_wine(run, WIN, ["manifest.txt", ms], folder)
+    if not keep:
+        for f in os.listdir(folder):
+            os.remove(os.path.join(folder, f))
+        os.rmdir(folder)
+    return inputs, native, windows
+
+
+def main():
+    ms = next((a.split("=", 1)[1] for a in sys.argv[1:] if a.startswith("--ms=")), "300")
+    keep = next((a.split("=", 1)[1] for a in sys.argv[1:] if a.startswith("--keep=")), None)
+    inputs, native, windows = measure(ms, "--no-wine" not in sys.argv, keep)
 
     print("Decompressed MB/s, and the built-in inflater's time as a ratio to each reference (< 1: faster).")
     print("%-34s %7s | %8s %8s %8s | %7s %7s %7s | %8s %8s | %7s" %
@@ -162,10 +171,6 @@ def main():
               (name[:34], size / 1e6, n.get("zlib", 0), n.get("libdeflate", 0), n.get("builtin", 0),
                ratio(n, "zlib"), ratio(n, "libdeflate"), ratio(n, "libdeflate-raw"),
                w.get("zlib", 0), w.get("builtin", 0), ratio(w, "zlib")))
-    if not keep:
-        for f in os.listdir(folder):
-            os.remove(os.path.join(folder, f))
-        os.rmdir(folder)
 
 
 if __name__ == "__main__":

@@ -91,22 +91,52 @@ def wine_paths(groups):
     return {n: "Z:" + p.replace("/", "\\") for n, p in groups.items()}
 
 
-def main():
-    ms = next((a for a in sys.argv[1:] if a.startswith("--ms=")), "--ms=300")
-    keep = next((a.split("=", 1)[1] for a in sys.argv[1:] if a.startswith("--keep=")), None)
-    wine = "--no-wine" not in sys.argv and os.path.exists(WIN)
+def parse(text):
+    """{group: {decoder: milliseconds for one decode of every file}} from the program's table."""
+    lines = text.splitlines()
+    header = next((l.split() for l in lines if l.startswith("group")), [])
+    decoders = header[2:header.index("ratios")] if "ratios" in header else []
+    groups = {}
+    for line in lines:
+        fields = line.split()
+        if len(fields) < 2 + len(decoders) or not fields[1].isdigit():
+            continue
+        times = [f[:-2] for f in fields[2:2 + len(decoders)] if f.endswith("ms")]
+        if len(times) == len(decoders):
+            groups[fields[0]] = dict(zip(decoders, map(float, times)), files=int(fields[1]))
+    return groups
+
+
+def measure(ms="--ms=300", wine=True, keep=None, rounds=1):
+    """The tables of both builds as the programs print them (the Windows one empty without Wine); with
+    several rounds, lists of them, the builds taking turns on the same files."""
     if not os.path.exists(NATIVE):
         sys.exit("png_bench: build build/native first (%s is missing)" % NATIVE)
     folder = keep or tempfile.mkdtemp(prefix="pelmor-png-bench-")
     groups = make_groups(folder)
-    print("native (times of one decode of every file; ours as ratios to the fastest reference):")
-    print(run([NATIVE, ms], groups, folder))
-    if wine:
-        print("x86-64 Windows build under Wine (the reference is GDI+):")
-        print(run_under_wine(lambda command, cwd, env: run(command, wine_paths(groups), cwd, env), WIN, [ms],
-                             folder))
+    natives, windows = [], []
+    for _ in range(rounds):
+        natives.append(run([NATIVE, ms], groups, folder))
+        if wine and os.path.exists(WIN):
+            windows.append(run_under_wine(lambda command, cwd, env: run(command, wine_paths(groups), cwd, env),
+                                          WIN, [ms], folder))
     if not keep:
         shutil.rmtree(folder)
+    if rounds > 1:
+        return natives, windows
+    return natives[0], windows[0] if windows else ""
+
+
+def main():
+    ms = next((a for a in sys.argv[1:] if a.startswith("--ms=")), "--ms=300")
+    keep = next((a.split("=", 1)[1] for a in sys.argv[1:] if a.startswith("--keep=")), None)
+    native, windows = measure(ms, "--no-wine" not in sys.argv, keep)
+    print("native (times of one decode of every file; ours as ratios to the fastest reference):")
+    print(native)
+    if windows:
+        print("x86-64 Windows build under Wine (the reference is GDI+; core-builtin is the platform-free decode")
+        print("alone, as natively, so ours-builtin minus it is what the Windows path adds to a load):")
+        print(windows)
 
 
 if __name__ == "__main__":

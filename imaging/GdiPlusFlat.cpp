@@ -3,6 +3,7 @@
 #include "Handles.h"
 #include "ModAPI.h"
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -74,14 +75,19 @@ const Api* Load() {
     // stays loaded for the rest of the process, also through the exit's static destructors.
     static std::mutex lock;
     static auto* libraries = new std::vector<std::unique_ptr<Loaded>>();
+    // Names that were probed and are no GDI+: probed again, they cost a library search on every load.
+    static auto* refused = new std::vector<std::wstring>();
     const std::lock_guard<std::mutex> hold(lock);
     const std::wstring path = ModAPI::SystemLibraryPath(ConfiguredName());
     for (const auto& l : *libraries)
         if (l->name == path) return &l->api;
+    if (std::find(refused->begin(), refused->end(), path) != refused->end()) return nullptr;
     // Only a library not loaded yet is probed, not every drawing or decoding call.
-    if (!ModAPI::DllExportsFunction(path, "GdiplusStartup")) return nullptr;
-    auto next = LoadFrom(path);
-    if (!next) return nullptr;
+    auto next = ModAPI::DllExportsFunction(path, "GdiplusStartup") ? LoadFrom(path) : nullptr;
+    if (!next) {
+        refused->push_back(path);
+        return nullptr;
+    }
     libraries->push_back(std::move(next));
     return &libraries->back()->api;
 }

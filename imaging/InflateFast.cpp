@@ -56,12 +56,14 @@ template <size_t N> [[gnu::always_inline]] inline void Move(uint8_t* dst, const 
 [[gnu::always_inline]] inline void CopyMatchOverrun(uint8_t* op, size_t distance, size_t length) {
     uint8_t* const end = op + length;
     if (distance >= 16) {
-        // Most matches are short: one move covers them.
+        // Most matches are short: two moves cover them, with no branch on a length that changes every
+        // time. The second reads what the first wrote only where the distance is below 32, in order.
         const uint8_t* src = op - distance;
         Move<16>(op, src);
-        if (length <= 16) return;
-        op += 16;
-        src += 16;
+        Move<16>(op + 16, src + 16);
+        if (length <= 32) return;
+        op += 32;
+        src += 32;
         if (distance >= 32) {
             do {
                 Move<32>(op, src);
@@ -152,6 +154,14 @@ struct Stream {
         __builtin_prefetch(st.out + line, 1);
 }
 
+// Where the fast loop has to stop and look next: the output margin, or the place from which a match's
+// overrun would reach caller's bytes not saved yet, whichever comes first. Saves ahead of op as needed.
+[[gnu::noinline]] uint8_t* OutputCheckpoint(Stream& st, const uint8_t* op) {
+    const size_t at = static_cast<size_t>(op - st.out);
+    if (at + kOverrun > st.savedEnd) SaveAhead(st, at);
+    return st.out + std::min(st.capacity - kOutMargin, st.savedEnd - kOverrun);
+}
+
 // Decodes while at least kInMargin input bytes and kOutMargin bytes of room remain; true when the block
 // ended (or failed) here, with its status in `status`.
 [[gnu::always_inline]] inline bool FastLoopBody(Stream& st, const uint32_t* lit, const uint32_t* dist,
@@ -164,48 +174,65 @@ struct Stream {
     const uint8_t* const ipLimit = st.in + (st.size - kInMargin);
     uint8_t* const out = st.out;
     uint8_t* op = out + st.op;
-    uint8_t* const opLimit = out + (st.capacity - kOutMargin);
+    // One comparison stands for both reasons to look at the output: its margin and the saving ahead.
+    uint8_t* opCheck = OutputCheckpoint(st, op);
+    const auto outOfRoom = [&st](const uint8_t* at) { return at > st.out + (st.capacity - kOutMargin); };
     uint64_t bits = st.bits;
+    // The bit count is its low six bits: whole entries are subtracted from it (their low byte is what they
+    // use up, and never more than the count), so the bits above are left to wrap.
     unsigned count = st.count;
     // After a refill at least 56 bits are in the buffer: three literals of up to 15 bits, or one length and
     // one distance with their extra bits (48 bits at most). Bits above the count are the next input bits.
 #define PELMOR_REFILL()                                                                                      \
     do {                                                                                                     \
-        bits |= Load64(ip) << count;                                                                         \
-        ip += (63 - count) >> 3;                                                                             \
+        bits |= Load64(ip) << (count & 63);                                                                  \
+        ip += 7 - ((count >> 3) & 7);                                                                        \
         count |= 56;                                                                                         \
     } while (0)
 #define PELMOR_USE(e)                                                                                        \
     do {                                                                                                     \
         bits >>= UsedBits(e);                                                                                \
-        count -= UsedBits(e);                                                                                \
+        count -= (e);                                                                                        \
     } while (0)
-    // Each turn starts with the buffer refilled and the next entry looked up; a match looks the entry after
-    // it up before copying, so that the lookup overlaps the copy.
+    // Each turn starts with the buffer refilled and the next root entry looked up; a match looks the entry
+    // after it up before copying, so that the lookup overlaps the copy. Literals are tested before links:
+    // most symbols are short codes whose root entry is all there is.
+    const uint64_t rootMask = (uint64_t{1} << kLitLenRoot) - 1;
     PELMOR_REFILL();
-    uint32_t e = Lookup(lit, kLitLenRoot, bits);
+    uint32_t e = lit[bits & rootMask];
     // True when the block ended or failed here; false when a margin ran out.
     bool ended = false;
     for (;;) {
         if (IsLiteral(e)) {
             PELMOR_USE(e);
             *op++ = static_cast<uint8_t>(e >> 16);
-            e = Lookup(lit, kLitLenRoot, bits);
+            e = lit[bits & rootMask];
             if (IsLiteral(e)) {
                 PELMOR_USE(e);
                 *op++ = static_cast<uint8_t>(e >> 16);
-                e = Lookup(lit, kLitLenRoot, bits);
+                e = lit[bits & rootMask];
                 if (IsLiteral(e)) {
                     PELMOR_USE(e);
                     *op++ = static_cast<uint8_t>(e >> 16);
-                    if (ip > ipLimit || op > opLimit) break;
+                    if (ip > ipLimit || op > opCheck) {
+                        opCheck = OutputCheckpoint(st, op);
+                        if (ip > ipLimit || outOfRoom(op)) break;
+                    }
                     PELMOR_REFILL();
-                    e = Lookup(lit, kLitLenRoot, bits);
+                    e = lit[bits & rootMask];
                     continue;
                 }
             }
             // The entry's code stays at the bottom of the buffer; the refill only adds above it.
             PELMOR_REFILL();
+        }
+        if (e & kLink) {
+            e = lit[(e >> 16) + ((bits >> kLitLenRoot) & ((uint64_t{1} << ((e >> 8) & 15)) - 1))];
+            if (IsLiteral(e)) {
+                // Taken round the loop without a limit check, links could run the input past its margin.
+                if (ip > ipLimit || outOfRoom(op)) break;
+                continue;
+            }
         }
         if (e & kBase) {
             const uint32_t length = Value(e, bits);
@@ -225,14 +252,15 @@ struct Stream {
             }
             uint8_t* const start = op;
             op += length;
-            if (static_cast<size_t>(op - out) + kOverrun > st.savedEnd)
-                SaveAhead(st, static_cast<size_t>(op - out));
-            if (ip > ipLimit || op > opLimit) {
-                CopyMatchOverrun(start, distance, length);
-                break;
+            if (ip > ipLimit || op > opCheck) {
+                opCheck = OutputCheckpoint(st, op);
+                if (ip > ipLimit || outOfRoom(op)) {
+                    CopyMatchOverrun(start, distance, length);
+                    break;
+                }
             }
             PELMOR_REFILL();
-            e = Lookup(lit, kLitLenRoot, bits);
+            e = lit[bits & rootMask];
             CopyMatchOverrun(start, distance, length);
             continue;
         }
@@ -248,7 +276,7 @@ struct Stream {
 #undef PELMOR_REFILL
 #undef PELMOR_USE
     st.bits = bits;
-    st.count = count;
+    st.count = count & 63;
     st.pos = static_cast<size_t>(ip - st.in);
     st.op = static_cast<size_t>(op - out);
     return ended;

@@ -16,10 +16,12 @@ namespace imaging::huffman {
 
 enum Kind : uint32_t {
     kLiteral = 1u << 31,
-    // A length or a distance: value plus extra bits.
-    kBase = 1u << 12,
+    // A link's sub-table index bits are read through a mask of four bits.
+    kLink = 1u << 12,
     kEnd = 2u << 12,
-    kLink = 4u << 12,
+    // A length or a distance: value plus extra bits. Bits 12 and 13 clear, so that the code length is the
+    // entry's bits 8 to 13 and a shift by them needs no mask.
+    kBase = 4u << 12,
     // Literal/length symbols 286 and 287, distance symbols 30 and 31.
     kBad = 8u << 12,
 };
@@ -63,7 +65,7 @@ const FixedTables& Fixed() noexcept;
 }
 // The value of a length or distance entry, its extra bits taken from `bits` (not yet used up).
 [[gnu::always_inline]] inline uint32_t Value(uint32_t e, uint64_t bits) noexcept {
-    const uint32_t codeLength = (e >> 8) & 15;
+    const uint32_t codeLength = (e >> 8) & 63;
     return (e >> 16) + static_cast<uint32_t>((bits & ((uint64_t{1} << (e & 0xFF)) - 1)) >> codeLength);
 }
 

@@ -141,13 +141,14 @@ PngStatus ReadChunks(std::span<const uint8_t> data, PngZlib* zlib, PngContainer&
     if (idat.size() == 1) {
         out.imageData = idat.front();
     } else if (idat.size() > 1) {
-        out.gathered.resize(idatTotal);
+        uint8_t* const gathered = out.gathered.Reserve(idatTotal);
+        if (gathered == nullptr) return PngStatus::OutOfMemory;
         size_t at = 0;
         for (const auto& part : idat) {
-            std::memcpy(out.gathered.data() + at, part.data(), part.size());
+            std::memcpy(gathered + at, part.data(), part.size());
             at += part.size();
         }
-        out.imageData = out.gathered;
+        out.imageData = {gathered, idatTotal};
     }
     return PngStatus::Ok;
 }

@@ -3,6 +3,7 @@
 // the palette and transparency chunks, and the image data gathered from every IDAT chunk. Platform-free.
 #include "PngCodecs.h"
 #include "PngFormat.h"
+#include "PngScratch.h"
 
 #include <cstdint>
 #include <span>
@@ -24,7 +25,7 @@ struct PngContainer {
     int32_t transKey = -1;
     // The IDAT bytes in order: a view of the input when one chunk holds them all, else gathered.
     std::span<const uint8_t> imageData;
-    std::vector<uint8_t> gathered;
+    PngScratch gathered{PngScratch::kImageData};
 };
 
 // Walks the chunks of data (which starts with the signature) up to IEND. With zlib, the checksums of

@@ -11,11 +11,6 @@
 namespace imaging::png {
 namespace {
 
-struct FreeDeleter {
-    void operator()(uint8_t* p) const { std::free(p); }
-};
-using Buffer = std::unique_ptr<uint8_t, FreeDeleter>;
-
 struct Rows {
     const PngHeader& h;
     const PngConversion& conv;
@@ -90,11 +85,12 @@ PngStatus Decode(PngContainer& c, const PngDecoderSetup& setup, PngHost& host, b
 
     const size_t expected = static_cast<size_t>(c.expectedSize);
     // Not zeroed here: the inflaters write the start and Inflate zeroes the rest.
-    Buffer data(static_cast<uint8_t*>(std::malloc(expected)));
-    if (!data) return PngStatus::OutOfMemory;
-    const PngStatus inflated = Inflate(c, setup, data.get(), expected, byZlib);
+    PngScratch filtered(PngScratch::kFiltered);
+    uint8_t* const data = filtered.Reserve(expected);
+    if (data == nullptr) return PngStatus::OutOfMemory;
+    const PngStatus inflated = Inflate(c, setup, data, expected, byZlib);
     c.imageData = {};
-    c.gathered = {};
+    c.gathered.Release();
     if (inflated != PngStatus::Ok) return inflated;
 
     uint8_t* bits = host.Initialize(h.Width, h.Height);
@@ -104,7 +100,7 @@ PngStatus Decode(PngContainer& c, const PngDecoderSetup& setup, PngHost& host, b
     std::vector<uint32_t> scratch;
 
     if (h.interlace == 0) {
-        if (const PngStatus s = rows.Pass(kWholeImage, data.get(), false, scratch); s != PngStatus::Ok)
+        if (const PngStatus s = rows.Pass(kWholeImage, data, false, scratch); s != PngStatus::Ok)
             return s;
     } else {
         scratch.resize(static_cast<size_t>(h.Width));
@@ -116,7 +112,7 @@ PngStatus Decode(PngContainer& c, const PngDecoderSetup& setup, PngHost& host, b
             const size_t bytes =
                 static_cast<size_t>(height) * (static_cast<size_t>(RowBytes(width, bpp)) + 1);
             if (!Fits(offset, bytes, expected)) return PngStatus::InflateFailed;
-            if (const PngStatus s = rows.Pass(pass, data.get() + offset, true, scratch); s != PngStatus::Ok)
+            if (const PngStatus s = rows.Pass(pass, data + offset, true, scratch); s != PngStatus::Ok)
                 return s;
             offset += bytes;
         }
@@ -132,7 +128,7 @@ PngStatus DecodePixels(PngContainer& c, const PngDecoderSetup& setup, PngHost& h
     const PngStatus s = Decode(c, setup, host, zlibUsed);
     if (byZlib) *byZlib = zlibUsed;
     c.imageData = {};
-    c.gathered = {};
+    c.gathered.Release();
     if (s != PngStatus::Ok) host.Destroy();
     return s;
 }

@@ -60,10 +60,8 @@ bool c32bppDIB::InitializeDIB(int32_t Width, int32_t Height) {
     bi.bmiHeader.biCompression = BI_RGB;
     bi.bmiHeader.biSizeImage = static_cast<DWORD>(Width) * static_cast<DWORD>(rows) * 4;
     void* bits = nullptr;
-    {
-        const rt::WindowDC screen(nullptr);
-        m_Handle.reset(::CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    }
+    // RGB colours need no device context: taking the screen's cost a round trip to the system per image.
+    m_Handle.reset(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!m_Handle || !bits) {
         m_Handle.reset();
         return false;

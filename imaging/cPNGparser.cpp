@@ -9,8 +9,10 @@
 #include "cCDECL.h"
 #include "cGDIPlus.h"
 
+#include <algorithm>
 #include <limits>
 #include <memory>
+#include <mutex>
 
 namespace imaging {
 namespace {
@@ -20,8 +22,9 @@ class BoundZlib : public png::PngZlib {
   public:
     // False when no zlib library is found.
     bool Bind() {
-        ModAPI::ZlibLocation found;
-        if (!ModAPI::LocateZlib(found)) return false;
+        const ModAPI::ZlibLocation* where = Located();
+        if (!where) return false;
+        const ModAPI::ZlibLocation& found = *where;
         if (found.isCdecl) {
             m_bridge = std::make_unique<cCDECL>();
             return m_bridge->DllLoad(found.name);
@@ -69,6 +72,33 @@ class BoundZlib : public png::PngZlib {
     }
 
   private:
+    // Where zlib is, found once for each list of candidate names and kept loaded for the rest of the
+    // process: found anew on every load, the library was mapped, probed and unmapped each time.
+    static const ModAPI::ZlibLocation* Located() {
+        struct Binding {
+            std::vector<ModAPI::ZlibCandidate> candidates;
+            bool found;
+            ModAPI::ZlibLocation where;
+            rt::UniqueModule pin;
+        };
+        static std::mutex lock;
+        static auto* bindings = new std::vector<std::unique_ptr<Binding>>();
+        const std::lock_guard<std::mutex> hold(lock);
+        const std::vector<ModAPI::ZlibCandidate>& candidates = ModAPI::ZlibCandidates();
+        const auto same = [&](const Binding& b) {
+            return std::equal(b.candidates.begin(), b.candidates.end(), candidates.begin(), candidates.end(),
+                              [](const auto& x, const auto& y) { return x.name == y.name && x.number == y.number; });
+        };
+        for (const auto& b : *bindings)
+            if (same(*b)) return b->found ? &b->where : nullptr;
+        auto b = std::make_unique<Binding>();
+        b->candidates = candidates;
+        b->found = ModAPI::LocateZlib(b->where);
+        if (b->found) b->pin.reset(::LoadLibraryW(b->where.name.c_str()));
+        bindings->push_back(std::move(b));
+        return bindings->back()->found ? &bindings->back()->where : nullptr;
+    }
+
     using Crc32Fn = unsigned long(WINAPI*)(unsigned long, const uint8_t*, unsigned int);
     using UncompressFn = int(WINAPI*)(uint8_t*, unsigned long*, const uint8_t*, unsigned long);
     std::unique_ptr<cCDECL> m_bridge;

@@ -69,7 +69,9 @@ TEST(Pixels, UnknownFilterByteLeavesTheRowAsStored) {
 }
 
 TEST(Pixels, ShortImageDataLeavesTheMissingRowsZero) {
-    // One row of three: the missing rows read as filter none and zero samples.
+    // One row of three: the missing rows read as filter none and zero samples, not as the rows a decode
+    // before left in the buffer this one reuses.
+    DecodeOk(Png(HeaderBody(1, 3, 8, 2, 0), {0, 9, 9, 9, 0, 9, 9, 9, 0, 9, 9, 9}));
     const Decoded rgb = DecodeOk(Png(HeaderBody(1, 3, 8, 2, 0), {0, 1, 2, 3}));
     EXPECT_EQ(rgb.image.bits, (Px{0, 0, 0, 255, 0, 0, 0, 255, 3, 2, 1, 255}));
     const Decoded rgba = DecodeOk(Png(HeaderBody(1, 2, 8, 6, 0), {0, 1, 2, 3, 4}));

@@ -272,11 +272,32 @@ class Pool {
 };
 
 // Entries retired while a thunk runs on this thread wait here (linked through `self`) until the outermost
-// one returns: any frame below may still be about to call one of them.
+// one returns: any frame below may still be about to call one of them. Targets dropped meanwhile wait in
+// the same way.
 thread_local int t_depth = 0;
 thread_local Control* t_retired = nullptr;
+thread_local ThunkTarget* t_dropped = nullptr;
+
+} // namespace
+
+struct DroppedTargets {
+    static void Add(ThunkTarget* target) noexcept {
+        target->nextDropped_ = t_dropped;
+        t_dropped = target;
+    }
+    // Each is unlinked before it goes: a destructor may run thunks, and so this, again.
+    static void DeleteAll() noexcept {
+        while (ThunkTarget* target = t_dropped) {
+            t_dropped = target->nextDropped_;
+            delete target;
+        }
+    }
+};
+
+namespace {
 
 void FlushRetired() noexcept {
+    DroppedTargets::DeleteAll();
     while (Control* c = t_retired) {
         t_retired = static_cast<Control*>(c->self);
         Pool::Instance().Free(c);
@@ -400,6 +421,14 @@ void WndProcThunk::Park(HWND wnd, WNDPROC forwardTo) noexcept {
     ReleaseEnded();
     // Without a place in the list the entry is still let go by its window's WM_NCDESTROY.
     Pool::Instance().AddParked(c);
+}
+
+void ThunkTarget::Drop(ThunkTarget* target) noexcept {
+    if (!target) return;
+    if (t_depth == 0)
+        delete target;
+    else
+        DroppedTargets::Add(target);
 }
 
 long Thunk::LiveCount() noexcept {

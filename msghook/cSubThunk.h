@@ -10,12 +10,13 @@
 
 #include "msghook/ISubclassingSink.h"
 #include "msghook/MessageList.h"
+#include "msghook/Thunk.h"
 
 namespace msghook {
 
 class cSubThunk {
   public:
-    cSubThunk() noexcept = default;
+    cSubThunk() noexcept;
     cSubThunk(const cSubThunk&) = delete;
     cSubThunk& operator=(const cSubThunk&) = delete;
     // Unsubclasses; safe inside a callback of this object's own window.
@@ -65,7 +66,6 @@ class cSubThunk {
     Entry& pvEntry();
 
     HWND wnd_ = nullptr;
-    WNDPROC prev_ = nullptr;
     std::weak_ptr<ISubclassingSink> sink_;
     std::shared_ptr<ISubclassingSink> counted_;
     MessageList before_;
@@ -74,7 +74,7 @@ class cSubThunk {
     bool allAfter_ = false;
     bool dontFree_ = false;
     // Null before first need, after the entry was let go, and once the window has ended.
-    std::shared_ptr<Entry> entry_;
+    TargetPtr<Entry> entry_;
     std::any tag_;
 };
 

@@ -82,7 +82,7 @@ bool cMagneticWnd::AddWindow(HWND hWnd, HWND hWndParent) noexcept {
     if (!trampoline_.Install(hWnd, {WM_SIZING, WM_MOVING},
                              {WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE, WM_SYSCOMMAND, WM_COMMAND, WM_NCDESTROY}))
         return false;
-    entries_.push_back({ToHandle(hWnd), ToHandle(hWndParent), false, {}});
+    entries_.push_back({.handle = ToHandle(hWnd), .parent = ToHandle(hWndParent), .rect = {}});
     CheckGlueing();
     return true;
 }

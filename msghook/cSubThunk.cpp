@@ -87,15 +87,15 @@ void cSubThunk::SetAllBeforeMsgs(bool all) noexcept {
     pvPublish();
 }
 
-bool cSubThunk::Subclass(HWND hWnd, std::shared_ptr<ISubclassingSink> Sink, bool WeakReference,
-                         bool DontFree) noexcept {
+bool cSubThunk::Subclass(HWND hWnd, std::shared_ptr<ISubclassingSink> Sink,
+                         SubclassOptions options) noexcept {
     if (wnd_) return false;
     Entry* entry = nullptr;
     if (!rt::Trap([&] { entry = &pvEntry(); }) || !entry->Install(hWnd)) return false;
     wnd_ = hWnd;
-    dontFree_ = DontFree;
+    dontFree_ = options.DontFree;
     sink_ = Sink;
-    if (!WeakReference) counted_ = std::move(Sink);
+    if (!options.WeakReference) counted_ = std::move(Sink);
     pvPublish();
     return true;
 }

@@ -1,6 +1,7 @@
 #include "msghook/Thunk.h"
 
 #include "runtime/Arch.h"
+#include "runtime/RtError.h"
 
 #include <algorithm>
 #include <atomic>
@@ -192,12 +193,7 @@ class Pool {
     // Parked entries, so those whose window ended out of their reach can be found.
     bool AddParked(Control* c) noexcept {
         std::lock_guard lock(mutex_);
-        try {
-            parked_.push_back(c);
-            return true;
-        } catch (...) {
-            return false;
-        }
+        return rt::Trap([&] { parked_.push_back(c); });
     }
     void RemoveParked(Control* c) noexcept {
         std::lock_guard lock(mutex_);
@@ -218,14 +214,8 @@ class Pool {
                 checked = wnd;
                 alive = ::IsWindow(wnd) != FALSE;
             }
-            if (!alive) {
-                try {
-                    ended.push_back(c);
-                    continue;
-                } catch (...) {
-                    // Kept for a later sweep.
-                }
-            }
+            // One that cannot be listed now is kept for a later sweep.
+            if (!alive && rt::Trap([&] { ended.push_back(c); })) continue;
             *keep++ = c;
         }
         parked_.erase(keep, parked_.end());

@@ -103,8 +103,7 @@ PngStatus Decode(PngContainer& c, const PngDecoderSetup& setup, PngHost& host, b
     std::vector<uint32_t> scratch;
 
     if (h.interlace == 0) {
-        if (const PngStatus s = rows.Pass(kWholeImage, data, Filters::Lenient, scratch);
-            s != PngStatus::Ok)
+        if (const PngStatus s = rows.Pass(kWholeImage, data, Filters::Lenient, scratch); s != PngStatus::Ok)
             return s;
     } else {
         scratch.resize(static_cast<size_t>(h.Width));

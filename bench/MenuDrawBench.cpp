@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     ::OleInitialize(nullptr);
     BenchForm form;
     form.Show(SW_SHOWNORMAL);
-    form.menu.pvInitMenu(form.file, false);
+    form.menu.pvInitMenu(form.file, menus::ctxHookMenu::MenuKind::Popup);
     const menus::MenuColours colours = form.menu.Colours();
     const int H = form.menu.Metrics().itemHeight;
 

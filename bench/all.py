@@ -2,7 +2,8 @@
 """Runs every benchmark, natively and under Wine, and prints one table of ratios with the goal beside
 each: the inflater against libdeflate, the PNG decoder against the fastest reference library, the pixel
 stages against pixman, the Windows build against the native one, the skin frame and the menu paints
-against a BitBlt of the same area. Each ratio is measured side by side in one run; below 1 is faster.
+against a BitBlt of the same area, and one message through each window-procedure interceptor against a
+bare SendMessageW. Each ratio is measured side by side in one run; below 1 is faster.
 
     bench/all.py [--quick] [--no-wine]
 
@@ -25,6 +26,7 @@ from wine_run import ROOT, wine_output, wine_session  # noqa: E402
 
 SKIN = os.path.join(ROOT, "build/win/bench-bin/bench_skin_frame_paint.exe")
 MENU = os.path.join(ROOT, "build/win/bench-bin/bench_menu_draw.exe")
+DISPATCH = os.path.join(ROOT, "build/win/bench-bin/bench_msghook_dispatch.exe")
 STAGES = ["blend_full", "blend_half", "scale_nearest", "scale_bilinear", "scale_bilinear_odd", "grayscale",
           "lightness", "drop_shadow_3", "drop_shadow_10"]
 # The builds take turns this many times on the PNG files and the pixel stages, and each figure is the
@@ -138,6 +140,16 @@ def paint_rows(table):
     table.add(5, "popup frame with shadow / BitBlt", number(r"popup frame image .*ratio ([\d.]+)", menu), 10.0)
 
 
+def dispatch_rows(table):
+    out = wine_output(DISPATCH, [])
+    for name, shown in (("cWndProcTrampoline", "trampoline"), ("cSubThunk", "cSubThunk"),
+                        ("a trampoline and a cSubThunk stacked", "both stacked")):
+        table.add("", "message through %s / bare SendMessageW" % shown,
+                  number(r"%s: [\d.]+ us, ratio ([\d.]+)" % re.escape(name), out), None)
+    table.add("", "message through cHookingThunk / a plain hook procedure",
+              number(r"to the plain hook procedure: ratio ([\d.]+)", out), None)
+
+
 def main():
     quick = "--quick" in sys.argv
     wine = "--no-wine" not in sys.argv
@@ -149,6 +161,7 @@ def main():
         imaging_rows(table, "130" if quick else "400", wine)
         if wine:
             paint_rows(table)
+            dispatch_rows(table)
     table.print()
     load = os.getloadavg()
     print("%.0f s; load average %.2f %.2f %.2f" % (time.time() - start, *load))

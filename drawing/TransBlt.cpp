@@ -1,6 +1,7 @@
 #include "TransBlt.h"
 
 #include "Handles.h"
+#include "runtime/ScopeExit.h"
 
 #include <olectl.h>
 
@@ -10,27 +11,17 @@ namespace {
 
 constexpr DWORD kDstAndNotSrc = 0x220326;
 
-// Puts the DC's previous palette back, realized, when the scratch DC is done with the shared one.
-class PaletteGuard {
-  public:
-    PaletteGuard(HDC dc, HPALETTE pal, BOOL restoreBackground)
-        : dc_(dc), old_(pal ? ::SelectPalette(dc, pal, TRUE) : nullptr),
-          restoreBackground_(restoreBackground) {
-        if (old_) ::RealizePalette(dc_);
-    }
-    PaletteGuard(const PaletteGuard&) = delete;
-    PaletteGuard& operator=(const PaletteGuard&) = delete;
-    ~PaletteGuard() {
-        if (!old_) return;
-        ::SelectPalette(dc_, old_, restoreBackground_);
-        ::RealizePalette(dc_);
-    }
-
-  private:
-    HDC dc_;
-    HPALETTE old_;
-    BOOL restoreBackground_;
-};
+// Selects and realizes the shared palette in a scratch DC; the guard puts the DC's previous one back,
+// realized, when the scratch DC is done with it.
+[[nodiscard]] auto UsePalette(HDC dc, HPALETTE pal, BOOL restoreBackground) {
+    const HPALETTE old = pal ? ::SelectPalette(dc, pal, TRUE) : nullptr;
+    if (old) ::RealizePalette(dc);
+    return rt::ScopeExit([=] {
+        if (!old) return;
+        ::SelectPalette(dc, old, restoreBackground);
+        ::RealizePalette(dc);
+    });
+}
 
 // A scratch DC with a bitmap of its own selected; members are released in reverse order.
 struct Scratch {
@@ -64,12 +55,12 @@ bool TransBlt(HDC dst, int32_t xDst, int32_t yDst, int32_t w, int32_t h, HDC src
     // The work buffer keeps a fresh DC's black text and white background for the mask conversion.
     Scratch work(screen.get(), ::CreateCompatibleBitmap(screen.get(), w, h));
     if (!work.ok()) return false;
-    PaletteGuard workPalette(work.dc.get(), palette, FALSE);
+    const auto workPalette = UsePalette(work.dc.get(), palette, FALSE);
     if (!::BitBlt(work.dc.get(), 0, 0, w, h, dst, xDst, yDst, SRCCOPY)) return false;
 
     Scratch colour(screen.get(), ::CreateCompatibleBitmap(screen.get(), w, h));
     if (!colour.ok()) return false;
-    PaletteGuard colourPalette(colour.dc.get(), palette, TRUE);
+    const auto colourPalette = UsePalette(colour.dc.get(), palette, TRUE);
     ::SetBkColor(colour.dc.get(), ::GetBkColor(src));
     ::SetTextColor(colour.dc.get(), ::GetTextColor(src));
     if (!::BitBlt(colour.dc.get(), 0, 0, w, h, src, xSrc, ySrc, SRCCOPY)) return false;

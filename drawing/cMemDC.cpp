@@ -249,7 +249,7 @@ void cMemDC::SetPixel(int32_t X, int32_t Y, uint32_t clrColor) const {
 }
 
 void cMemDC::pvFill(int32_t LeftX, int32_t TopY, int32_t RightX, int32_t BottomY, uint32_t clrFill,
-                    HBRUSH hbrFill, bool frame) const {
+                    HBRUSH hbrFill, Fill what) const {
     if (!m_hDC) return;
     const RECT rc{LeftX, TopY, RightX, BottomY};
     HBRUSH brush = hbrFill;
@@ -259,22 +259,22 @@ void cMemDC::pvFill(int32_t LeftX, int32_t TopY, int32_t RightX, int32_t BottomY
         previous = ::SetDCBrushColor(m_hDC, TranslateColor(clrFill));
         brush = static_cast<HBRUSH>(::GetStockObject(DC_BRUSH));
     }
-    if (brush) frame ? ::FrameRect(m_hDC, &rc, brush) : ::FillRect(m_hDC, &rc, brush);
+    if (brush) what == Fill::Frame ? ::FrameRect(m_hDC, &rc, brush) : ::FillRect(m_hDC, &rc, brush);
     if (previous != CLR_INVALID) ::SetDCBrushColor(m_hDC, previous);
 }
 
 void cMemDC::FillRect(int32_t LeftX, int32_t TopY, int32_t RightX, int32_t BottomY, uint32_t clrFill,
                       HBRUSH hbrFill) const {
-    pvFill(LeftX, TopY, RightX, BottomY, clrFill, hbrFill, false);
+    pvFill(LeftX, TopY, RightX, BottomY, clrFill, hbrFill, Fill::Area);
 }
 
 void cMemDC::FrameRect(int32_t LeftX, int32_t TopY, int32_t RightX, int32_t BottomY, uint32_t clrFill,
                        HBRUSH hbrFill) const {
-    pvFill(LeftX, TopY, RightX, BottomY, clrFill, hbrFill, true);
+    pvFill(LeftX, TopY, RightX, BottomY, clrFill, hbrFill, Fill::Frame);
 }
 
 void cMemDC::Cls(uint32_t clrFill, HBRUSH hbrFill) const {
-    pvFill(0, 0, m_Width, m_Height, clrFill, hbrFill, false);
+    pvFill(0, 0, m_Width, m_Height, clrFill, hbrFill, Fill::Area);
 }
 
 void cMemDC::Rectangle(int32_t LeftX, int32_t TopY, int32_t RightX, int32_t BottomY, uint32_t clrFill,

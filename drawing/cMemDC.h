@@ -188,8 +188,9 @@ class cMemDC {
     HDC DestOr(HDC hdc) const { return hdc ? hdc : m_hParentDC; }
     int32_t WidthOr(int32_t n) const { return n ? n : m_Width; }
     int32_t HeightOr(int32_t n) const { return n ? n : m_Height; }
+    enum class Fill { Area, Frame };
     void pvFill(int32_t LeftX, int32_t TopY, int32_t RightX, int32_t BottomY, uint32_t clrFill,
-                HBRUSH hbrFill, bool frame) const;
+                HBRUSH hbrFill, Fill what) const;
     void pvSystemPalette(HDC parent);
     void pvCopyParent(HDC parent);
     void pvSetFont(const LOGFONTW& lf);

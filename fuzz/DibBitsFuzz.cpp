@@ -26,7 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace imaging;
     const int32_t w = 1 + data[0] % 40;
     const int32_t h = 1 + data[1] % 40;
-    const BitsLayout layout{(data[2] & 1) != 0, (data[2] & 2) != 0, (data[2] & 4) != 0, (data[2] & 8) != 0};
+    const BitsLayout layout{.bgr = (data[2] & 1) != 0,
+                            .is32bpp = (data[2] & 2) != 0,
+                            .wordAligned = (data[2] & 4) != 0,
+                            .bottomUp = (data[2] & 8) != 0};
     const bool premultiplied = (data[2] & 16) != 0;
     const bool as2d = (data[2] & 32) != 0;
     const BitsRegion region{static_cast<int8_t>(data[3]), static_cast<int8_t>(data[4]),

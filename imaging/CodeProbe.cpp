@@ -36,7 +36,7 @@ uint16_t ModuleImage::Read16(std::size_t off) const {
     return static_cast<uint16_t>(bytes_[off] | bytes_[off + 1] << 8);
 }
 
-std::optional<ModuleImage::Section> ModuleImage::SectionOf(uint32_t rva, bool executable) const {
+std::optional<ModuleImage::Section> ModuleImage::SectionOf(uint32_t rva, Sections which) const {
     if (!valid_) return std::nullopt;
     for (uint16_t i = 0; i < sectionCount_; ++i) {
         const std::size_t s = sectionTable_ + std::size_t{i} * 40;
@@ -46,14 +46,14 @@ std::optional<ModuleImage::Section> ModuleImage::SectionOf(uint32_t rva, bool ex
         const bool exec = (Read32(s + 36) & kScnMemExecute) != 0;
         // Only what the image span really holds counts as the section.
         const uint64_t end = std::min<uint64_t>(uint64_t{start} + size, bytes_.size());
-        if (rva >= start && rva < end && (exec || !executable))
+        if (rva >= start && rva < end && (exec || which == Sections::Any))
             return Section{start, static_cast<uint32_t>(end - start), exec};
     }
     return std::nullopt;
 }
 
 std::span<const uint8_t> ModuleImage::CodeFrom(uint32_t rva) const {
-    const auto s = SectionOf(rva, true);
+    const auto s = SectionOf(rva, Sections::Executable);
     if (!s) return {};
     return bytes_.subspan(rva, s->rva + s->size - rva);
 }
@@ -65,7 +65,7 @@ std::optional<uint32_t> ModuleImage::RvaOf(uint64_t address) const {
 
 std::optional<uint64_t> ModuleImage::ReadPointer(uint32_t slotRva) const {
     const std::size_t width = IsAmd64() ? 8 : 4;
-    const auto s = SectionOf(slotRva, false);
+    const auto s = SectionOf(slotRva, Sections::Any);
     if (!s || s->rva + s->size - slotRva < width) return std::nullopt;
     uint64_t v = Read32(slotRva);
     if (width == 8) v |= uint64_t{Read32(slotRva + 4)} << 32;

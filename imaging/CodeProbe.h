@@ -38,7 +38,8 @@ class ModuleImage {
         uint32_t size;
         bool executable;
     };
-    std::optional<Section> SectionOf(uint32_t rva, bool executable) const;
+    enum class Sections { Any, Executable };
+    std::optional<Section> SectionOf(uint32_t rva, Sections which) const;
     std::optional<uint64_t> ReadPointer(uint32_t slotRva) const;
     std::optional<uint32_t> RvaOf(uint64_t address) const;
     uint32_t Read32(std::size_t off) const;

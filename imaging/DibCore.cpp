@@ -156,7 +156,7 @@ bool WriteBmp(const PixelView& img, bool hasAlpha, std::vector<uint8_t>& out) {
         std::memcpy(h + kHeaderBytes, img.bits, img.ByteCount());
     } else {
         ByteArray rows;
-        if (!GetBits(img, rows, true, BitsLayout{true, false, true, true}, {}, true)) return false;
+        if (!GetBits(img, rows, true, BitsLayout{.is32bpp = false}, {}, true)) return false;
         std::memcpy(h + kHeaderBytes, rows.bytes.data(), rows.bytes.size());
     }
     out = std::move(file);

@@ -11,6 +11,9 @@
 namespace imaging::png {
 namespace {
 
+// A filter type above 4 in a pass: its row is left as stored, or the decode fails.
+enum class Filters { Lenient, Strict };
+
 struct Rows {
     const PngHeader& h;
     const PngConversion& conv;
@@ -46,16 +49,16 @@ struct Rows {
         return true;
     }
 
-    // Reconstructs and converts one pass stored at data. A filter type above 4 leaves its row as
-    // stored, or fails when strictFilters.
-    PngStatus Pass(const PngPass& pass, uint8_t* data, bool strictFilters,
+    // Reconstructs and converts one pass stored at data.
+    PngStatus Pass(const PngPass& pass, uint8_t* data, Filters filters,
                    std::vector<uint32_t>& scratch) const {
         const int32_t width = PassWidth(pass, h.Width), height = PassHeight(pass, h.Height);
         const size_t rowBytes = static_cast<size_t>(RowBytes(width, bitsPerPixel));
         const uint8_t* prev = nullptr;
         for (int32_t j = 0; j < height; ++j) {
             uint8_t* row = data + static_cast<size_t>(j) * (rowBytes + 1) + 1;
-            if (!Unfilter(row, prev, rowBytes) && strictFilters) return PngStatus::InterlacedFilterType;
+            if (!Unfilter(row, prev, rowBytes) && filters == Filters::Strict)
+                return PngStatus::InterlacedFilterType;
             if (!Convert(pass, j, row, width, scratch.data())) return PngStatus::PaletteIndex;
             prev = row;
         }
@@ -100,7 +103,7 @@ PngStatus Decode(PngContainer& c, const PngDecoderSetup& setup, PngHost& host, b
     std::vector<uint32_t> scratch;
 
     if (h.interlace == 0) {
-        if (const PngStatus s = rows.Pass(kWholeImage, data, false, scratch); s != PngStatus::Ok)
+        if (const PngStatus s = rows.Pass(kWholeImage, data, Filters::Lenient, scratch); s != PngStatus::Ok)
             return s;
     } else {
         scratch.resize(static_cast<size_t>(h.Width));
@@ -112,7 +115,8 @@ PngStatus Decode(PngContainer& c, const PngDecoderSetup& setup, PngHost& host, b
             const size_t bytes =
                 static_cast<size_t>(height) * (static_cast<size_t>(RowBytes(width, bpp)) + 1);
             if (!Fits(offset, bytes, expected)) return PngStatus::InflateFailed;
-            if (const PngStatus s = rows.Pass(pass, data + offset, true, scratch); s != PngStatus::Ok)
+            if (const PngStatus s = rows.Pass(pass, data + offset, Filters::Strict, scratch);
+                s != PngStatus::Ok)
                 return s;
             offset += bytes;
         }

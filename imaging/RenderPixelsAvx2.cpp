@@ -109,7 +109,7 @@ PELMOR_AVX2 int32_t BlendBlocks(const uint8_t* src, uint8_t* dst, int32_t count,
 template <bool kFull, bool kTargetAlpha>
 int32_t BlendBlocks(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode) {
     if (!mode.gray) return BlendBlocks<kFull, kTargetAlpha, false>(src, dst, count, mode);
-    const simd::RoundNearest rounding;
+    const auto rounding = simd::RoundNearest();
     return BlendBlocks<kFull, kTargetAlpha, true>(src, dst, count, mode);
 }
 

@@ -91,7 +91,7 @@ int32_t BlendBlocks(const uint8_t* src, uint8_t* dst, int32_t count, const Blend
 } // namespace
 
 void BlendRow(const uint8_t* src, uint8_t* dst, int32_t count, const BlendMode& mode) {
-    const RoundNearest rounding;
+    const auto rounding = RoundNearest();
     const int kind = (mode.opacity == 255 ? 4 : 0) | (mode.targetAlpha ? 2 : 0) | (mode.gray ? 1 : 0);
     using Blocks = int32_t (*)(const uint8_t*, uint8_t*, int32_t, const BlendMode&);
     static constexpr Blocks kBlocks[8] = {BlendBlocks<false, false, false>, BlendBlocks<false, false, true>,

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "runtime/ScopeExit.h"
+
 namespace imaging::simd {
 
 // x \ 255 for any unsigned 16-bit x: (x x 0x8081) >> 23.
@@ -12,17 +14,12 @@ inline __m128i Div255(__m128i x) {
     return _mm_srli_epi16(_mm_mulhi_epu16(x, _mm_set1_epi16(static_cast<int16_t>(0x8081))), 7);
 }
 
-// Rounds to nearest, ties to even, for the duration of a kernel whatever the caller left in MXCSR.
-class RoundNearest {
-  public:
-    RoundNearest() : saved_(_mm_getcsr()) { _mm_setcsr(saved_ & ~0x6000u); }
-    ~RoundNearest() { _mm_setcsr(saved_); }
-    RoundNearest(const RoundNearest&) = delete;
-    RoundNearest& operator=(const RoundNearest&) = delete;
-
-  private:
-    unsigned saved_;
-};
+// Rounds to nearest, ties to even, until the returned guard goes, whatever the caller left in MXCSR.
+[[nodiscard]] inline auto RoundNearest() {
+    const unsigned saved = _mm_getcsr();
+    _mm_setcsr(saved & ~0x6000u);
+    return rt::ScopeExit([saved] { _mm_setcsr(saved); });
+}
 
 inline __m128i Load(const uint8_t* p) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));

@@ -7,6 +7,7 @@
 #include "RtError.h"
 #include "TextCodec.h"
 #include "cGDIPlus.h"
+#include "runtime/ScopeExit.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -49,20 +50,6 @@ bool ClipboardHoldsPicture() {
         if (::IsClipboardFormatAvailable(format)) return true;
     return false;
 }
-
-class ClipboardLock {
-  public:
-    ClipboardLock() : open_(::OpenClipboard(nullptr) != FALSE) {}
-    ~ClipboardLock() {
-        if (open_) ::CloseClipboard();
-    }
-    ClipboardLock(const ClipboardLock&) = delete;
-    ClipboardLock& operator=(const ClipboardLock&) = delete;
-    bool ok() const { return open_; }
-
-  private:
-    bool open_;
-};
 
 // The names of a drop-files block: wide or narrow (system code page), each ended by a null.
 std::vector<std::wstring> DropNames(const DROPFILES* drop, std::size_t blockSize) {
@@ -235,8 +222,9 @@ int32_t c32bppDIB::GetDroppedFileNames(IDataObject* OLEDragDrop_DataObject,
 }
 
 int32_t c32bppDIB::GetPastedFileNames(std::vector<std::wstring>& ListOfFiles) {
-    const ClipboardLock clipboard;
-    if (!clipboard.ok() || !::IsClipboardFormatAvailable(CF_HDROP)) return 0;
+    if (!::OpenClipboard(nullptr)) return 0;
+    const rt::ScopeExit close([] { ::CloseClipboard(); });
+    if (!::IsClipboardFormatAvailable(CF_HDROP)) return 0;
     // Another program filled the block: read through the same size checks as a drop.
     const HGLOBAL block = ::GetClipboardData(CF_HDROP);
     const auto* drop = block ? static_cast<const DROPFILES*>(::GlobalLock(block)) : nullptr;

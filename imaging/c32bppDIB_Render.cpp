@@ -5,6 +5,7 @@
 #include "Checked.h"
 #include "Trapped.h"
 #include "cGDIPlus.h"
+#include "runtime/ScopeExit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,21 +19,6 @@ bool NeedsRotation(float Angle) {
     const double a = Angle;
     return a != std::floor(a) || std::fmod(a, 360.0) != 0.0;
 }
-
-// Restores a DC's stretch mode when it leaves scope.
-class StretchModeGuard {
-  public:
-    StretchModeGuard(HDC dc, int mode) : dc_(dc), old_(::SetStretchBltMode(dc, mode)) {}
-    ~StretchModeGuard() {
-        if (old_) ::SetStretchBltMode(dc_, old_);
-    }
-    StretchModeGuard(const StretchModeGuard&) = delete;
-    StretchModeGuard& operator=(const StretchModeGuard&) = delete;
-
-  private:
-    HDC dc_;
-    int old_;
-};
 
 } // namespace
 
@@ -114,9 +100,11 @@ bool c32bppDIB::Render(HDC destinationDC, int32_t destX, int32_t destY, int32_t 
                 target = host->dc();
             }
             if (!self.dc() || !target) return false;
-            std::unique_ptr<StretchModeGuard> mode;
-            if (SetHalfTone && !(m_Flags & kCapLegacySystem))
-                mode = std::make_unique<StretchModeGuard>(target, HALFTONE);
+            const int oldMode =
+                SetHalfTone && !(m_Flags & kCapLegacySystem) ? ::SetStretchBltMode(target, HALFTONE) : 0;
+            const rt::ScopeExit restoreMode([&] {
+                if (oldMode) ::SetStretchBltMode(target, oldMode);
+            });
             const BLENDFUNCTION bf{AC_SRC_OVER, 0, L, static_cast<BYTE>(m_Alpha ? AC_SRC_ALPHA : 0)};
             return ::AlphaBlend(target, destX, destY, destWidth, destHeight, self.dc(), SrcX, SrcY, srcWidth,
                                 srcHeight, bf) != FALSE;

@@ -5,6 +5,7 @@
 #include "RotatePixels.h"
 #include "Trapped.h"
 #include "cGDIPlus.h"
+#include "runtime/ScopeExit.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -82,13 +83,9 @@ void c32bppDIB::CopyImageTo(std::unique_ptr<c32bppDIB>& cDIBclass, int32_t newWi
             std::memcpy(to.bits, from.bits, from.ByteCount());
         } else {
             // AlphaBlend is kept out of legacy systems' resized copies.
-            struct FlagsGuard {
-                int32_t& flags;
-                int32_t saved;
-                ~FlagsGuard() { flags = saved; }
-            } restore{m_Flags, m_Flags};
-            if ((m_Flags & kCapAlphaBlendFriendly) && (m_Flags & kCapLegacySystem))
-                m_Flags &= ~kCapAlphaBlendFriendly;
+            const bool legacy = (m_Flags & kCapAlphaBlendFriendly) && (m_Flags & kCapLegacySystem);
+            const auto restore =
+                rt::SetForScope(m_Flags, legacy ? m_Flags & ~kCapAlphaBlendFriendly : m_Flags);
             float noLight = 0;
             if ((!isAlphaBlendFriendly() || m_HighQualityInterpolation) && isGDIplusEnabled()) {
                 const DcLease lease(target);

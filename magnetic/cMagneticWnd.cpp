@@ -2,6 +2,7 @@
 
 #include "magnetic/Glue.h"
 #include "magnetic/SnapMath.h"
+#include "runtime/RtError.h"
 
 #include <vector>
 
@@ -72,17 +73,13 @@ bool cMagneticWnd::AddWindow(HWND hWnd, HWND hWndParent) noexcept {
     if (!hWnd || !::IsWindow(hWnd)) return false;
     // A window glued to itself would be moved by its own drag.
     if (hWndParent && (hWndParent == hWnd || !::IsWindow(hWndParent))) return false;
-    try {
-        entries_.reserve(entries_.size() + 1);
-    } catch (...) {
-        return false;
-    }
+    if (!rt::Trap([&] { entries_.reserve(entries_.size() + 1); })) return false;
     // WM_NCDESTROY too: a window destroyed while registered must stop acting as a magnet at its last
     // place, and its handle, once the system hands it out again, must be free to register.
     if (!trampoline_.Install(hWnd, {WM_SIZING, WM_MOVING},
                              {WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE, WM_SYSCOMMAND, WM_COMMAND, WM_NCDESTROY}))
         return false;
-    entries_.push_back({ToHandle(hWnd), ToHandle(hWndParent), false, {}});
+    entries_.push_back({.handle = ToHandle(hWnd), .parent = ToHandle(hWndParent), .rect = {}});
     CheckGlueing();
     return true;
 }

@@ -12,7 +12,7 @@ struct MenuProperties {
     bool SelectDisabled = true;
     int32_t BitmapSize = 16;
     bool UseSystemFont = true;
-    rt::FontRef Font{L"Tahoma", 80000, 400, 0, false, false, false};
+    rt::FontRef Font{.name = L"Tahoma", .sizeTenThousandths = 80000};
     int32_t DrawStyle = 1;
     int32_t MenuDrawStyle = 1;
     bool DisplayShadow = true;

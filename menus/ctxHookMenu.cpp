@@ -276,11 +276,11 @@ void ctxHookMenu::Init(HWND hWnd) {
     formSub_->AddBeforeMsgs({WM_INITMENUPOPUP, WM_MEASUREITEM, WM_DRAWITEM, WM_MDISETMENU, WM_NCCALCSIZE,
                              WM_MENUSELECT, WM_SYSCOLORCHANGE, WM_NCDESTROY, InitMenuMsg(), WM_ENTERMENULOOP,
                              WM_EXITMENULOOP, WM_MENUCHAR, WM_SETTINGCHANGE});
-    formSub_->Subclass(hWnd, sink_, false, true);
+    formSub_->Subclass(hWnd, sink_, {.DontFree = true});
     if (const HWND mdi = ::FindWindowExW(hWnd, nullptr, L"MDIClient", nullptr)) {
         mdiClient_ = mdi;
         mdiSub_->AddBeforeMsgs({WM_MDISETMENU});
-        mdiSub_->Subclass(mdi, sink_, false, true);
+        mdiSub_->Subclass(mdi, sink_, {.DontFree = true});
     }
 }
 
@@ -323,7 +323,7 @@ void ctxHookMenu::pvRefreshMetrics() {
     measure_.Init(1, 1);
     pvSelectItemFont(measure_);
     metrics_ = ComputeMetrics(measure_.TextHeight(L"ABCH"), props_.BitmapSize);
-    if (menuBar_) pvInitMenu(menuBar_, true);
+    if (menuBar_) pvInitMenu(menuBar_, MenuKind::Bar);
 }
 
 void ctxHookMenu::pvSelectItemFont(drawing::cMemDC& dc) const {

@@ -130,8 +130,10 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
     void SetMenuControls(std::vector<MenuControlInfo> controls) { menuControls_ = std::move(controls); }
     const std::vector<MenuControlInfo>& MenuControls() const { return menuControls_; }
 
+    // A menu bar's items are drawn as the bar's; a popup's in its columns.
+    enum class MenuKind { Popup, Bar };
     // Converts a menu's items to owner-draw, recording each item once.
-    void pvInitMenu(HMENU hMenu, bool topLevel);
+    void pvInitMenu(HMENU hMenu, MenuKind kind);
     // A keyboard character in an open menu: true, with `result` = execute the item, when an item's
     // mnemonic matches it.
     bool HandleMenuChar(HMENU hMenu, wchar_t character, LRESULT& result);

@@ -11,10 +11,11 @@ constexpr int kCaptionBuffer = 1024;
 
 } // namespace
 
-void ctxHookMenu::pvInitMenu(HMENU hMenu, bool topLevel) {
+void ctxHookMenu::pvInitMenu(HMENU hMenu, MenuKind kind) {
     if (!hMenu) return;
     if (const HWND child = pvActiveChild()) {
-        const auto command = topLevel ? InitMenuCommand::InitMenuBar : InitMenuCommand::InitPopup;
+        const auto command =
+            kind == MenuKind::Bar ? InitMenuCommand::InitMenuBar : InitMenuCommand::InitPopup;
         if (::SendMessageW(child, InitMenuMsg(), InitMenuWParam(command), reinterpret_cast<LPARAM>(hMenu)) ==
             1)
             return;
@@ -47,7 +48,7 @@ void ctxHookMenu::pvInitMenu(HMENU hMenu, bool topLevel) {
             r.menu = MenuNumber(hMenu);
             r.caption.assign(text, std::min<size_t>(mii.cch, kCaptionBuffer - 1));
             r.type = mii.fType;
-            r.top = topLevel;
+            r.top = kind == MenuKind::Bar;
             r.id = mii.wID;
             items.push_back({static_cast<UINT>(pos), r.type, records_.Add(r)});
         });
@@ -56,7 +57,7 @@ void ctxHookMenu::pvInitMenu(HMENU hMenu, bool topLevel) {
     std::vector<uint32_t> types;
     for (const Item& item : items)
         types.push_back(item.preType);
-    const bool columns = !topLevel && hMenu != menuBar_;
+    const bool columns = kind == MenuKind::Popup && hMenu != menuBar_;
     const std::vector<bool> breaks = ColumnBreaks(types, columns ? props_.AutoColumn : 0);
     for (size_t i = 0; i < items.size(); ++i) {
         MENUITEMINFOW mii{};

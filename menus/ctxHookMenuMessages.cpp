@@ -32,7 +32,7 @@ void ctxHookMenu::pvFormMessage(bool& bHandled, LRESULT& lReturn, UINT uMsg, WPA
     case WM_INITMENUPOPUP:
         // The form's own code may add, remove or enable items first.
         handled(formSub_->CallOrigWndProc(uMsg, wParam, lParam));
-        pvInitMenu(reinterpret_cast<HMENU>(wParam), false);
+        pvInitMenu(reinterpret_cast<HMENU>(wParam), MenuKind::Popup);
         break;
     case WM_MEASUREITEM:
     case WM_DRAWITEM:
@@ -49,7 +49,7 @@ void ctxHookMenu::pvFormMessage(bool& bHandled, LRESULT& lReturn, UINT uMsg, WPA
         if (!menuBar_) {
             if (const HMENU bar = MenuBarOf(form_)) {
                 menuBar_ = bar;
-                pvInitMenu(bar, true);
+                pvInitMenu(bar, MenuKind::Bar);
             }
         }
         break;
@@ -104,7 +104,7 @@ void ctxHookMenu::pvFormMessage(bool& bHandled, LRESULT& lReturn, UINT uMsg, WPA
         if (bar && bar != menuBar_) {
             pvRestoreMenus();
             menuBar_ = bar;
-            pvInitMenu(bar, true);
+            pvInitMenu(bar, MenuKind::Bar);
         }
         break;
     }
@@ -116,10 +116,10 @@ void ctxHookMenu::pvFormMessage(bool& bHandled, LRESULT& lReturn, UINT uMsg, WPA
 LRESULT ctxHookMenu::pvInitMenuCommand(WPARAM wParam, LPARAM lParam) {
     switch (static_cast<InitMenuCommand>(LOWORD(wParam))) {
     case InitMenuCommand::InitPopup:
-        pvInitMenu(reinterpret_cast<HMENU>(lParam), false);
+        pvInitMenu(reinterpret_cast<HMENU>(lParam), MenuKind::Popup);
         break;
     case InitMenuCommand::InitMenuBar:
-        pvInitMenu(reinterpret_cast<HMENU>(lParam), true);
+        pvInitMenu(reinterpret_cast<HMENU>(lParam), MenuKind::Bar);
         break;
     case InitMenuCommand::ExitMenuLoop:
         pvEndMenuLoop();

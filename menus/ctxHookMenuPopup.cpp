@@ -40,7 +40,7 @@ void ctxHookMenu::pvSubclassPopup(HWND hWnd) {
             auto sub = std::make_unique<msghook::cSubThunk>();
             sub->AddBeforeMsgs({WM_ERASEBKGND, WM_NCCALCSIZE, WM_NCPAINT, WM_WINDOWPOSCHANGING, WM_PRINT,
                                 WM_SHOWWINDOW, WM_DESTROY});
-            if (!sub->Subclass(hWnd, sink_, false, true)) return;
+            if (!sub->Subclass(hWnd, sink_, {.DontFree = true})) return;
             popups_.push_back({hWnd, std::move(sub)});
             popup = &popups_.back();
         }

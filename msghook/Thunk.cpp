@@ -1,6 +1,7 @@
 #include "msghook/Thunk.h"
 
 #include "runtime/Arch.h"
+#include "runtime/RtError.h"
 
 #include <algorithm>
 #include <atomic>
@@ -192,12 +193,7 @@ class Pool {
     // Parked entries, so those whose window ended out of their reach can be found.
     bool AddParked(Control* c) noexcept {
         std::lock_guard lock(mutex_);
-        try {
-            parked_.push_back(c);
-            return true;
-        } catch (...) {
-            return false;
-        }
+        return rt::Trap([&] { parked_.push_back(c); });
     }
     void RemoveParked(Control* c) noexcept {
         std::lock_guard lock(mutex_);
@@ -218,14 +214,8 @@ class Pool {
                 checked = wnd;
                 alive = ::IsWindow(wnd) != FALSE;
             }
-            if (!alive) {
-                try {
-                    ended.push_back(c);
-                    continue;
-                } catch (...) {
-                    // Kept for a later sweep.
-                }
-            }
+            // One that cannot be listed now is kept for a later sweep.
+            if (!alive && rt::Trap([&] { ended.push_back(c); })) continue;
             *keep++ = c;
         }
         parked_.erase(keep, parked_.end());
@@ -272,13 +262,37 @@ class Pool {
 };
 
 // Entries retired while a thunk runs on this thread wait here (linked through `self`) until the outermost
-// one returns: any frame below may still be about to call one of them.
-thread_local int t_depth = 0;
-thread_local Control* t_retired = nullptr;
+// one returns: any frame below may still be about to call one of them. Targets dropped meanwhile wait in
+// the same way. One record, so a call looks up the thread's storage once.
+struct ThreadThunks {
+    int depth = 0;
+    Control* retired = nullptr;
+    ThunkTarget* dropped = nullptr;
+};
+thread_local ThreadThunks t_thunks;
 
-void FlushRetired() noexcept {
-    while (Control* c = t_retired) {
-        t_retired = static_cast<Control*>(c->self);
+} // namespace
+
+struct DroppedTargets {
+    static void Add(ThreadThunks& t, ThunkTarget* target) noexcept {
+        target->nextDropped_ = t.dropped;
+        t.dropped = target;
+    }
+    // Each is unlinked before it goes: a destructor may run thunks, and so this, again.
+    static void DeleteAll(ThreadThunks& t) noexcept {
+        while (ThunkTarget* target = t.dropped) {
+            t.dropped = target->nextDropped_;
+            delete target;
+        }
+    }
+};
+
+namespace {
+
+void FlushRetired(ThreadThunks& t) noexcept {
+    DroppedTargets::DeleteAll(t);
+    while (Control* c = t.retired) {
+        t.retired = static_cast<Control*>(c->self);
         Pool::Instance().Free(c);
     }
 }
@@ -287,12 +301,13 @@ void RetireControl(Control* c, WNDPROC forwardTo) noexcept {
     c->target.window = nullptr;
     c->forward = forwardTo;
     c->state = State::Forward;
-    if (t_depth == 0) {
+    ThreadThunks& t = t_thunks;
+    if (t.depth == 0) {
         Pool::Instance().Free(c);
         return;
     }
-    c->self = t_retired;
-    t_retired = c;
+    c->self = t.retired;
+    t.retired = c;
 }
 
 // Parked entries whose window has ended without WM_NCDESTROY passing through them (they had been taken
@@ -350,13 +365,14 @@ Control* NewControl(Kind kind, void* self) {
 // argument's register is undefined on x86-64.
 extern "C" LRESULT pelmor_thunk_dispatch(Control* c, uintptr_t a1, uintptr_t a2, uintptr_t a3,
                                          uintptr_t a4) noexcept {
-    ++t_depth;
+    ThreadThunks& t = t_thunks;
+    ++t.depth;
     const LRESULT r =
         c->kind == Kind::HookProc
             ? DispatchHook(c, static_cast<int>(a1), static_cast<WPARAM>(a2), static_cast<LPARAM>(a3))
             : DispatchWindow(c, reinterpret_cast<HWND>(a1), static_cast<UINT>(a2), static_cast<WPARAM>(a3),
                              static_cast<LPARAM>(a4));
-    if (--t_depth == 0) FlushRetired();
+    if (--t.depth == 0) FlushRetired(t);
     return r;
 }
 
@@ -400,6 +416,15 @@ void WndProcThunk::Park(HWND wnd, WNDPROC forwardTo) noexcept {
     ReleaseEnded();
     // Without a place in the list the entry is still let go by its window's WM_NCDESTROY.
     Pool::Instance().AddParked(c);
+}
+
+void ThunkTarget::Drop(ThunkTarget* target) noexcept {
+    if (!target) return;
+    ThreadThunks& t = t_thunks;
+    if (t.depth == 0)
+        delete target;
+    else
+        DroppedTargets::Add(t, target);
 }
 
 long Thunk::LiveCount() noexcept {

@@ -5,8 +5,35 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <memory>
 
 namespace msghook {
+
+// What the calls of a thunk reach: an interceptor's state for one installed procedure. Let go from
+// inside a call, it stays valid until the outermost thunk call running on this thread returns, the rule
+// that keeps retired thunks' code too, so no call in flight finds it gone.
+class ThunkTarget {
+  public:
+    ThunkTarget(const ThunkTarget&) = delete;
+    ThunkTarget& operator=(const ThunkTarget&) = delete;
+
+    // Deletes `target` at once when no thunk runs on this thread, else when the outermost one returns.
+    static void Drop(ThunkTarget* target) noexcept;
+
+  protected:
+    ThunkTarget() noexcept = default;
+    virtual ~ThunkTarget() = default;
+
+  private:
+    friend struct DroppedTargets;
+    ThunkTarget* nextDropped_ = nullptr;
+};
+
+struct DropTarget {
+    void operator()(ThunkTarget* target) const noexcept { ThunkTarget::Drop(target); }
+};
+// Owns a target; letting go of it drops the target by the rule above.
+template <class T> using TargetPtr = std::unique_ptr<T, DropTarget>;
 
 // One entry of the process-wide pool, whatever procedure it serves.
 class Thunk {

@@ -4,10 +4,10 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <memory>
 #include <vector>
 
 #include "msghook/MessageList.h"
+#include "msghook/Thunk.h"
 #include "msghook/WndProcSink.h"
 
 namespace msghook {
@@ -37,15 +37,13 @@ class cWndProcTrampoline {
 
   private:
     struct Record;
-    class DispatchScope;
 
-    static LRESULT CALLBACK Dispatch(void* self, HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
     Record* Find(HWND wnd) const noexcept;
-    std::unique_ptr<Record> Take(Record* rec) noexcept;
-    static void Release(std::unique_ptr<Record> rec, bool windowEnding) noexcept;
+    TargetPtr<Record> Take(Record* rec) noexcept;
+    static void Release(TargetPtr<Record> rec) noexcept;
 
     IWndProcSink& sink_;
-    std::vector<std::unique_ptr<Record>> records_;
+    std::vector<TargetPtr<Record>> records_;
 };
 
 } // namespace msghook

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <utility>
 
-#include "msghook/Thunk.h"
-#include "runtime/Handles.h"
+#include "msghook/DispatchCore.h"
+#include "runtime/RtError.h"
 
 namespace msghook {
 
@@ -18,84 +18,45 @@ template <class T> T Copy(LPARAM lParam) noexcept {
 
 } // namespace
 
-// The hook procedure and what it reads. A call in progress holds it alive, so a sink may unhook or
-// destroy the object from inside its callback.
-struct cHookingThunk::Entry : std::enable_shared_from_this<Entry> {
-    rt::UniqueHook hook;
-    std::shared_ptr<IHookingSink> sink;
-    HookProcThunk thunk;
+struct cHookingThunk::Entry final : HookEntry {
+    // Each call holds a counted copy: the sink may unhook, and so let go of the last other reference.
+    void Before(bool& handled, LRESULT& result, HookCall& c) override {
+        if (const std::shared_ptr<IHookingSink> s = sink)
+            s->IHookingSink_Before(handled, result, c.code, c.wp, c.lp);
+    }
+    void After(LRESULT& result, const HookCall& c) override {
+        if (const std::shared_ptr<IHookingSink> s = sink) s->IHookingSink_After(result, c.code, c.wp, c.lp);
+    }
 
-    static LRESULT CALLBACK Dispatch(void* self, int code, WPARAM wp, LPARAM lp) noexcept;
+    std::shared_ptr<IHookingSink> sink;
 };
 
-LRESULT CALLBACK cHookingThunk::Entry::Dispatch(void* self, int code, WPARAM wp, LPARAM lp) noexcept {
-    Entry& e = *static_cast<Entry*>(self);
-    const std::shared_ptr<Entry> keep = e.weak_from_this().lock();
-    const HHOOK hook = e.hook.get();
-    const std::shared_ptr<IHookingSink> sink = e.sink;
-    if (!sink) return ::CallNextHookEx(hook, code, wp, lp);
-    bool handled = false;
-    LRESULT ret = 0;
-    int c = code;
-    WPARAM w = wp;
-    LPARAM l = lp;
-    try {
-        sink->IHookingSink_Before(handled, ret, c, w, l);
-        code = c;
-        wp = w;
-        lp = l;
-    } catch (...) {
-        // A failed callback leaves the call, as it came, to the rest of the chain.
-        handled = false;
-    }
-    if (handled) return ret;
-    ret = ::CallNextHookEx(hook, code, wp, lp);
-    if (const std::shared_ptr<IHookingSink> still = e.sink) {
-        LRESULT changed = ret;
-        try {
-            still->IHookingSink_After(changed, code, wp, lp);
-            ret = changed;
-        } catch (...) {
-            // The chain's result stands.
-        }
-    }
-    return ret;
-}
+// Out of line: the entry type is complete only here.
+cHookingThunk::cHookingThunk() noexcept = default;
 
 cHookingThunk::~cHookingThunk() {
     Unhook();
-    if (entry_) entry_->thunk.Retire();
+    if (entry_) entry_->Retire();
 }
 
 HOOKPROC cHookingThunk::ThunkAddress() noexcept {
-    try {
-        if (!entry_) {
-            auto entry = std::make_shared<Entry>();
-            entry->thunk = HookProcThunk(&Entry::Dispatch, entry.get());
-            entry_ = std::move(entry);
-        }
-    } catch (...) {
-        return nullptr;
-    }
-    return entry_->thunk.Proc();
+    if (!entry_ && !rt::Trap([&] { entry_.reset(new Entry); })) return nullptr;
+    return entry_->Proc();
 }
 
 bool cHookingThunk::Hook(int HookType, std::shared_ptr<IHookingSink> Sink) noexcept {
-    if (entry_ && entry_->hook) return false;
-    const HOOKPROC proc = ThunkAddress();
-    if (!proc) return false;
+    if (entry_ && entry_->Hooked()) return false;
+    if (!ThunkAddress()) return false;
     hookType_ = HookType;
     entry_->sink = std::move(Sink);
-    // The procedure lives in no module, and the hook serves this thread only: no module handle.
-    entry_->hook = rt::UniqueHook(::SetWindowsHookExW(HookType, proc, nullptr, ::GetCurrentThreadId()));
-    if (entry_->hook) return true;
+    if (entry_->Hook(HookType)) return true;
     entry_->sink.reset();
     return false;
 }
 
 bool cHookingThunk::Unhook() noexcept {
-    if (!entry_ || !entry_->hook) return false;
-    entry_->hook.reset();
+    if (!entry_ || !entry_->Hooked()) return false;
+    entry_->Unhook();
     // Dropped last, should the sink own this object.
     const std::shared_ptr<IHookingSink> sink = std::move(entry_->sink);
     return true;

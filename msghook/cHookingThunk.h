@@ -8,12 +8,13 @@
 #include <string>
 
 #include "msghook/IHookingSink.h"
+#include "msghook/Thunk.h"
 
 namespace msghook {
 
 class cHookingThunk {
   public:
-    cHookingThunk() noexcept = default;
+    cHookingThunk() noexcept;
     cHookingThunk(const cHookingThunk&) = delete;
     cHookingThunk& operator=(const cHookingThunk&) = delete;
     // Unhooks; safe inside a callback of this object's own hook.
@@ -51,7 +52,7 @@ class cHookingThunk {
     struct Entry;
 
     int hookType_ = 0;
-    std::shared_ptr<Entry> entry_;
+    TargetPtr<Entry> entry_;
     std::any tag_;
 };
 

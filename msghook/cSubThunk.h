@@ -10,12 +10,23 @@
 
 #include "msghook/ISubclassingSink.h"
 #include "msghook/MessageList.h"
+#include "msghook/Thunk.h"
 
 namespace msghook {
 
+// How cSubThunk::Subclass holds the sink, and what Unsubclass does with the entry.
+struct SubclassOptions {
+    // The sink is not kept alive: once it is gone it is no longer called. Else a counted reference
+    // keeps it until Unsubclass.
+    bool WeakReference = false;
+    // The entry outlives Unsubclass as a pass-through until its window ends, for code still holding
+    // its address.
+    bool DontFree = false;
+};
+
 class cSubThunk {
   public:
-    cSubThunk() noexcept = default;
+    cSubThunk() noexcept;
     cSubThunk(const cSubThunk&) = delete;
     cSubThunk& operator=(const cSubThunk&) = delete;
     // Unsubclasses; safe inside a callback of this object's own window.
@@ -37,11 +48,8 @@ class cSubThunk {
     void SetAllBeforeMsgs(bool all) noexcept;
 
     // False, changing nothing, while a window is subclassed (also one that has ended) or when the
-    // procedure cannot be replaced. A weak reference is not kept alive: once the sink is gone it is no
-    // longer called. A counted one is, until Unsubclass. With `DontFree` the entry outlives Unsubclass as
-    // a pass-through until its window ends, for code still holding its address.
-    bool Subclass(HWND hWnd, std::shared_ptr<ISubclassingSink> Sink, bool WeakReference = false,
-                  bool DontFree = false) noexcept;
+    // procedure cannot be replaced.
+    bool Subclass(HWND hWnd, std::shared_ptr<ISubclassingSink> Sink, SubclassOptions options = {}) noexcept;
     // Puts the previous procedure back when the entry is still on top, else leaves the entry in the chain
     // as a pass-through. False when nothing is subclassed.
     bool Unsubclass() noexcept;
@@ -65,7 +73,6 @@ class cSubThunk {
     Entry& pvEntry();
 
     HWND wnd_ = nullptr;
-    WNDPROC prev_ = nullptr;
     std::weak_ptr<ISubclassingSink> sink_;
     std::shared_ptr<ISubclassingSink> counted_;
     MessageList before_;
@@ -74,7 +81,7 @@ class cSubThunk {
     bool allAfter_ = false;
     bool dontFree_ = false;
     // Null before first need, after the entry was let go, and once the window has ended.
-    std::shared_ptr<Entry> entry_;
+    TargetPtr<Entry> entry_;
     std::any tag_;
 };
 

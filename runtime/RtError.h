@@ -42,14 +42,28 @@ class RtError : public std::exception {
 [[noreturn]] void RaiseTypeMismatch();
 [[noreturn]] void RaiseObjectError(int32_t n, std::wstring className, std::wstring description);
 
+// What a trap ends quietly. Errors: a std::exception; anything else is a bug and still terminates.
+// Everything: also what is not a std::exception, where the system called in (a window or hook procedure)
+// and nothing may pass at all.
+enum class Catch { Errors, Everything };
+
 // Runs fn and reports whether it finished; an error inside it ends it quietly, like a handler that
-// traps its own errors. Anything that is not a std::exception is a bug and still terminates.
-template <class F> bool Trap(F&& fn) noexcept {
-    try {
-        std::forward<F>(fn)();
-        return true;
-    } catch (const std::exception&) {
-        return false;
+// traps its own errors.
+template <Catch What = Catch::Errors, class F> bool Trap(F&& fn) noexcept {
+    if constexpr (What == Catch::Everything) {
+        try {
+            std::forward<F>(fn)();
+            return true;
+        } catch (...) {
+            return false;
+        }
+    } else {
+        try {
+            std::forward<F>(fn)();
+            return true;
+        } catch (const std::exception&) {
+            return false;
+        }
     }
 }
 

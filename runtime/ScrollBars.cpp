@@ -49,16 +49,16 @@ void ScrollBar::ApplyToWindow() {
     ::SetScrollInfo(hWnd(), SB_CTL, &si, TRUE);
 }
 
-void ScrollBar::Store(int16_t value, bool raiseChange) {
+void ScrollBar::Store(int16_t value, Event event) {
     if (value == value_) return;
     value_ = value;
     if (hWnd()) ::SetScrollPos(hWnd(), SB_CTL, ToPosition(value_), TRUE);
-    if (raiseChange) RaiseChange();
+    if (event == Event::Change) RaiseChange();
 }
 
 void ScrollBar::SetValue(int16_t value) {
     if (value < Lo() || value > Hi()) RaiseInvalidPropertyValue();
-    Store(value, true);
+    Store(value, Event::Change);
 }
 
 void ScrollBar::KeepValueInRange() {
@@ -89,8 +89,8 @@ void ScrollBar::SetLargeChange(int16_t step) {
     largeChange_ = step;
 }
 
-int16_t ScrollBar::Stepped(int16_t step, bool towardMax) const {
-    const bool up = towardMax == (max_ >= min_);
+int16_t ScrollBar::Stepped(int16_t step, Toward end) const {
+    const bool up = (end == Toward::Max) == (max_ >= min_);
     const int value = up ? value_ + step : value_ - step;
     return static_cast<int16_t>(std::clamp<int>(value, Lo(), Hi()));
 }
@@ -102,22 +102,22 @@ bool ScrollBar::OnReflected(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
     const int position = HIWORD(wParam);
     switch (LOWORD(wParam)) {
     case SB_LINELEFT:
-        Store(Stepped(smallChange_, false), true);
+        Store(Stepped(smallChange_, Toward::Min), Event::Change);
         break;
     case SB_LINERIGHT:
-        Store(Stepped(smallChange_, true), true);
+        Store(Stepped(smallChange_, Toward::Max), Event::Change);
         break;
     case SB_PAGELEFT:
-        Store(Stepped(largeChange_, false), true);
+        Store(Stepped(largeChange_, Toward::Min), Event::Change);
         break;
     case SB_PAGERIGHT:
-        Store(Stepped(largeChange_, true), true);
+        Store(Stepped(largeChange_, Toward::Max), Event::Change);
         break;
     case SB_LEFT:
-        Store(min_, true);
+        Store(min_, Event::Change);
         break;
     case SB_RIGHT:
-        Store(max_, true);
+        Store(max_, Event::Change);
         break;
     case SB_THUMBTRACK:
         if (!dragging_) {
@@ -128,7 +128,7 @@ bool ScrollBar::OnReflected(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
         if (position != lastTrack_) {
             lastTrack_ = position;
             scrolled_ = true;
-            Store(FromPosition(position), false);
+            Store(FromPosition(position), Event::None);
             RaiseScroll();
         }
         break;
@@ -138,7 +138,7 @@ bool ScrollBar::OnReflected(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
         dragging_ = false;
         const int16_t value = FromPosition(position);
         if (value != value_)
-            Store(value, true);
+            Store(value, Event::Change);
         else if (scrolled)
             RaiseChange();
         break;

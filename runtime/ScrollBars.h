@@ -53,7 +53,8 @@ class ScrollBar : public Control {
     void RemoveListener(ScrollBarListener& listener);
 
   protected:
-    explicit ScrollBar(bool horizontal) : horizontal_(horizontal) {}
+    enum class Orientation { Horizontal, Vertical };
+    explicit ScrollBar(Orientation o) : horizontal_(o == Orientation::Horizontal) {}
 
     HWND CreateHandle(HWND parent, int left, int top, int width, int height) override;
     void OnCreated() override { ApplyToWindow(); }
@@ -61,8 +62,10 @@ class ScrollBar : public Control {
 
   private:
     void ApplyToWindow();
-    // Stores a value already known to be in range; raises Change when it differs.
-    void Store(int16_t value, bool raiseChange);
+    enum class Event { None, Change };
+    enum class Toward { Min, Max };
+    // Stores a value already known to be in range; raises the event when it differs.
+    void Store(int16_t value, Event event);
     // After Min or Max: a value left outside the range moves to its nearer end.
     void KeepValueInRange();
     int16_t Lo() const { return min_ < max_ ? min_ : max_; }
@@ -70,7 +73,7 @@ class ScrollBar : public Control {
     // The system control runs from 0 at the Min end to |Max − Min|.
     int ToPosition(int16_t value) const;
     int16_t FromPosition(int position) const;
-    int16_t Stepped(int16_t step, bool towardMax) const;
+    int16_t Stepped(int16_t step, Toward end) const;
     void Notify(const std::function<void()>& handler, void (ScrollBarListener::*event)(ScrollBar&));
     void RaiseChange();
     void RaiseScroll();
@@ -92,12 +95,12 @@ class ScrollBar : public Control {
 
 class HScrollBar : public ScrollBar {
   public:
-    HScrollBar() : ScrollBar(true) {}
+    HScrollBar() : ScrollBar(Orientation::Horizontal) {}
 };
 
 class VScrollBar : public ScrollBar {
   public:
-    VScrollBar() : ScrollBar(false) {}
+    VScrollBar() : ScrollBar(Orientation::Vertical) {}
 };
 
 } // namespace rt

@@ -3,25 +3,9 @@
 #include <utility>
 
 #include "RtError.h"
+#include "runtime/ScopeExit.h"
 
 namespace scrollbars {
-
-namespace {
-
-// Sets a flag for the lifetime of the scope and puts back what it was.
-class FlagScope {
-  public:
-    explicit FlagScope(bool& flag) : flag_(flag), old_(std::exchange(flag, true)) {}
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-    ~FlagScope() { flag_ = old_; }
-
-  private:
-    bool& flag_;
-    bool old_;
-};
-
-} // namespace
 
 CLongScroll::~CLongScroll() {
     pvDropClient();
@@ -46,7 +30,7 @@ void CLongScroll::Client(rt::Control* client) {
     }
     // Setting the range may move the client's value too; none of that is a move to follow. Each move
     // raises the client's Change, whose handler may destroy the client (it is then forgotten).
-    FlagScope updating(m_Updating);
+    const auto updating = rt::SetForScope(m_Updating, true);
     if (m_Client) m_Client->SetMin(0);
     if (m_Client) m_Client->SetMax(kClientMax);
     if (m_Client) m_Client->SetSmallChange(kClientSmallChange);
@@ -61,15 +45,15 @@ void CLongScroll::pvRefreshSnapshot() {
                                 m_Client->LargeChange()};
 }
 
-void CLongScroll::pvWriteClient(bool keepSnapshot) {
+void CLongScroll::pvWriteClient(Thumb thumb) {
     if (!m_Client) return;
     const int16_t position = ClientPositionFor(m_Value, m_Range, m_Snapshot);
     {
-        FlagScope updating(m_Updating);
+        const auto updating = rt::SetForScope(m_Updating, true);
         m_Client->SetValue(position);
     }
     // The client's own Change handler may have destroyed it.
-    if (m_Client && !keepSnapshot) m_Snapshot.Value = m_Client->Value();
+    if (m_Client && thumb == Thumb::Settled) m_Snapshot.Value = m_Client->Value();
 }
 
 void CLongScroll::pvRaiseChange() {
@@ -79,7 +63,7 @@ void CLongScroll::pvRaiseChange() {
 void CLongScroll::Value(int32_t value) {
     pvRefreshSnapshot();
     m_Value = ClampToRange(value, m_Range);
-    pvWriteClient(false);
+    pvWriteClient(Thumb::Settled);
     pvRaiseChange();
 }
 
@@ -100,24 +84,24 @@ void CLongScroll::pvRangeChanged(std::optional<int32_t> clamped) {
     }
     // The thumb follows the new range even when the value stays.
     pvRefreshSnapshot();
-    pvWriteClient(false);
+    pvWriteClient(Thumb::Settled);
 }
 
-void CLongScroll::pvClientMoved(bool dragging) {
+void CLongScroll::pvClientMoved(Thumb thumb) {
     if (m_Updating || !m_Client) return;
     const int16_t before = m_Snapshot.Value;
     pvRefreshSnapshot();
     m_Value = ValueAfterClientMove(m_Value, m_Range, m_SmallChange, m_LargeChange, before, m_Snapshot);
-    pvWriteClient(dragging);
+    pvWriteClient(thumb);
     pvRaiseChange();
 }
 
 void CLongScroll::ScrollBar_Change(rt::ScrollBar&) {
-    pvClientMoved(false);
+    pvClientMoved(Thumb::Settled);
 }
 
 void CLongScroll::ScrollBar_Scroll(rt::ScrollBar&) {
-    pvClientMoved(true);
+    pvClientMoved(Thumb::Dragged);
 }
 
 void CLongScroll::ScrollBar_Gone(rt::ScrollBar& bar) {

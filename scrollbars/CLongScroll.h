@@ -52,10 +52,12 @@ class CLongScroll : private rt::ScrollBarListener {
     // After Min or Max: the value the range's rules clamp to, or the thumb moved to the new range.
     void pvRangeChanged(std::optional<int32_t> clamped);
     void pvRefreshSnapshot();
-    void pvClientMoved(bool dragging);
+    // Whether the client's thumb is being dragged.
+    enum class Thumb { Settled, Dragged };
+    void pvClientMoved(Thumb thumb);
     // Puts the client's thumb where m_Value belongs. The snapshot follows what is written, except while
     // the thumb is dragged: then it keeps the thumb's own position, which the next move starts from.
-    void pvWriteClient(bool keepSnapshot);
+    void pvWriteClient(Thumb thumb);
     void pvRaiseChange();
 
     rt::ScrollBar* m_Client = nullptr;

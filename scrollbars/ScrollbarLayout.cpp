@@ -159,7 +159,7 @@ BlitList ThumbBlits(int16_t orientation, int16_t s, const PartRect& r) {
     return b.Done();
 }
 
-BlitList ArrowBlits(int16_t orientation, int16_t s, const PartRect& r, bool first) {
+BlitList ArrowBlits(int16_t orientation, int16_t s, const PartRect& r, Arrow arrow) {
     int32_t w, h;
     if (Empty(r, w, h)) return {};
     const int32_t cell = CellOffset(s, kArrowCell);
@@ -169,7 +169,7 @@ BlitList ArrowBlits(int16_t orientation, int16_t s, const PartRect& r, bool firs
         b.Copy(0, kBorder + kBarMiddle, kArrowLength, kBorder, r.Left, Sub(r.Bottom, kBorder));
         b.Stretch(0, kBorder, kArrowLength, kBarMiddle, r.Left, Add(r.Top, kBorder), kArrowLength,
                   Sub(h, 2 * kBorder));
-        b.Use(first ? SkinBitmap::ArrowHL : SkinBitmap::ArrowHR, cell, 0);
+        b.Use(arrow == Arrow::First ? SkinBitmap::ArrowHL : SkinBitmap::ArrowHR, cell, 0);
         b.MaskedCopy(0, 0, kArrowLength, kBarThickness, r.Left, Half(Sub(h, kBarThickness)));
         return b.Done();
     }
@@ -178,7 +178,7 @@ BlitList ArrowBlits(int16_t orientation, int16_t s, const PartRect& r, bool firs
     b.Copy(kBorder + kBarMiddle, 0, kBorder, kArrowLength, Sub(r.Right, kBorder), r.Top);
     b.Stretch(kBorder, 0, kBarMiddle, kArrowLength, Add(r.Left, kBorder), r.Top, Sub(w, 2 * kBorder),
               kArrowLength);
-    b.Use(first ? SkinBitmap::ArrowVT : SkinBitmap::ArrowVB, 0, cell);
+    b.Use(arrow == Arrow::First ? SkinBitmap::ArrowVT : SkinBitmap::ArrowVB, 0, cell);
     b.MaskedCopy(0, 0, kBarThickness, kArrowLength, Half(Sub(w, kBarThickness)), r.Top);
     return b.Done();
 }

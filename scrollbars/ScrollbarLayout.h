@@ -66,6 +66,8 @@ constexpr int32_t kGripMinLength = 16;
 BlitList TrackBlits(int16_t orientation, int16_t s, const PartRect& r);
 // The grip's cross-axis coordinate is measured from 0: the bar is painted in its own coordinates.
 BlitList ThumbBlits(int16_t orientation, int16_t s, const PartRect& r);
-BlitList ArrowBlits(int16_t orientation, int16_t s, const PartRect& r, bool first);
+// The left or top arrow button, or the right or bottom one.
+enum class Arrow : uint8_t { First, Second };
+BlitList ArrowBlits(int16_t orientation, int16_t s, const PartRect& r, Arrow arrow);
 
 } // namespace scrollbars

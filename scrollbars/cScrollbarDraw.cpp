@@ -70,12 +70,12 @@ void cScrollbarDraw::DrawThumb(HDC hdc, int16_t Orientation, int16_t State, int3
 
 void cScrollbarDraw::DrawFirstArrow(HDC hdc, int16_t Orientation, int16_t State, int32_t Left, int32_t Top,
                                     int32_t Right, int32_t Bottom) {
-    pvPaint(hdc, ArrowBlits(Orientation, State, {Left, Top, Right, Bottom}, true));
+    pvPaint(hdc, ArrowBlits(Orientation, State, {Left, Top, Right, Bottom}, Arrow::First));
 }
 
 void cScrollbarDraw::DrawSecondArrow(HDC hdc, int16_t Orientation, int16_t State, int32_t Left, int32_t Top,
                                      int32_t Right, int32_t Bottom) {
-    pvPaint(hdc, ArrowBlits(Orientation, State, {Left, Top, Right, Bottom}, false));
+    pvPaint(hdc, ArrowBlits(Orientation, State, {Left, Top, Right, Bottom}, Arrow::Second));
 }
 
 } // namespace scrollbars

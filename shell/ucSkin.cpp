@@ -120,7 +120,7 @@ void ucSkin::UserControl_Initialize() {
         area.MouseDown = [this, i](int button, int, float, float) { pvHitAreaDown(i, button); };
         area.MouseMove = [this, i](int button, int, float, float) { pvHitAreaMove(i, button); };
         area.MouseUp = [this, i](int button, int, float x, float y) { pvHitAreaUp(i, button, x, y); };
-        area.MouseLeave = [this] { pvResetButtonsOnControl(true, true); };
+        area.MouseLeave = [this] { pvResetButtonsOnControl({.redraw = Redraw::Always, .show = Show::Now}); };
         area.PaintUnder = [this](HDC dc, const RECT& under) { back_.CopyTo(dc, under, POINT{0, 0}); };
         const Rect& r = layout[static_cast<size_t>(i)];
         Add(area, L"ImgBt(" + std::to_wstring(i) + L")", r.left, r.top, kButtonSize, kButtonSize);
@@ -280,7 +280,7 @@ void ucSkin::After(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT&) {
                 break;
             }
         } else if (wnd == hWnd() && msg == WM_MOUSELEAVE) {
-            pvResetButtonsOnControl(true, true);
+            pvResetButtonsOnControl({.redraw = Redraw::Always, .show = Show::Now});
         }
     });
 }
@@ -397,7 +397,7 @@ void ucSkin::UserControl_MouseDown(int Button, int, float X, float Y) {
 void ucSkin::UserControl_MouseMove(int Button, int, float X, float Y) {
     if (!pvStarted()) return;
     pvTrackMouseLeave(hWnd());
-    pvResetButtonsOnControl(false, false);
+    pvResetButtonsOnControl({});
     const HitChoice choice =
         ChooseHitTest(zones_, flags_.thickFrame, pvParentMaximized(), Round(X), Round(Y));
     pvSetPointer(choice.pointer);
@@ -467,7 +467,7 @@ void ucSkin::pvSetPointer(Pointer pointer) {
 void ucSkin::pvHitAreaDown(int index, int button) {
     if (!pvStarted()) return;
     if (button == kLeftButton)
-        pvDrawButtonOnControl(index, kPressed, false, true);
+        pvDrawButtonOnControl(index, kPressed, {.show = Show::Now});
     else if (button == kRightButton)
         ShowSystemMenu();
 }
@@ -477,16 +477,16 @@ void ucSkin::pvHitAreaMove(int index, int button) {
     // The hit area is a window of its own: leaving it is what ends the hover.
     pvTrackMouseLeave(imgBt_[static_cast<size_t>(index)].hWnd());
     pvSetPointer(Pointer::Default);
-    pvDrawButtonOnControl(index, (button & kLeftButton) ? kPressed : kHover, false, true);
+    pvDrawButtonOnControl(index, (button & kLeftButton) ? kPressed : kHover, {.show = Show::Now});
 }
 
 void ucSkin::pvHitAreaUp(int index, int button, float x, float y) {
     if (!pvStarted()) return;
     if (!ReleaseInsideButton(Round(x), Round(y))) {
-        pvDrawButtonOnControl(index, kNormal, false, true);
+        pvDrawButtonOnControl(index, kNormal, {.show = Show::Now});
         return;
     }
-    pvDrawButtonOnControl(index, kHover, false, true);
+    pvDrawButtonOnControl(index, kHover, {.show = Show::Now});
     if (button != kLeftButton) return;
     switch (index) {
     case kMinButton:
@@ -509,7 +509,7 @@ void ucSkin::pvHitAreaUp(int index, int button, float x, float y) {
         topMost_ = !topMost_;
         ::SetWindowPos(parent_, topMost_ ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                        SWP_NOMOVE | SWP_NOSIZE);
-        pvDrawButtonOnControl(kTopMostButton, kNormal, true, false);
+        pvDrawButtonOnControl(kTopMostButton, kNormal, {.redraw = Redraw::Always});
         break;
     default:
         break;

@@ -112,13 +112,22 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     void pvUpdateHitAreaVisibility();
     void pvPaint(bool active);
     void pvPaintDesignLook();
+    // Whether a caption button is drawn in the state it shows already; when what is drawn reaches the
+    // screen: at once, or with the control's next paint.
+    enum class Redraw { IfChanged, Always };
+    enum class Show { Later, Now };
+    struct ButtonDraw {
+        Redraw redraw = Redraw::IfChanged;
+        Show show = Show::Later;
+    };
     // Draws one caption button into `target`; true when something was drawn.
-    bool pvDrawButton(HDC target, int index, int16_t state, bool force);
-    // The same onto the control, shown at once when `refresh` is set.
-    void pvDrawButtonOnControl(int index, int16_t state, bool force, bool refresh);
-    void pvResetButtons(HDC target, bool force);
-    void pvResetButtonsOnControl(bool force, bool refresh);
-    void pvShowArea(const RECT& area, bool now);
+    bool pvDrawButton(HDC target, int index, int16_t state, Redraw redraw);
+    // The same onto the control.
+    void pvDrawButtonOnControl(int index, int16_t state, ButtonDraw how);
+    // Every caption button into `target`, whatever state it shows.
+    void pvResetButtons(HDC target);
+    void pvResetButtonsOnControl(ButtonDraw how);
+    void pvShowArea(const RECT& area, Show when);
     bool pvIsHitArea(const rt::Control* control) const;
     void pvClearBackground(int32_t w, int32_t h);
     // The caption font, made again only when the control's font name changes; false when it cannot be.

@@ -91,7 +91,7 @@ void ucSkin::pvPaint(bool active) {
             }
             if (!pvCaptionBase(w, icon)) return;
             ::BitBlt(strip, 0, 0, w, kCaptionStripHeight, base_.dc(), 0, 0, SRCCOPY);
-            pvResetButtons(strip, true);
+            pvResetButtons(strip);
 
             ::SetBkMode(strip, TRANSPARENT);
             ::SetTextColor(strip, active ? kTextActive : kTextInactive);
@@ -108,7 +108,7 @@ void ucSkin::pvPaint(bool active) {
             }
             pen.Outline(kOpeningFrame, OpeningFrameRect(w, h), 0);
         }
-        pvShowArea(RECT{0, 0, w, h}, true);
+        pvShowArea(RECT{0, 0, w, h}, Show::Now);
     });
 }
 
@@ -182,7 +182,7 @@ void ucSkin::pvPaintDesignLook() {
             skin_.pDrawText(dc, name, 1, rt::IntDiv<int32_t>(h - extent.cy, 2), w - 2, h - 2, DT_CENTER);
         }
         DcPen(dc).Outline(kDesignFrame, Rect{0, 0, w - 1, h - 1}, 0);
-        pvShowArea(RECT{0, 0, w, h}, false);
+        pvShowArea(RECT{0, 0, w, h}, Show::Later);
     });
 }
 
@@ -191,10 +191,10 @@ RECT ucSkin::pvButtonRect(int index) const {
     return RECT{area.Left(), area.Top(), area.Left() + kButtonSize, area.Top() + kButtonSize};
 }
 
-bool ucSkin::pvDrawButton(HDC target, int index, int16_t state, bool force) {
+bool ucSkin::pvDrawButton(HDC target, int index, int16_t state, Redraw redraw) {
     if (!pvStarted() || !target || pvParentMinimized()) return false;
     int16_t& cached = buttonState_[static_cast<size_t>(index)];
-    if (state == cached && !force) return false;
+    if (state == cached && redraw == Redraw::IfChanged) return false;
     const Point cell = ButtonSourceCell(index, state, pvParentMaximized(), topMost_);
     const RECT at = pvButtonRect(index);
     skin_.Draw(target, cell.x, cell.y, kButtonSize, kButtonSize, at.left, at.top, false);
@@ -202,29 +202,29 @@ bool ucSkin::pvDrawButton(HDC target, int index, int16_t state, bool force) {
     return true;
 }
 
-void ucSkin::pvDrawButtonOnControl(int index, int16_t state, bool force, bool refresh) {
-    if (pvDrawButton(back_.dc(), index, state, force)) pvShowArea(pvButtonRect(index), refresh);
+void ucSkin::pvDrawButtonOnControl(int index, int16_t state, ButtonDraw how) {
+    if (pvDrawButton(back_.dc(), index, state, how.redraw)) pvShowArea(pvButtonRect(index), how.show);
 }
 
-void ucSkin::pvResetButtons(HDC target, bool force) {
+void ucSkin::pvResetButtons(HDC target) {
     const auto states = ResetButtonStates(flags_.minBox, flags_.maxBox, menuButton_, topMostButton_);
     for (int i = 0; i < kButtonCount; ++i) {
         const int16_t s = states[static_cast<size_t>(i)];
-        if (s != kNotDrawn) pvDrawButton(target, i, s, force);
+        if (s != kNotDrawn) pvDrawButton(target, i, s, Redraw::Always);
     }
 }
 
-void ucSkin::pvResetButtonsOnControl(bool force, bool refresh) {
+void ucSkin::pvResetButtonsOnControl(ButtonDraw how) {
     const auto states = ResetButtonStates(flags_.minBox, flags_.maxBox, menuButton_, topMostButton_);
     for (int i = 0; i < kButtonCount; ++i) {
         const int16_t s = states[static_cast<size_t>(i)];
-        if (s != kNotDrawn) pvDrawButtonOnControl(i, s, force, refresh);
+        if (s != kNotDrawn) pvDrawButtonOnControl(i, s, how);
     }
 }
 
-void ucSkin::pvShowArea(const RECT& area, bool now) {
+void ucSkin::pvShowArea(const RECT& area, Show when) {
     if (!hWnd()) return;
-    if (!now) {
+    if (when == Show::Later) {
         // The hit areas show the buffer too, so they are invalidated with the control.
         ::RedrawWindow(hWnd(), &area, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
         return;

@@ -84,27 +84,26 @@ TEST_P(GetBitsTable, WritesTheRegionInTheLayout) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, GetBitsTable,
     ::testing::Values(
-        GetCase{"WholeImageAsStoredIsThePixelMemory",
-                {true, true, true, true},
+        GetCase{"WholeImageAsStoredIsThePixelMemory", {}, {}, true, {1,   2,   3,   255, 40, 50, 60, 255,
+                                                                     100, 110, 120, 200, 10, 20, 30, 255,
+                                                                     0,   0,   0,   0,   64, 32, 16, 128}},
+        GetCase{"RgbPaddedRowsTopDown",
+                {.bgr = false, .is32bpp = false, .bottomUp = false},
                 {},
                 true,
-                {1,  2,  3,  255, 40, 50, 60, 255, 100, 110, 120, 200,
-                 10, 20, 30, 255, 0,  0,  0,  0,   64,  32,  16,  128}},
-        GetCase{"RgbPaddedRowsTopDown", {false, false, true, false}, {}, true, {30,  20,  10,  0,  0,  0,
-                                                                                16,  32,  64,  0,  0,  0,
-                                                                                3,   2,   1,   60, 50, 40,
-                                                                                120, 110, 100, 0,  0,  0}},
-        GetCase{"StraightColoursTopDown", {true, true, true, false}, {}, false, {10,  20,  30,  255, 0,
-                                                                                 0,   0,   0,   127, 63,
-                                                                                 31,  128, 1,   2,   3,
-                                                                                 255, 40,  50,  60,  255,
-                                                                                 127, 140, 153, 200}},
-        GetCase{
-            "RegionUnpaddedBottomUp", {true, false, false, true}, {1, 0, 2, 1}, true, {0, 0, 0, 64, 32, 16}},
-        GetCase{
-            "RegionClippedToTheImage", {true, true, true, true}, {2, 1, 5, 9}, true, {100, 110, 120, 200}},
+                {30, 20, 10, 0, 0, 0, 16, 32, 64, 0, 0, 0, 3, 2, 1, 60, 50, 40, 120, 110, 100, 0, 0, 0}},
+        GetCase{"StraightColoursTopDown", {.bottomUp = false}, {}, false, {10, 20,  30,  255, 0,   0,
+                                                                           0,  0,   127, 63,  31,  128,
+                                                                           1,  2,   3,   255, 40,  50,
+                                                                           60, 255, 127, 140, 153, 200}},
+        GetCase{"RegionUnpaddedBottomUp",
+                {.is32bpp = false, .wordAligned = false},
+                {1, 0, 2, 1},
+                true,
+                {0, 0, 0, 64, 32, 16}},
+        GetCase{"RegionClippedToTheImage", {}, {2, 1, 5, 9}, true, {100, 110, 120, 200}},
         GetCase{"SizeZeroReachesTheEdges",
-                {false, true, true, false},
+                {.bgr = false, .bottomUp = false},
                 {1, 1, 0, 0},
                 true,
                 {60, 50, 40, 255, 120, 110, 100, 200}}),
@@ -134,7 +133,10 @@ TEST_F(SetBitsTest, EveryLayoutRoundTripsThroughGetBits) {
     std::memcpy(source.data() + 12, kTop, 12);
     const PixelView from{source.data(), 3, 2};
     for (int bits = 0; bits < 16; ++bits) {
-        const BitsLayout layout{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0, (bits & 8) != 0};
+        const BitsLayout layout{.bgr = (bits & 1) != 0,
+                                .is32bpp = (bits & 2) != 0,
+                                .wordAligned = (bits & 4) != 0,
+                                .bottomUp = (bits & 8) != 0};
         ByteArray out;
         ASSERT_TRUE(GetBits(from, out, (bits & 1) != 0, layout, {}, true));
         EXPECT_EQ(out.rowLength, (bits & 1) ? RowLength(layout, 3) : 0);

@@ -9,6 +9,7 @@
 #include "c32bppDIB.h"
 #include "cGDIPlus.h"
 #include "ScratchFiles.h"
+#include "runtime/ScopeExit.h"
 
 #include <gtest/gtest.h>
 #include <ole2.h>
@@ -202,15 +203,6 @@ TEST_F(Loader, ResourcesByTypeNameAndPictureKinds) {
     EXPECT_EQ(d.Handle(), nullptr);
 }
 
-// Empties the clipboard when it goes, so that no test leaves a bitmap there.
-struct ClipboardEmptiedAfter {
-    ~ClipboardEmptiedAfter() {
-        if (!::OpenClipboard(nullptr)) return;
-        ::EmptyClipboard();
-        ::CloseClipboard();
-    }
-};
-
 TEST_F(Loader, PictureObjectsAreNotDecoded) {
     // A real picture and a real bitmap handle are refused as well as none, and the image goes each time.
     const rt::Picture picture =
@@ -232,7 +224,12 @@ TEST_F(Loader, PictureObjectsAreNotDecoded) {
     EXPECT_EQ(d.Handle(), nullptr);
 
     // An empty clipboard keeps the image; one with a bitmap discards it, and the answer is False.
-    const ClipboardEmptiedAfter emptied;
+    // Emptied again at the end, so that no test leaves a bitmap there.
+    const rt::ScopeExit emptied([] {
+        if (!::OpenClipboard(nullptr)) return;
+        ::EmptyClipboard();
+        ::CloseClipboard();
+    });
     EXPECT_TRUE(d.InitializeDIB(3, 3));
     ASSERT_TRUE(::OpenClipboard(nullptr));
     ::EmptyClipboard();

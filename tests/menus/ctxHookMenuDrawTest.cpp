@@ -49,7 +49,7 @@ class ItemDrawing : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(form.Load());
-        ctl().pvInitMenu(form.file, false);
+        ctl().pvInitMenu(form.file, menus::ctxHookMenu::MenuKind::Popup);
         H = ctl().Metrics().itemHeight;
         B = ctl().BitmapSize();
     }
@@ -246,7 +246,7 @@ INSTANTIATE_TEST_SUITE_P(Layout, PopupItem, ::testing::Combine(::testing::Bool()
 
 TEST_F(ItemDrawing, AutomaticColumnsDrawTheColumnLineAndCloseEachColumnsGutter) {
     ctl().SetAutoColumn(3);
-    ctl().pvInitMenu(form.file, false);
+    ctl().pvInitMenu(form.file, menus::ctxHookMenu::MenuKind::Popup);
     // 新建 打开 — 保存 | 自动换行 …: 保存 ends the first column, 打开 does not.
     Draw(form.file, 3, 0);
     EXPECT_EQ(Not({rc.right - 1, rc.top, rc.right, rc.bottom}, c.menuBorder), 0);
@@ -405,7 +405,7 @@ TEST_F(ItemDrawing, AnItemIsDrawnWithTheSameMenuCallsWhereverItLies) {
     const HMENU m = big.get();
     for (UINT i = 0; i < 200; ++i)
         ::AppendMenuW(m, MF_STRING, 1000 + i, L"项目");
-    ctl().pvInitMenu(m, false);
+    ctl().pvInitMenu(m, menus::ctxHookMenu::MenuKind::Popup);
     void** const info = testsupport::ImportSlot("user32.dll", "GetMenuItemInfoW");
     void** const settings = testsupport::ImportSlot("user32.dll", "SystemParametersInfoW");
     ASSERT_TRUE(info && settings);

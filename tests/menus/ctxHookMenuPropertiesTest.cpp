@@ -7,6 +7,7 @@
 #include "MenuTestForm.h"
 #include "resources/resource_names.h"
 #include "runtime/Picture.h"
+#include "runtime/ScopeExit.h"
 
 namespace menutest {
 namespace {
@@ -98,31 +99,27 @@ TEST(MenuControlProperties, CustomAttributesSetTheColoursAndTheMenuBackground) {
         EXPECT_TRUE(::GetMenuInfo(menu, &mi) && !mi.hbrBack) << "a brush left on menu " << menu;
 }
 
-// Sets the user's appearance scheme for the life of the object.
-class AppearanceScheme {
-  public:
-    explicit AppearanceScheme(const wchar_t* name) {
-        DWORD bytes = sizeof(old_);
-        had_ = ::RegGetValueW(HKEY_CURRENT_USER, kKey, L"Current", RRF_RT_REG_SZ, nullptr, old_, &bytes) ==
-               ERROR_SUCCESS;
-        Write(name);
-    }
-    ~AppearanceScheme() {
-        if (had_)
-            Write(old_);
-        else
-            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"Current");
-    }
+constexpr const wchar_t* kAppearance = L"Control Panel\\Appearance";
 
-  private:
-    static constexpr const wchar_t* kKey = L"Control Panel\\Appearance";
-    static void Write(const wchar_t* value) {
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Current", REG_SZ, value,
-                          static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
-    }
-    wchar_t old_[256] = {};
-    bool had_ = false;
-};
+void WriteScheme(const wchar_t* value) {
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kAppearance, L"Current", REG_SZ, value,
+                      static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+}
+
+// Sets the user's appearance scheme until the returned guard goes.
+auto AppearanceScheme(const wchar_t* name) {
+    wchar_t old[256] = {};
+    DWORD bytes = sizeof(old);
+    const bool had = ::RegGetValueW(HKEY_CURRENT_USER, kAppearance, L"Current", RRF_RT_REG_SZ, nullptr, old,
+                                    &bytes) == ERROR_SUCCESS;
+    WriteScheme(name);
+    return rt::ScopeExit([had, old = std::wstring(old)] {
+        if (had)
+            WriteScheme(old.c_str());
+        else
+            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kAppearance, L"Current");
+    });
+}
 
 TEST(MenuControlProperties, AHighContrastSchemeTakesEffectAtTheNextColourChange) {
     MenuForm form;
@@ -130,7 +127,7 @@ TEST(MenuControlProperties, AHighContrastSchemeTakesEffectAtTheNextColourChange)
     menus::ctxHookMenu& c = form.ctxHookMenu1;
     ASSERT_FALSE(c.PlainColors()) << "the test display is expected to have more than 256 colours";
     {
-        AppearanceScheme scheme(L"High Contrast Black");
+        const auto scheme = AppearanceScheme(L"High Contrast Black");
         EXPECT_FALSE(c.PlainColors()) << "nothing but a colour change refreshes the palette";
         ::SendMessageW(form.hWnd(), WM_SYSCOLORCHANGE, 0, 0);
         EXPECT_TRUE(c.PlainColors());

@@ -31,7 +31,7 @@ class Recorder : public IMenuControl {
         if (!subclassPopups) return;
         auto sub = std::make_unique<cSubThunk>();
         sub->SetAllBeforeMsgs(true);
-        if (sub->Subclass(hWnd, sink, false, true)) subs.push_back(std::move(sub));
+        if (sub->Subclass(hWnd, sink, {.DontFree = true})) subs.push_back(std::move(sub));
     }
 
     bool subclassPopups = false;

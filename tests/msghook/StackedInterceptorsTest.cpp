@@ -215,7 +215,7 @@ TEST_P(TrampolineAndSubThunk, BothSeeTheMessageAndEitherComesOff) {
 
     for (const bool installSub : {subFirst, !subFirst}) {
         if (installSub) {
-            ASSERT_TRUE(sub.Subclass(wnd.get(), sink, false, true));
+            ASSERT_TRUE(sub.Subclass(wnd.get(), sink, {.DontFree = true}));
         } else {
             ASSERT_TRUE(skin.Install(wnd.get(), {kPing}, {kPing}));
         }

@@ -211,7 +211,7 @@ TEST_F(SubThunk, ACountedSinkIsKeptAndAWeakOneIsNot) {
         std::weak_ptr<SubSink> watch = sink;
         cSubThunk sub;
         sub.AddBeforeMsgs({kPing});
-        ASSERT_TRUE(sub.Subclass(wnd_.get(), sink, weak));
+        ASSERT_TRUE(sub.Subclass(wnd_.get(), sink, {.WeakReference = weak}));
         sink.reset();
         EXPECT_EQ(watch.expired(), weak);
         EXPECT_EQ(Send(kPing, 1), 101);
@@ -278,7 +278,7 @@ TEST_F(SubThunk, AnEndedWindowIsReportedUntilUnsubclass) {
         rt::UniqueWindow w = MakeWindow();
         cSubThunk sub;
         sub.AddBeforeMsgs({WM_NCDESTROY});
-        ASSERT_TRUE(sub.Subclass(w.get(), sink_, false, true));
+        ASSERT_TRUE(sub.Subclass(w.get(), sink_, {.DontFree = true}));
         sink_->onBefore = [&](bool&, LRESULT&, HWND&, UINT&, WPARAM&, LPARAM&) {
             EXPECT_TRUE(!unsubclassInside || sub.Unsubclass());
         };
@@ -316,7 +316,7 @@ TEST_F(SubThunk, APassThroughForwardsUntilItsWindowEnds) {
         rt::UniqueWindow w = MakeWindow();
         cSubThunk sub;
         sub.AddBeforeMsgs({kPing});
-        ASSERT_TRUE(sub.Subclass(w.get(), sink_, false, dontFree));
+        ASSERT_TRUE(sub.Subclass(w.get(), sink_, {.DontFree = dontFree}));
         const WNDPROC first = sub.ThunkAddress();
         Over::prev = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrW(w.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Over::Proc)));
@@ -326,7 +326,7 @@ TEST_F(SubThunk, APassThroughForwardsUntilItsWindowEnds) {
         Log().clear();
         EXPECT_EQ(::SendMessageW(w.get(), kPing, 1, 0), 101);
         // Subclassed again, the object takes a new entry on top.
-        ASSERT_TRUE(sub.Subclass(w.get(), sink_, false, dontFree));
+        ASSERT_TRUE(sub.Subclass(w.get(), sink_, {.DontFree = dontFree}));
         const WNDPROC second = sub.ThunkAddress();
         EXPECT_NE(second, first);
         EXPECT_EQ(::SendMessageW(w.get(), kPing, 2, 0), 102);
@@ -346,7 +346,7 @@ TEST_F(SubThunk, APassThroughForwardsUntilItsWindowEnds) {
 TEST_F(SubThunk, TenThousandCyclesLeaveNoThunks) {
     sub_->AddBeforeMsgs({kPing});
     for (int i = 0; i < 10000; ++i) {
-        ASSERT_TRUE(sub_->Subclass(wnd_.get(), sink_, i % 2 == 0));
+        ASSERT_TRUE(sub_->Subclass(wnd_.get(), sink_, {.WeakReference = i % 2 == 0}));
         if (i % 100 == 0) Send(kPing);
         ASSERT_TRUE(sub_->Unsubclass());
     }

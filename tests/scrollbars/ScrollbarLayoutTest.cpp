@@ -11,6 +11,7 @@
 
 namespace {
 
+using scrollbars::Arrow;
 using scrollbars::ArrowBlits;
 using scrollbars::Blit;
 using scrollbars::BlitList;
@@ -111,7 +112,7 @@ TEST(Blits, EveryOpaqueSliceLandsInsideItsPart) {
                 const PartRect r = orientation == kH ? PartRect{7, 0, 7 + length, thickness}
                                                      : PartRect{0, 7, thickness, 7 + length};
                 for (const BlitList& list : {TrackBlits(orientation, 1, r), ThumbBlits(orientation, 3, r),
-                                             ArrowBlits(orientation, 2, r, false)})
+                                             ArrowBlits(orientation, 2, r, Arrow::Second)})
                     for (const Blit& b : list) {
                         if (b.kind == K::MaskedCopy) continue;
                         ASSERT_GT(b.wDst, 0);
@@ -130,23 +131,23 @@ TEST(ArrowBlits, ButtonIsEighteenLongWhateverTheRectangle) {
         {B::ArrowH, K::Stretch, 54, 3, 18, 11, 100, 3, 18, 11},
         {B::ArrowHR, K::MaskedCopy, 54, 0, 18, 17, 100, 0, 18, 17},
     };
-    EXPECT_EQ(Listed(ArrowBlits(kH, 3, {100, 0, 130, 17}, false)), expect);
+    EXPECT_EQ(Listed(ArrowBlits(kH, 3, {100, 0, 130, 17}, Arrow::Second)), expect);
     const std::vector<Blit> top{
         {B::ArrowV, K::Copy, 0, 72, 3, 18, 0, 0, 3, 18},
         {B::ArrowV, K::Copy, 14, 72, 3, 18, 14, 0, 3, 18},
         {B::ArrowV, K::Stretch, 3, 72, 11, 18, 3, 0, 11, 18},
         {B::ArrowVT, K::MaskedCopy, 0, 72, 17, 18, 0, 0, 17, 18},
     };
-    EXPECT_EQ(Listed(ArrowBlits(kV, 4, {0, 0, 17, 30}, true)), top);
-    EXPECT_EQ(ArrowBlits(kH, 0, {0, 0, 18, 17}, true).items[3].bitmap, B::ArrowHL);
-    EXPECT_EQ(ArrowBlits(kV, 0, {0, 0, 17, 18}, false).items[3].bitmap, B::ArrowVB);
+    EXPECT_EQ(Listed(ArrowBlits(kV, 4, {0, 0, 17, 30}, Arrow::First)), top);
+    EXPECT_EQ(ArrowBlits(kH, 0, {0, 0, 18, 17}, Arrow::First).items[3].bitmap, B::ArrowHL);
+    EXPECT_EQ(ArrowBlits(kV, 0, {0, 0, 17, 18}, Arrow::Second).items[3].bitmap, B::ArrowVB);
 }
 
 TEST(ArrowBlits, GlyphIsCentredAcrossThickerBarsHalfToEven) {
     for (auto [thickness, offset] :
          std::vector<std::pair<int32_t, int32_t>>{{17, 0}, {18, 0}, {20, 2}, {21, 2}, {23, 3}}) {
-        EXPECT_EQ(ArrowBlits(kH, 0, {5, 0, 23, thickness}, true).items[3].yDst, offset) << thickness;
-        EXPECT_EQ(ArrowBlits(kV, 0, {0, 5, thickness, 23}, true).items[3].xDst, offset) << thickness;
+        EXPECT_EQ(ArrowBlits(kH, 0, {5, 0, 23, thickness}, Arrow::First).items[3].yDst, offset) << thickness;
+        EXPECT_EQ(ArrowBlits(kV, 0, {0, 5, thickness, 23}, Arrow::First).items[3].xDst, offset) << thickness;
     }
 }
 
@@ -154,7 +155,7 @@ TEST(Blits, StateOffsetsBeyondSixteenBitsAndRectanglesBeyondThirtyTwoBitsOverflo
     const PartRect r{0, 0, 40, 17};
     EXPECT_EQ(ThumbBlits(kH, 1927, r).items[0].ySrc, 32759);
     EXPECT_TRUE(RaisesOverflow([&] { ThumbBlits(kH, 1928, r); }));
-    EXPECT_TRUE(RaisesOverflow([&] { ArrowBlits(kV, 1821, r, true); }));
+    EXPECT_TRUE(RaisesOverflow([&] { ArrowBlits(kV, 1821, r, Arrow::First); }));
     EXPECT_TRUE(RaisesOverflow([&] { TrackBlits(kH, 16384, r); }));
     EXPECT_TRUE(RaisesOverflow([&] { TrackBlits(kH, 0, {INT32_MIN, 0, 100, 17}); }));
     EXPECT_TRUE(RaisesOverflow([&] { ThumbBlits(kV, 0, {0, INT32_MIN, 17, 5}); }));

@@ -9,6 +9,7 @@
 #include "ProgramRunner.h"
 #include "pelmor_version.h"
 #include "WindowProbe.h"
+#include "runtime/ScopeExit.h"
 
 using namespace testsupport;
 
@@ -42,30 +43,25 @@ DWORD EmulationMode() {
     return mode;
 }
 
-// Takes the value away for the test and leaves the prefix as it was found.
-class NoEmulationValue {
-  public:
-    NoEmulationValue() : before_(EmulationMode()) {
-        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kEmulationKey, kViewerExe);
-    }
-    ~NoEmulationValue() {
-        if (before_)
-            ::RegSetKeyValueW(HKEY_CURRENT_USER, kEmulationKey, kViewerExe, REG_DWORD, &before_,
-                              sizeof(before_));
+// Takes the value away until the returned guard goes, which leaves the prefix as it was found.
+auto NoEmulationValue() {
+    const DWORD before = EmulationMode();
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kEmulationKey, kViewerExe);
+    return rt::ScopeExit([before] {
+        if (before)
+            ::RegSetKeyValueW(HKEY_CURRENT_USER, kEmulationKey, kViewerExe, REG_DWORD, &before,
+                              sizeof(before));
         else
             ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kEmulationKey, kViewerExe);
-    }
-
-  private:
-    DWORD before_;
-};
+    });
+}
 
 } // namespace
 
 TEST(ViewerSmoke, MainWindowComesUpCentredFromItsDesignClientSizeAndSkinned) {
     const std::wstring exe = LoneCopyOfTheViewer();
     ASSERT_FALSE(exe.empty());
-    const NoEmulationValue clean;
+    const auto clean = NoEmulationValue();
     ASSERT_EQ(EmulationMode(), 0u);
     ProgramRunner viewer;
     ASSERT_TRUE(viewer.Start(exe));

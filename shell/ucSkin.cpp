@@ -122,6 +122,7 @@ void ucSkin::UserControl_Initialize() {
         area.MouseUp = [this, i](int button, int, float x, float y) { pvHitAreaUp(i, button, x, y); };
         area.MouseLeave = [this] { pvResetButtonsOnControl(true, true); };
         area.PaintUnder = [this](HDC dc, const RECT& under) { back_.CopyTo(dc, under, POINT{0, 0}); };
+        pvDescribeCaptionButton(area, i);
         const Rect& r = layout[static_cast<size_t>(i)];
         Add(area, L"ImgBt(" + std::to_wstring(i) + L")", r.left, r.top, kButtonSize, kButtonSize);
         area.SetToolTipText(kTips[i]);
@@ -487,7 +488,10 @@ void ucSkin::pvHitAreaUp(int index, int button, float x, float y) {
         return;
     }
     pvDrawButtonOnControl(index, kHover, false, true);
-    if (button != kLeftButton) return;
+    if (button == kLeftButton) pvCaptionButtonAction(index);
+}
+
+void ucSkin::pvCaptionButtonAction(int index) {
     switch (index) {
     case kMinButton:
         if (rt::Control::RaiseVetoable(MinButtonClick)) pvSetParentState(kStateMinimized);

@@ -137,6 +137,8 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     void pvHitAreaDown(int index, int button);
     void pvHitAreaMove(int index, int button);
     void pvHitAreaUp(int index, int button, float x, float y);
+    // The system menu with its top-left corner at `at` (on the screen); the command chosen is carried out.
+    void pvShowSystemMenu(POINT at);
     // What a click on a caption button does.
     void pvCaptionButtonAction(int index);
     // Screen readers' view of a caption button: its state and action (ucSkinAccess.cpp).

@@ -122,6 +122,7 @@ void ucSkin::UserControl_Initialize() {
         area.MouseUp = [this, i](int button, int, float x, float y) { pvHitAreaUp(i, button, x, y); };
         area.MouseLeave = [this] { pvResetButtonsOnControl({.redraw = Redraw::Always, .show = Show::Now}); };
         area.PaintUnder = [this](HDC dc, const RECT& under) { back_.CopyTo(dc, under, POINT{0, 0}); };
+        pvDescribeCaptionButton(area, i);
         const Rect& r = layout[static_cast<size_t>(i)];
         Add(area, L"ImgBt(" + std::to_wstring(i) + L")", r.left, r.top, kButtonSize, kButtonSize);
         area.SetToolTipText(kTips[i]);
@@ -178,7 +179,7 @@ void ucSkin::pvStartRunMode() {
     if (!parent) return;
     parent_ = parent;
     parentForm_ = form && form->hWnd() == parent ? form : nullptr;
-    trampoline_.Install(parent_, {},
+    trampoline_.Install(parent_, {WM_SYSCOMMAND},
                         {WM_GETMINMAXINFO, WM_SIZE, WM_SHOWWINDOW, WM_NCACTIVATE, kMsg105A, WM_GETICON});
     trampoline_.Install(hWnd(), {}, {WM_MOUSELEAVE});
 
@@ -257,7 +258,18 @@ LRESULT ucSkin::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return UserControl::WindowProc(msg, wParam, lParam);
 }
 
-void ucSkin::Before(HWND, UINT, WPARAM, LPARAM, bool&, LRESULT&) {}
+void ucSkin::Before(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled, LRESULT&) {
+    // Alt+Space: the window has no caption of its own for the system to open the menu under; a
+    // minimized window is left to the system.
+    if (wnd != parent_ || msg != WM_SYSCOMMAND || (wp & 0xFFF0) != SC_KEYMENU || lp != L' ') return;
+    if (!pvStarted() || pvParentMinimized()) return;
+    handled = true;
+    rt::Trap([&] {
+        POINT under{0, SizeCaption()};
+        ::ClientToScreen(hWnd(), &under);
+        pvShowSystemMenu(under);
+    });
+}
 
 void ucSkin::After(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT&) {
     rt::Trap([&] {
@@ -423,9 +435,13 @@ void ucSkin::UserControl_DblClick() {
 }
 
 void ucSkin::ShowSystemMenu() {
-    if (!pvStarted()) return;
     POINT at{};
     ::GetCursorPos(&at);
+    pvShowSystemMenu(at);
+}
+
+void ucSkin::pvShowSystemMenu(POINT at) {
+    if (!pvStarted()) return;
     HMENU menu = ::GetSystemMenu(parent_, FALSE);
     const int command = ::TrackPopupMenu(menu, TPM_RETURNCMD, at.x, at.y, 0, parent_, nullptr);
     ::SendMessageW(parent_, WM_SYSCOMMAND, static_cast<WPARAM>(command), 0);
@@ -487,7 +503,10 @@ void ucSkin::pvHitAreaUp(int index, int button, float x, float y) {
         return;
     }
     pvDrawButtonOnControl(index, kHover, {.show = Show::Now});
-    if (button != kLeftButton) return;
+    if (button == kLeftButton) pvCaptionButtonAction(index);
+}
+
+void ucSkin::pvCaptionButtonAction(int index) {
     switch (index) {
     case kMinButton:
         if (rt::Control::RaiseVetoable(MinButtonClick)) pvSetParentState(kStateMinimized);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "SkinBackBuffer.h"
 #include "SkinGeometry.h"
@@ -66,6 +67,8 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     long BufferAllocations() const {
         return back_.Allocations() + strip_.Allocations() + base_.Allocations();
     }
+    // Screen readers: the quote-source buttons on the frame, then the caption buttons left to right.
+    std::vector<HWND> AccessibleWindows() const override;
     // True when user32 provides the mouse-leave tracking; comctl32's is used otherwise.
     bool UsesUser32Tracking() const { return user32Tracking_; }
 
@@ -143,6 +146,12 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     void pvHitAreaDown(int index, int button);
     void pvHitAreaMove(int index, int button);
     void pvHitAreaUp(int index, int button, float x, float y);
+    // The system menu with its top-left corner at `at` (on the screen); the command chosen is carried out.
+    void pvShowSystemMenu(POINT at);
+    // What a click on a caption button does.
+    void pvCaptionButtonAction(int index);
+    // Screen readers' view of a caption button: its state and action (ucSkinAccess.cpp).
+    void pvDescribeCaptionButton(SkinHitArea& area, int index);
 
     bool pvStarted() const { return parent_ != nullptr; }
     bool pvParentMinimized() const;

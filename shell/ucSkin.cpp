@@ -121,7 +121,7 @@ void ucSkin::UserControl_Initialize() {
         area.MouseMove = [this, i](int button, int, float, float) { pvHitAreaMove(i, button); };
         area.MouseUp = [this, i](int button, int, float x, float y) { pvHitAreaUp(i, button, x, y); };
         area.MouseLeave = [this] { pvResetButtonsOnControl(true, true); };
-        area.PaintUnder = [this](HDC dc, const RECT& under) { back_.CopyTo(dc, under, POINT{0, 0}); };
+        area.PaintUnder = [this](HDC dc, const RECT& under) { frames_.CopyTo(dc, under, POINT{0, 0}); };
         const Rect& r = layout[static_cast<size_t>(i)];
         Add(area, L"ImgBt(" + std::to_wstring(i) + L")", r.left, r.top, kButtonSize, kButtonSize);
         area.SetToolTipText(kTips[i]);
@@ -203,13 +203,12 @@ ucSkin::MouseTracking ucSkin::ChooseMouseTracking(HMODULE user32, const wchar_t*
 void ucSkin::UserControl_Terminate() {
     skin_ = drawing::pcMemDC();
     trampoline_.Stop();
-    back_.Release();
+    frames_.Release();
     strip_.Release();
     strip_.SelectFont(nullptr);
     base_.Release();
     baseOf_ = CaptionBase{};
     captionFont_.reset();
-    cleared_ = Cleared{};
     parent_ = nullptr;
     parentForm_ = nullptr;
 }
@@ -225,22 +224,22 @@ void ucSkin::UserControl_Resize() {
 }
 
 void ucSkin::UserControl_Paint(HDC dc) {
-    if (!back_.dc()) return;
+    if (!frames_.dc()) return;
     RECT box{};
     if (::GetClipBox(dc, &box) == ERROR) return;
-    back_.CopyTo(dc, box, POINT{box.left, box.top});
+    frames_.CopyTo(dc, box, POINT{box.left, box.top});
 }
 
 LRESULT ucSkin::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_ERASEBKGND:
-        // The back buffer covers everything; erasing first would only flicker.
-        if (back_.dc()) return 1;
+        // The frame's picture covers everything; erasing first would only flicker.
+        if (frames_.dc()) return 1;
         break;
     case WM_PRINTCLIENT:
-        if (back_.dc()) {
-            const RECT all{0, 0, back_.Width(), back_.Height()};
-            back_.CopyTo(reinterpret_cast<HDC>(wParam), all, POINT{0, 0});
+        if (const SkinFrameLook* shown = frames_.Current()) {
+            const RECT all{0, 0, shown->w, shown->h};
+            frames_.CopyTo(reinterpret_cast<HDC>(wParam), all, POINT{0, 0});
             return 0;
         }
         break;

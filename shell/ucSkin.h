@@ -11,6 +11,7 @@
 #include <string>
 
 #include "SkinBackBuffer.h"
+#include "SkinFrameCache.h"
 #include "SkinGeometry.h"
 #include "SkinHitArea.h"
 #include "drawing/pcMemDC.h"
@@ -64,8 +65,10 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     SkinHitArea& ImgBt(int index);
     // Bitmaps made so far for the off-screen frame and caption strip.
     long BufferAllocations() const {
-        return back_.Allocations() + strip_.Allocations() + base_.Allocations();
+        return frames_.Allocations() + strip_.Allocations() + base_.Allocations();
     }
+    // Frame pictures drawn so far; a paint of a look already drawn only copies its picture.
+    long FrameCompositions() const { return frames_.Compositions(); }
     // True when user32 provides the mouse-leave tracking; comctl32's is used otherwise.
     bool UsesUser32Tracking() const { return user32Tracking_; }
 
@@ -111,6 +114,9 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     void pvLayoutButtons();
     void pvUpdateHitAreaVisibility();
     void pvPaint(bool active);
+    // Draws `look` into the current frame picture, which holds a frame of its size and background
+    // already when `rimOnly`; false when it cannot be drawn whole.
+    bool pvComposeFrame(const SkinFrameLook& look, bool rimOnly);
     void pvPaintDesignLook();
     // Draws one caption button into `target`; true when something was drawn.
     bool pvDrawButton(HDC target, int index, int16_t state, bool force);
@@ -120,7 +126,7 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     void pvResetButtonsOnControl(bool force, bool refresh);
     void pvShowArea(const RECT& area, bool now);
     bool pvIsHitArea(const rt::Control* control) const;
-    void pvClearBackground(int32_t w, int32_t h);
+    void pvClearBackground(HDC dc, const SkinFrameLook& look, bool rimOnly);
     // The caption font, made again only when the control's font name changes; false when it cannot be.
     bool pvCaptionFont();
     // The caption strip's background and icon for this width, in base_; false when it cannot be had.
@@ -171,8 +177,8 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     // Declared before the buffers it is selected into, so it goes after them.
     rt::UniqueFont captionFont_;
     std::wstring captionFace_;
-    SkinBackBuffer back_;
-    // Kept between paints: the caption strip is drawn off-screen first, then copied onto back_.
+    SkinFrameCache frames_;
+    // Kept between paints: the caption strip is drawn off-screen first, then copied onto the frame.
     SkinBackBuffer strip_;
     SkinBackBuffer base_;
     struct CaptionBase {
@@ -182,15 +188,6 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
         friend bool operator==(const CaptionBase&, const CaptionBase&) = default;
     };
     CaptionBase baseOf_;
-    // What the last full clear of back_ covered.
-    struct Cleared {
-        long allocation = -1;
-        int32_t w = 0;
-        int32_t h = 0;
-        COLORREF colour = 0;
-        friend bool operator==(const Cleared&, const Cleared&) = default;
-    };
-    Cleared cleared_;
     msghook::cWndProcTrampoline trampoline_{*this};
 };
 

@@ -73,55 +73,72 @@ class DcBrush {
 void ucSkin::pvPaint(bool active) {
     rt::Trap([&] {
         if (!pvStarted() || pvParentMinimized()) return;
-        const int32_t w = ScaleWidth();
-        const int32_t h = ScaleHeight();
-        if (!back_.Ensure(w, h) || !strip_.Ensure(w, kCaptionStripHeight) || !pvCaptionFont()) return;
-        strip_.SelectFont(captionFont_.get());
-        HDC control = back_.dc();
-        {
-            HDC strip = strip_.dc();
-            pvClearBackground(w, h);
-
-            const HICON formIcon = pvParentIcon();
-            const bool iconShown = drawIcon_ && formIcon;
-            HICON icon = nullptr;
-            if (iconShown) {
-                icon = reinterpret_cast<HICON>(::SendMessageW(parent_, WM_GETICON, ICON_SMALL, 0));
-                if (!icon) icon = formIcon;
-            }
-            if (!pvCaptionBase(w, icon)) return;
-            ::BitBlt(strip, 0, 0, w, kCaptionStripHeight, base_.dc(), 0, 0, SRCCOPY);
-            pvResetButtons(strip, true);
-
-            ::SetBkMode(strip, TRANSPARENT);
-            ::SetTextColor(strip, active ? kTextActive : kTextInactive);
-            const CaptionTextBox box = ComputeCaptionTextBox(w, iconShown);
-            skin_.pDrawText(strip, WindowText(parent_), box.iconOffset, kButtonTop, box.textWidth,
-                            kCaptionStripHeight, 0);
-            ::BitBlt(control, 0, 0, w, kCaptionStripHeight, strip, 0, 0, SRCCOPY);
+        SkinFrameLook look;
+        look.w = ScaleWidth();
+        look.h = ScaleHeight();
+        if (!frames_.Ensure(look.w, look.h) || !pvCaptionFont()) return;
+        look.background = rt::ToColorRef(BackColor());
+        look.active = active;
+        look.maximized = pvParentMaximized();
+        look.topMost = topMost_;
+        if (const HICON formIcon = pvParentIcon(); drawIcon_ && formIcon) {
+            look.icon = reinterpret_cast<HICON>(::SendMessageW(parent_, WM_GETICON, ICON_SMALL, 0));
+            if (!look.icon) look.icon = formIcon;
         }
-        {
-            const DcPen pen(control);
-            if (!pvParentMaximized()) {
-                pen.Outline(active ? kOuterActive : kOuterInactive, Rect{0, 0, w, h}, kOutlineCorner);
-                pen.Outline(active ? kInnerActive : kInnerInactive, Rect{1, 1, w - 1, h - 1}, kOutlineCorner);
-            }
-            pen.Outline(kOpeningFrame, OpeningFrameRect(w, h), 0);
+        look.caption = WindowText(parent_);
+        look.face = captionFace_;
+        look.buttons = ResetButtonStates(flags_.minBox, flags_.maxBox, menuButton_, topMostButton_);
+
+        const SkinFrameCache::Holds holds = frames_.Select(look);
+        if (holds == SkinFrameCache::Holds::Buttons) {
+            pvResetButtons(frames_.dc(), true);
+        } else if (holds != SkinFrameCache::Holds::Picture &&
+                   !pvComposeFrame(look, holds == SkinFrameCache::Holds::Background)) {
+            frames_.Discard();
+            return;
         }
-        pvShowArea(RECT{0, 0, w, h}, true);
+        for (int i = 0; i < kButtonCount; ++i)
+            if (const int16_t s = look.buttons[static_cast<size_t>(i)]; s != kNotDrawn)
+                buttonState_[static_cast<size_t>(i)] = s;
+        pvShowArea(RECT{0, 0, look.w, look.h}, true);
     });
 }
 
-void ucSkin::pvClearBackground(int32_t w, int32_t h) {
-    const COLORREF colour = rt::ToColorRef(BackColor());
-    const DcBrush brush(back_.dc(), colour);
-    const Cleared now{back_.Allocations(), w, h, colour};
+bool ucSkin::pvComposeFrame(const SkinFrameLook& look, bool rimOnly) {
+    const int32_t w = look.w, h = look.h;
+    if (!strip_.Ensure(w, kCaptionStripHeight)) return false;
+    strip_.SelectFont(captionFont_.get());
+    HDC control = frames_.dc();
+    {
+        HDC strip = strip_.dc();
+        pvClearBackground(control, look, rimOnly);
+        if (!pvCaptionBase(w, look.icon)) return false;
+        ::BitBlt(strip, 0, 0, w, kCaptionStripHeight, base_.dc(), 0, 0, SRCCOPY);
+        pvResetButtons(strip, true);
+
+        ::SetBkMode(strip, TRANSPARENT);
+        ::SetTextColor(strip, look.active ? kTextActive : kTextInactive);
+        const CaptionTextBox box = ComputeCaptionTextBox(w, look.icon != nullptr);
+        skin_.pDrawText(strip, look.caption, box.iconOffset, kButtonTop, box.textWidth, kCaptionStripHeight,
+                        0);
+        ::BitBlt(control, 0, 0, w, kCaptionStripHeight, strip, 0, 0, SRCCOPY);
+    }
+    const DcPen pen(control);
+    if (!look.maximized) {
+        pen.Outline(look.active ? kOuterActive : kOuterInactive, Rect{0, 0, w, h}, kOutlineCorner);
+        pen.Outline(look.active ? kInnerActive : kInnerInactive, Rect{1, 1, w - 1, h - 1}, kOutlineCorner);
+    }
+    pen.Outline(kOpeningFrame, OpeningFrameRect(w, h), 0);
+    return true;
+}
+
+void ucSkin::pvClearBackground(HDC dc, const SkinFrameLook& look, bool rimOnly) {
+    const int32_t w = look.w, h = look.h;
+    const DcBrush brush(dc, look.background);
     // Nothing draws inside the opening, so once it holds the background only the frame around it needs
-    // clearing again, below the caption strip that covers the top; a new size, colour or bitmap clears
-    // everything.
-    if (now != cleared_) {
+    // clearing again, below the caption strip that covers the top.
+    if (!rimOnly) {
         brush.Fill(0, 0, w, h);
-        cleared_ = now;
         return;
     }
     const int32_t side = h - kSizeCaption - kSizeBottom;
@@ -158,11 +175,15 @@ bool ucSkin::pvCaptionFont() {
 
 void ucSkin::pvPaintDesignLook() {
     rt::Trap([&] {
-        const int32_t w = ScaleWidth();
-        const int32_t h = ScaleHeight();
-        if (!back_.Ensure(w, h)) return;
-        cleared_ = Cleared{};
-        HDC dc = back_.dc();
+        SkinFrameLook look;
+        look.w = ScaleWidth();
+        look.h = ScaleHeight();
+        look.design = true;
+        if (!frames_.Ensure(look.w, look.h)) return;
+        // Drawn whole every time: the box shows properties the look does not name.
+        frames_.Select(look);
+        const int32_t w = look.w, h = look.h;
+        HDC dc = frames_.dc();
         {
             rt::UniqueBrush background(::CreateSolidBrush(rt::ToColorRef(BackColor())));
             const RECT all{0, 0, w, h};
@@ -203,7 +224,11 @@ bool ucSkin::pvDrawButton(HDC target, int index, int16_t state, bool force) {
 }
 
 void ucSkin::pvDrawButtonOnControl(int index, int16_t state, bool force, bool refresh) {
-    if (pvDrawButton(back_.dc(), index, state, force)) pvShowArea(pvButtonRect(index), refresh);
+    if (!pvDrawButton(frames_.dc(), index, state, force)) return;
+    SkinFrameLook& shown = *frames_.Current();
+    shown.buttons[static_cast<size_t>(index)] = state;
+    if (index == kTopMostButton) shown.topMost = topMost_;
+    pvShowArea(pvButtonRect(index), refresh);
 }
 
 void ucSkin::pvResetButtons(HDC target, bool force) {
@@ -239,7 +264,7 @@ void ucSkin::pvShowArea(const RECT& area, bool now) {
         ::ExcludeClipRect(dc.get(), child->Left(), child->Top(), child->Left() + child->Width(),
                           child->Top() + child->Height());
     }
-    back_.CopyTo(dc.get(), area, POINT{area.left, area.top});
+    frames_.CopyTo(dc.get(), area, POINT{area.left, area.top});
 }
 
 bool ucSkin::pvIsHitArea(const rt::Control* control) const {

@@ -34,8 +34,22 @@ int32_t Round(float v) {
 }
 
 // The system owns a region once it is set on a window; on failure it stays ours and is deleted.
-void SetRegion(HWND wnd, rt::UniqueRgn rgn) {
-    if (::SetWindowRgn(wnd, rgn.get(), TRUE)) rgn.release();
+bool SetRegion(HWND wnd, rt::UniqueRgn rgn) {
+    if (!::SetWindowRgn(wnd, rgn.get(), TRUE)) return false;
+    rgn.release();
+    return true;
+}
+
+// The region leaves nothing of the window outside its client area visible.
+bool RegionInsideClient(HWND wnd, HRGN rgn) {
+    RECT box{}, window{}, client{};
+    POINT origin{0, 0};
+    if (::GetRgnBox(rgn, &box) == ERROR || !::GetWindowRect(wnd, &window) || !::GetClientRect(wnd, &client) ||
+        !::ClientToScreen(wnd, &origin))
+        return false;
+    const int32_t left = origin.x - window.left, top = origin.y - window.top;
+    return box.left >= left && box.top >= top && box.right <= left + client.right &&
+           box.bottom <= top + client.bottom;
 }
 
 } // namespace
@@ -178,7 +192,7 @@ void ucSkin::pvStartRunMode() {
     if (!parent) return;
     parent_ = parent;
     parentForm_ = form && form->hWnd() == parent ? form : nullptr;
-    trampoline_.Install(parent_, {},
+    trampoline_.Install(parent_, {WM_NCACTIVATE, WM_NCPAINT},
                         {WM_GETMINMAXINFO, WM_SIZE, WM_SHOWWINDOW, WM_NCACTIVATE, kMsg105A, WM_GETICON});
     trampoline_.Install(hWnd(), {}, {WM_MOUSELEAVE});
 
@@ -209,6 +223,7 @@ void ucSkin::UserControl_Terminate() {
     base_.Release();
     baseOf_ = CaptionBase{};
     captionFont_.reset();
+    ncHidden_ = false;
     parent_ = nullptr;
     parentForm_ = nullptr;
 }
@@ -256,7 +271,15 @@ LRESULT ucSkin::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return UserControl::WindowProc(msg, wParam, lParam);
 }
 
-void ucSkin::Before(HWND, UINT, WPARAM, LPARAM, bool&, LRESULT&) {}
+void ucSkin::Before(HWND wnd, UINT msg, WPARAM wp, LPARAM, bool& handled, LRESULT& result) {
+    // The system would paint a border that the region hides, under a frame painted here anyway.
+    if (wnd != parent_ || !ncHidden_ || pvParentMinimized()) return;
+    handled = true;
+    if (msg != WM_NCACTIVATE) return;
+    // -1: the system still records the activation but leaves the non-client area alone.
+    result = trampoline_.CallPrevious(wnd, msg, wp, -1);
+    if (const auto active = NcActivatePaint(static_cast<uint32_t>(wp))) pvPaint(*active);
+}
 
 void ucSkin::After(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT&) {
     rt::Trap([&] {
@@ -333,6 +356,7 @@ void ucSkin::pvReadParentFlags() {
 
 void ucSkin::pvApplyRegions() {
     if (pvParentMinimized()) return;
+    ncHidden_ = false;
     const LONG_PTR style = ::GetWindowLongPtrW(parent_, GWL_STYLE);
     // Only a real change needs the frame recalculated; doing it on every resize would nest WM_SIZE.
     if (style & WS_CAPTION) {
@@ -347,8 +371,10 @@ void ucSkin::pvApplyRegions() {
         ::GetWindowRect(parent_, &wr);
         const Rect r =
             ParentRegionRect(wr.right - wr.left, wr.bottom - wr.top, flags_.thickFrame || flags_.windowEdge);
-        SetRegion(parent_, rt::UniqueRgn(::CreateRoundRectRgn(r.left, r.top, r.right, r.bottom, kRegionCorner,
-                                                              kRegionCorner)));
+        rt::UniqueRgn rgn(
+            ::CreateRoundRectRgn(r.left, r.top, r.right, r.bottom, kRegionCorner, kRegionCorner));
+        const bool hides = rgn && RegionInsideClient(parent_, rgn.get());
+        ncHidden_ = SetRegion(parent_, std::move(rgn)) && hides;
     }
 
     const ControlShape shape = ControlRegionShape(ScaleWidth(), ScaleHeight(), pvParentMaximized());

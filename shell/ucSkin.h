@@ -188,6 +188,8 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
         friend bool operator==(const CaptionBase&, const CaptionBase&) = default;
     };
     CaptionBase baseOf_;
+    // The parent's region hides its whole non-client area, so the system need not paint it.
+    bool ncHidden_ = false;
     msghook::cWndProcTrampoline trampoline_{*this};
 };
 

@@ -29,7 +29,12 @@ constexpr COLORREF kInnerInactive = RGB(121, 121, 125);
 constexpr COLORREF kOpeningFrame = RGB(57, 57, 51);
 constexpr COLORREF kDesignFrame = RGB(59, 90, 130);
 
+// One message for a caption that fits a line, two only for a longer one: this runs on every paint.
 std::wstring WindowText(HWND wnd) {
+    wchar_t line[256];
+    const int got = ::GetWindowTextW(wnd, line, static_cast<int>(std::size(line)));
+    if (got >= 0 && got + 1 < static_cast<int>(std::size(line)))
+        return std::wstring(line, static_cast<size_t>(got));
     std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(wnd)) + 1, L'\0');
     text.resize(static_cast<size_t>(::GetWindowTextW(wnd, text.data(), static_cast<int>(text.size()))));
     return text;
@@ -73,9 +78,12 @@ class DcBrush {
 void ucSkin::pvPaint(bool active) {
     rt::Trap([&] {
         if (!pvStarted() || pvParentMinimized()) return;
+        // Both sides from one query; the control's own getters ask the system several times each.
+        RECT client{};
+        if (!::GetClientRect(hWnd(), &client)) return;
         SkinFrameLook look;
-        look.w = ScaleWidth();
-        look.h = ScaleHeight();
+        look.w = client.right;
+        look.h = client.bottom;
         if (!frames_.Ensure(look.w, look.h) || !pvCaptionFont()) return;
         look.background = rt::ToColorRef(BackColor());
         look.active = active;

@@ -106,9 +106,9 @@ int main(int argc, char** argv) {
     std::printf(
         "skin frame paint %dx%d (WM_NCACTIVATE): %.1f us; BitBlt of the same area: %.1f us; ratio %.2f\n", w,
         h, paint * 1e6, blit * 1e6, ratio(paint));
-    std::printf(
-        "  of which the system's own handling: %.1f us, ratio %.2f; the skin's: %.1f us, ratio %.2f\n",
-        system * 1e6, ratio(system), (paint - system) * 1e6, ratio(paint - system));
+    // Where its region hides the frame the skin passes the message on without the system's repaint, so
+    // the whole message is the skin's own cost; the repaint it spares is timed on its own.
+    std::printf("  the system's default handling alone: %.1f us, ratio %.2f\n", system * 1e6, ratio(system));
     std::printf("live resize step: %.1f us; ratio %.2f\n", step * 1e6, ratio(step));
     form.Unload();
     ::OleUninitialize();

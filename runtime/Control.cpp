@@ -157,6 +157,21 @@ void Control::SetToolTipText(std::wstring text) {
     }
 }
 
+void Control::SetTabStop(bool tabStop) {
+    tabStop_ = tabStop;
+    if (!hwnd_) return;
+    const LONG style = ::GetWindowLongW(hwnd_, GWL_STYLE);
+    ::SetWindowLongW(hwnd_, GWL_STYLE, tabStop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+}
+
+HWND Control::FocusWindow() const {
+    return focusTarget_ && ::IsWindow(focusTarget_) ? focusTarget_ : hwnd_;
+}
+
+std::vector<HWND> Control::AccessibleWindows() const {
+    return hwnd_ ? VisibleChildWindows(hwnd_, {}) : std::vector<HWND>{};
+}
+
 void Control::Refresh() {
     if (hwnd_) ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
 }
@@ -172,7 +187,8 @@ bool Control::OnReflected(UINT, WPARAM, LPARAM, LRESULT&) {
 void Control::OnMouse(MouseKind, int, int, float, float) {}
 
 DWORD Control::BaseStyle() const {
-    return WS_CHILD | (visible_ ? WS_VISIBLE : 0) | (enabled_ ? 0 : WS_DISABLED);
+    return WS_CHILD | (visible_ ? WS_VISIBLE : 0) | (enabled_ ? 0 : WS_DISABLED) |
+           (tabStop_ ? WS_TABSTOP : 0);
 }
 
 void Control::RegisterOwnClass(const wchar_t* className) {
@@ -214,6 +230,7 @@ int Control::ScaleHeight() const {
 LRESULT Control::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (ReflectToChild(msg, wParam, lParam, result)) return result;
+    if (HandleAccessibility(hwnd_, *this, msg, wParam, lParam, result)) return result;
     return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "Accessibility.h"
 #include "Handles.h"
 #include "RtError.h"
 
@@ -31,7 +32,7 @@ constexpr int kAltMask = 4;
 // Registers the progress bar, tool tip and standard classes of comctl32, once per process.
 void EnsureCommonControls();
 
-class Control {
+class Control : public AccessibleSource {
   public:
     // Passed to Move for a size that stays as it is.
     static constexpr int kKeep = INT_MIN;
@@ -70,6 +71,20 @@ class Control {
     const std::wstring& ToolTipText() const { return toolTip_; }
     virtual void SetToolTipText(std::wstring text);
     void Refresh();
+
+    // The control takes its turn in its form's tab order (and its window has WS_TABSTOP).
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool tabStop);
+    // The window that takes the keyboard focus when the control is given it: the control's own, or the
+    // window of an object living inside it (a page in a container) once named here.
+    HWND FocusWindow() const;
+    void SetFocusTarget(HWND inner) { focusTarget_ = inner; }
+    // The window is of a class of the control's own, whose messages reach WindowProc.
+    bool HasOwnClass() const { return ownClass_; }
+
+    // Screen readers: named by the tool tip, its visible child windows as its children.
+    std::wstring AccessibleName() const override { return ToolTipText(); }
+    std::vector<HWND> AccessibleWindows() const override;
 
     // The background that controls placed inside this one take (containers only).
     virtual uint32_t ContainerBackColor() const;
@@ -145,6 +160,8 @@ class Control {
     std::wstring toolTip_;
     bool visible_ = true;
     bool enabled_ = true;
+    bool tabStop_ = false;
+    HWND focusTarget_ = nullptr;
     RECT bounds_{};
     int buttonsDown_ = 0;
     bool captured_ = false;

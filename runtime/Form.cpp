@@ -134,6 +134,10 @@ void Form::Show(int nCmdShow) {
     const bool first = !shown_;
     shown_ = true;
     const int before = resizeCount_;
+    // Focus cues are hidden until the keyboard is used, unless that is how the form was opened.
+    if (first)
+        ::SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL),
+                       0);
     ::ShowWindow(hwnd_, nCmdShow);
     if (first && resizeCount_ == before && hwnd_) RaiseResize();
     if (!hwnd_) return;
@@ -200,14 +204,6 @@ int Form::Run(Form& startup, int nCmdShow) {
     return 0;
 }
 
-bool Form::PreTranslate(MSG& msg) {
-    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
-    Form* form = FromHwnd(::GetAncestor(msg.hwnd, GA_ROOT));
-    bool used = false;
-    if (form) Trap([&] { used = form->PreTranslateKey(msg); });
-    return used;
-}
-
 LRESULT Form::OnActivate(WPARAM wParam, LPARAM lParam) {
     const bool active = LOWORD(wParam) != WA_INACTIVE;
     HWND target = nullptr;
@@ -260,6 +256,7 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     default: {
         LRESULT result = 0;
         if (Control::ReflectToChild(msg, wParam, lParam, result)) return result;
+        if (HandleAccessibility(hwnd_, *this, msg, wParam, lParam, result)) return result;
         break;
     }
     }

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "Accessibility.h"
 #include "Control.h"
 #include "Handles.h"
 #include "OleColor.h"
@@ -16,7 +18,7 @@ namespace rt {
 
 enum class WindowStateKind { Normal = 0, Minimized = 1, Maximized = 2 };
 
-class Form : public ControlHost {
+class Form : public ControlHost, public AccessibleSource {
   public:
     Form() = default;
     // Unload a form before it goes: the destructor only takes the window down, raising no events.
@@ -47,6 +49,13 @@ class Form : public ControlHost {
     // Shows the start-up form and dispatches messages until it unloads. Returns the WM_QUIT code if
     // one arrives first, else 0.
     static int Run(Form& startup, int nCmdShow);
+    // Offers a keyboard message taken from a message loop to the form it is for: its PreTranslateKey,
+    // then the keyboard navigation. True when that form used it up; a loop of its own calls this too.
+    static bool PreTranslate(MSG& msg);
+
+    // The controls Tab goes through, in order: every tab stop, in creation order, those placed on a
+    // user control right after it.
+    std::vector<Control*> TabOrder() const;
 
     HWND hWnd() const { return hwnd_; }
     int ScaleWidth() const;
@@ -78,6 +87,10 @@ class Form : public ControlHost {
     bool AmbientUserMode() const override { return !designMode_; }
     uint32_t HostBackColor() const override { return backColor_; }
 
+    // Screen readers: named by the caption, the controls on it as its children.
+    std::wstring AccessibleName() const override { return Caption(); }
+    std::vector<HWND> AccessibleWindows() const override;
+
   protected:
     // Place the controls here, in declared order, with Add and AddUserControl.
     virtual void CreateControls() {}
@@ -92,16 +105,19 @@ class Form : public ControlHost {
     // and dispatched; true when the form used it up (an in-place object took it as an accelerator).
     virtual bool PreTranslateKey(MSG& /*msg*/) { return false; }
     // The child that takes the keyboard focus when the form is activated and none of its children had
-    // it before (the first show); null leaves the focus to the form itself.
-    virtual HWND FirstFocus() const { return nullptr; }
+    // it before (the first show); null leaves the focus to the form itself. The first tab stop that can
+    // take it, unless a form says otherwise.
+    virtual HWND FirstFocus() const;
     // The form became the active window, or stopped being it; the focus is already back in place.
     virtual void Form_Activation(bool /*active*/) {}
 
   private:
     enum class State { Unloaded, Loading, Loaded, Unloading };
 
-    // Offers a keyboard message to the form it is for; true when that form used it up.
-    static bool PreTranslate(MSG& msg);
+    // Tab and Shift+Tab through the tab order, the arrows within a group of controls side by side,
+    // Enter for the focused or the default button, Esc for the cancel button; true when the key was used.
+    bool NavigateByKey(const MSG& msg);
+    void FocusByKey(Control& control);
     bool CreateFormWindow();
     void ApplyIcons();
     void RaiseResize();

@@ -12,7 +12,7 @@
 namespace rt {
 
 struct BrowserCall {
-    enum class Kind { Move, Silent, Navigate2, Key };
+    enum class Kind { Move, Silent, Navigate2, Key, Refresh };
     Kind kind;
     RECT bounds{};    // Move: left, top, left + width, top + height
     bool silent{};    // Silent
@@ -50,6 +50,10 @@ class RecordingWebBrowser final : public IWebBrowserControl {
         return result_;
     }
 
+    bool Refresh() override {
+        calls_.push_back({BrowserCall::Kind::Refresh, {}, false, {}});
+        return result_;
+    }
     bool TranslateAccelerator(MSG& msg) override {
         calls_.push_back(BrowserCall::KeyOffered(msg.message, msg.wParam));
         return takesKey_ && takesKey_(msg);

@@ -37,6 +37,7 @@ void PictureBox::SetPicture(rt::Picture picture) {
 
 void PictureBox::PaintPicture(HDC dc) const {
     if (picture_) picture_->Render(dc, 0, 0, picture_->Width(), picture_->Height());
+    RaiseEvent(Paint, dc);
 }
 
 void PictureBox::SetAutoSize(bool autoSize) {
@@ -168,8 +169,8 @@ bool Label::OnReflected(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
 
 HWND CommandButton::CreateHandle(HWND parent, int left, int top, int width, int height) {
     return ::CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"BUTTON", caption_.c_str(),
-                             BaseStyle() | WS_TABSTOP | BS_PUSHBUTTON, left, top, width, height, parent,
-                             nullptr, ::GetModuleHandleW(nullptr), nullptr);
+                             BaseStyle() | (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), left, top, width,
+                             height, parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
 
 std::wstring CommandButton::Caption() const {
@@ -179,6 +180,15 @@ std::wstring CommandButton::Caption() const {
 void CommandButton::SetCaption(std::wstring caption) {
     caption_ = std::move(caption);
     if (hWnd()) ::SetWindowTextW(hWnd(), caption_.c_str());
+}
+
+void CommandButton::SetDefault(bool on) {
+    default_ = on;
+    ShowAsDefault(on);
+}
+
+void CommandButton::ShowAsDefault(bool on) {
+    if (hWnd()) ::SendMessageW(hWnd(), BM_SETSTYLE, on ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 bool CommandButton::OnReflected(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {

@@ -21,6 +21,8 @@ using MouseHandler = std::function<void(int button, int shift, float x, float y)
 
 class PictureBox : public Control {
   public:
+    // Raised after the picture is drawn, to draw over it.
+    std::function<void(HDC dc)> Paint;
     std::function<void()> Click;
     std::function<void()> DblClick;
     MouseHandler MouseDown;
@@ -40,8 +42,6 @@ class PictureBox : public Control {
     // Shown over the box's client area; not owned, null for the default arrow.
     HCURSOR MouseIcon() const { return mouseIcon_; }
     void SetMouseIcon(HCURSOR cursor) { mouseIcon_ = cursor; }
-    // Client size in pixels.
-
     uint32_t ContainerBackColor() const override { return backColor_; }
 
   protected:
@@ -88,10 +88,20 @@ class Label : public Control {
 
 class CommandButton : public Control {
   public:
+    CommandButton() { SetTabStop(true); }
+
     std::function<void()> Click;
 
     std::wstring Caption() const;
     void SetCaption(std::wstring caption);
+    // Enter presses the form's default button while the focus is on no other button; Esc presses its
+    // cancel button.
+    bool Default() const { return default_; }
+    void SetDefault(bool on);
+    bool Cancel() const { return cancel_; }
+    void SetCancel(bool on) { cancel_ = on; }
+    // Drawn with the thick frame of the button that Enter presses.
+    void ShowAsDefault(bool on);
 
   protected:
     HWND CreateHandle(HWND parent, int left, int top, int width, int height) override;
@@ -100,6 +110,8 @@ class CommandButton : public Control {
 
   private:
     std::wstring caption_;
+    bool default_ = false;
+    bool cancel_ = false;
 };
 
 // The common-controls progress bar with the range 0–100.

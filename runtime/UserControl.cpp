@@ -65,6 +65,10 @@ void UserControl::SetVisible(bool visible) {
     if (visible) NotifyShown();
 }
 
+std::vector<HWND> UserControl::AccessibleWindows() const {
+    return hWnd() ? VisibleChildWindows(hWnd(), Controls()) : std::vector<HWND>{};
+}
+
 bool UserControl::AmbientUserMode() const {
     return Host() ? Host()->AmbientUserMode() : true;
 }

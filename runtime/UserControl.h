@@ -51,6 +51,8 @@ class UserControl : public Control, public ControlHost {
     uint32_t HostBackColor() const override { return backColor_; }
     uint32_t ContainerBackColor() const override { return backColor_; }
     void SetVisible(bool visible) override;
+    // Screen readers: the controls placed on it as its children.
+    std::vector<HWND> AccessibleWindows() const override;
 
   protected:
     virtual void UserControl_Initialize() {}

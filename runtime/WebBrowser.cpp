@@ -101,6 +101,17 @@ bool WebBrowserControl::Navigate2(const std::wstring& url) {
     return SUCCEEDED(hr);
 }
 
+bool WebBrowserControl::Refresh() {
+    if (!browser_) return false;
+    if (SUCCEEDED(browser_->Refresh())) return true;
+    // No document to refresh (still loading, or no engine to show it): the address is opened again.
+    BSTR location = nullptr;
+    if (FAILED(browser_->get_LocationURL(&location)) || !location) return false;
+    const std::wstring url(location, ::SysStringLen(location));
+    ::SysFreeString(location);
+    return !url.empty() && Navigate2(url);
+}
+
 bool WebBrowserControl::TranslateAccelerator(MSG& msg) {
     if (!object_ || msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
     const HWND wnd = Window();

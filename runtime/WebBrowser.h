@@ -20,6 +20,8 @@ class IWebBrowserControl {
     // True: no dialog boxes from the browser or its pages.
     virtual bool SetSilent(bool silent) = 0;
     virtual bool Navigate2(const std::wstring& url) = 0;
+    // Loads the page shown again.
+    virtual bool Refresh() = 0;
     // A keyboard message the program's loop has taken, offered before it is translated and dispatched;
     // true when the browser used it up (Tab, Ctrl+C, F5 and the like inside a page).
     virtual bool TranslateAccelerator(MSG& msg) = 0;
@@ -55,6 +57,7 @@ class WebBrowserControl final : public IWebBrowserControl {
     bool Move(int left, int top, int width, int height) override;
     bool SetSilent(bool silent) override;
     bool Navigate2(const std::wstring& url) override;
+    bool Refresh() override;
     // Only keys for the browser's own windows go to its in-place object.
     bool TranslateAccelerator(MSG& msg) override;
     // Passed on to the active object the browser handed its site, if it has handed one.

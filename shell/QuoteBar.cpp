@@ -2,6 +2,7 @@
 
 #include "PropertyBag.h"
 #include "RtError.h"
+#include "ViewerKeys.h"
 
 namespace viewer {
 
@@ -20,12 +21,14 @@ void QuoteBar::Create(rt::ControlHost& host) {
         bag.Write(L"PictureHover", rt::PictureRef{stem + L"_H"}, rt::PictureRef{});
         bag.Write(L"PictureClick", rt::PictureRef{stem + L"_C"}, rt::PictureRef{});
         UButton& b = *buttons_[i];
-        b.Click = [this, i] { Navigate(i); };
+        b.Click = [this, i] { Open(i); };
+        b.SetCaption(s.label);
+        b.SetShortcut(SourceShortcut(i));
         host.AddUserControl(b, s.control, s.left, kQuoteButtonTop, kQuoteButtonWidth, kQuoteButtonHeight, &bag);
     }
 }
 
-void QuoteBar::Navigate(size_t index) {
+void QuoteBar::Open(size_t index) {
     // A failing navigation is not reported; the browser is silent.
     rt::Trap([&] {
         if (!browser_) return;

@@ -1,6 +1,7 @@
 #pragma once
-// The row of six quote-source buttons in the skin's caption row. A click points the main browser at
-// the button's page; the bar keeps no notion of a current source.
+// The row of six quote-source buttons in the skin's caption row. A click (or Enter, Space, or the
+// source's Ctrl+digit) points the main browser at the button's page; the bar keeps no notion of a
+// current source.
 #include <array>
 #include <memory>
 #include <string>
@@ -22,11 +23,12 @@ public:
     void SetBrowser(rt::IWebBrowserControl* browser) { browser_ = browser; }
 
     UButton& Button(size_t index) { return *buttons_.at(index); }
-    static constexpr size_t kCount = 6;
+    static constexpr size_t kCount = kQuoteSourceCount;
 
-private:
-    void Navigate(size_t index);
+    // Opens the page of the source at `index`, as its button does.
+    void Open(size_t index);
 
+  private:
     std::wstring homeUrl_;
     rt::IWebBrowserControl* browser_ = nullptr;
     std::array<std::unique_ptr<UButton>, kCount> buttons_;

@@ -23,7 +23,8 @@ bool SkinBackBuffer::Ensure(int width, int height) {
     rt::WindowDC screen(nullptr);
     if (!screen) return false;
     rt::UniqueDC dc(::CreateCompatibleDC(screen.get()));
-    rt::UniqueBitmap bitmap(dc ? ::CreateCompatibleBitmap(screen.get(), capWidth, capHeight) : nullptr);
+    rt::UniqueBitmap bitmap(dc ? ::CreateCompatibleBitmap(screen.get(), capWidth, capHeight * pictures_)
+                               : nullptr);
     if (!bitmap) return false;
     const HGDIOBJ old = ::SelectObject(dc.get(), bitmap.get());
     if (!old || old == HGDI_ERROR) return false;
@@ -35,7 +36,7 @@ bool SkinBackBuffer::Ensure(int width, int height) {
     width_ = width;
     height_ = height;
     ++allocations_;
-    ::PatBlt(dc_.get(), 0, 0, capWidth, capHeight, BLACKNESS);
+    ::PatBlt(dc_.get(), 0, 0, capWidth, capHeight * pictures_, BLACKNESS);
     if (font_) {
         const HGDIOBJ oldFont = ::SelectObject(dc_.get(), font_);
         oldFont_ = oldFont == HGDI_ERROR ? nullptr : oldFont;

@@ -1,7 +1,7 @@
 #pragma once
-// What the skin frame last painted, kept off-screen so that WM_PAINT can put it back after another
-// window covered the frame. The bitmap outlives paints and sizes: it is made again only when the
-// control outgrows it, and then half as large again, so a live resize does not allocate at every step.
+// An off-screen surface of the skin frame: one bitmap holding `pictures` pictures of the frame's size,
+// stacked. The bitmap outlives paints and sizes: it is made again only when the control outgrows it,
+// and then half as large again, so a live resize does not allocate at every step.
 #include <windows.h>
 
 #include "runtime/Handles.h"
@@ -10,7 +10,7 @@ namespace viewer {
 
 class SkinBackBuffer {
   public:
-    SkinBackBuffer() = default;
+    explicit SkinBackBuffer(int pictures = 1) : pictures_(pictures) {}
     SkinBackBuffer(const SkinBackBuffer&) = delete;
     SkinBackBuffer& operator=(const SkinBackBuffer&) = delete;
     ~SkinBackBuffer() { Release(); }
@@ -26,7 +26,7 @@ class SkinBackBuffer {
     // The part in use.
     int Width() const { return width_; }
     int Height() const { return height_; }
-    // The bitmap's own size.
+    // The bitmap's own size, per picture; picture i starts at row i × CapacityHeight().
     int CapacityWidth() const { return capWidth_; }
     int CapacityHeight() const { return capHeight_; }
     // Bitmaps made so far; a new one means everything drawn before is gone.
@@ -37,7 +37,7 @@ class SkinBackBuffer {
     // spares finding its glyphs again.
     void SelectFont(HFONT font);
 
-    // Copies the buffer's part at `area` (control coordinates) to `target` at `at`.
+    // Copies the buffer's part at `area` (the DC's logical coordinates) to `target` at `at`.
     void CopyTo(HDC target, const RECT& area, POINT at) const;
 
   private:
@@ -51,6 +51,7 @@ class SkinBackBuffer {
     int capWidth_ = 0;
     int capHeight_ = 0;
     long allocations_ = 0;
+    int pictures_ = 1;
 };
 
 } // namespace viewer

@@ -33,6 +33,16 @@ LRESULT SkinHitArea::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return Control::WindowProc(msg, wParam, lParam);
 }
 
+long SkinHitArea::AccessibleState() const {
+    long state = 0;
+    if (ButtonState) rt::Trap([&] { state = ButtonState(); });
+    return state;
+}
+
+void SkinHitArea::AccessibleDoDefaultAction() {
+    if (Press) rt::Trap([this] { Press(); });
+}
+
 void SkinHitArea::OnMouse(MouseKind kind, int button, int shift, float x, float y) {
     const MouseHandler* handler = nullptr;
     switch (kind) {

@@ -1,6 +1,7 @@
 #pragma once
 // One caption-button hit area of the skin frame: a small child window that takes the mouse and carries a
-// tool tip but draws nothing of its own; it shows the frame's pixels beneath it.
+// tool tip but draws nothing of its own; it shows the frame's pixels beneath it. Screen readers are told
+// it is a push button named by its tool tip.
 #include <windows.h>
 
 #include <functional>
@@ -20,6 +21,14 @@ class SkinHitArea : public rt::Control {
     std::function<void()> MouseLeave;
     // Draws what lies under the hit area; `area` is the hit area in its parent's client coordinates.
     std::function<void(HDC dc, const RECT& area)> PaintUnder;
+    // The button's state as screen readers are told it (hot, pressed, checked), and its action.
+    std::function<long()> ButtonState;
+    std::function<void()> Press;
+
+    long AccessibleRole() const override { return ROLE_SYSTEM_PUSHBUTTON; }
+    long AccessibleState() const override;
+    std::wstring AccessibleDefaultAction() const override { return rt::kPressAction; }
+    void AccessibleDoDefaultAction() override;
 
   protected:
     HWND CreateHandle(HWND parent, int left, int top, int width, int height) override;

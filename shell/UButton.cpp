@@ -8,6 +8,9 @@
 namespace viewer {
 namespace {
 
+// The focus cue, in the skin's caption-text colour.
+constexpr COLORREF kFocusCue = RGB(220, 220, 220);
+
 // Every button shows the same pointer; it lives as long as the process.
 HCURSOR HandCursor() {
     static const rt::UniqueCursor cursor = rt::CreateHandCursor();
@@ -34,6 +37,8 @@ UButton::UButton() {
     pic1.MouseDown = [this](int b, int s, float x, float y) { pic1_MouseDown(b, s, x, y); };
     pic1.MouseMove = [this](int b, int s, float x, float y) { pic1_MouseMove(b, s, x, y); };
     pic1.Click = [this] { pic1_Click(); };
+    pic1.Paint = [this](HDC dc) { pvDrawFocusCue(dc); };
+    SetTabStop(true);
 }
 
 void UButton::SetPicture(rt::Picture picture) {
@@ -73,7 +78,8 @@ void UButton::SetToolTipText(std::wstring text) {
 
 void UButton::drawpic() {
     if (!hWnd()) return;
-    Step([this] { ::EnableWindow(hWnd(), FALSE); });
+    // Disabling the window would take the keyboard focus away from it.
+    if (::GetFocus() != hWnd()) Step([this] { ::EnableWindow(hWnd(), FALSE); });
     // A copy: sizing the control redraws again from inside.
     const rt::Picture chosen = m_Enabled ? m_Picture : m_PictureEnabled;
     if (!chosen) {
@@ -171,6 +177,60 @@ void UButton::pic1_MouseMove(int Button, int, float X, float Y) {
 void UButton::pic1_Click() {
     drawpic();
     RaiseEvent(Click);
+}
+
+long UButton::AccessibleState() const {
+    const rt::Picture& shown = pic1.Picture();
+    long state = m_Enabled ? 0 : STATE_SYSTEM_UNAVAILABLE;
+    if (m_PictureHover && rt::SamePicture(shown, m_PictureHover)) state |= STATE_SYSTEM_HOTTRACKED;
+    if (m_PictureClick && rt::SamePicture(shown, m_PictureClick)) state |= STATE_SYSTEM_PRESSED;
+    return state;
+}
+
+LRESULT UButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_GETDLGCODE:
+        // A push button: the form presses it with BM_CLICK on Enter and moves on with Tab and the arrows.
+        return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+    case BM_CLICK:
+        pic1_Click();
+        return 0;
+    case WM_KEYDOWN:
+        // Space shows the pressed picture, and its release presses the button, as the system's buttons do.
+        if (wParam == VK_SPACE && !(lParam & (1 << 30))) {
+            spaceDown_ = true;
+            if (m_PictureClick) pvShowState(m_PictureClick);
+        }
+        break;
+    case WM_KEYUP:
+        if (wParam == VK_SPACE && std::exchange(spaceDown_, false)) pic1_Click();
+        break;
+    case WM_KILLFOCUS:
+        spaceDown_ = false;
+        [[fallthrough]];
+    case WM_SETFOCUS:
+        if (pic1.hWnd()) ::InvalidateRect(pic1.hWnd(), nullptr, FALSE);
+        break;
+    case WM_UPDATEUISTATE: {
+        // The system keeps the state and passes it on; the cue follows it.
+        const LRESULT result = UserControl::WindowProc(msg, wParam, lParam);
+        if (pic1.hWnd() && ::GetFocus() == hWnd()) ::InvalidateRect(pic1.hWnd(), nullptr, FALSE);
+        return result;
+    }
+    default:
+        break;
+    }
+    return UserControl::WindowProc(msg, wParam, lParam);
+}
+
+void UButton::pvDrawFocusCue(HDC dc) const {
+    if (!hWnd() || ::GetFocus() != hWnd() || (::SendMessageW(hWnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS))
+        return;
+    // Around the picture box, where the picture is painted and the mouse is taken.
+    RECT r{};
+    ::GetClientRect(pic1.hWnd(), &r);
+    ::SetDCBrushColor(dc, kFocusCue);
+    ::FrameRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
 }
 
 } // namespace viewer

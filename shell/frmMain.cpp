@@ -9,6 +9,7 @@
 #include "PropertyBag.h"
 #include "RtError.h"
 #include "StartupPaths.h"
+#include "ViewerKeys.h"
 #include "pelmor_config.h"
 #include "resource_names.h"
 
@@ -54,6 +55,11 @@ void frmMain::CreateControls() {
     Add(Picture2, L"Picture2", 5, 24, 821, 508);
     web = browserFactory_(Picture2.hWnd());
     WebBrowser1 = browserFactory_(Picture2.hWnd());
+    // The page is first in the tab order, before the quote-source buttons, and has the focus at start.
+    if (HWND page = web->Window()) {
+        Picture2.SetFocusTarget(page);
+        Picture2.SetTabStop(true);
+    }
 
     hand_ = rt::CreateHandCursor();
     Picture1.SetPicture(rt::LoadResPicture(PELMOR_RES_LOGO, rt::PictureType::Bitmap));
@@ -128,11 +134,16 @@ void frmMain::Form_Unload(bool& /*Cancel*/) {
 
 bool frmMain::PreTranslateKey(MSG& msg) {
     // Tab, Ctrl+C, F5 and the like belong to the page while the focus is inside the browser.
-    return web && web->TranslateAccelerator(msg);
-}
-
-HWND frmMain::FirstFocus() const {
-    return web ? web->Window() : nullptr;
+    if (web && web->TranslateAccelerator(msg)) return true;
+    if (msg.message != WM_KEYDOWN) return false;
+    const auto key = ChooseViewerKey(static_cast<uint32_t>(msg.wParam), ::GetKeyState(VK_CONTROL) < 0,
+                                     ::GetKeyState(VK_SHIFT) < 0, ::GetKeyState(VK_MENU) < 0);
+    if (!key) return false;
+    if (key->action == ViewerKey::Action::OpenSource)
+        quoteBar.Open(key->source);
+    else if (web)
+        web->Refresh();
+    return true;
 }
 
 void frmMain::Form_Activation(bool active) {

@@ -45,9 +45,8 @@ class frmMain : public rt::Form {
     void Form_Load() override;
     void Form_Resize() override;
     void Form_Unload(bool& Cancel) override;
+    // The page's keys first, then the viewer's own (ViewerKeys.h).
     bool PreTranslateKey(MSG& msg) override;
-    // The page: keys go to it from the first show on, and again after the window was deactivated.
-    HWND FirstFocus() const override;
     void Form_Activation(bool active) override;
 
   private:

@@ -34,8 +34,22 @@ int32_t Round(float v) {
 }
 
 // The system owns a region once it is set on a window; on failure it stays ours and is deleted.
-void SetRegion(HWND wnd, rt::UniqueRgn rgn) {
-    if (::SetWindowRgn(wnd, rgn.get(), TRUE)) rgn.release();
+bool SetRegion(HWND wnd, rt::UniqueRgn rgn) {
+    if (!::SetWindowRgn(wnd, rgn.get(), TRUE)) return false;
+    rgn.release();
+    return true;
+}
+
+// The region leaves nothing of the window outside its client area visible.
+bool RegionInsideClient(HWND wnd, HRGN rgn) {
+    RECT box{}, window{}, client{};
+    POINT origin{0, 0};
+    if (::GetRgnBox(rgn, &box) == ERROR || !::GetWindowRect(wnd, &window) || !::GetClientRect(wnd, &client) ||
+        !::ClientToScreen(wnd, &origin))
+        return false;
+    const int32_t left = origin.x - window.left, top = origin.y - window.top;
+    return box.left >= left && box.top >= top && box.right <= left + client.right &&
+           box.bottom <= top + client.bottom;
 }
 
 } // namespace
@@ -121,7 +135,8 @@ void ucSkin::UserControl_Initialize() {
         area.MouseMove = [this, i](int button, int, float, float) { pvHitAreaMove(i, button); };
         area.MouseUp = [this, i](int button, int, float x, float y) { pvHitAreaUp(i, button, x, y); };
         area.MouseLeave = [this] { pvResetButtonsOnControl({.redraw = Redraw::Always, .show = Show::Now}); };
-        area.PaintUnder = [this](HDC dc, const RECT& under) { back_.CopyTo(dc, under, POINT{0, 0}); };
+        area.PaintUnder = [this](HDC dc, const RECT& under) { frames_.CopyTo(dc, under, POINT{0, 0}); };
+        pvDescribeCaptionButton(area, i);
         const Rect& r = layout[static_cast<size_t>(i)];
         Add(area, L"ImgBt(" + std::to_wstring(i) + L")", r.left, r.top, kButtonSize, kButtonSize);
         area.SetToolTipText(kTips[i]);
@@ -178,7 +193,7 @@ void ucSkin::pvStartRunMode() {
     if (!parent) return;
     parent_ = parent;
     parentForm_ = form && form->hWnd() == parent ? form : nullptr;
-    trampoline_.Install(parent_, {},
+    trampoline_.Install(parent_, {WM_SYSCOMMAND, WM_NCACTIVATE, WM_NCPAINT},
                         {WM_GETMINMAXINFO, WM_SIZE, WM_SHOWWINDOW, WM_NCACTIVATE, kMsg105A, WM_GETICON});
     trampoline_.Install(hWnd(), {}, {WM_MOUSELEAVE});
 
@@ -203,13 +218,13 @@ ucSkin::MouseTracking ucSkin::ChooseMouseTracking(HMODULE user32, const wchar_t*
 void ucSkin::UserControl_Terminate() {
     skin_ = drawing::pcMemDC();
     trampoline_.Stop();
-    back_.Release();
+    frames_.Release();
     strip_.Release();
     strip_.SelectFont(nullptr);
     base_.Release();
     baseOf_ = CaptionBase{};
     captionFont_.reset();
-    cleared_ = Cleared{};
+    ncHidden_ = false;
     parent_ = nullptr;
     parentForm_ = nullptr;
 }
@@ -225,22 +240,22 @@ void ucSkin::UserControl_Resize() {
 }
 
 void ucSkin::UserControl_Paint(HDC dc) {
-    if (!back_.dc()) return;
+    if (!frames_.dc()) return;
     RECT box{};
     if (::GetClipBox(dc, &box) == ERROR) return;
-    back_.CopyTo(dc, box, POINT{box.left, box.top});
+    frames_.CopyTo(dc, box, POINT{box.left, box.top});
 }
 
 LRESULT ucSkin::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_ERASEBKGND:
-        // The back buffer covers everything; erasing first would only flicker.
-        if (back_.dc()) return 1;
+        // The frame's picture covers everything; erasing first would only flicker.
+        if (frames_.dc()) return 1;
         break;
     case WM_PRINTCLIENT:
-        if (back_.dc()) {
-            const RECT all{0, 0, back_.Width(), back_.Height()};
-            back_.CopyTo(reinterpret_cast<HDC>(wParam), all, POINT{0, 0});
+        if (const SkinFrameLook* shown = frames_.Current()) {
+            const RECT all{0, 0, shown->w, shown->h};
+            frames_.CopyTo(reinterpret_cast<HDC>(wParam), all, POINT{0, 0});
             return 0;
         }
         break;
@@ -257,7 +272,28 @@ LRESULT ucSkin::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return UserControl::WindowProc(msg, wParam, lParam);
 }
 
-void ucSkin::Before(HWND, UINT, WPARAM, LPARAM, bool&, LRESULT&) {}
+void ucSkin::Before(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled, LRESULT& result) {
+    if (wnd != parent_) return;
+    if (msg == WM_SYSCOMMAND) {
+        // Alt+Space: the window has no caption of its own for the system to open the menu under; a
+        // minimized window is left to the system.
+        if ((wp & 0xFFF0) != SC_KEYMENU || lp != L' ' || !pvStarted() || pvParentMinimized()) return;
+        handled = true;
+        rt::Trap([&] {
+            POINT under{0, SizeCaption()};
+            ::ClientToScreen(hWnd(), &under);
+            pvShowSystemMenu(under);
+        });
+        return;
+    }
+    // The system would paint a border that the region hides, under a frame painted here anyway.
+    if (!ncHidden_ || pvParentMinimized()) return;
+    handled = true;
+    if (msg != WM_NCACTIVATE) return;
+    // -1: the system still records the activation but leaves the non-client area alone.
+    result = trampoline_.CallPrevious(wnd, msg, wp, -1);
+    if (const auto active = NcActivatePaint(static_cast<uint32_t>(wp))) pvPaint(*active);
+}
 
 void ucSkin::After(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT&) {
     rt::Trap([&] {
@@ -334,6 +370,7 @@ void ucSkin::pvReadParentFlags() {
 
 void ucSkin::pvApplyRegions() {
     if (pvParentMinimized()) return;
+    ncHidden_ = false;
     const LONG_PTR style = ::GetWindowLongPtrW(parent_, GWL_STYLE);
     // Only a real change needs the frame recalculated; doing it on every resize would nest WM_SIZE.
     if (style & WS_CAPTION) {
@@ -348,8 +385,10 @@ void ucSkin::pvApplyRegions() {
         ::GetWindowRect(parent_, &wr);
         const Rect r =
             ParentRegionRect(wr.right - wr.left, wr.bottom - wr.top, flags_.thickFrame || flags_.windowEdge);
-        SetRegion(parent_, rt::UniqueRgn(::CreateRoundRectRgn(r.left, r.top, r.right, r.bottom, kRegionCorner,
-                                                              kRegionCorner)));
+        rt::UniqueRgn rgn(
+            ::CreateRoundRectRgn(r.left, r.top, r.right, r.bottom, kRegionCorner, kRegionCorner));
+        const bool hides = rgn && RegionInsideClient(parent_, rgn.get());
+        ncHidden_ = SetRegion(parent_, std::move(rgn)) && hides;
     }
 
     const ControlShape shape = ControlRegionShape(ScaleWidth(), ScaleHeight(), pvParentMaximized());
@@ -423,9 +462,13 @@ void ucSkin::UserControl_DblClick() {
 }
 
 void ucSkin::ShowSystemMenu() {
-    if (!pvStarted()) return;
     POINT at{};
     ::GetCursorPos(&at);
+    pvShowSystemMenu(at);
+}
+
+void ucSkin::pvShowSystemMenu(POINT at) {
+    if (!pvStarted()) return;
     HMENU menu = ::GetSystemMenu(parent_, FALSE);
     const int command = ::TrackPopupMenu(menu, TPM_RETURNCMD, at.x, at.y, 0, parent_, nullptr);
     ::SendMessageW(parent_, WM_SYSCOMMAND, static_cast<WPARAM>(command), 0);
@@ -487,7 +530,10 @@ void ucSkin::pvHitAreaUp(int index, int button, float x, float y) {
         return;
     }
     pvDrawButtonOnControl(index, kHover, {.show = Show::Now});
-    if (button != kLeftButton) return;
+    if (button == kLeftButton) pvCaptionButtonAction(index);
+}
+
+void ucSkin::pvCaptionButtonAction(int index) {
     switch (index) {
     case kMinButton:
         if (rt::Control::RaiseVetoable(MinButtonClick)) pvSetParentState(kStateMinimized);

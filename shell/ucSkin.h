@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "SkinBackBuffer.h"
+#include "SkinFrameCache.h"
 #include "SkinGeometry.h"
 #include "SkinHitArea.h"
 #include "drawing/pcMemDC.h"
@@ -64,8 +66,12 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     SkinHitArea& ImgBt(int index);
     // Bitmaps made so far for the off-screen frame and caption strip.
     long BufferAllocations() const {
-        return back_.Allocations() + strip_.Allocations() + base_.Allocations();
+        return frames_.Allocations() + strip_.Allocations() + base_.Allocations();
     }
+    // Screen readers: the quote-source buttons on the frame, then the caption buttons left to right.
+    std::vector<HWND> AccessibleWindows() const override;
+    // Frame pictures drawn so far; a paint of a look already drawn only copies its picture.
+    long FrameCompositions() const { return frames_.Compositions(); }
     // True when user32 provides the mouse-leave tracking; comctl32's is used otherwise.
     bool UsesUser32Tracking() const { return user32Tracking_; }
 
@@ -111,6 +117,9 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     void pvLayoutButtons();
     void pvUpdateHitAreaVisibility();
     void pvPaint(bool active);
+    // Draws `look` into the current frame picture, which holds a frame of its size and background
+    // already when `rimOnly`; false when it cannot be drawn whole.
+    bool pvComposeFrame(const SkinFrameLook& look, bool rimOnly);
     void pvPaintDesignLook();
     // Whether a caption button is drawn in the state it shows already; when what is drawn reaches the
     // screen: at once, or with the control's next paint.
@@ -129,7 +138,7 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     void pvResetButtonsOnControl(ButtonDraw how);
     void pvShowArea(const RECT& area, Show when);
     bool pvIsHitArea(const rt::Control* control) const;
-    void pvClearBackground(int32_t w, int32_t h);
+    void pvClearBackground(HDC dc, const SkinFrameLook& look, bool rimOnly);
     // The caption font, made again only when the control's font name changes; false when it cannot be.
     bool pvCaptionFont();
     // The caption strip's background and icon for this width, in base_; false when it cannot be had.
@@ -143,6 +152,12 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     void pvHitAreaDown(int index, int button);
     void pvHitAreaMove(int index, int button);
     void pvHitAreaUp(int index, int button, float x, float y);
+    // The system menu with its top-left corner at `at` (on the screen); the command chosen is carried out.
+    void pvShowSystemMenu(POINT at);
+    // What a click on a caption button does.
+    void pvCaptionButtonAction(int index);
+    // Screen readers' view of a caption button: its state and action (ucSkinAccess.cpp).
+    void pvDescribeCaptionButton(SkinHitArea& area, int index);
 
     bool pvStarted() const { return parent_ != nullptr; }
     bool pvParentMinimized() const;
@@ -180,8 +195,8 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     // Declared before the buffers it is selected into, so it goes after them.
     rt::UniqueFont captionFont_;
     std::wstring captionFace_;
-    SkinBackBuffer back_;
-    // Kept between paints: the caption strip is drawn off-screen first, then copied onto back_.
+    SkinFrameCache frames_;
+    // Kept between paints: the caption strip is drawn off-screen first, then copied onto the frame.
     SkinBackBuffer strip_;
     SkinBackBuffer base_;
     struct CaptionBase {
@@ -191,15 +206,8 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
         friend bool operator==(const CaptionBase&, const CaptionBase&) = default;
     };
     CaptionBase baseOf_;
-    // What the last full clear of back_ covered.
-    struct Cleared {
-        long allocation = -1;
-        int32_t w = 0;
-        int32_t h = 0;
-        COLORREF colour = 0;
-        friend bool operator==(const Cleared&, const Cleared&) = default;
-    };
-    Cleared cleared_;
+    // The parent's region hides its whole non-client area, so the system need not paint it.
+    bool ncHidden_ = false;
     msghook::cWndProcTrampoline trampoline_{*this};
 };
 

@@ -29,7 +29,12 @@ constexpr COLORREF kInnerInactive = RGB(121, 121, 125);
 constexpr COLORREF kOpeningFrame = RGB(57, 57, 51);
 constexpr COLORREF kDesignFrame = RGB(59, 90, 130);
 
+// One message for a caption that fits a line, two only for a longer one: this runs on every paint.
 std::wstring WindowText(HWND wnd) {
+    wchar_t line[256];
+    const int got = ::GetWindowTextW(wnd, line, static_cast<int>(std::size(line)));
+    if (got >= 0 && got + 1 < static_cast<int>(std::size(line)))
+        return std::wstring(line, static_cast<size_t>(got));
     std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(wnd)) + 1, L'\0');
     text.resize(static_cast<size_t>(::GetWindowTextW(wnd, text.data(), static_cast<int>(text.size()))));
     return text;
@@ -73,55 +78,75 @@ class DcBrush {
 void ucSkin::pvPaint(bool active) {
     rt::Trap([&] {
         if (!pvStarted() || pvParentMinimized()) return;
-        const int32_t w = ScaleWidth();
-        const int32_t h = ScaleHeight();
-        if (!back_.Ensure(w, h) || !strip_.Ensure(w, kCaptionStripHeight) || !pvCaptionFont()) return;
-        strip_.SelectFont(captionFont_.get());
-        HDC control = back_.dc();
-        {
-            HDC strip = strip_.dc();
-            pvClearBackground(w, h);
-
-            const HICON formIcon = pvParentIcon();
-            const bool iconShown = drawIcon_ && formIcon;
-            HICON icon = nullptr;
-            if (iconShown) {
-                icon = reinterpret_cast<HICON>(::SendMessageW(parent_, WM_GETICON, ICON_SMALL, 0));
-                if (!icon) icon = formIcon;
-            }
-            if (!pvCaptionBase(w, icon)) return;
-            ::BitBlt(strip, 0, 0, w, kCaptionStripHeight, base_.dc(), 0, 0, SRCCOPY);
-            pvResetButtons(strip);
-
-            ::SetBkMode(strip, TRANSPARENT);
-            ::SetTextColor(strip, active ? kTextActive : kTextInactive);
-            const CaptionTextBox box = ComputeCaptionTextBox(w, iconShown);
-            skin_.pDrawText(strip, WindowText(parent_), box.iconOffset, kButtonTop, box.textWidth,
-                            kCaptionStripHeight, 0);
-            ::BitBlt(control, 0, 0, w, kCaptionStripHeight, strip, 0, 0, SRCCOPY);
+        // Both sides from one query; the control's own getters ask the system several times each.
+        RECT client{};
+        if (!::GetClientRect(hWnd(), &client)) return;
+        SkinFrameLook look;
+        look.w = client.right;
+        look.h = client.bottom;
+        if (!frames_.Ensure(look.w, look.h) || !pvCaptionFont()) return;
+        look.background = rt::ToColorRef(BackColor());
+        look.active = active;
+        look.maximized = pvParentMaximized();
+        look.topMost = topMost_;
+        if (const HICON formIcon = pvParentIcon(); drawIcon_ && formIcon) {
+            look.icon = reinterpret_cast<HICON>(::SendMessageW(parent_, WM_GETICON, ICON_SMALL, 0));
+            if (!look.icon) look.icon = formIcon;
         }
-        {
-            const DcPen pen(control);
-            if (!pvParentMaximized()) {
-                pen.Outline(active ? kOuterActive : kOuterInactive, Rect{0, 0, w, h}, kOutlineCorner);
-                pen.Outline(active ? kInnerActive : kInnerInactive, Rect{1, 1, w - 1, h - 1}, kOutlineCorner);
-            }
-            pen.Outline(kOpeningFrame, OpeningFrameRect(w, h), 0);
+        look.caption = WindowText(parent_);
+        look.face = captionFace_;
+        look.buttons = ResetButtonStates(flags_.minBox, flags_.maxBox, menuButton_, topMostButton_);
+
+        const SkinFrameCache::Holds holds = frames_.Select(look);
+        if (holds == SkinFrameCache::Holds::Buttons) {
+            pvResetButtons(frames_.dc());
+        } else if (holds != SkinFrameCache::Holds::Picture &&
+                   !pvComposeFrame(look, holds == SkinFrameCache::Holds::Background)) {
+            frames_.Discard();
+            return;
         }
-        pvShowArea(RECT{0, 0, w, h}, Show::Now);
+        for (int i = 0; i < kButtonCount; ++i)
+            if (const int16_t s = look.buttons[static_cast<size_t>(i)]; s != kNotDrawn)
+                buttonState_[static_cast<size_t>(i)] = s;
+        pvShowArea(RECT{0, 0, look.w, look.h}, Show::Now);
     });
 }
 
-void ucSkin::pvClearBackground(int32_t w, int32_t h) {
-    const COLORREF colour = rt::ToColorRef(BackColor());
-    const DcBrush brush(back_.dc(), colour);
-    const Cleared now{back_.Allocations(), w, h, colour};
+bool ucSkin::pvComposeFrame(const SkinFrameLook& look, bool rimOnly) {
+    const int32_t w = look.w, h = look.h;
+    if (!strip_.Ensure(w, kCaptionStripHeight)) return false;
+    strip_.SelectFont(captionFont_.get());
+    HDC control = frames_.dc();
+    {
+        HDC strip = strip_.dc();
+        pvClearBackground(control, look, rimOnly);
+        if (!pvCaptionBase(w, look.icon)) return false;
+        ::BitBlt(strip, 0, 0, w, kCaptionStripHeight, base_.dc(), 0, 0, SRCCOPY);
+        pvResetButtons(strip);
+
+        ::SetBkMode(strip, TRANSPARENT);
+        ::SetTextColor(strip, look.active ? kTextActive : kTextInactive);
+        const CaptionTextBox box = ComputeCaptionTextBox(w, look.icon != nullptr);
+        skin_.pDrawText(strip, look.caption, box.iconOffset, kButtonTop, box.textWidth, kCaptionStripHeight,
+                        0);
+        ::BitBlt(control, 0, 0, w, kCaptionStripHeight, strip, 0, 0, SRCCOPY);
+    }
+    const DcPen pen(control);
+    if (!look.maximized) {
+        pen.Outline(look.active ? kOuterActive : kOuterInactive, Rect{0, 0, w, h}, kOutlineCorner);
+        pen.Outline(look.active ? kInnerActive : kInnerInactive, Rect{1, 1, w - 1, h - 1}, kOutlineCorner);
+    }
+    pen.Outline(kOpeningFrame, OpeningFrameRect(w, h), 0);
+    return true;
+}
+
+void ucSkin::pvClearBackground(HDC dc, const SkinFrameLook& look, bool rimOnly) {
+    const int32_t w = look.w, h = look.h;
+    const DcBrush brush(dc, look.background);
     // Nothing draws inside the opening, so once it holds the background only the frame around it needs
-    // clearing again, below the caption strip that covers the top; a new size, colour or bitmap clears
-    // everything.
-    if (now != cleared_) {
+    // clearing again, below the caption strip that covers the top.
+    if (!rimOnly) {
         brush.Fill(0, 0, w, h);
-        cleared_ = now;
         return;
     }
     const int32_t side = h - kSizeCaption - kSizeBottom;
@@ -158,11 +183,15 @@ bool ucSkin::pvCaptionFont() {
 
 void ucSkin::pvPaintDesignLook() {
     rt::Trap([&] {
-        const int32_t w = ScaleWidth();
-        const int32_t h = ScaleHeight();
-        if (!back_.Ensure(w, h)) return;
-        cleared_ = Cleared{};
-        HDC dc = back_.dc();
+        SkinFrameLook look;
+        look.w = ScaleWidth();
+        look.h = ScaleHeight();
+        look.design = true;
+        if (!frames_.Ensure(look.w, look.h)) return;
+        // Drawn whole every time: the box shows properties the look does not name.
+        frames_.Select(look);
+        const int32_t w = look.w, h = look.h;
+        HDC dc = frames_.dc();
         {
             rt::UniqueBrush background(::CreateSolidBrush(rt::ToColorRef(BackColor())));
             const RECT all{0, 0, w, h};
@@ -203,7 +232,11 @@ bool ucSkin::pvDrawButton(HDC target, int index, int16_t state, Redraw redraw) {
 }
 
 void ucSkin::pvDrawButtonOnControl(int index, int16_t state, ButtonDraw how) {
-    if (pvDrawButton(back_.dc(), index, state, how.redraw)) pvShowArea(pvButtonRect(index), how.show);
+    if (!pvDrawButton(frames_.dc(), index, state, how.redraw)) return;
+    SkinFrameLook& shown = *frames_.Current();
+    shown.buttons[static_cast<size_t>(index)] = state;
+    if (index == kTopMostButton) shown.topMost = topMost_;
+    pvShowArea(pvButtonRect(index), how.show);
 }
 
 void ucSkin::pvResetButtons(HDC target) {
@@ -239,7 +272,7 @@ void ucSkin::pvShowArea(const RECT& area, Show when) {
         ::ExcludeClipRect(dc.get(), child->Left(), child->Top(), child->Left() + child->Width(),
                           child->Top() + child->Height());
     }
-    back_.CopyTo(dc.get(), area, POINT{area.left, area.top});
+    frames_.CopyTo(dc.get(), area, POINT{area.left, area.top});
 }
 
 bool ucSkin::pvIsHitArea(const rt::Control* control) const {

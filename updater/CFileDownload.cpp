@@ -7,6 +7,7 @@
 
 #include "HttpAnswer.h"
 #include "ProductUrl.h"
+#include "runtime/Form.h"
 #include "runtime/Handles.h"
 #include "runtime/RtError.h"
 #include "runtime/TextCodec.h"
@@ -349,6 +350,8 @@ void CFileDownload::BindCallback::RunMessagesUntilStopped() {
                 Abort();
                 continue;
             }
+            // The window's keys work during the transfer too (Esc stops it as the cancel button does).
+            if (rt::Form::PreTranslate(msg)) continue;
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         } else if (!stopped_) {

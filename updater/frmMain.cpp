@@ -62,6 +62,9 @@ frmMain::frmMain(UpdaterSetup setup) : setup_(std::move(setup)) {
     SetIconResource(MAKEINTRESOURCEW(PELMOR_IDI_APP));
     cmdUpSoft.Click = [this] { cmdUpSoft_Click(); };
     cmdQuxiao.Click = [this] { cmdQuxiao_Click(); };
+    // Enter starts (or stops) the update, Esc leaves.
+    cmdUpSoft.SetDefault(true);
+    cmdQuxiao.SetCancel(true);
 }
 
 frmMain::~frmMain() = default;

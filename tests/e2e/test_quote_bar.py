@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """The six quote-source buttons in the caption row: their pictures follow the pointer, each click
-points the browser at its own page on the local site, and they keep their places at any width."""
+points the browser at its own page on the local site, and they keep their places at any width. From the
+keyboard: Ctrl+1 … Ctrl+6 and F5, Tab and the arrows along the bar with a focus cue, Enter and Space."""
 
 import os
 import time
@@ -21,6 +22,8 @@ STATES = {"n": "normal", "h": "hover", "c": "pressed"}
 # Mean absolute difference (0..255 per channel) allowed against the expected picture; the three
 # pictures of one button differ from each other by 5 to 16, and a 24-bit display shows them exactly.
 MAX_DIFF = 1.0
+# The focus cue: a one-pixel frame around the focused button in the skin's caption-text colour.
+CUE = (220, 220, 220)
 
 
 class QuoteBar(d.ViewerTestCase):
@@ -84,6 +87,51 @@ class QuoteBar(d.ViewerTestCase):
                 # Leaving downwards into the opening restores the normal picture.
                 d.move_to(x + 40, y + 80, 0.15)
                 self.assertShows(name, left, "n")
+
+    def key_opens(self, keys, path):
+        pressed = time.monotonic()
+        d.key(keys)
+        self.assertTrue(self.site.wait_for(path, pressed, 5), f"{path} not fetched after {keys}")
+        self.assertEqual(set(self.quote_paths_since(pressed)), {path}, f"pages fetched after {keys}")
+
+    def assertCueOn(self, focused):
+        """Waits (bounded) until the cue frames the button at index `focused` alone (None: no button)."""
+        first, span = BUTTONS[0][1], BUTTONS[-1][1] + WIDTH - BUTTONS[0][1]
+
+        def framed():
+            bar = d.read_pixels(*self.at(first, TOP), span, HEIGHT)
+            rows = [bar[y * span:(y + 1) * span] for y in (0, HEIGHT - 1)]
+            return [i for i, (_n, left, _p) in enumerate(BUTTONS)
+                    if all(set(row[left - first:left - first + WIDTH]) == {CUE} for row in rows)]
+
+        want = [] if focused is None else [focused]
+        found = d.wait_until(lambda: framed() == want, 2.0, 0.1) and want or framed()
+        self.assertEqual(found, want, "buttons with the focus cue")
+
+    def test_ctrl_digits_open_the_sources_in_bar_order_and_f5_loads_the_page_again(self):
+        d.focus(self.win)
+        for i, (name, _left, path) in enumerate(BUTTONS):
+            with self.subTest(button=name):
+                self.key_opens(f"ctrl+{i + 1}", path)
+                self.key_opens("F5", path)
+        # These keys are no keyboard navigation: no focus cue comes up.
+        self.assertCueOn(None)
+
+    def test_tab_and_arrows_walk_the_bar_with_a_cue_and_enter_or_space_opens_the_focused_source(self):
+        d.focus(self.win)
+        self.assertCueOn(None)
+        d.key("Tab")  # from the page to the first button
+        self.assertCueOn(0)
+        self.key_opens("Return", BUTTONS[0][2])
+        for i in range(1, len(BUTTONS)):
+            d.key("Right")
+            self.assertCueOn(i)
+            self.key_opens("space" if i % 2 else "Return", BUTTONS[i][2])
+        # The arrows go round the bar; Tab leaves it for the page and Shift+Tab comes back to its end.
+        for keys, focused in (("Right", 0), ("Left", 5), ("Up", 4), ("Down", 5), ("Tab", None),
+                              ("shift+Tab", 5), ("shift+Tab", 4)):
+            d.key(keys)
+            self.assertCueOn(focused)
 
     def test_second_of_two_quick_clicks_is_the_page_fetched_last(self):
         first, second = BUTTONS[1], BUTTONS[5]

@@ -144,16 +144,22 @@ class SkinFrame(d.ViewerTestCase):
         self.assertEqual(code, 0, "the viewer did not end with code 0 after its close button")
         self.assertFalse(d.find_windows(d.CAPTION_PATTERN), "the main window is still shown")
 
-    def test_system_menu_opens_at_the_cursor_from_the_caption_row_and_the_icon(self):
+    def test_system_menu_opens_at_the_cursor_from_the_caption_row_and_the_icon_and_by_alt_space(self):
         g0 = self.g0
         cases = (("right button on the caption", self.at(150, 10, g0), 3),
                  ("right button on the close button", self.button_point(CLOSE, g0), 3),
-                 ("left button on the caption icon", self.at(10, 12, g0), 1))
+                 ("left button on the caption icon", self.at(10, 12, g0), 1),
+                 # From the keyboard the menu opens under the caption's left end, wherever the pointer is.
+                 ("Alt+Space", self.at(0, 24, g0), None))
         for name, point, button in cases:
             with self.subTest(name):
-                d.move_to(*point, 0.1)
+                d.move_to(*(self.at(150, 10, g0) if button is None else point), 0.1)
                 before = d.owned_popups(self.win)  # a tool tip may be up already
-                d.click_at(*point, button=button)
+                if button is None:
+                    d.focus(self.win)
+                    d.key("alt+space")
+                else:
+                    d.click_at(*point, button=button)
                 # Tool tips are owned popups too; the menu is the new one placed at the cursor.
                 menus = d.wait_until(lambda: {w: r for w, r in d.owned_popups(self.win).items()
                                               if w not in before and r[:2] == point}, 3)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -181,6 +182,77 @@ TEST(FormLifecycle, UnloadFromAnEventHandlerAndASecondUnloadDoesNothing) {
     form.Unload();
     EXPECT_EQ(form.log, (Log{"Load", "Resize", "QueryUnload", "Unload"}));
 }
+
+// Three buttons side by side: the default one, the cancel one and another; a label takes no turn.
+class KeysForm : public TestForm {
+  public:
+    std::array<rt::CommandButton, 3> buttons;
+    rt::Label label;
+    std::string pressed;
+
+  protected:
+    void CreateControls() override {
+        for (int i = 0; i < 3; ++i) {
+            buttons[i].Click = [this, i] { pressed += "012"[i]; };
+            Add(buttons[i], L"cmd" + std::to_wstring(i), 10 + 90 * i, 10, 80, 24);
+        }
+        Add(label, L"lbl", 10, 50, 80, 24);
+        buttons[0].SetDefault(true);
+        buttons[2].SetCancel(true);
+    }
+};
+
+struct KeyCase {
+    const char* name;
+    int from; // the focused button; -1: the form itself
+    UINT key;
+    bool shift;
+    int disabled; // a button made unavailable first; -1: none
+    int to;       // the focused button after the key (-1: the form)
+    const char* pressed;
+};
+
+class FormKeysTest : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(FormKeysTest, TheKeyMovesTheFocusOrPressesTheButtonItShould) {
+    const KeyCase& c = GetParam();
+    KeysForm form;
+    form.Show(SW_SHOWNORMAL);
+    EXPECT_EQ(::GetFocus(), form.buttons[0].hWnd()) << "the first tab stop has the focus at the first show";
+    if (c.disabled >= 0) ::EnableWindow(form.buttons[c.disabled].hWnd(), FALSE);
+    const auto at = [&](int i) { return i < 0 ? form.hWnd() : form.buttons[i].hWnd(); };
+    ::SetFocus(at(c.from));
+    BYTE keys[256] = {};
+    keys[VK_SHIFT] = c.shift ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    MSG msg{at(c.from), WM_KEYDOWN, c.key, 1, 0, {}};
+    if (!rt::Form::PreTranslate(msg)) ::DispatchMessageW(&msg);
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+    Pump();
+    EXPECT_EQ(::GetFocus(), at(c.to));
+    EXPECT_EQ(form.pressed, c.pressed);
+    // The thick frame of the button Enter presses: the one the key moved the focus to, else the default one.
+    const int framed = c.to >= 0 && c.to != c.from ? c.to : 0;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ((::GetWindowLongW(at(i), GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON, i == framed)
+            << "button " << i;
+    form.Unload();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, FormKeysTest,
+    ::testing::Values(KeyCase{"TabGoesToTheNext", 0, VK_TAB, false, -1, 1, ""},
+                      KeyCase{"TabGoesRound", 2, VK_TAB, false, -1, 0, ""},
+                      KeyCase{"ShiftTabGoesBackRound", 0, VK_TAB, true, -1, 2, ""},
+                      KeyCase{"TabPassesAnUnavailableButton", 0, VK_TAB, false, 1, 2, ""},
+                      KeyCase{"RightAlongTheGroup", 1, VK_RIGHT, false, -1, 2, ""},
+                      KeyCase{"LeftGoesRound", 0, VK_LEFT, false, -1, 2, ""},
+                      KeyCase{"EnterPressesTheFocusedButton", 1, VK_RETURN, false, -1, 1, "1"},
+                      KeyCase{"EnterOnTheFormPressesTheDefault", -1, VK_RETURN, false, -1, -1, "0"},
+                      KeyCase{"EscPressesTheCancelButton", 1, VK_ESCAPE, false, -1, 1, "2"},
+                      KeyCase{"EscWithTheCancelButtonUnavailable", 0, VK_ESCAPE, false, 2, 0, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FormRun, EndsWhenTheStartupFormUnloadsButNotWhenAnotherDoes) {
     TestForm startup, other;

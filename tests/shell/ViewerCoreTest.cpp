@@ -1,4 +1,4 @@
-// Start-up paths and the quote-source table of the viewer.
+// Start-up paths, the quote-source table and the own keys of the viewer.
 #include <gtest/gtest.h>
 
 #include <iterator>
@@ -6,6 +6,7 @@
 
 #include "QuoteSources.h"
 #include "StartupPaths.h"
+#include "ViewerKeys.h"
 
 using namespace viewer;
 
@@ -68,4 +69,34 @@ TEST(QuoteSources, SitePagesJoinWithExactlyOneSlash) {
     EXPECT_EQ(SitePageUrl(L"http://a.test/", L"/ruanjiantongji.htm"), L"http://a.test/ruanjiantongji.htm");
     EXPECT_EQ(SitePageUrl(L"http://a.test", L"/ruanjiantongji.htm"), L"http://a.test/ruanjiantongji.htm");
     EXPECT_EQ(SitePageUrl(L"http://a.test/", L""), L"http://a.test/");
+}
+
+TEST(ViewerKeys, CtrlDigitsOpenTheSourcesInBarOrderAndF5LoadsAgainWithNoOtherModifier) {
+    using A = ViewerKey::Action;
+    constexpr uint32_t kF5 = 0x74, kNumpad1 = 0x61;
+    const struct {
+        uint32_t key;
+        bool ctrl, shift, alt;
+        std::optional<ViewerKey> want;
+    } cases[] = {{'1', true, false, false, ViewerKey{A::OpenSource, 0}},
+                 {'6', true, false, false, ViewerKey{A::OpenSource, 5}},
+                 {kNumpad1, true, false, false, ViewerKey{A::OpenSource, 0}},
+                 {kNumpad1 + 5, true, false, false, ViewerKey{A::OpenSource, 5}},
+                 {'7', true, false, false, std::nullopt},
+                 {'0', true, false, false, std::nullopt},
+                 {kNumpad1 + 6, true, false, false, std::nullopt},
+                 {'1', false, false, false, std::nullopt},
+                 {'1', true, true, false, std::nullopt},
+                 {'1', true, false, true, std::nullopt},
+                 {kF5, false, false, false, ViewerKey{A::Reload, 0}},
+                 {kF5, true, false, false, std::nullopt},
+                 {kF5, false, true, false, std::nullopt},
+                 {kF5, false, false, true, std::nullopt}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.key << " ctrl " << c.ctrl << " shift " << c.shift << " alt " << c.alt);
+        EXPECT_EQ(ChooseViewerKey(c.key, c.ctrl, c.shift, c.alt), c.want);
+    }
+    EXPECT_EQ(SourceShortcut(0), L"Ctrl+1");
+    EXPECT_EQ(SourceShortcut(5), L"Ctrl+6");
 }

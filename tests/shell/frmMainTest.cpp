@@ -431,6 +431,7 @@ class KeyWitness final : public rt::IWebBrowserControl {
     bool Move(int l, int t, int w, int h) override { return real_.Move(l, t, w, h); }
     bool SetSilent(bool silent) override { return real_.SetSilent(silent); }
     bool Navigate2(const std::wstring& url) override { return real_.Navigate2(url); }
+    bool Refresh() override { return real_.Refresh(); }
     HWND Window() const override { return real_.Window(); }
     void FrameActivated(bool active) override { real_.FrameActivated(active); }
     bool TranslateAccelerator(MSG& msg) override {

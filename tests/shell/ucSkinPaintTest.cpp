@@ -302,6 +302,26 @@ TEST_F(ucSkinPaint, PaintsMakeNoObjectsAndALiveResizeMakesBuffersOnlyNowAndThen)
     fresh.Unload();
 }
 
+TEST_F(ucSkinPaint, AKeptLookIsOnlyCopiedAndWhatChangedSinceIsDrawnAgain) {
+    ShowWith(MainWindowBag());
+    Activate(false);
+    Activate(true);
+    const long drawn = form_.skin.FrameCompositions();
+    for (int i = 0; i < 6; ++i)
+        Activate(i % 2 == 0);
+    EXPECT_EQ(form_.skin.FrameCompositions(), drawn) << "active and inactive are both kept";
+
+    // A hover drawn over the kept picture does not come back with it.
+    SendMouse(form_.skin.ImgBt(sk::kCloseButton).hWnd(), WM_MOUSEMOVE, 3, 3);
+    ASSERT_TRUE(ShowsCell(Shot(), W() - 17, 6, 22, 11));
+    Activate(true);
+    Activate(false);
+    EXPECT_TRUE(ShowsCell(Shot(), W() - 17, 6, 22, 0));
+    ::SetWindowTextW(form_.hWnd(), L"");
+    Activate(false);
+    EXPECT_EQ(CountColour(Shot(), 21, 6, W() - 85, 23, RGB(191, 190, 190)), 0) << "the old caption is kept";
+}
+
 TEST_F(ucSkinPaint, APaintReachesTheScreenAtOnceThroughTheHitAreas) {
     ShowWith(MainWindowBag());
     ::SetWindowPos(form_.hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);

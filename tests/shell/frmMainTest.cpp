@@ -16,7 +16,7 @@
 #include "MessagePump.h"
 
 using namespace viewer;
-using rt::BrowserCall;
+using testsupport::BrowserCall;
 
 namespace {
 
@@ -43,7 +43,7 @@ class MainWindow : public ::testing::Test {
     void SetUp() override {
         form = std::make_unique<frmMain>([this](HWND container) {
             EXPECT_TRUE(::IsWindow(container));
-            auto b = std::make_unique<rt::RecordingWebBrowser>();
+            auto b = std::make_unique<testsupport::RecordingWebBrowser>();
             browsers.push_back(b.get());
             return b;
         });
@@ -53,8 +53,8 @@ class MainWindow : public ::testing::Test {
         form.reset();
     }
     // The first browser made is `web`, the second `WebBrowser1`.
-    rt::RecordingWebBrowser& Web() { return *browsers.at(0); }
-    rt::RecordingWebBrowser& Stats() { return *browsers.at(1); }
+    testsupport::RecordingWebBrowser& Web() { return *browsers.at(0); }
+    testsupport::RecordingWebBrowser& Stats() { return *browsers.at(1); }
 
     static void ClickOn(HWND w) {
         ::SendMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
@@ -68,7 +68,7 @@ class MainWindow : public ::testing::Test {
         ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
-    static std::vector<BrowserCall> Only(const rt::RecordingWebBrowser& b, BrowserCall::Kind kind) {
+    static std::vector<BrowserCall> Only(const testsupport::RecordingWebBrowser& b, BrowserCall::Kind kind) {
         std::vector<BrowserCall> out;
         for (const auto& c : b.Calls())
             if (c.kind == kind) out.push_back(c);
@@ -76,7 +76,7 @@ class MainWindow : public ::testing::Test {
     }
 
     ShellRecorder shell;
-    std::vector<rt::RecordingWebBrowser*> browsers;
+    std::vector<testsupport::RecordingWebBrowser*> browsers;
     std::unique_ptr<frmMain> form;
 };
 
@@ -165,7 +165,7 @@ TEST_F(MainWindow, StartsTheUpdaterBesideItOnlyWhenItIsThere) {
 
     { std::ofstream(updater.c_str()) << "stand-in"; }
     shell.calls.clear();
-    frmMain second([](HWND) { return std::make_unique<rt::RecordingWebBrowser>(); });
+    frmMain second([](HWND) { return std::make_unique<testsupport::RecordingWebBrowser>(); });
     ASSERT_TRUE(second.Load());
     second.Unload();
     ::DeleteFileW(updater.c_str());
@@ -405,7 +405,7 @@ TEST_F(MainWindow, TheMenuControlSitsBetweenTheMagneticManagerAndTheSkinAndTakes
 TEST(MainWindowLifetime, LoadAndUnloadCyclesReturnEveryHandle) {
     rt::SetShellHandler([](const rt::ShellCall&) { return true; });
     auto cycle = [] {
-        frmMain f([](HWND) { return std::make_unique<rt::RecordingWebBrowser>(); });
+        frmMain f([](HWND) { return std::make_unique<testsupport::RecordingWebBrowser>(); });
         f.Show(SW_SHOWNORMAL);
         HWND w = f.hWnd();
         f.Unload();

@@ -9,7 +9,7 @@ function(pelmor_native_test name)
   # Header-only helpers of tests/support serve both trees.
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   include(GoogleTest)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit)
 endfunction()
 # Platform-free libraries get the sanitizers too, so tests catch faults inside them.
 function(pelmor_core_library name)

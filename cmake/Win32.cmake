@@ -45,16 +45,28 @@ function(pelmor_program target output_name)
   add_dependencies(${target} zlib1_dll)
 endfunction()
 
+# Every test that starts a Windows program needs the Wine session: a CTest run that finds none starts one
+# and ends it afterwards, so a single test or label runs as is; a session started beforehand (./test) is
+# left alone.
+add_test(NAME wine_session_start COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-session ctest-start)
+add_test(NAME wine_session_stop COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-session ctest-stop)
+set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine_session LABELS wine TIMEOUT 300)
+set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine_session LABELS wine TIMEOUT 60)
+
 # Win32 tests run under Wine through the emulator wrapper, one CTest test per program: each Wine
 # process start costs a few tenths of a second, too much to pay for every case. Programs that drive
 # the mouse, keyboard or focus share the one display and are marked SERIAL.
 function(pelmor_win32_test name)
-  cmake_parse_arguments(T "SERIAL" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "LABEL" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PELMOR_TEST_BIN_DIR})
   target_link_libraries(${name} PRIVATE ${T_LIBS} pelmor_test_support)
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 300 ENVIRONMENT PELMOR_TEST_TIMEOUT=240)
+  if(NOT T_LABEL)
+    set(T_LABEL wine)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 ENVIRONMENT PELMOR_TEST_TIMEOUT=240 LABELS ${T_LABEL}
+                                           FIXTURES_REQUIRED wine_session)
   if(T_SERIAL)
     set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE RESOURCE_LOCK display)
   endif()

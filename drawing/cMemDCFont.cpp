@@ -50,11 +50,10 @@ StdFont cMemDC::Font() const {
 void cMemDC::Font(const StdFont& oValue) {
     if (!m_hDC) return;
     LOGFONTW lf{};
-    try {
-        lf.lfHeight = FontHeightForSize(oValue.Size, ::GetDeviceCaps(m_hDC, LOGPIXELSY));
-    } catch (const rt::RtError&) {
+    if (!rt::Trap([&] {
+            lf.lfHeight = FontHeightForSize(oValue.Size, ::GetDeviceCaps(m_hDC, LOGPIXELSY));
+        }))
         return;
-    }
     lf.lfWeight = oValue.Weight;
     lf.lfItalic = oValue.Italic;
     lf.lfUnderline = oValue.Underline;

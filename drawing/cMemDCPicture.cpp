@@ -71,14 +71,13 @@ void cMemDC::PaintPicture(const PictureDesc& oPic, int32_t xDest, int32_t yDest,
     if (oPic.Type == PictureDesc::None || !oPic.Handle) return;
     SIZE size{};
     RECT frame{};
-    try {
-        size = PictureSize(oPic);
-        if (!nWidth) nWidth = size.cx;
-        if (!nHeight) nHeight = size.cy;
-        frame = {xDest, yDest, rt::Add(xDest, nWidth), rt::Add(yDest, nHeight)};
-    } catch (const rt::RtError&) {
+    if (!rt::Trap([&] {
+            size = PictureSize(oPic);
+            if (!nWidth) nWidth = size.cx;
+            if (!nHeight) nHeight = size.cy;
+            frame = {xDest, yDest, rt::Add(xDest, nWidth), rt::Add(yDest, nHeight)};
+        }))
         return;
-    }
     if (!m_hDC && !Init(size.cx, size.cy)) return;
     switch (oPic.Type) {
     case PictureDesc::Icon:
@@ -174,11 +173,10 @@ void cMemDC::PaintDisabledPicture(const PictureDesc& oPic, int32_t xDest, int32_
                                   uint32_t clrHighlight, uint32_t clrShadow) {
     if (oPic.Type == PictureDesc::None || !oPic.Handle) return;
     SIZE size{};
-    try {
-        size = PictureSize(oPic);
-    } catch (const rt::RtError&) {
+    if (!rt::Trap([&] {
+            size = PictureSize(oPic);
+        }))
         return;
-    }
     if (!m_hDC && !Init(size.cx, size.cy)) return;
     if (!nWidth) nWidth = size.cx;
     if (!nHeight) nHeight = size.cy;

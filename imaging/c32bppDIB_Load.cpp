@@ -225,16 +225,13 @@ int32_t c32bppDIB::GetPastedFileNames(std::vector<std::wstring>& ListOfFiles) {
     if (!::OpenClipboard(nullptr)) return 0;
     const rt::ScopeExit close([] { ::CloseClipboard(); });
     if (!::IsClipboardFormatAvailable(CF_HDROP)) return 0;
-    const auto drop = static_cast<HDROP>(::GetClipboardData(CF_HDROP));
+    // Another program filled the block: read through the same size checks as a drop.
+    const HGLOBAL block = ::GetClipboardData(CF_HDROP);
+    const auto* drop = block ? static_cast<const DROPFILES*>(::GlobalLock(block)) : nullptr;
     if (!drop) return 0;
-    const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    ListOfFiles.assign(count, {});
-    for (UINT i = 0; i < count; ++i) {
-        std::wstring& name = ListOfFiles[i];
-        name.resize(::DragQueryFileW(drop, i, nullptr, 0));
-        ::DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size() + 1));
-    }
-    return static_cast<int32_t>(count);
+    ListOfFiles = DropNames(drop, ::GlobalSize(block));
+    ::GlobalUnlock(block);
+    return static_cast<int32_t>(ListOfFiles.size());
 }
 
 } // namespace imaging

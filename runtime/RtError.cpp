@@ -2,6 +2,8 @@
 
 #include "TextCodec.h"
 
+#include <atomic>
+
 namespace rt {
 
 RtError::RtError(int32_t number, std::wstring source, std::wstring description)
@@ -31,6 +33,28 @@ void RaiseObjectError(int32_t n, std::wstring className, std::wstring descriptio
     const auto number =
         static_cast<int32_t>(static_cast<uint32_t>(kObjectErrorBase) + static_cast<uint32_t>(n));
     throw RtError(number, std::move(className), std::move(description));
+}
+
+namespace {
+std::atomic<int64_t> g_swallowed[kSwallowedKinds];
+}
+
+void CountSwallowed(Swallowed kind) noexcept {
+    g_swallowed[static_cast<int>(kind)].fetch_add(1, std::memory_order_relaxed);
+}
+
+int64_t SwallowedCount(Swallowed kind) noexcept {
+    return g_swallowed[static_cast<int>(kind)].load(std::memory_order_relaxed);
+}
+
+const char* SwallowedName(Swallowed kind) noexcept {
+    switch (kind) {
+    case Swallowed::RtError: return "run-time error";
+    case Swallowed::OutOfMemory: return "out of memory";
+    case Swallowed::OtherError: return "other error";
+    case Swallowed::Foreign: return "foreign exception";
+    }
+    return "?";
 }
 
 } // namespace rt

@@ -3,6 +3,7 @@
 // exception and trapped by the handlers that are meant to swallow their own failures.
 #include <cstdint>
 #include <exception>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -47,24 +48,33 @@ class RtError : public std::exception {
 // and nothing may pass at all.
 enum class Catch { Errors, Everything };
 
+// What traps have ended, by kind, counted for the whole process: the programs write no log, and a test
+// sees this way that something failed underneath it.
+enum class Swallowed { RtError, OutOfMemory, OtherError, Foreign };
+constexpr int kSwallowedKinds = 4;
+void CountSwallowed(Swallowed kind) noexcept;
+int64_t SwallowedCount(Swallowed kind) noexcept;
+const char* SwallowedName(Swallowed kind) noexcept;
+
 // Runs fn and reports whether it finished; an error inside it ends it quietly, like a handler that
-// traps its own errors.
+// traps its own errors, and is counted.
 template <Catch What = Catch::Errors, class F> bool Trap(F&& fn) noexcept {
-    if constexpr (What == Catch::Everything) {
-        try {
-            std::forward<F>(fn)();
-            return true;
-        } catch (...) {
-            return false;
-        }
-    } else {
-        try {
-            std::forward<F>(fn)();
-            return true;
-        } catch (const std::exception&) {
-            return false;
-        }
+    try {
+        std::forward<F>(fn)();
+        return true;
+    } catch (const RtError&) {
+        CountSwallowed(Swallowed::RtError);
+    } catch (const std::bad_alloc&) {
+        CountSwallowed(Swallowed::OutOfMemory);
+    } catch (const std::exception&) {
+        CountSwallowed(Swallowed::OtherError);
+    } catch (...) {
+        if constexpr (What == Catch::Everything)
+            CountSwallowed(Swallowed::Foreign);
+        else
+            std::terminate(); // not an error of ours: a bug, and nothing may hide it
     }
+    return false;
 }
 
 } // namespace rt

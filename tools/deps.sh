@@ -4,7 +4,7 @@ PELMOR_PACKAGES=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev zlib1g-dev libdeflate-dev libspng-dev libstb-dev
     libpixman-1-dev pkg-config
     g++-mingw-w64-x86-64-posix libz-mingw-w64
-    wine wine64
+    wine wine64 fonts-wine
     xvfb xdotool x11-utils imagemagick fonts-wqy-microhei python3 python3-cryptography nsis curl
 )
 

@@ -9,4 +9,4 @@ PELMOR_WINE=$PELMOR_ROOT/tools/wine64
 PELMOR_WINE_STATE=$PELMOR_ROOT/build/wine
 PELMOR_SESSION_FILE=$PELMOR_WINE_STATE/session.env
 # Bump when the prefix settings below change, so existing prefixes are brought up to date once.
-PELMOR_PREFIX_VERSION=6
+PELMOR_PREFIX_VERSION=7

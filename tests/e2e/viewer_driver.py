@@ -9,10 +9,14 @@ import re
 import signal
 import subprocess
 import threading
+import sys
 import time
 import unittest
 
-CAPTION = "Pelmor免费行情分析系统V1.5"
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from project_version import project_version  # noqa: E402
+
+CAPTION = "Pelmor免费行情分析系统V%d.%d" % project_version()
 CAPTION_PATTERN = "^" + re.escape(CAPTION) + "$"
 # With the system caption stripped, the sizing border left around the client area (the skin) is
 # 3 pixels wide; the window region clips it away and a maximized window hangs it off the screen.

@@ -337,6 +337,7 @@ TEST(FileNames, PastedAndDroppedLists) {
     ASSERT_EQ(::OleGetClipboard(&data), S_OK);
     EXPECT_EQ(c32bppDIB::GetDroppedFileNames(data, dropped), 0);
     data->Release();
+    EXPECT_EQ(c32bppDIB::GetPastedFileNames(pasted), 0);
 
     ASSERT_TRUE(::OpenClipboard(nullptr));
     ::EmptyClipboard();

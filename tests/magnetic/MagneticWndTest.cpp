@@ -9,6 +9,7 @@
 
 #include "magnetic/cMagneticWnd.h"
 #include "runtime/Handles.h"
+#include "SwallowedErrors.h"
 
 namespace {
 
@@ -412,6 +413,7 @@ TEST_F(MagneticWndTest, SnapWidthIsTenAndSettable) {
 }
 
 TEST_F(MagneticWndTest, OverflowLeavesTheRectangleToThePreviousProcedure) {
+    testsupport::ExpectSwallowed(rt::Swallowed::RtError);
     auto w = MakeWindow(kPopup, 300, 300, 200, 200);
     ASSERT_TRUE(mag_->AddWindow(w.get()));
     mag_->SnapWidth(INT32_MAX);

@@ -1,5 +1,6 @@
 #include "tests/magnetic/MagneticTables.h"
 #include "magnetic/SnapMath.h"
+#include "SwallowedErrors.h"
 
 #include <gtest/gtest.h>
 
@@ -211,6 +212,7 @@ struct OverflowCase {
 class MovingOverflow : public ::testing::TestWithParam<OverflowCase> {};
 
 TEST_P(MovingOverflow, GivesNoResult) {
+    testsupport::ExpectSwallowed(rt::Swallowed::RtError);
     const auto& c = GetParam();
     const auto t = Table({{kMover, 0, false, c.mover}, {2, 0, false, c.other}});
     EXPECT_FALSE(DragTo(t, 1, 3, c.target, c.snapWidth).has_value());

@@ -1,4 +1,5 @@
 #include "MenuProperties.h"
+#include "SwallowedErrors.h"
 
 #include <gtest/gtest.h>
 
@@ -67,6 +68,7 @@ TEST(MenuProperties, AMissingUserColourLoadsBlackWhateverItWasBefore) {
 }
 
 TEST(MenuProperties, ABadFirstGroupEntryIsSkippedButABadUserEntryStopsItsGroup) {
+    testsupport::ExpectSwallowed(rt::Swallowed::RtError);
     const auto bag = rt::PropertyBag::FromText("SelectDisabled = bool False\n"
                                                "BitmapSize = text \"big\"\n"
                                                "BmpCount = i16 3\n"

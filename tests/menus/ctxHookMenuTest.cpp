@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "MenuTestForm.h"
+#include "MessagePump.h"
 
 namespace menutest {
 namespace {
@@ -45,8 +46,7 @@ TEST_F(MenuEngine, OpeningAPopupConvertsItsItemsAndTakesOverItsWindow) {
                    reinterpret_cast<LPARAM>(form.bar));
     hidden.reset();
     ::SendMessageW(form.hWnd(), WM_EXITMENULOOP, TRUE, 0);
-    for (MSG m; ::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);)
-        ::DispatchMessageW(&m);
+    testsupport::Pump();
 
     HWND popup = nullptr;
     RECT window{}, client{};

@@ -8,6 +8,7 @@
 
 #include "TestWindow.h"
 #include "msghook/Thunk.h"
+#include "SwallowedErrors.h"
 
 namespace msghook::testing {
 namespace {
@@ -100,6 +101,7 @@ class HookingThunkCbt : public HookingThunk, public ::testing::WithParamInterfac
 
 TEST_P(HookingThunkCbt, BeforeAndAfterDecideTheAnswer) {
     const CbtCase& c = GetParam();
+    if (c.fail) testsupport::ExpectSwallowed(rt::Swallowed::OtherError);
     ASSERT_TRUE(below_->Hook(WH_CBT, belowSink_));
     std::wstring title;
     int width = 0;

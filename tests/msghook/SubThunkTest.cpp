@@ -10,6 +10,7 @@
 
 #include "TestWindow.h"
 #include "msghook/Thunk.h"
+#include "SwallowedErrors.h"
 
 namespace msghook::testing {
 namespace {
@@ -166,6 +167,7 @@ class SubThunkDispatch : public SubThunk, public ::testing::WithParamInterface<D
 
 TEST_P(SubThunkDispatch, TheBeforeCallDecidesWhatFollows) {
     const DispatchCase& c = GetParam();
+    if (c.fail) testsupport::ExpectSwallowed(rt::Swallowed::OtherError);
     sub_->AddAfterMsgs({Msg('A')});
     SubclassPing();
     sink_->onBefore = [&](bool& handled, LRESULT& ret, HWND&, UINT& msg, WPARAM& wp, LPARAM&) {

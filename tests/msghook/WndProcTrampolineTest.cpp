@@ -10,6 +10,7 @@
 
 #include "TestWindow.h"
 #include "msghook/Thunk.h"
+#include "SwallowedErrors.h"
 
 namespace msghook::testing {
 namespace {
@@ -187,6 +188,8 @@ TEST_F(Trampoline, StopInsideANestedMessageLetsTheOuterOneFinish) {
 }
 
 TEST_F(Trampoline, ThrowingHandlersAreContained) {
+    testsupport::ExpectSwallowed(rt::Swallowed::OtherError);
+    testsupport::ExpectSwallowed(rt::Swallowed::Foreign);
     InstallPing();
     sink_.onBefore = [](HWND, UINT, WPARAM, LPARAM, bool& handled, LRESULT& result) {
         handled = true;

@@ -1,5 +1,6 @@
 #include "Checked.h"
 #include "RtError.h"
+#include "SwallowedErrors.h"
 
 #include <gtest/gtest.h>
 
@@ -208,7 +209,11 @@ TEST(RtErrorTest, ObjectErrorIsNumberedFromTheBaseAndNamesTheClass) {
     }
 }
 
-TEST(RtErrorTest, TrapReportsWhetherTheStepFinished) {
+TEST(RtErrorTest, TrapReportsWhetherTheStepFinishedAndCountsWhatItEnded) {
+    testsupport::ExpectSwallowed(Swallowed::RtError);
+    testsupport::ExpectSwallowed(Swallowed::OtherError);
+    const int64_t rtErrors = SwallowedCount(Swallowed::RtError);
+    const int64_t others = SwallowedCount(Swallowed::OtherError);
     int steps = 0;
     EXPECT_TRUE(Trap([&] { ++steps; }));
     EXPECT_FALSE(Trap([&] {
@@ -218,6 +223,8 @@ TEST(RtErrorTest, TrapReportsWhetherTheStepFinished) {
     }));
     EXPECT_FALSE(Trap([] { throw std::runtime_error("socket closed"); }));
     EXPECT_EQ(steps, 2);
+    EXPECT_EQ(SwallowedCount(Swallowed::RtError) - rtErrors, 1);
+    EXPECT_EQ(SwallowedCount(Swallowed::OtherError) - others, 1);
 }
 
 } // namespace

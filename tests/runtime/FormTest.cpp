@@ -13,18 +13,13 @@
 #include "runtime/Picture.h"
 #include "runtime/StockControls.h"
 #include "runtime/UserControl.h"
+#include "MessagePump.h"
 
 namespace {
 
 constexpr wchar_t kMainCaption[] = L"Pelmor免费行情分析系统V1.5";
 
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
+using testsupport::Pump;
 
 class TestForm : public rt::Form {
   public:

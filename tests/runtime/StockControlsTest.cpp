@@ -10,16 +10,11 @@
 #include "runtime/Form.h"
 #include "runtime/OleColor.h"
 #include "runtime/UserControl.h"
+#include "MessagePump.h"
 
 namespace {
 
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
+using testsupport::Pump;
 
 std::wstring TextOf(HWND wnd) {
     wchar_t text[256] = {};

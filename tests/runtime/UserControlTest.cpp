@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "runtime/Form.h"
 #include "runtime/StockControls.h"
+#include "SwallowedErrors.h"
 
 namespace {
 
@@ -193,11 +195,13 @@ struct VetoCase {
     const char* name;
     std::function<void(bool&)> handler;
     bool goesOn;
+    std::optional<rt::Swallowed> swallowed;
 };
 class VetoableTest : public ::testing::TestWithParam<VetoCase> {};
 
 TEST_P(VetoableTest, CancelStartsFalseAndOnlyASetCancelStopsTheAction) {
     const VetoCase& c = GetParam();
+    if (c.swallowed) testsupport::ExpectSwallowed(*c.swallowed);
     bool sawCancel = true;
     auto handler = c.handler ? std::function<void(bool&)>([&](bool& cancel) {
         sawCancel = cancel;
@@ -211,16 +215,16 @@ TEST_P(VetoableTest, CancelStartsFalseAndOnlyASetCancelStopsTheAction) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Handlers, VetoableTest,
-                         ::testing::Values(VetoCase{"none", nullptr, true},
-                                           VetoCase{"leaves", [](bool&) {}, true},
-                                           VetoCase{"cancels", [](bool& c) { c = true; }, false},
-                                           VetoCase{"throws", [](bool&) { rt::RaiseInvalidCall(); }, true},
+                         ::testing::Values(VetoCase{"none", nullptr, true, {}},
+                                           VetoCase{"leaves", [](bool&) {}, true, {}},
+                                           VetoCase{"cancels", [](bool& c) { c = true; }, false, {}},
+                                           VetoCase{"throws", [](bool&) { rt::RaiseInvalidCall(); }, true, rt::Swallowed::RtError},
                                            VetoCase{"cancels_then_throws",
                                                     [](bool& c) {
                                                         c = true;
                                                         throw std::runtime_error("x");
                                                     },
-                                                    true}),
+                                                    true, rt::Swallowed::OtherError}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 class MouseForm : public rt::Form {

@@ -16,6 +16,7 @@
 #include "Handles.h"
 #include "TestCanvas.h"
 #include "resource_names.h"
+#include "SwallowedErrors.h"
 
 namespace {
 
@@ -390,6 +391,7 @@ TEST_F(UButtonTest, PropertiesAreReadInTheirOwnOrderWhateverTheBagsOrder) {
 }
 
 TEST_F(UButtonTest, MissingOrUnreadableKeysKeepTheCurrentValues) {
+    testsupport::ExpectSwallowed(rt::Swallowed::RtError);
     auto b = std::make_unique<UButton>();
     b->SetPictureHover(hover);
     b->SetPictureClick(pressed);

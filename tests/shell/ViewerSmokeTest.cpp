@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ProgramRunner.h"
+#include "pelmor_version.h"
 #include "WindowProbe.h"
 #include "runtime/ScopeExit.h"
 
@@ -20,7 +21,8 @@ using namespace testsupport;
 namespace {
 
 const wchar_t kViewerExe[] = L"Pelmor免费行情分析系统.exe";
-const wchar_t kViewerCaption[] = L"Pelmor免费行情分析系统V1.5";
+const std::wstring kViewerCaption = L"Pelmor免费行情分析系统V" + std::to_wstring(PELMOR_VERSION_MAJOR) + L"." +
+                                    std::to_wstring(PELMOR_VERSION_MINOR);
 
 // A copy of the shipped program in a folder of its own: beside the shipped one lies update.exe, which
 // the viewer would start against the real product site.
@@ -129,7 +131,7 @@ TEST(ViewerSmoke, MainWindowComesUpCentredFromItsDesignClientSizeAndSkinned) {
     ProgramRunner viewer;
     ASSERT_TRUE(viewer.Start(exe));
     HWND main = viewer.WaitForWindow(kViewerCaption);
-    ASSERT_NE(main, nullptr) << "no visible window captioned Pelmor免费行情分析系统V1.5";
+    ASSERT_NE(main, nullptr) << "no visible window captioned " << kViewerCaption;
 
     // The window was made for an 831 × 532 client area under a caption and a sizing frame.
     RECT designed{0, 0, 831, 532};

@@ -13,9 +13,10 @@
 #include "frmMain.h"
 #include "msghook/Thunk.h"
 #include "ucSkinTest.h"
+#include "MessagePump.h"
 
 using namespace viewer;
-using rt::BrowserCall;
+using testsupport::BrowserCall;
 
 namespace {
 
@@ -42,7 +43,7 @@ class MainWindow : public ::testing::Test {
     void SetUp() override {
         form = std::make_unique<frmMain>([this](HWND container) {
             EXPECT_TRUE(::IsWindow(container));
-            auto b = std::make_unique<rt::RecordingWebBrowser>();
+            auto b = std::make_unique<testsupport::RecordingWebBrowser>();
             browsers.push_back(b.get());
             return b;
         });
@@ -52,21 +53,14 @@ class MainWindow : public ::testing::Test {
         form.reset();
     }
     // The first browser made is `web`, the second `WebBrowser1`.
-    rt::RecordingWebBrowser& Web() { return *browsers.at(0); }
-    rt::RecordingWebBrowser& Stats() { return *browsers.at(1); }
+    testsupport::RecordingWebBrowser& Web() { return *browsers.at(0); }
+    testsupport::RecordingWebBrowser& Stats() { return *browsers.at(1); }
 
-    static void Pump() {
-        MSG m;
-        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&m);
-            ::DispatchMessageW(&m);
-        }
-    }
     static void ClickOn(HWND w) {
         ::SendMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
         ::SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
         ::SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-        Pump();
+        testsupport::Pump();
     }
     static RECT RectIn(HWND child, HWND parent) {
         RECT r{};
@@ -74,7 +68,7 @@ class MainWindow : public ::testing::Test {
         ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
-    static std::vector<BrowserCall> Only(const rt::RecordingWebBrowser& b, BrowserCall::Kind kind) {
+    static std::vector<BrowserCall> Only(const testsupport::RecordingWebBrowser& b, BrowserCall::Kind kind) {
         std::vector<BrowserCall> out;
         for (const auto& c : b.Calls())
             if (c.kind == kind) out.push_back(c);
@@ -82,7 +76,7 @@ class MainWindow : public ::testing::Test {
     }
 
     ShellRecorder shell;
-    std::vector<rt::RecordingWebBrowser*> browsers;
+    std::vector<testsupport::RecordingWebBrowser*> browsers;
     std::unique_ptr<frmMain> form;
 };
 
@@ -120,7 +114,7 @@ TEST_F(MainWindow, LayoutKeepsTheContainerInsideTheFrameAtEverySize) {
     const SIZE sizes[] = {{831, 532}, {400, 300}, {1200, 900}, {160, 60}};
     for (const SIZE& s : sizes) {
         ::SetWindowPos(form->hWnd(), nullptr, 0, 0, s.cx, s.cy, SWP_NOMOVE | SWP_NOZORDER);
-        Pump();
+        testsupport::Pump();
         const int w = form->ScaleWidth(), h = form->ScaleHeight();
         const RECT pic2 = RectIn(form->Picture2.hWnd(), form->hWnd());
         EXPECT_EQ(pic2.left, 5);
@@ -171,7 +165,7 @@ TEST_F(MainWindow, StartsTheUpdaterBesideItOnlyWhenItIsThere) {
 
     { std::ofstream(updater.c_str()) << "stand-in"; }
     shell.calls.clear();
-    frmMain second([](HWND) { return std::make_unique<rt::RecordingWebBrowser>(); });
+    frmMain second([](HWND) { return std::make_unique<testsupport::RecordingWebBrowser>(); });
     ASSERT_TRUE(second.Load());
     second.Unload();
     ::DeleteFileW(updater.c_str());
@@ -203,7 +197,7 @@ TEST_F(MainWindow, TwoQuickClicksLeaveTheSecondPageAndButtonsKeepTheirPlaces) {
 
     for (int width : {1000, 760, 500}) {
         ::SetWindowPos(form->hWnd(), nullptr, 0, 0, width, 400, SWP_NOMOVE | SWP_NOZORDER);
-        Pump();
+        testsupport::Pump();
         for (size_t i = 0; i < QuoteBar::kCount; ++i) {
             const RECT r = RectIn(form->quoteBar.Button(i).hWnd(), form->ucSkin1.hWnd());
             EXPECT_EQ(r.left, QuoteSources()[i].left) << width;
@@ -270,7 +264,7 @@ TEST_F(MainWindow, TheMessageLoopOffersKeysToTheBrowserFirstAndRunsTheRestAsBefo
 
 TEST_F(MainWindow, TheFrameShowsWhatItsStoredPropertiesAsk) {
     form->Show(SW_SHOWNORMAL);
-    Pump();
+    testsupport::Pump();
     const ucSkin& skin = form->ucSkin1;
     EXPECT_TRUE(skin.DrawIcon());
     EXPECT_TRUE(skin.DrawBorder());
@@ -326,7 +320,7 @@ TEST_F(MainWindow, OnANarrowWindowTheQuoteButtonsLieOverTheCaptionButtonHitAreas
         ::GetClientRect(form->hWnd(), &cr);
         ::SetWindowPos(form->hWnd(), nullptr, 0, 0, width + (wr.right - wr.left) - cr.right, 400,
                        SWP_NOMOVE | SWP_NOZORDER);
-        Pump();
+        testsupport::Pump();
         ASSERT_EQ(form->ScaleWidth(), width);
         int overlaps = 0;
         for (size_t b = 0; b < QuoteBar::kCount; ++b) {
@@ -348,7 +342,7 @@ TEST_F(MainWindow, OnANarrowWindowTheQuoteButtonsLieOverTheCaptionButtonHitAreas
                 ::SendMessageW(target, WM_MOUSEMOVE, 0, MAKELPARAM(local.x, local.y));
                 ::SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(local.x, local.y));
                 ::SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(local.x, local.y));
-                Pump();
+                testsupport::Pump();
                 EXPECT_EQ(Web().Urls(), std::vector<std::wstring>{QuotePageUrl(QuoteSources()[b], kSite)});
             }
         }
@@ -411,7 +405,7 @@ TEST_F(MainWindow, TheMenuControlSitsBetweenTheMagneticManagerAndTheSkinAndTakes
 TEST(MainWindowLifetime, LoadAndUnloadCyclesReturnEveryHandle) {
     rt::SetShellHandler([](const rt::ShellCall&) { return true; });
     auto cycle = [] {
-        frmMain f([](HWND) { return std::make_unique<rt::RecordingWebBrowser>(); });
+        frmMain f([](HWND) { return std::make_unique<testsupport::RecordingWebBrowser>(); });
         f.Show(SW_SHOWNORMAL);
         HWND w = f.hWnd();
         f.Unload();

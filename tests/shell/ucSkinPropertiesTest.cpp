@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ucSkinTest.h"
+#include "SwallowedErrors.h"
 
 using namespace skintest;
 
@@ -120,6 +121,7 @@ TEST(ucSkinProperties, ANewlyPlacedControlTakesItsDesignDefaults) {
 }
 
 TEST(ucSkinProperties, ReadsInOrderAndAnUnreadableValueStopsTheRestButNotTheStart) {
+    testsupport::ExpectSwallowed(rt::Swallowed::RtError);
     rt::PropertyBag bag;
     bag.WriteBool(L"DrawIcon", true, false);
     bag.WriteInt32(L"MinWidth", 250, 0);

@@ -19,16 +19,11 @@
 #include "runtime/PropertyBag.h"
 #include "runtime/UserControl.h"
 #include "ucSkin.h"
+#include "MessagePump.h"
 
 namespace skintest {
 
-inline void Pump() {
-    MSG msg{};
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
+using testsupport::Pump;
 
 // The stored properties of the viewer's ucSkin1.
 inline rt::PropertyBag MainWindowBag() {

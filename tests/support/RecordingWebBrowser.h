@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "WebBrowser.h"
+#include "runtime/WebBrowser.h"
 
-namespace rt {
+namespace testsupport {
 
 struct BrowserCall {
     enum class Kind { Move, Silent, Navigate2, Key, Refresh };
@@ -35,7 +35,7 @@ struct BrowserCall {
     }
 };
 
-class RecordingWebBrowser final : public IWebBrowserControl {
+class RecordingWebBrowser final : public rt::IWebBrowserControl {
   public:
     bool Move(int left, int top, int width, int height) override {
         calls_.push_back(BrowserCall::MoveTo(left, top, width, height));
@@ -86,4 +86,4 @@ class RecordingWebBrowser final : public IWebBrowserControl {
     std::function<bool(const MSG&)> takesKey_;
 };
 
-} // namespace rt
+} // namespace testsupport

@@ -5,7 +5,7 @@
 
 #include "App.h"
 #include "Control.h"
-#include "frmMain.h"
+#include "updater/UpdaterForm.h"
 #include "pelmor_config.h"
 
 // A test build of the program is pointed at a local server instead of the product web site, and may take

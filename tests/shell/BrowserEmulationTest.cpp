@@ -10,7 +10,7 @@
 #include "App.h"
 #include "BrowserEmulation.h"
 #include "Handles.h"
-#include "frmMain.h"
+#include "shell/frmMain.h"
 
 using namespace viewer;
 

@@ -10,7 +10,7 @@
 #include "QuoteSources.h"
 #include "RecordingWebBrowser.h"
 #include "StartupPaths.h"
-#include "frmMain.h"
+#include "shell/frmMain.h"
 #include "msghook/Thunk.h"
 #include "ucSkinTest.h"
 

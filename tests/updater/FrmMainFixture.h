@@ -15,7 +15,7 @@
 #include "MsgBox.h"
 #include "TestHttpServer.h"
 #include "UpdaterTestSupport.h"
-#include "frmMain.h"
+#include "updater/UpdaterForm.h"
 
 namespace updatertest {
 

@@ -1,4 +1,4 @@
-#include "frmMain.h"
+#include "updater/UpdaterForm.h"
 
 #include <optional>
 #include <string_view>

@@ -3,6 +3,7 @@
 // the bottom-up premultiplied memory, reading and writing rectangles of it in the layouts callers
 // ask for, the BMP file it saves as, and the capability flags a system version gives.
 #include "ByteArray.h"
+#include "imaging/pixels/PixelView.h"
 
 #include <cstdint>
 #include <vector>
@@ -25,25 +26,6 @@ struct SystemVersion {
     uint16_t servicePackMajor = 0;
 };
 int32_t InitialCapabilityFlags(const SystemVersion& v);
-
-// An image's pixel memory: Width x Height pixels of blue, green, red, alpha, rows bottom-up with no
-// gap between them.
-struct PixelView {
-    uint8_t* bits = nullptr;
-    int32_t width = 0;
-    int32_t height = 0;
-
-    bool Empty() const { return bits == nullptr || width < 1 || height < 1; }
-    std::size_t ByteCount() const {
-        return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
-    }
-    // Column x, row y counted from the top.
-    uint8_t* At(int32_t x, int32_t y) const {
-        return bits + (static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(width) +
-                       static_cast<std::size_t>(x)) *
-                          4;
-    }
-};
 
 // -1 (and alphaValue 0) outside the image; otherwise 0x00BBGGRR, un-premultiplied unless asked not to.
 int32_t GetPixel(const PixelView& img, int32_t x, int32_t y, int32_t& alphaValue, bool asPreMultiplied);

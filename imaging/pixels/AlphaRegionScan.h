@@ -1,7 +1,7 @@
 #pragma once
 // The rectangles of a window region built from an image's alpha, apart from the window system, and the
 // region-data blocks that describe them to the system.
-#include "DibCore.h"
+#include "PixelView.h"
 #include "PixelPath.h"
 
 #include <cstdint>

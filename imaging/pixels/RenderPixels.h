@@ -2,7 +2,7 @@
 // The per-pixel stages of drawing an image, apart from the window system: mirroring, nearest and
 // bilinear stretching, lightness and the blend into a target. Every stage has the plain reference
 // path and a vector path that gives the same bytes (PixelPath).
-#include "DibCore.h"
+#include "PixelView.h"
 #include "PixelMath.h"
 #include "PixelPath.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The image engine's own rotation, apart from the window system: a square canvas receives a source
 // rectangle turned about its centre and scaled, sampled by nearest neighbour or bilinearly.
-#include "DibCore.h"
+#include "PixelView.h"
 #include "PixelPath.h"
 #include "RenderPixels.h"
 

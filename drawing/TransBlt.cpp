@@ -1,6 +1,6 @@
-#include "TransBlt.h"
+#include "drawing/TransBlt.h"
 
-#include "Handles.h"
+#include "runtime/Handles.h"
 
 #include <olectl.h>
 

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "Handles.h"
-#include "RtError.h"
+#include "runtime/Handles.h"
+#include "runtime/RtError.h"
 
 namespace rt {
 

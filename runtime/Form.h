@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "Control.h"
-#include "Handles.h"
-#include "OleColor.h"
-#include "ToolTips.h"
+#include "runtime/Control.h"
+#include "runtime/Handles.h"
+#include "runtime/OleColor.h"
+#include "runtime/ToolTips.h"
 
 namespace rt {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "WebBrowser.h"
+#include "runtime/WebBrowser.h"
 
 namespace rt {
 

@@ -1,8 +1,8 @@
-#include "CLongScroll.h"
+#include "scrollbars/CLongScroll.h"
 
 #include <utility>
 
-#include "RtError.h"
+#include "runtime/RtError.h"
 
 namespace scrollbars {
 

@@ -1,7 +1,7 @@
-#include "QuoteBar.h"
+#include "shell/QuoteBar.h"
 
-#include "PropertyBag.h"
-#include "RtError.h"
+#include "runtime/PropertyBag.h"
+#include "runtime/RtError.h"
 
 namespace viewer {
 

@@ -1,16 +1,16 @@
-#include "frmMain.h"
+#include "shell/frmMain.h"
 
 #include <shellapi.h>
 
-#include "App.h"
-#include "BrowserEmulation.h"
-#include "Picture.h"
-#include "ProgramVersion.h"
-#include "PropertyBag.h"
-#include "RtError.h"
-#include "StartupPaths.h"
 #include "pelmor_config.h"
-#include "resource_names.h"
+#include "resources/resource_names.h"
+#include "runtime/App.h"
+#include "runtime/Picture.h"
+#include "runtime/ProgramVersion.h"
+#include "runtime/PropertyBag.h"
+#include "runtime/RtError.h"
+#include "shell/BrowserEmulation.h"
+#include "shell/StartupPaths.h"
 
 namespace viewer {
 

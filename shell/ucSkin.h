@@ -10,12 +10,12 @@
 #include <functional>
 #include <string>
 
-#include "SkinBackBuffer.h"
-#include "SkinGeometry.h"
-#include "SkinHitArea.h"
 #include "drawing/pcMemDC.h"
 #include "msghook/WndProcTrampoline.h"
 #include "runtime/UserControl.h"
+#include "shell/SkinBackBuffer.h"
+#include "shell/SkinGeometry.h"
+#include "shell/SkinHitArea.h"
 
 namespace viewer {
 

@@ -1,15 +1,15 @@
-#include "CFileDownload.h"
+#include "updater/CFileDownload.h"
 
 #include <wrl/client.h>
 
 #include <optional>
 #include <utility>
 
-#include "HttpAnswer.h"
-#include "ProductUrl.h"
 #include "runtime/Handles.h"
 #include "runtime/RtError.h"
 #include "runtime/TextCodec.h"
+#include "updater/HttpAnswer.h"
+#include "updater/ProductUrl.h"
 
 using Microsoft::WRL::ComPtr;
 

@@ -3,19 +3,19 @@
 #include <optional>
 #include <string_view>
 
-#include "App.h"
-#include "CFileDownload.h"
-#include "ListFile.h"
-#include "MsgBox.h"
-#include "OwnVersion.h"
-#include "ProductUrl.h"
-#include "SetupHandover.h"
-#include "TextCodec.h"
-#include "UpdateChecks.h"
-#include "UpdateList.h"
-#include "UpdateRules.h"
-#include "ViewerProcess.h"
-#include "resource_names.h"
+#include "resources/resource_names.h"
+#include "runtime/App.h"
+#include "runtime/MsgBox.h"
+#include "runtime/TextCodec.h"
+#include "updater/CFileDownload.h"
+#include "updater/ListFile.h"
+#include "updater/OwnVersion.h"
+#include "updater/ProductUrl.h"
+#include "updater/SetupHandover.h"
+#include "updater/UpdateChecks.h"
+#include "updater/UpdateList.h"
+#include "updater/UpdateRules.h"
+#include "updater/ViewerProcess.h"
 
 namespace updater {
 namespace {

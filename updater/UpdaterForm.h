@@ -10,12 +10,12 @@
 #include <optional>
 #include <string>
 
-#include "CFileDownload.h"
-#include "Form.h"
-#include "Handles.h"
-#include "StockControls.h"
-#include "UpdateList.h"
-#include "UpdateRules.h"
+#include "runtime/Form.h"
+#include "runtime/Handles.h"
+#include "runtime/StockControls.h"
+#include "updater/CFileDownload.h"
+#include "updater/UpdateList.h"
+#include "updater/UpdateRules.h"
 
 namespace updater {
 

@@ -1,4 +1,4 @@
-#include "CodeProbe.h"
+#include "imaging/cdecl/CodeProbe.h"
 
 #include <algorithm>
 

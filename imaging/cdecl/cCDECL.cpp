@@ -1,8 +1,8 @@
-#include "cCDECL.h"
+#include "imaging/cdecl/cCDECL.h"
 
-#include "Arch.h"
-#include "RtError.h"
-#include "TextCodec.h"
+#include "runtime/Arch.h"
+#include "runtime/RtError.h"
+#include "runtime/TextCodec.h"
 
 #include <algorithm>
 

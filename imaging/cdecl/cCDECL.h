@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "Handles.h"
+#include "runtime/Handles.h"
 
 namespace imaging {
 

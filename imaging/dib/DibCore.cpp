@@ -1,6 +1,6 @@
-#include "DibCore.h"
+#include "imaging/dib/DibCore.h"
 
-#include "PixelMath.h"
+#include "imaging/pixels/PixelMath.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 // The pixel rules of the 32-bpp image object apart from the window system: where a pixel lives in
 // the bottom-up premultiplied memory, reading and writing rectangles of it in the layouts callers
 // ask for, the BMP file it saves as, and the capability flags a system version gives.
-#include "ByteArray.h"
+#include "imaging/dib/ByteArray.h"
 #include "imaging/pixels/PixelView.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "GdiPlusFlat.h"
+#include "imaging/dib/GdiPlusFlat.h"
 
-#include "Handles.h"
-#include "ModAPI.h"
+#include "imaging/dib/ModAPI.h"
+#include "runtime/Handles.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "ModAPI.h"
+#include "imaging/dib/ModAPI.h"
 
-#include "App.h"
-#include "CodeProbe.h"
-#include "TextDraw.h"
+#include "drawing/TextDraw.h"
+#include "imaging/cdecl/CodeProbe.h"
+#include "runtime/App.h"
 
 #include <utility>
 

@@ -7,8 +7,8 @@
 #include <olectl.h>
 #include <wrl/client.h>
 
-#include "Handles.h"
-#include "PixelMath.h"
+#include "imaging/pixels/PixelMath.h"
+#include "runtime/Handles.h"
 
 #include <cstdint>
 #include <string>

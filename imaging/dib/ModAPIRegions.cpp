@@ -1,6 +1,6 @@
-#include "ModAPIRegions.h"
+#include "imaging/dib/ModAPIRegions.h"
 
-#include "c32bppDIB.h"
+#include "imaging/dib/c32bppDIB.h"
 
 #include <algorithm>
 

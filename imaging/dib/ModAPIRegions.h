@@ -2,8 +2,8 @@
 // Window regions from an image's alpha: the region helpers of ModAPI. The caller owns the regions.
 #include <windows.h>
 
-#include "AlphaRegionScan.h"
-#include "Handles.h"
+#include "imaging/pixels/AlphaRegionScan.h"
+#include "runtime/Handles.h"
 
 #include <cstdint>
 #include <span>

@@ -1,6 +1,6 @@
 #pragma once
 // The image engine's operations answer False instead of letting an error reach their caller.
-#include "RtError.h"
+#include "runtime/RtError.h"
 
 #include <utility>
 

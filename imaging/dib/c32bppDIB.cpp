@@ -1,10 +1,10 @@
-#include "c32bppDIB.h"
+#include "imaging/dib/c32bppDIB.h"
 
-#include "Checked.h"
-#include "ModAPI.h"
-#include "RtError.h"
-#include "Trapped.h"
-#include "cGDIPlus.h"
+#include "imaging/dib/ModAPI.h"
+#include "imaging/dib/Trapped.h"
+#include "imaging/dib/cGDIPlus.h"
+#include "runtime/Checked.h"
+#include "runtime/RtError.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -5,14 +5,14 @@
 // effects are members defined in c32bppDIB_*.cpp files of their own.
 #include <windows.h>
 
-#include "ByteArray.h"
-#include "Checked.h"
-#include "DibCore.h"
-#include "GdiPlusFlat.h"
-#include "Handles.h"
-#include "Picture.h"
-#include "PixelMath.h"
-#include "RenderPixels.h"
+#include "imaging/dib/ByteArray.h"
+#include "imaging/dib/DibCore.h"
+#include "imaging/dib/GdiPlusFlat.h"
+#include "imaging/pixels/PixelMath.h"
+#include "imaging/pixels/RenderPixels.h"
+#include "runtime/Checked.h"
+#include "runtime/Handles.h"
+#include "runtime/Picture.h"
 
 #include <objidl.h>
 

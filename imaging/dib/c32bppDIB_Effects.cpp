@@ -1,9 +1,9 @@
 // Effects that change an image in place or derive a shadow or a window region from it.
-#include "c32bppDIB.h"
+#include "imaging/dib/c32bppDIB.h"
 
-#include "EffectPixels.h"
-#include "ModAPIRegions.h"
-#include "Trapped.h"
+#include "imaging/dib/ModAPIRegions.h"
+#include "imaging/dib/Trapped.h"
+#include "imaging/pixels/EffectPixels.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // The PNG decoder's step of loading: it is asked first about every source.
-#include "c32bppDIB.h"
+#include "imaging/dib/c32bppDIB.h"
 
-#include "cPNGparser.h"
+#include "imaging/dib/cPNGparser.h"
 
 namespace imaging {
 

@@ -1,10 +1,10 @@
 // Drawing an image: the choice between GDI+, AlphaBlend and the own pixel pipeline, and the pipeline's
 // stages around the platform-free pixel work of RenderPixels.
-#include "c32bppDIB.h"
+#include "imaging/dib/c32bppDIB.h"
 
-#include "Checked.h"
-#include "Trapped.h"
-#include "cGDIPlus.h"
+#include "imaging/dib/Trapped.h"
+#include "imaging/dib/cGDIPlus.h"
+#include "runtime/Checked.h"
 
 #include <algorithm>
 #include <cmath>

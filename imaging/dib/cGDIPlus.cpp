@@ -1,10 +1,10 @@
-#include "cGDIPlus.h"
+#include "imaging/dib/cGDIPlus.h"
 
-#include "Checked.h"
-#include "PixelMath.h"
-#include "RtError.h"
-#include "Trapped.h"
-#include "c32bppDIB.h"
+#include "imaging/dib/Trapped.h"
+#include "imaging/dib/c32bppDIB.h"
+#include "imaging/pixels/PixelMath.h"
+#include "runtime/Checked.h"
+#include "runtime/RtError.h"
 
 #include <algorithm>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include <objidl.h>
 #include <wrl/client.h>
 
-#include "GdiPlusFlat.h"
+#include "imaging/dib/GdiPlusFlat.h"
 
 #include <cstdint>
 #include <string>

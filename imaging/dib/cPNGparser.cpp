@@ -1,13 +1,13 @@
-#include "cPNGparser.h"
+#include "imaging/dib/cPNGparser.h"
 
-#include "ModAPI.h"
-#include "PngBuiltinInflater.h"
-#include "PngChunks.h"
-#include "PngDecode.h"
-#include "RtError.h"
-#include "c32bppDIB.h"
-#include "cCDECL.h"
-#include "cGDIPlus.h"
+#include "imaging/cdecl/cCDECL.h"
+#include "imaging/dib/ModAPI.h"
+#include "imaging/dib/c32bppDIB.h"
+#include "imaging/dib/cGDIPlus.h"
+#include "imaging/png/PngBuiltinInflater.h"
+#include "imaging/png/PngChunks.h"
+#include "imaging/png/PngDecode.h"
+#include "runtime/RtError.h"
 
 #include <algorithm>
 #include <limits>

@@ -4,8 +4,8 @@
 // and decompression, and its built-in inflater when zlib is absent or refuses the data.
 #include <windows.h>
 
-#include "GdiPlusFlat.h"
-#include "PngFormat.h"
+#include "imaging/dib/GdiPlusFlat.h"
+#include "imaging/png/PngFormat.h"
 
 #include <cstdint>
 #include <span>

@@ -1,4 +1,4 @@
-#include "Inflate.h"
+#include "imaging/inflate/Inflate.h"
 
 namespace imaging {
 

@@ -2,9 +2,9 @@
 // remain, a 64-bit bit buffer is refilled with one unaligned load and symbols are decoded without
 // bounds checks; the last stretch of input or output goes through the same tables with every check
 // made. Match copies move 8 or 16 bytes at a time but never write past the match.
-#include "Inflate.h"
-#include "InflateHuffman.h"
-#include "InflateTables.h"
+#include "imaging/inflate/Inflate.h"
+#include "imaging/inflate/InflateHuffman.h"
+#include "imaging/inflate/InflateTables.h"
 
 #include <algorithm>
 #include <array>

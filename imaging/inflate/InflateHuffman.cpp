@@ -1,5 +1,5 @@
-#include "InflateHuffman.h"
-#include "InflateTables.h"
+#include "imaging/inflate/InflateHuffman.h"
+#include "imaging/inflate/InflateTables.h"
 
 #include <array>
 

@@ -6,7 +6,7 @@
 //   bits 12–15 kind of a non-literal
 //   bits 16–30 the literal byte, the length or distance base, or the sub-table's offset
 //   bit  31    set for a literal, so that the commonest test is one of the sign
-#include "Inflate.h"
+#include "imaging/inflate/Inflate.h"
 
 #include <cstddef>
 #include <cstdint>

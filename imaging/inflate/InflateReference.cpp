@@ -1,8 +1,8 @@
 // The plain decoder: a 32-bit bit buffer filled a byte at a time, one table per code length indexed by the
 // bit-reversed code, lengths tried from the shortest upwards. Slow and literal, so that the fast decoder
 // has something simple to be checked against.
-#include "Inflate.h"
-#include "InflateTables.h"
+#include "imaging/inflate/Inflate.h"
+#include "imaging/inflate/InflateTables.h"
 
 #include <algorithm>
 #include <array>

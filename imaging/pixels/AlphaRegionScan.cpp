@@ -1,4 +1,4 @@
-#include "AlphaRegionScan.h"
+#include "imaging/pixels/AlphaRegionScan.h"
 
 #include <algorithm>
 #include <cstring>

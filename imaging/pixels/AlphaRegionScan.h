@@ -1,8 +1,8 @@
 #pragma once
 // The rectangles of a window region built from an image's alpha, apart from the window system, and the
 // region-data blocks that describe them to the system.
-#include "PixelView.h"
-#include "PixelPath.h"
+#include "imaging/pixels/PixelPath.h"
+#include "imaging/pixels/PixelView.h"
 
 #include <cstdint>
 #include <span>

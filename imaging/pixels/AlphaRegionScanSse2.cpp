@@ -1,6 +1,6 @@
 // The SSE2 path of the alpha region scan: sixteen alphas at a time become a bit mask of solid pixels,
 // and runs are found from the mask's bit changes, so wide transparent or solid stretches cost little.
-#include "AlphaRegionScan.h"
+#include "imaging/pixels/AlphaRegionScan.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

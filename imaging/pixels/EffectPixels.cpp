@@ -1,6 +1,6 @@
-#include "EffectPixels.h"
+#include "imaging/pixels/EffectPixels.h"
 
-#include "PixelMath.h"
+#include "imaging/pixels/PixelMath.h"
 
 #include <algorithm>
 #include <cstring>

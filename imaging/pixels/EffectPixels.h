@@ -2,8 +2,8 @@
 // The pixel work of the image effects apart from the window system: checkerboard, premultiplied
 // inverse, colour-key transparency and the drop shadow. The shadow, the one heavy operation, has the
 // reference path and a vector path that gives the same bytes.
-#include "PixelView.h"
-#include "PixelPath.h"
+#include "imaging/pixels/PixelPath.h"
+#include "imaging/pixels/PixelView.h"
 
 #include <cstdint>
 

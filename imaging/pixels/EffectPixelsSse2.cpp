@@ -4,8 +4,8 @@
 // (sum + 0.5) x (1 / area) in single precision: with sum = k x area + r the exact value lies at least
 // 0.5 / area (>= 1/882) inside (k, k + 1), far more than the product's rounding error (sums stay below
 // 2^17), so it truncates to k.
-#include "EffectPixels.h"
-#include "Sse2Lanes.h"
+#include "imaging/pixels/EffectPixels.h"
+#include "imaging/pixels/Sse2Lanes.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -1,6 +1,6 @@
-#include "PixelMath.h"
+#include "imaging/pixels/PixelMath.h"
 
-#include "Checked.h"
+#include "runtime/Checked.h"
 
 namespace imaging::ModAPI {
 

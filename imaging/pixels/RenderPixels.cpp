@@ -1,6 +1,6 @@
-#include "RenderPixels.h"
+#include "imaging/pixels/RenderPixels.h"
 
-#include "Checked.h"
+#include "runtime/Checked.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,9 +2,9 @@
 // The per-pixel stages of drawing an image, apart from the window system: mirroring, nearest and
 // bilinear stretching, lightness and the blend into a target. Every stage has the plain reference
 // path and a vector path that gives the same bytes (PixelPath).
-#include "PixelView.h"
-#include "PixelMath.h"
-#include "PixelPath.h"
+#include "imaging/pixels/PixelMath.h"
+#include "imaging/pixels/PixelPath.h"
+#include "imaging/pixels/PixelView.h"
 
 #include <cstdint>
 #include <vector>

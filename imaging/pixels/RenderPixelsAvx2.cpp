@@ -3,8 +3,8 @@
 // Even and odd bytes are weighed in 16-bit lanes in place, with no unpacking: a pixel whose source
 // alpha is 0 weighs the target by 255 and adds nothing, which leaves it; the alpha byte of a DC
 // snapshot is kept the same way. Grayscale weighs in single precision in the reference's order.
-#include "RenderPixels.h"
-#include "Sse2Lanes.h"
+#include "imaging/pixels/RenderPixels.h"
+#include "imaging/pixels/Sse2Lanes.h"
 
 #if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>

@@ -1,8 +1,8 @@
 // The SSE2 paths of the blend and of lightness. Each gives exactly the bytes of the reference path:
 // the integer formulas run in 16-bit lanes, whose bounds the comments show, and the grayscale weighing
 // repeats the reference's single-precision operations in the same order.
-#include "RenderPixels.h"
-#include "Sse2Lanes.h"
+#include "imaging/pixels/RenderPixels.h"
+#include "imaging/pixels/Sse2Lanes.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -1,6 +1,6 @@
-#include "RotatePixels.h"
+#include "imaging/pixels/RotatePixels.h"
 
-#include "Checked.h"
+#include "runtime/Checked.h"
 
 #include <algorithm>
 #include <cmath>

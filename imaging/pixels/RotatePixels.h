@@ -1,9 +1,9 @@
 #pragma once
 // The image engine's own rotation, apart from the window system: a square canvas receives a source
 // rectangle turned about its centre and scaled, sampled by nearest neighbour or bilinearly.
-#include "PixelView.h"
-#include "PixelPath.h"
-#include "RenderPixels.h"
+#include "imaging/pixels/PixelPath.h"
+#include "imaging/pixels/PixelView.h"
+#include "imaging/pixels/RenderPixels.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 // The SSE2 path of the own rotation: sample positions of two canvas pixels at a time, by the same
 // double-precision operations in the same order as the reference, then the shared sampler.
-#include "RotatePixels.h"
+#include "imaging/pixels/RotatePixels.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -2,7 +2,7 @@
 // reference's double-precision operations in the same order, a whole pixel (four doubles) at a time,
 // and mixes each source row's pair of columns once for every destination row that uses that row.
 // Without FMA contraction (AVX2 alone is enabled) each product and sum rounds as the reference's does.
-#include "RenderPixels.h"
+#include "imaging/pixels/RenderPixels.h"
 
 #if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>

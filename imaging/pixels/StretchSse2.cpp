@@ -2,7 +2,7 @@
 // reference's double-precision operations two channels at a time; when every weight is a multiple of
 // 1/128 (halving, doubling, 3:2 and the like) those operations are exact, so the same bytes come from
 // integer arithmetic: the two rows are mixed first, then the two columns, in 16-bit and 32-bit lanes.
-#include "RenderPixels.h"
+#include "imaging/pixels/RenderPixels.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -1,6 +1,6 @@
-#include "PngBuiltinInflater.h"
+#include "imaging/png/PngBuiltinInflater.h"
 
-#include "Inflate.h"
+#include "imaging/inflate/Inflate.h"
 
 namespace imaging::png {
 

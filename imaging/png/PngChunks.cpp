@@ -1,6 +1,6 @@
-#include "PngChunks.h"
+#include "imaging/png/PngChunks.h"
 
-#include "PngGeometry.h"
+#include "imaging/png/PngGeometry.h"
 
 #include <cstring>
 #include <limits>

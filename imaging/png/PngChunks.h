@@ -1,9 +1,9 @@
 #pragma once
 // The PNG container: the walk over the chunks after the signature, their checksums, the header rules,
 // the palette and transparency chunks, and the image data gathered from every IDAT chunk. Platform-free.
-#include "PngCodecs.h"
-#include "PngFormat.h"
-#include "PngScratch.h"
+#include "imaging/png/PngCodecs.h"
+#include "imaging/png/PngFormat.h"
+#include "imaging/png/PngScratch.h"
 
 #include <cstdint>
 #include <span>

@@ -1,6 +1,6 @@
-#include "PngConvert.h"
+#include "imaging/png/PngConvert.h"
 
-#include "PngGeometry.h"
+#include "imaging/png/PngGeometry.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 // type and bit depth; 16-bit samples keep their high byte. Two implementations obey the same table and
 // are tested against each other: the fast row converters the decoder uses (lookup tables, vector
 // premultiplication) and a plain per-pixel one written as the table reads. Platform-free.
-#include "PngChunks.h"
-#include "PngFormat.h"
+#include "imaging/png/PngChunks.h"
+#include "imaging/png/PngFormat.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
-#include "PngDecode.h"
+#include "imaging/png/PngDecode.h"
 
-#include "PngConvert.h"
-#include "PngFilters.h"
-#include "PngGeometry.h"
+#include "imaging/png/PngConvert.h"
+#include "imaging/png/PngFilters.h"
+#include "imaging/png/PngGeometry.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -2,10 +2,10 @@
 // The PNG decoder's pixel stage and the whole decode of a PNG in memory: decompression into a buffer of
 // the expected size, the row filters, Adam7, and the conversion into the host image's premultiplied,
 // bottom-up blue, green, red, alpha rows. Platform-free; the Win32 layer puts GDI+ in front of it.
-#include "PngChunks.h"
-#include "PngCodecs.h"
-#include "PngFormat.h"
-#include "PixelMath.h"
+#include "imaging/pixels/PixelMath.h"
+#include "imaging/png/PngChunks.h"
+#include "imaging/png/PngCodecs.h"
+#include "imaging/png/PngFormat.h"
 
 #include <cstdint>
 #include <span>

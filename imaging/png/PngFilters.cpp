@@ -1,4 +1,4 @@
-#include "PngFilters.h"
+#include "imaging/png/PngFilters.h"
 
 #include <cstdlib>
 #include <cstring>

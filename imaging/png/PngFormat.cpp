@@ -1,4 +1,4 @@
-#include "PngFormat.h"
+#include "imaging/png/PngFormat.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "PngGeometry.h"
+#include "imaging/png/PngGeometry.h"
 
 namespace imaging::png {
 

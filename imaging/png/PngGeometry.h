@@ -1,7 +1,7 @@
 #pragma once
 // The arithmetic of a PNG image's stored rows: bits per pixel, the filter distance, row lengths, the
 // Adam7 passes and the decompressed size they add up to. Platform-free.
-#include "PngFormat.h"
+#include "imaging/png/PngFormat.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "PngLinkedZlib.h"
+#include "imaging/png/PngLinkedZlib.h"
 
 #include <zlib.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // zlib linked into a native build (the tool, tests, fuzzing and benchmarks), behind the decoder's
 // interface. The programs never link zlib: on Windows it is zlib1.dll, found by name at run time.
-#include "PngCodecs.h"
+#include "imaging/png/PngCodecs.h"
 
 namespace imaging::png {
 

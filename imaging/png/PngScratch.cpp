@@ -1,4 +1,4 @@
-#include "PngScratch.h"
+#include "imaging/png/PngScratch.h"
 
 #include <new>
 #include <utility>

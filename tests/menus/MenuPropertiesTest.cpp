@@ -1,4 +1,4 @@
-#include "MenuProperties.h"
+#include "menus/MenuProperties.h"
 
 #include <gtest/gtest.h>
 

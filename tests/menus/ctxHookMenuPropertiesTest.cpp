@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "MenuTestForm.h"
 #include "resources/resource_names.h"
 #include "runtime/Picture.h"
+#include "tests/menus/MenuTestForm.h"
 
 namespace menutest {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "MenuTestForm.h"
+#include "tests/menus/MenuTestForm.h"
 
 namespace menutest {
 namespace {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <stdexcept>
 
-#include "TestWindow.h"
 #include "msghook/Thunk.h"
+#include "tests/msghook/TestWindow.h"
 
 namespace msghook::testing {
 namespace {

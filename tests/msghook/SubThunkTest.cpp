@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "TestWindow.h"
 #include "msghook/Thunk.h"
+#include "tests/msghook/TestWindow.h"
 
 namespace msghook::testing {
 namespace {

@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "TestWindow.h"
 #include "msghook/Thunk.h"
+#include "tests/msghook/TestWindow.h"
 
 namespace msghook::testing {
 namespace {

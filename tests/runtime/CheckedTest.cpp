@@ -1,5 +1,5 @@
-#include "Checked.h"
-#include "RtError.h"
+#include "runtime/Checked.h"
+#include "runtime/RtError.h"
 
 #include <gtest/gtest.h>
 

@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "App.h"
-#include "BrowserEmulation.h"
-#include "Handles.h"
+#include "runtime/App.h"
+#include "runtime/Handles.h"
+#include "shell/BrowserEmulation.h"
 #include "shell/frmMain.h"
 
 using namespace viewer;

@@ -1,4 +1,4 @@
-#include "UButton.h"
+#include "shell/UButton.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -12,10 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "Form.h"
-#include "Handles.h"
-#include "TestCanvas.h"
-#include "resource_names.h"
+#include "resources/resource_names.h"
+#include "runtime/Form.h"
+#include "runtime/Handles.h"
+#include "tests/support/TestCanvas.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <iterator>
 #include <string>
 
-#include "QuoteSources.h"
-#include "StartupPaths.h"
+#include "shell/QuoteSources.h"
+#include "shell/StartupPaths.h"
 
 using namespace viewer;
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "ProgramRunner.h"
-#include "WindowProbe.h"
+#include "tests/support/ProgramRunner.h"
+#include "tests/support/WindowProbe.h"
 
 using namespace testsupport;
 

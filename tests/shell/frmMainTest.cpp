@@ -5,14 +5,14 @@
 #include <fstream>
 #include <vector>
 
-#include "App.h"
-#include "Handles.h"
-#include "QuoteSources.h"
-#include "RecordingWebBrowser.h"
-#include "StartupPaths.h"
-#include "shell/frmMain.h"
 #include "msghook/Thunk.h"
-#include "ucSkinTest.h"
+#include "runtime/App.h"
+#include "runtime/Handles.h"
+#include "runtime/RecordingWebBrowser.h"
+#include "shell/QuoteSources.h"
+#include "shell/StartupPaths.h"
+#include "shell/frmMain.h"
+#include "tests/shell/ucSkinTest.h"
 
 using namespace viewer;
 using rt::BrowserCall;

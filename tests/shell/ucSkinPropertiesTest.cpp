@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ucSkinTest.h"
+#include "tests/shell/ucSkinTest.h"
 
 using namespace skintest;
 

@@ -11,14 +11,14 @@
 #include <memory>
 #include <vector>
 
-#include "MenuCloser.h"
-#include "TestCanvas.h"
-#include "resource_names.h"
+#include "resources/resource_names.h"
 #include "runtime/Form.h"
 #include "runtime/Picture.h"
 #include "runtime/PropertyBag.h"
 #include "runtime/UserControl.h"
-#include "ucSkin.h"
+#include "shell/ucSkin.h"
+#include "tests/support/MenuCloser.h"
+#include "tests/support/TestCanvas.h"
 
 namespace skintest {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "Inflate.h"
-#include "RtError.h"
-#include "cCDECL.h"
+#include "imaging/cdecl/cCDECL.h"
+#include "imaging/inflate/Inflate.h"
+#include "runtime/RtError.h"
 
 using imaging::cCDECL;
 

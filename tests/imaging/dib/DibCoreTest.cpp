@@ -1,4 +1,4 @@
-#include "DibCore.h"
+#include "imaging/dib/DibCore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 // Image objects for the Win32 tests of drawing and effects: filled with known premultiplied pixels and
 // read back as memory.
-#include "PixelTestImages.h"
-#include "c32bppDIB.h"
+#include "imaging/dib/c32bppDIB.h"
+#include "tests/imaging/pixels/PixelTestImages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The image object's effects and regions, and the leak check over many draw and region cycles.
-#include "DibTestImages.h"
-#include "Handles.h"
-#include "TestCanvas.h"
-#include "c32bppDIB.h"
+#include "imaging/dib/c32bppDIB.h"
+#include "runtime/Handles.h"
+#include "tests/imaging/dib/DibTestImages.h"
+#include "tests/support/TestCanvas.h"
 
 #include <gtest/gtest.h>
 

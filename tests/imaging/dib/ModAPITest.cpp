@@ -1,9 +1,9 @@
-#include "ModAPI.h"
+#include "imaging/dib/ModAPI.h"
 
-#include "ProgramRunner.h"
-#include "TestCanvas.h"
-#include "c32bppDIB.h"
-#include "ScratchFiles.h"
+#include "imaging/dib/c32bppDIB.h"
+#include "tests/support/ProgramRunner.h"
+#include "tests/support/ScratchFiles.h"
+#include "tests/support/TestCanvas.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "TestPng.h"
+#include "tests/imaging/dib/TestPng.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,9 @@
-#include "c32bppDIB.h"
-#include "DibTestImages.h"
+#include "imaging/dib/c32bppDIB.h"
+#include "tests/imaging/dib/DibTestImages.h"
 
-#include "GdiPlusFlat.h"
-#include "Handles.h"
-#include "ScratchFiles.h"
+#include "imaging/dib/GdiPlusFlat.h"
+#include "runtime/Handles.h"
+#include "tests/support/ScratchFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "cGDIPlus.h"
+#include "imaging/dib/cGDIPlus.h"
 
-#include "DibTestImages.h"
-#include "SavedPngPattern.h"
-#include "TestCanvas.h"
-#include "TestPng.h"
-#include "c32bppDIB.h"
-#include "ScratchFiles.h"
+#include "imaging/dib/c32bppDIB.h"
+#include "tests/imaging/dib/DibTestImages.h"
+#include "tests/imaging/dib/SavedPngPattern.h"
+#include "tests/imaging/dib/TestPng.h"
+#include "tests/support/ScratchFiles.h"
+#include "tests/support/TestCanvas.h"
 
 #include <gtest/gtest.h>
 

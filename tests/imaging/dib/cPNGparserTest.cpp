@@ -1,17 +1,17 @@
 // cPNGparser under Wine: files and streams through GDI+, through zlib1.dll (GDI+ switched off) and
 // through the built-in inflater (both switched off), all giving the pixels the samples call for; the
 // signature and size rules of the two entry points; checksums verified only with zlib; errors raised.
-#include "cPNGparser.h"
+#include "imaging/dib/cPNGparser.h"
 
-#include "GdiPlusFlat.h"
-#include "Handles.h"
-#include "ModAPI.h"
-#include "PngWriter.h"
-#include "RaisedError.h"
-#include "RtError.h"
-#include "c32bppDIB.h"
-#include "DibTestImages.h"
-#include "ScratchFiles.h"
+#include "imaging/dib/GdiPlusFlat.h"
+#include "imaging/dib/ModAPI.h"
+#include "imaging/dib/c32bppDIB.h"
+#include "runtime/Handles.h"
+#include "runtime/RtError.h"
+#include "tests/imaging/dib/DibTestImages.h"
+#include "tests/imaging/png/PngWriter.h"
+#include "tests/support/RaisedError.h"
+#include "tests/support/ScratchFiles.h"
 
 #include <gtest/gtest.h>
 

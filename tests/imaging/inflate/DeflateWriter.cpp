@@ -1,6 +1,6 @@
-#include "DeflateWriter.h"
+#include "tests/imaging/inflate/DeflateWriter.h"
 
-#include "InflateTables.h"
+#include "imaging/inflate/InflateTables.h"
 
 #include <stdexcept>
 

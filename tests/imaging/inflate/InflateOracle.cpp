@@ -1,4 +1,4 @@
-#include "InflateOracle.h"
+#include "tests/imaging/inflate/InflateOracle.h"
 
 #include <zlib.h>
 

@@ -2,7 +2,7 @@
 // Checks the inflater against zlib on one input, for the tests and the fuzz target: the fast and the
 // reference decoder must agree exactly (status, count, every byte of the buffer), and both must agree with
 // zlib except where the inflater's rules differ on purpose.
-#include "Inflate.h"
+#include "imaging/inflate/Inflate.h"
 
 #include <cstddef>
 #include <cstdint>

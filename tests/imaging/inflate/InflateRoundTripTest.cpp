@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "DeflateWriter.h"
-#include "Inflate.h"
-#include "InflateOracle.h"
+#include "imaging/inflate/Inflate.h"
+#include "tests/imaging/inflate/DeflateWriter.h"
+#include "tests/imaging/inflate/InflateOracle.h"
 
 namespace {
 

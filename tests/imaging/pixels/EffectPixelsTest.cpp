@@ -1,7 +1,7 @@
 // The effects' pixel rules and the alpha region scan, on the reference paths.
-#include "AlphaRegionScan.h"
-#include "EffectPixels.h"
-#include "PixelTestImages.h"
+#include "imaging/pixels/AlphaRegionScan.h"
+#include "imaging/pixels/EffectPixels.h"
+#include "tests/imaging/pixels/PixelTestImages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "PixelMath.h"
+#include "imaging/pixels/PixelMath.h"
 
-#include "RtError.h"
+#include "runtime/RtError.h"
 
 #include <gtest/gtest.h>
 
-#include "RaisedError.h"
+#include "tests/support/RaisedError.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,9 +1,9 @@
 // The vector paths give exactly the bytes of the reference paths, on random images of odd sizes.
-#include "AlphaRegionScan.h"
-#include "EffectPixels.h"
-#include "PixelTestImages.h"
-#include "RenderPixels.h"
-#include "RotatePixels.h"
+#include "imaging/pixels/AlphaRegionScan.h"
+#include "imaging/pixels/EffectPixels.h"
+#include "imaging/pixels/RenderPixels.h"
+#include "imaging/pixels/RotatePixels.h"
+#include "tests/imaging/pixels/PixelTestImages.h"
 
 #include <gtest/gtest.h>
 

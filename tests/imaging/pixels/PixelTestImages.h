@@ -1,7 +1,7 @@
 #pragma once
 // Images for the pixel-stage tests: random premultiplied pixels with plenty of fully transparent and
 // opaque ones, and a few that break the premultiplied rule so that every fallback is exercised.
-#include "RenderPixels.h"
+#include "imaging/pixels/RenderPixels.h"
 
 #include <cstdint>
 #include <random>

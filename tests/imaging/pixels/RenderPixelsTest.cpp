@@ -1,7 +1,7 @@
 // The drawing stages' formulas, on the reference path, with values worked out by hand.
-#include "PixelTestImages.h"
-#include "RenderPixels.h"
-#include "RotatePixels.h"
+#include "imaging/pixels/RenderPixels.h"
+#include "imaging/pixels/RotatePixels.h"
+#include "tests/imaging/pixels/PixelTestImages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "LibpngOracle.h"
+#include "tests/imaging/png/LibpngOracle.h"
 
 #include <png.h>
 

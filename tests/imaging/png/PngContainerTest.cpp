@@ -1,7 +1,7 @@
 // The container rules on hand-built files: checksums (a stored 0 is none; tRNS failing its checksum is
 // skipped), header and palette rules, where palette and transparency take effect, image data over
 // several chunks, and malformed files of every kind ending cleanly, with or without zlib.
-#include "PngTestSupport.h"
+#include "tests/imaging/png/PngTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // and without tRNS, odd sizes, every filter, split and empty IDAT chunks with chunks between them; and
 // the PNG files Debian packages installed on the machine. Every route (zlib or the built-in inflater,
 // fast or plain code) must give libpng's pixels, premultiplied, exactly.
-#include "LibpngOracle.h"
-#include "PngTestSupport.h"
+#include "tests/imaging/png/LibpngOracle.h"
+#include "tests/imaging/png/PngTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The pixel rules libpng does not check for us: truncating premultiplication, keys compared on high
 // bytes at depth 16, default palettes, bad filter bytes, short and long image data; then the fast
 // filter and conversion code against the plain one on random rows.
-#include "PngConvert.h"
-#include "PngFilters.h"
-#include "PngTestSupport.h"
+#include "imaging/png/PngConvert.h"
+#include "imaging/png/PngFilters.h"
+#include "tests/imaging/png/PngTestSupport.h"
 
 #include <gtest/gtest.h>
 

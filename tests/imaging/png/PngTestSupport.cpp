@@ -1,7 +1,7 @@
-#include "PngTestSupport.h"
+#include "tests/imaging/png/PngTestSupport.h"
 
-#include "PngBuiltinInflater.h"
-#include "PngLinkedZlib.h"
+#include "imaging/png/PngBuiltinInflater.h"
+#include "imaging/png/PngLinkedZlib.h"
 
 namespace pngtest {
 

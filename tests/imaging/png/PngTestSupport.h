@@ -1,8 +1,8 @@
 #pragma once
 // Decoding in the tests: the decoder set up with or without zlib and with the fast or the plain code,
 // and the sample images the generator writes.
-#include "PngDecode.h"
-#include "PngWriter.h"
+#include "imaging/png/PngDecode.h"
+#include "tests/imaging/png/PngWriter.h"
 
 #include <cstdint>
 #include <string>

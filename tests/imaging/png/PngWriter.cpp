@@ -1,4 +1,4 @@
-#include "PngWriter.h"
+#include "tests/imaging/png/PngWriter.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // The generator's zlib, linked in the native build.
-#include "PngWriter.h"
+#include "tests/imaging/png/PngWriter.h"
 
 #include <zlib.h>
 

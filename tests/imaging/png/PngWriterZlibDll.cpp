@@ -1,6 +1,6 @@
 // The generator's zlib on Windows: zlib1.dll beside the test program, loaded by name like the
 // programs do; its functions follow the one x86-64 calling convention.
-#include "PngWriter.h"
+#include "tests/imaging/png/PngWriter.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // Decodes the PNG a Windows test saved through GDI+ with libpng and compares it with the pattern the
 // test drew. Exit status 0 when every pixel matches.
-#include "SavedPngPattern.h"
+#include "tests/imaging/dib/SavedPngPattern.h"
 
 #include <png.h>
 

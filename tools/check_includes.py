@@ -6,7 +6,8 @@
 Without --fix it lists each include that relies on the including file's folder or on a per-folder
 include path, and each file name two product headers share, and exits 1 when there is any. With --fix
 it rewrites such includes to the root-relative path the compiler would have found: the including
-file's own folder first, then the one project header whose path ends in the name. Quoted includes of
+file's own folder first, then (for a test) the folder it tests, then the one project header whose path
+ends in the name; a header renamed so that no two share a name is found under its new name. Quoted includes of
 headers that are not in the tree (the ones generated into the build tree) are left as they are.
 Running it again changes nothing.
 """
@@ -20,6 +21,12 @@ HEADER_EXTENSIONS = (".h", ".hpp")
 # Tests, benchmarks and fuzz targets are not shipped: only product headers must have unique names.
 NON_PRODUCT = ("tests", "bench", "fuzz")
 INCLUDE = re.compile(r'^(\s*#\s*include\s*")([^"]+)(".*)$')
+# Headers renamed so that no two share a name: an include of the old path (from a branch made before)
+# is taken to mean the new one rather than the other header that kept the name.
+RENAMED = {
+    "magnetic/Geometry.h": "magnetic/EntryTable.h",
+    "updater/frmMain.h": "updater/UpdaterForm.h",
+}
 
 
 def project_files(root, paths):
@@ -50,15 +57,30 @@ class Resolver:
     def exists(self, rel):
         return rel in self.header_set or os.path.isfile(os.path.join(self.root, rel))
 
+    def find(self, rel):
+        """What rel was renamed to, or rel itself, whichever is in the tree first; else None."""
+        for candidate in (RENAMED.get(rel), rel):
+            if candidate and self.exists(candidate):
+                return candidate
+        return None
+
     def resolve(self, including, name):
         """(new name or None when it stands, message when it cannot be resolved)."""
         folder = os.path.dirname(including)
         beside = os.path.normpath(os.path.join(folder, name)).replace(os.sep, "/")
         # The compiler looks in the including file's folder before any include path.
-        if folder and not beside.startswith("../") and self.exists(beside):
-            return (None if beside == name else beside), None
-        if self.exists(name) and not name.startswith("."):
-            return None, None
+        if folder and not beside.startswith("../") and self.find(beside):
+            found = self.find(beside)
+            return (None if found == name else found), None
+        if not name.startswith(".") and self.find(name):
+            found = self.find(name)
+            return (None if found == name else found), None
+        # A test's bare include meant the folder it tests (tests/updater/X.h: updater/).
+        parts = folder.split("/")
+        if parts[0] == "tests" and len(parts) > 1 and "/" not in name:
+            mirrored = self.find("/".join(parts[1:] + [name]))
+            if mirrored:
+                return mirrored, None
         tail = name.lstrip("./")
         matches = [h for h in self.headers if h == tail or h.endswith("/" + tail)]
         if len(matches) == 1:

@@ -7,9 +7,9 @@
 // AVX2 (see DoubleFloor). Prints one line per measure:
 //   <name> <milliseconds per run>
 // bench/imaging_bench.py runs the native and the Windows build and prints the ratios.
-#include "EffectPixels.h"
-#include "PixelMath.h"
-#include "RenderPixels.h"
+#include "imaging/pixels/EffectPixels.h"
+#include "imaging/pixels/PixelMath.h"
+#include "imaging/pixels/RenderPixels.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>

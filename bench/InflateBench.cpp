@@ -8,7 +8,7 @@
 // rounds taken in turn with the other engines, so that the load of a shared machine hardly counts. Output,
 // one line per input:
 //   NAME BYTES ENGINE=MB/s ... (MB/s of decompressed output)
-#include "InflateEngines.h"
+#include "tools/inflate/InflateEngines.h"
 
 #include <algorithm>
 #include <cstdio>

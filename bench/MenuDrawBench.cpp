@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "Form.h"
-#include "Handles.h"
 #include "menus/MenuDrawGeometry.h"
 #include "menus/PopupFramePainter.h"
 #include "menus/ctxHookMenu.h"
+#include "runtime/Form.h"
+#include "runtime/Handles.h"
 #include "tests/support/ImportSlot.h"
 
 namespace {

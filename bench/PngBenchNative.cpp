@@ -1,13 +1,13 @@
 // The native benchmark's decoders: ours (premultiplied BGRA, bottom-up) through zlib and through the
 // built-in inflater, and the references, each to 8-bit RGBA: libpng, libspng and stb_image, each
 // into memory of its own as a load would have it.
-#include "PngBenchDecoders.h"
+#include "bench/PngBenchDecoders.h"
 
-#include "PngBuiltinInflater.h"
-#include "PngDecode.h"
-#include "PngLinkedZlib.h"
+#include "imaging/png/PngBuiltinInflater.h"
+#include "imaging/png/PngDecode.h"
+#include "imaging/png/PngLinkedZlib.h"
 
-#include "LibpngOracle.h"
+#include "tests/imaging/png/LibpngOracle.h"
 
 #include <spng.h>
 

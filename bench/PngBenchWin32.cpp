@@ -5,15 +5,15 @@
 // not exist would time the system's search for it on every load. core-builtin is the platform-free
 // decode alone into plain memory, as the native benchmark times it: what a load costs beyond it is the
 // Windows path's own (image object, DIB section, library look-ups, GDI+ probing).
-#include "PngBenchDecoders.h"
+#include "bench/PngBenchDecoders.h"
 
-#include "GdiPlusFlat.h"
-#include "ModAPI.h"
-#include "PngBuiltinInflater.h"
-#include "PngDecode.h"
-#include "c32bppDIB.h"
-#include "cGDIPlus.h"
-#include "cPNGparser.h"
+#include "imaging/dib/GdiPlusFlat.h"
+#include "imaging/dib/ModAPI.h"
+#include "imaging/dib/c32bppDIB.h"
+#include "imaging/dib/cGDIPlus.h"
+#include "imaging/dib/cPNGparser.h"
+#include "imaging/png/PngBuiltinInflater.h"
+#include "imaging/png/PngDecode.h"
 
 #include <windows.h>
 

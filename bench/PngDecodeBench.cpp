@@ -9,7 +9,7 @@
 // time, in turns taken with the others, so the load of a shared machine hardly counts. Output, per group:
 // the time per decoder for one decode of every file, and each of ours as a ratio to the fastest
 // reference (below 1.00: faster). --only keeps one decoder, for profiling it.
-#include "PngBenchDecoders.h"
+#include "bench/PngBenchDecoders.h"
 
 #include <algorithm>
 #include <cstdio>

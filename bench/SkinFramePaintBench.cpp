@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "Control.h"
-#include "Form.h"
-#include "Handles.h"
-#include "PropertyBag.h"
-#include "resource_names.h"
-#include "ucSkin.h"
+#include "resources/resource_names.h"
+#include "runtime/Control.h"
+#include "runtime/Form.h"
+#include "runtime/Handles.h"
+#include "runtime/PropertyBag.h"
+#include "shell/ucSkin.h"
 
 namespace {
 

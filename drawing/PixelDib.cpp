@@ -1,4 +1,4 @@
-#include "PixelDib.h"
+#include "drawing/PixelDib.h"
 
 namespace drawing {
 

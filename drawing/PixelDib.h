@@ -3,7 +3,7 @@
 // directly after GDI has drawn into it (or before it is copied out).
 #include <windows.h>
 
-#include "Handles.h"
+#include "runtime/Handles.h"
 
 #include <cstdint>
 #include <optional>

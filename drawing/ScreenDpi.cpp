@@ -1,6 +1,6 @@
-#include "ScreenDpi.h"
+#include "drawing/ScreenDpi.h"
 
-#include "Handles.h"
+#include "runtime/Handles.h"
 
 namespace drawing {
 

@@ -1,4 +1,4 @@
-#include "SurfacePixels.h"
+#include "drawing/SurfacePixels.h"
 
 #include <cstddef>
 

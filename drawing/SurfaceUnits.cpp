@@ -1,7 +1,7 @@
-#include "SurfaceUnits.h"
+#include "drawing/SurfaceUnits.h"
 
-#include "Checked.h"
-#include "RtError.h"
+#include "runtime/Checked.h"
+#include "runtime/RtError.h"
 
 #include <cmath>
 #include <cstdlib>

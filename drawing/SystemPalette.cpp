@@ -1,4 +1,4 @@
-#include "SystemPalette.h"
+#include "drawing/SystemPalette.h"
 
 namespace drawing {
 

@@ -1,7 +1,7 @@
-#include "TextDraw.h"
+#include "drawing/TextDraw.h"
 
-#include "Checked.h"
-#include "TextFit.h"
+#include "drawing/TextFit.h"
+#include "runtime/Checked.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "TextFit.h"
+#include "drawing/TextFit.h"
 
-#include "Checked.h"
-#include "RtError.h"
+#include "runtime/Checked.h"
+#include "runtime/RtError.h"
 
 #include <limits>
 

@@ -1,4 +1,4 @@
-#include "TransBlt.h"
+#include "drawing/TransBlt.h"
 
 #include "Handles.h"
 #include "runtime/ScopeExit.h"

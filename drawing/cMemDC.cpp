@@ -1,6 +1,6 @@
-#include "cMemDC.h"
+#include "drawing/cMemDC.h"
 
-#include "SystemPalette.h"
+#include "drawing/SystemPalette.h"
 
 #include <olectl.h>
 

@@ -5,9 +5,9 @@
 // reported.
 #include <windows.h>
 
-#include "Handles.h"
-#include "Picture.h"
-#include "StdFont.h"
+#include "drawing/StdFont.h"
+#include "runtime/Handles.h"
+#include "runtime/Picture.h"
 
 #include <cstdint>
 #include <string_view>

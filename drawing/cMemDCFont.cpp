@@ -1,10 +1,10 @@
 // Fonts of the memory drawing surface: font objects in and out, the system's menu and icon-title fonts,
 // and what a surface takes over from its parent DC.
-#include "cMemDC.h"
+#include "drawing/cMemDC.h"
 
-#include "RtError.h"
-#include "ScreenDpi.h"
-#include "SurfaceUnits.h"
+#include "drawing/ScreenDpi.h"
+#include "drawing/SurfaceUnits.h"
+#include "runtime/RtError.h"
 
 #include <algorithm>
 #include <array>

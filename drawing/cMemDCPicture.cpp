@@ -1,15 +1,15 @@
 // Pictures on the memory drawing surface: painting each picture type, the colour-keyed and embossed
 // copies, and the surface turned into a bitmap or an icon picture.
-#include "cMemDC.h"
+#include "drawing/cMemDC.h"
 
-#include "PixelDib.h"
+#include "drawing/PixelDib.h"
 
-#include "Checked.h"
-#include "RtError.h"
-#include "ScreenDpi.h"
-#include "SurfacePixels.h"
-#include "SurfaceUnits.h"
-#include "TransBlt.h"
+#include "drawing/ScreenDpi.h"
+#include "drawing/SurfacePixels.h"
+#include "drawing/SurfaceUnits.h"
+#include "drawing/TransBlt.h"
+#include "runtime/Checked.h"
+#include "runtime/RtError.h"
 
 #include <cstring>
 #include <span>

@@ -1,8 +1,8 @@
-#include "pcMemDC.h"
+#include "drawing/pcMemDC.h"
 
-#include "Checked.h"
-#include "TextDraw.h"
-#include "TransBlt.h"
+#include "drawing/TextDraw.h"
+#include "drawing/TransBlt.h"
+#include "runtime/Checked.h"
 
 #include <algorithm>
 #include <cstdlib>

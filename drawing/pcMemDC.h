@@ -3,8 +3,8 @@
 // bitmap of its own, copied onto callers' DCs one to one, stretched, blended or colour-keyed.
 #include <windows.h>
 
-#include "Handles.h"
-#include "Picture.h"
+#include "runtime/Handles.h"
+#include "runtime/Picture.h"
 
 #include <cstdint>
 #include <string>

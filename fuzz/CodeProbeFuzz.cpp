@@ -1,6 +1,6 @@
 // Arbitrary bytes as a loaded library's image: reading headers, following entry jumps and scanning for
 // the return must stay inside the image and inside its code, whatever the bytes say.
-#include "CodeProbe.h"
+#include "imaging/cdecl/CodeProbe.h"
 
 #include <cstddef>
 #include <cstdint>

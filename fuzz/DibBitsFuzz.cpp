@@ -1,8 +1,8 @@
 // Arbitrary pixels, layouts, regions and input arrays for the image object's pixel access: nothing may
 // read or write outside the pixel memory or the arrays, and after SetBits every colour byte is at most
 // its pixel's alpha.
-#include "DibCore.h"
-#include "PixelMath.h"
+#include "imaging/dib/DibCore.h"
+#include "imaging/pixels/PixelMath.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Arbitrary bytes as a zlib stream: the fast and the reference inflater must agree exactly, and both with
 // zlib except where the inflater's rules differ on purpose (see InflateOracle). The first two bytes give
 // the capacity.
-#include "InflateOracle.h"
+#include "tests/imaging/inflate/InflateOracle.h"
 
 #include <cstddef>
 #include <cstdint>

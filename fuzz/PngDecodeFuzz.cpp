@@ -2,9 +2,9 @@
 // built-in inflater alone (nothing verified, so mutated files reach the pixel code), each with the fast
 // and the plain filter and conversion code. Never a crash; the fast and plain code agree on the
 // outcome and every pixel; an image exists exactly on success and keeps its colours at or below alpha.
-#include "PngBuiltinInflater.h"
-#include "PngDecode.h"
-#include "PngLinkedZlib.h"
+#include "imaging/png/PngBuiltinInflater.h"
+#include "imaging/png/PngDecode.h"
+#include "imaging/png/PngLinkedZlib.h"
 
 #include <cstddef>
 #include <cstdint>

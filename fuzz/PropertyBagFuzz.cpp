@@ -1,6 +1,6 @@
 // Arbitrary bytes into the property-bag text parser: it must never crash, and whatever it accepts must
 // come back unchanged through ToText and FromText.
-#include "PropertyBag.h"
+#include "runtime/PropertyBag.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,12 +3,12 @@
 // code under test: every host that a URL parser might read out of an accepted address (ending the
 // authority at "/?#\" or only at "/\", taking the host after the first or the last '@', cutting the
 // port at the first or the last ':') must be the product domain or a sub-domain of it.
-#include "DecimalVersion.h"
-#include "HttpAnswer.h"
-#include "ListSignature.h"
-#include "ProductUrl.h"
-#include "UpdateList.h"
-#include "UpdateRules.h"
+#include "updater/DecimalVersion.h"
+#include "updater/HttpAnswer.h"
+#include "updater/ListSignature.h"
+#include "updater/ProductUrl.h"
+#include "updater/UpdateList.h"
+#include "updater/UpdateRules.h"
 
 #include <algorithm>
 #include <cctype>

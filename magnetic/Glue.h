@@ -1,7 +1,7 @@
 #pragma once
 // Which registered windows stick to their parent: those that touch it, and those that touch a sibling
 // that does.
-#include "magnetic/Geometry.h"
+#include "magnetic/EntryTable.h"
 
 #include <cstddef>
 

@@ -2,7 +2,7 @@
 // The snapping rules applied while a registered window is moved or sized: edges that come within the
 // snap width of another entry's edge jump onto it. All sums are checked; an overflow gives no result and
 // the caller leaves the proposed rectangle as it was.
-#include "magnetic/Geometry.h"
+#include "magnetic/EntryTable.h"
 
 #include <cstddef>
 #include <optional>

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "magnetic/Geometry.h"
+#include "magnetic/EntryTable.h"
 #include "msghook/WndProcSink.h"
 #include "msghook/WndProcTrampoline.h"
 

@@ -1,4 +1,4 @@
-#include "MenuColours.h"
+#include "menus/MenuColours.h"
 
 namespace menus {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "MenuPalette.h"
-#include "MenuProperties.h"
+#include "menus/MenuPalette.h"
+#include "menus/MenuProperties.h"
 
 namespace menus {
 

@@ -1,4 +1,4 @@
-#include "MenuDisplay.h"
+#include "menus/MenuDisplay.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the menu palette is derived from on this desktop: the system colours, the colour depth, High
 // Contrast and flat menus.
-#include "MenuPalette.h"
+#include "menus/MenuPalette.h"
 
 namespace menus {
 

@@ -1,4 +1,4 @@
-#include "MenuDrawGeometry.h"
+#include "menus/MenuDrawGeometry.h"
 
 #include <algorithm>
 

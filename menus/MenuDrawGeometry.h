@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "MenuPixels.h"
+#include "menus/MenuPixels.h"
 #include "runtime/Geometry.h"
 
 namespace menus {

@@ -1,9 +1,9 @@
-#include "MenuItemPainter.h"
+#include "menus/MenuItemPainter.h"
 
 #include <algorithm>
 #include <climits>
 
-#include "SurfacePixelIO.h"
+#include "menus/SurfacePixelIO.h"
 
 namespace menus {
 

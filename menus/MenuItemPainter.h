@@ -4,9 +4,9 @@
 // check boxes, check mark, picture, text, accelerator and submenu triangle).
 #include <string_view>
 
-#include "MenuColours.h"
-#include "MenuDrawGeometry.h"
 #include "drawing/cMemDC.h"
+#include "menus/MenuColours.h"
+#include "menus/MenuDrawGeometry.h"
 
 namespace menus {
 

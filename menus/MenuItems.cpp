@@ -1,4 +1,4 @@
-#include "MenuItems.h"
+#include "menus/MenuItems.h"
 
 #include <array>
 #include <charconv>

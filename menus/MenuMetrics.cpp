@@ -1,4 +1,4 @@
-#include "MenuMetrics.h"
+#include "menus/MenuMetrics.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "MenuPalette.h"
+#include "menus/MenuPalette.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "MenuPictureImage.h"
+#include "menus/MenuPictureImage.h"
 
-#include "SurfacePixelIO.h"
+#include "menus/SurfacePixelIO.h"
 
 namespace menus {
 

@@ -3,8 +3,8 @@
 // holding the picture scaled to the picture size, with the effects of MenuDrawStyle 2.
 #include <cstdint>
 
-#include "MenuColours.h"
 #include "drawing/cMemDC.h"
+#include "menus/MenuColours.h"
 #include "runtime/Picture.h"
 
 namespace menus {

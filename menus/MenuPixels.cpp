@@ -1,4 +1,4 @@
-#include "MenuPixels.h"
+#include "menus/MenuPixels.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "MenuPalette.h"
+#include "menus/MenuPalette.h"
 
 namespace menus {
 

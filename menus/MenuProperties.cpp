@@ -1,4 +1,4 @@
-#include "MenuProperties.h"
+#include "menus/MenuProperties.h"
 
 #include "runtime/Checked.h"
 #include "runtime/RtError.h"

@@ -1,6 +1,6 @@
-#include "PopupFramePainter.h"
+#include "menus/PopupFramePainter.h"
 
-#include "MenuItemPainter.h"
+#include "menus/MenuItemPainter.h"
 
 namespace menus {
 

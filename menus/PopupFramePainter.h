@@ -2,9 +2,9 @@
 // The frame image of a popup menu window: a flat frame in the menu border colour over the item
 // background, the gutter carried through it, the join with the open menu-bar item and the drop shadow
 // over the captured background.
-#include "MenuColours.h"
-#include "MenuDrawGeometry.h"
 #include "drawing/cMemDC.h"
+#include "menus/MenuColours.h"
+#include "menus/MenuDrawGeometry.h"
 
 namespace menus {
 

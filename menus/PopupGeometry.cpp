@@ -1,4 +1,4 @@
-#include "PopupGeometry.h"
+#include "menus/PopupGeometry.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "SurfacePixelIO.h"
+#include "menus/SurfacePixelIO.h"
 
 #include "drawing/PixelDib.h"
 #include "drawing/SurfacePixels.h"

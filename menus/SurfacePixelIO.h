@@ -3,7 +3,7 @@
 // drawing: one copy each way instead of a GetPixel and a SetPixel per pixel.
 #include <windows.h>
 
-#include "MenuPixels.h"
+#include "menus/MenuPixels.h"
 
 namespace menus {
 

@@ -1,10 +1,10 @@
-#include "ctxHookMenu.h"
+#include "menus/ctxHookMenu.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "MenuDisplay.h"
-#include "ctxHookMenuSink.h"
+#include "menus/MenuDisplay.h"
+#include "menus/ctxHookMenuSink.h"
 #include "runtime/Form.h"
 #include "runtime/TextCodec.h"
 

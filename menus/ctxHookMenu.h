@@ -12,15 +12,15 @@
 #include <utility>
 #include <vector>
 
-#include "MenuColours.h"
-#include "MenuDrawGeometry.h"
-#include "MenuItems.h"
-#include "MenuMetrics.h"
-#include "MenuPalette.h"
-#include "MenuPictureImage.h"
-#include "MenuProperties.h"
 #include "drawing/StdFont.h"
 #include "drawing/cMemDC.h"
+#include "menus/MenuColours.h"
+#include "menus/MenuDrawGeometry.h"
+#include "menus/MenuItems.h"
+#include "menus/MenuMetrics.h"
+#include "menus/MenuPalette.h"
+#include "menus/MenuPictureImage.h"
+#include "menus/MenuProperties.h"
 #include "msghook/ISubclassingSink.h"
 #include "msghook/cMenuHook.h"
 #include "msghook/cSubThunk.h"

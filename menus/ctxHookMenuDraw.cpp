@@ -1,11 +1,11 @@
 // Drawing what the menu control owns: each owner-drawn item, composed in one surface and copied to the
 // menu at once, and the frame image of each popup window.
-#include "ctxHookMenu.h"
+#include "menus/ctxHookMenu.h"
 
 #include <algorithm>
 
-#include "MenuItemPainter.h"
-#include "PopupFramePainter.h"
+#include "menus/MenuItemPainter.h"
+#include "menus/PopupFramePainter.h"
 #include "runtime/OleColor.h"
 #include "runtime/TextCodec.h"
 

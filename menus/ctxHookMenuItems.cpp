@@ -1,7 +1,7 @@
 // Converting menu items to owner-draw and back, measuring them, and finding items by mnemonic.
-#include "ctxHookMenu.h"
+#include "menus/ctxHookMenu.h"
 
-#include "PopupGeometry.h"
+#include "menus/PopupGeometry.h"
 
 namespace menus {
 

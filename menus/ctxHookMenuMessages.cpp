@@ -1,9 +1,9 @@
 // How the menu control answers the menu messages of its form, of the form's MDI client, and the
 // commands a frame's control sends to its active child's.
-#include "ctxHookMenu.h"
+#include "menus/ctxHookMenu.h"
 
-#include "ctxHookMenuSink.h"
-#include "PopupGeometry.h"
+#include "menus/PopupGeometry.h"
+#include "menus/ctxHookMenuSink.h"
 
 namespace menus {
 

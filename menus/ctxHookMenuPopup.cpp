@@ -1,13 +1,13 @@
 // Taking over popup menu windows: a flat frame of the engine's own in place of the system's, and the
 // popup placed against the item that opened it.
-#include "ctxHookMenu.h"
+#include "menus/ctxHookMenu.h"
 
 #include <algorithm>
 #include <array>
 #include <string_view>
 
-#include "PopupGeometry.h"
-#include "ctxHookMenuSink.h"
+#include "menus/PopupGeometry.h"
+#include "menus/ctxHookMenuSink.h"
 #include "runtime/Handles.h"
 
 namespace menus {

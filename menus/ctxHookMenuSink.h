@@ -1,7 +1,7 @@
 #pragma once
 // The object the menu control's subclassers call. It outlives nothing: the control orphans it when it
 // detaches, and a dispatch entry still holding it then reaches nobody.
-#include "ctxHookMenu.h"
+#include "menus/ctxHookMenu.h"
 #include "runtime/RtError.h"
 
 namespace menus {

@@ -1,6 +1,6 @@
-#include "App.h"
+#include "runtime/App.h"
 
-#include "Handles.h"
+#include "runtime/Handles.h"
 
 #include <shellapi.h>
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Handles.h"
+#include "runtime/Handles.h"
 
 namespace rt {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Arithmetic of the 16-bit Integer and 32-bit Long types: a result that leaves the type raises the
 // overflow error instead of wrapping around.
-#include "RtError.h"
+#include "runtime/RtError.h"
 
 #include <cmath>
 #include <concepts>

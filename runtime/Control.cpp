@@ -1,14 +1,14 @@
-#include "Control.h"
+#include "runtime/Control.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
 
-#include "Form.h"
-#include "OleColor.h"
-#include "ToolTips.h"
-#include "WindowObject.h"
+#include "runtime/Form.h"
+#include "runtime/OleColor.h"
+#include "runtime/ToolTips.h"
+#include "runtime/WindowObject.h"
 
 namespace rt {
 namespace {

@@ -1,6 +1,6 @@
-#include "Form.h"
+#include "runtime/Form.h"
 
-#include "WindowObject.h"
+#include "runtime/WindowObject.h"
 
 namespace rt {
 namespace {

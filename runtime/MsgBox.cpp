@@ -1,6 +1,6 @@
-#include "MsgBox.h"
+#include "runtime/MsgBox.h"
 
-#include "App.h"
+#include "runtime/App.h"
 
 #include <mutex>
 #include <utility>

@@ -1,8 +1,8 @@
-#include "OleColor.h"
+#include "runtime/OleColor.h"
 
 #include <olectl.h>
 
-#include "Handles.h"
+#include "runtime/Handles.h"
 
 namespace rt {
 

@@ -1,4 +1,4 @@
-#include "OleSite.h"
+#include "runtime/OleSite.h"
 
 #include <mshtmdid.h>
 #include <idispids.h>

@@ -1,4 +1,4 @@
-#include "Picture.h"
+#include "runtime/Picture.h"
 
 #include <array>
 #include <cstdlib>

@@ -3,8 +3,8 @@
 // name so that a picture property can be stored as that name.
 #include <windows.h>
 
-#include "Handles.h"
-#include "PropertyBag.h"
+#include "runtime/Handles.h"
+#include "runtime/PropertyBag.h"
 
 #include <cstdint>
 #include <memory>

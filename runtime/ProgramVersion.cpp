@@ -1,6 +1,6 @@
-#include "ProgramVersion.h"
+#include "runtime/ProgramVersion.h"
 
-#include "App.h"
+#include "runtime/App.h"
 
 #include <vector>
 

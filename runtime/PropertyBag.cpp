@@ -1,8 +1,8 @@
-#include "PropertyBag.h"
+#include "runtime/PropertyBag.h"
 
-#include "Checked.h"
-#include "RtError.h"
-#include "TextCodec.h"
+#include "runtime/Checked.h"
+#include "runtime/RtError.h"
+#include "runtime/TextCodec.h"
 
 #include <algorithm>
 #include <cstdint>

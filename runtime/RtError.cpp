@@ -1,6 +1,6 @@
-#include "RtError.h"
+#include "runtime/RtError.h"
 
-#include "TextCodec.h"
+#include "runtime/TextCodec.h"
 
 #include <atomic>
 

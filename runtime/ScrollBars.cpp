@@ -1,8 +1,8 @@
-#include "ScrollBars.h"
+#include "runtime/ScrollBars.h"
 
 #include <algorithm>
 
-#include "RtError.h"
+#include "runtime/RtError.h"
 
 namespace rt {
 namespace {

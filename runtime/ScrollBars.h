@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "Control.h"
+#include "runtime/Control.h"
 
 namespace rt {
 

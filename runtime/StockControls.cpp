@@ -1,4 +1,4 @@
-#include "StockControls.h"
+#include "runtime/StockControls.h"
 
 #include <commctrl.h>
 

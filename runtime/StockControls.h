@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "Control.h"
-#include "Handles.h"
-#include "OleColor.h"
-#include "Picture.h"
+#include "runtime/Control.h"
+#include "runtime/Handles.h"
+#include "runtime/OleColor.h"
+#include "runtime/Picture.h"
 
 namespace rt {
 

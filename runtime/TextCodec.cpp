@@ -1,4 +1,4 @@
-#include "TextCodec.h"
+#include "runtime/TextCodec.h"
 
 #include <type_traits>
 

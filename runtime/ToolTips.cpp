@@ -1,10 +1,10 @@
-#include "ToolTips.h"
+#include "runtime/ToolTips.h"
 
 #include <commctrl.h>
 
 #include <vector>
 
-#include "Control.h"
+#include "runtime/Control.h"
 
 namespace rt {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "Handles.h"
+#include "runtime/Handles.h"
 
 namespace rt {
 

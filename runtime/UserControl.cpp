@@ -1,6 +1,6 @@
-#include "UserControl.h"
+#include "runtime/UserControl.h"
 
-#include "Form.h"
+#include "runtime/Form.h"
 
 namespace rt {
 namespace {

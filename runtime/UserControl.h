@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "Control.h"
-#include "OleColor.h"
-#include "PropertyBag.h"
+#include "runtime/Control.h"
+#include "runtime/OleColor.h"
+#include "runtime/PropertyBag.h"
 
 namespace rt {
 

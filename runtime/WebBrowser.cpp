@@ -1,11 +1,11 @@
-#include "WebBrowser.h"
+#include "runtime/WebBrowser.h"
 
 #include <climits>
 #include <cstdint>
 #include <new>
 #include <utility>
 
-#include "OleSite.h"
+#include "runtime/OleSite.h"
 
 namespace rt {
 

@@ -5,7 +5,7 @@
 // class; reading a property asks the window server, so the message path does not use it.
 #include <windows.h>
 
-#include "RtError.h"
+#include "runtime/RtError.h"
 
 namespace rt {
 

@@ -1,4 +1,4 @@
-#include "CLongScroll.h"
+#include "scrollbars/CLongScroll.h"
 
 #include <utility>
 

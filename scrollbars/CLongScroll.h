@@ -5,8 +5,8 @@
 #include <functional>
 #include <optional>
 
-#include "LongScrollMath.h"
-#include "ScrollBars.h"
+#include "runtime/ScrollBars.h"
+#include "scrollbars/LongScrollMath.h"
 
 namespace scrollbars {
 

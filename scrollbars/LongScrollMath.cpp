@@ -1,4 +1,4 @@
-#include "LongScrollMath.h"
+#include "scrollbars/LongScrollMath.h"
 
 #include <algorithm>
 

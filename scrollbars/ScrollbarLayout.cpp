@@ -1,6 +1,6 @@
-#include "ScrollbarLayout.h"
+#include "scrollbars/ScrollbarLayout.h"
 
-#include "Checked.h"
+#include "runtime/Checked.h"
 
 #include <algorithm>
 

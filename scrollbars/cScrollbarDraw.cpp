@@ -1,7 +1,7 @@
-#include "cScrollbarDraw.h"
+#include "scrollbars/cScrollbarDraw.h"
 
-#include "Picture.h"
-#include "resource_names.h"
+#include "resources/resource_names.h"
+#include "runtime/Picture.h"
 
 namespace scrollbars {
 

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "Picture.h"
-#include "ScrollbarLayout.h"
-#include "pcMemDC.h"
+#include "drawing/pcMemDC.h"
+#include "runtime/Picture.h"
+#include "scrollbars/ScrollbarLayout.h"
 
 namespace scrollbars {
 

@@ -1,6 +1,6 @@
-#include "BrowserEmulation.h"
+#include "shell/BrowserEmulation.h"
 
-#include "Handles.h"
+#include "runtime/Handles.h"
 
 namespace viewer {
 

@@ -1,4 +1,4 @@
-#include "QuoteBar.h"
+#include "shell/QuoteBar.h"
 
 #include "PropertyBag.h"
 #include "RtError.h"

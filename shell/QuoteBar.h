@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "QuoteSources.h"
-#include "UButton.h"
-#include "WebBrowser.h"
+#include "runtime/WebBrowser.h"
+#include "shell/QuoteSources.h"
+#include "shell/UButton.h"
 
 namespace viewer {
 

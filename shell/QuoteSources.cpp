@@ -1,4 +1,4 @@
-#include "QuoteSources.h"
+#include "shell/QuoteSources.h"
 
 #include "pelmor_config.h"
 

@@ -1,6 +1,6 @@
-#include "SkinBackBuffer.h"
+#include "shell/SkinBackBuffer.h"
 
-#include "SkinGeometry.h"
+#include "shell/SkinGeometry.h"
 
 namespace viewer {
 

@@ -1,4 +1,4 @@
-#include "SkinGeometry.h"
+#include "shell/SkinGeometry.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "SkinHitArea.h"
+#include "shell/SkinHitArea.h"
 
 namespace viewer {
 namespace {

@@ -1,4 +1,4 @@
-#include "StartupPaths.h"
+#include "shell/StartupPaths.h"
 
 namespace viewer {
 

@@ -1,9 +1,9 @@
-#include "UButton.h"
+#include "shell/UButton.h"
 
 #include <utility>
 
-#include "Handles.h"
-#include "RtError.h"
+#include "runtime/Handles.h"
+#include "runtime/RtError.h"
 
 namespace viewer {
 namespace {

@@ -8,9 +8,9 @@
 #include <functional>
 #include <string>
 
-#include "Picture.h"
-#include "StockControls.h"
-#include "UserControl.h"
+#include "runtime/Picture.h"
+#include "runtime/StockControls.h"
+#include "runtime/UserControl.h"
 
 namespace viewer {
 

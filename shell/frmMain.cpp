@@ -1,4 +1,4 @@
-#include "frmMain.h"
+#include "shell/frmMain.h"
 
 #include <shellapi.h>
 
@@ -11,7 +11,14 @@
 #include "StartupPaths.h"
 #include "ViewerKeys.h"
 #include "pelmor_config.h"
-#include "resource_names.h"
+#include "resources/resource_names.h"
+#include "runtime/App.h"
+#include "runtime/Picture.h"
+#include "runtime/ProgramVersion.h"
+#include "runtime/PropertyBag.h"
+#include "runtime/RtError.h"
+#include "shell/BrowserEmulation.h"
+#include "shell/StartupPaths.h"
 
 namespace viewer {
 

@@ -4,14 +4,14 @@
 #include <functional>
 #include <memory>
 
-#include "Form.h"
-#include "Handles.h"
-#include "QuoteBar.h"
-#include "StockControls.h"
-#include "WebBrowser.h"
 #include "magnetic/cMagneticWnd.h"
 #include "menus/ctxHookMenu.h"
-#include "ucSkin.h"
+#include "runtime/Form.h"
+#include "runtime/Handles.h"
+#include "runtime/StockControls.h"
+#include "runtime/WebBrowser.h"
+#include "shell/QuoteBar.h"
+#include "shell/ucSkin.h"
 
 namespace viewer {
 

@@ -1,9 +1,9 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "App.h"
-#include "Control.h"
-#include "frmMain.h"
+#include "runtime/App.h"
+#include "runtime/Control.h"
+#include "shell/frmMain.h"
 #ifdef PELMOR_HANDLE_PROBE
 #include "tools/soak/HandleProbe.h"
 #endif

@@ -1,8 +1,8 @@
-#include "ucSkin.h"
+#include "shell/ucSkin.h"
 
 #include <string>
 
-#include "resource_names.h"
+#include "resources/resource_names.h"
 #include "runtime/Checked.h"
 #include "runtime/Form.h"
 #include "runtime/OleColor.h"

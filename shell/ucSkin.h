@@ -18,6 +18,9 @@
 #include "drawing/pcMemDC.h"
 #include "msghook/WndProcTrampoline.h"
 #include "runtime/UserControl.h"
+#include "shell/SkinBackBuffer.h"
+#include "shell/SkinGeometry.h"
+#include "shell/SkinHitArea.h"
 
 namespace viewer {
 

@@ -1,6 +1,6 @@
 // How the skin frame control paints: the frame into its off-screen buffer, the caption buttons, the
 // design-time look, and the copy to the screen.
-#include "ucSkin.h"
+#include "shell/ucSkin.h"
 
 #include <string>
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #if defined(_WIN32)
-#include "TextCodec.h"
+#include "runtime/TextCodec.h"
 #endif
 
 namespace tooling {

@@ -1,4 +1,4 @@
-#include "CFileDownload.h"
+#include "updater/CFileDownload.h"
 
 #include <wrl/client.h>
 
@@ -11,6 +11,8 @@
 #include "runtime/Handles.h"
 #include "runtime/RtError.h"
 #include "runtime/TextCodec.h"
+#include "updater/HttpAnswer.h"
+#include "updater/ProductUrl.h"
 
 using Microsoft::WRL::ComPtr;
 

@@ -1,4 +1,4 @@
-#include "CngCrypto.h"
+#include "updater/CngCrypto.h"
 
 #include <bcrypt.h>
 

@@ -7,9 +7,9 @@
 #include <optional>
 #include <string_view>
 
-#include "Handles.h"
-#include "ListSignature.h"
-#include "UpdateList.h"
+#include "runtime/Handles.h"
+#include "updater/ListSignature.h"
+#include "updater/UpdateList.h"
 
 namespace updater {
 

@@ -1,4 +1,4 @@
-#include "DecimalVersion.h"
+#include "updater/DecimalVersion.h"
 
 namespace updater {
 namespace {

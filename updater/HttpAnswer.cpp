@@ -1,7 +1,7 @@
-#include "HttpAnswer.h"
+#include "updater/HttpAnswer.h"
 
-#include "AsciiNoCase.h"
-#include "TextCodec.h"
+#include "runtime/TextCodec.h"
+#include "updater/AsciiNoCase.h"
 
 namespace updater {
 namespace {

@@ -1,9 +1,9 @@
-#include "ListFile.h"
+#include "updater/ListFile.h"
 
 #include <windows.h>
 
-#include "Handles.h"
-#include "TextCodec.h"
+#include "runtime/Handles.h"
+#include "runtime/TextCodec.h"
 
 namespace updater {
 

@@ -2,7 +2,7 @@
 // The downloaded update list on disk, its text for display, and whether a download can be saved.
 #include <string>
 
-#include "UpdateList.h"
+#include "updater/UpdateList.h"
 
 namespace updater {
 

@@ -1,9 +1,9 @@
-#include "ListSignature.h"
+#include "updater/ListSignature.h"
 
 #include <cstring>
 
-#include "AsciiNoCase.h"
-#include "UpdateList.h"
+#include "updater/AsciiNoCase.h"
+#include "updater/UpdateList.h"
 
 namespace updater {
 namespace {

@@ -1,6 +1,6 @@
-#include "OwnVersion.h"
+#include "updater/OwnVersion.h"
 
-#include "ProgramVersion.h"
+#include "runtime/ProgramVersion.h"
 
 namespace updater {
 

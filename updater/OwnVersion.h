@@ -2,7 +2,7 @@
 // The updater's own version: major.minor of the fixed file version in a module's version resource.
 #include <windows.h>
 
-#include "DecimalVersion.h"
+#include "updater/DecimalVersion.h"
 
 namespace updater {
 

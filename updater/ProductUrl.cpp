@@ -1,8 +1,8 @@
-#include "ProductUrl.h"
+#include "updater/ProductUrl.h"
 
 #include <cstddef>
 
-#include "AsciiNoCase.h"
+#include "updater/AsciiNoCase.h"
 
 namespace updater {
 namespace {

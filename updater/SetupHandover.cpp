@@ -1,10 +1,10 @@
-#include "SetupHandover.h"
+#include "updater/SetupHandover.h"
 
 #include <algorithm>
 
-#include "App.h"
-#include "ListFile.h"
-#include "UpdateRules.h"
+#include "runtime/App.h"
+#include "updater/ListFile.h"
+#include "updater/UpdateRules.h"
 
 namespace updater {
 

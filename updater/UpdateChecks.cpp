@@ -1,10 +1,10 @@
-#include "UpdateChecks.h"
+#include "updater/UpdateChecks.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "CngCrypto.h"
+#include "updater/CngCrypto.h"
 
 namespace updater {
 namespace {

@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "Handles.h"
-#include "ListSignature.h"
-#include "UpdateList.h"
-#include "UpdateRules.h"
+#include "runtime/Handles.h"
+#include "updater/ListSignature.h"
+#include "updater/UpdateList.h"
+#include "updater/UpdateRules.h"
 
 namespace updater {
 

@@ -1,8 +1,8 @@
-#include "UpdateList.h"
+#include "updater/UpdateList.h"
 
-#include "AsciiNoCase.h"
-#include "ProductUrl.h"
-#include "TextCodec.h"
+#include "runtime/TextCodec.h"
+#include "updater/AsciiNoCase.h"
+#include "updater/ProductUrl.h"
 
 namespace updater {
 namespace {

@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "DecimalVersion.h"
+#include "updater/DecimalVersion.h"
 
 namespace updater {
 

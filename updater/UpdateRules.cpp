@@ -1,4 +1,4 @@
-#include "UpdateRules.h"
+#include "updater/UpdateRules.h"
 
 #include <algorithm>
 

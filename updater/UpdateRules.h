@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "DecimalVersion.h"
-#include "UpdateList.h"
+#include "updater/DecimalVersion.h"
+#include "updater/UpdateList.h"
 
 namespace updater {
 

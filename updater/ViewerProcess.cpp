@@ -1,11 +1,11 @@
-#include "ViewerProcess.h"
+#include "updater/ViewerProcess.h"
 
 #include <tlhelp32.h>
 
 #include <string>
 
-#include "UpdateRules.h"
 #include "runtime/Handles.h"
+#include "updater/UpdateRules.h"
 
 namespace updater {
 namespace {

@@ -3,10 +3,10 @@
 
 #include <utility>
 
-#include "App.h"
-#include "Control.h"
-#include "frmMain.h"
 #include "pelmor_config.h"
+#include "runtime/App.h"
+#include "runtime/Control.h"
+#include "updater/UpdaterForm.h"
 
 // A test build of the program is pointed at a local server instead of the product web site, and may take
 // an instance name and a viewer image name of its own, so that it never meets an updater or ends a viewer

@@ -1,8 +1,8 @@
-#include "SurfacePixels.h"
-#include "SurfaceUnits.h"
-#include "SystemPalette.h"
+#include "drawing/SurfacePixels.h"
+#include "drawing/SurfaceUnits.h"
+#include "drawing/SystemPalette.h"
 
-#include "RtError.h"
+#include "runtime/RtError.h"
 
 #include <gtest/gtest.h>
 

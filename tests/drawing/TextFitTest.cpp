@@ -1,10 +1,10 @@
-#include "TextFit.h"
+#include "drawing/TextFit.h"
 
-#include "RtError.h"
+#include "runtime/RtError.h"
 
 #include <gtest/gtest.h>
 
-#include "RaisedError.h"
+#include "tests/support/RaisedError.h"
 
 #include <cstdint>
 #include <limits>

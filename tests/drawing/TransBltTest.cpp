@@ -1,6 +1,6 @@
-#include "TransBlt.h"
+#include "drawing/TransBlt.h"
 
-#include "TestCanvas.h"
+#include "tests/support/TestCanvas.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The memory drawing surface's own algorithms read back as pixels: gradients, the embossed copy, pictures
 // of each type, the surface as an icon or a bitmap, and font objects.
-#include "cMemDC.h"
+#include "drawing/cMemDC.h"
 
-#include "SurfacePixels.h"
-#include "SystemPalette.h"
-#include "TestCanvas.h"
+#include "drawing/SurfacePixels.h"
+#include "drawing/SystemPalette.h"
+#include "tests/support/TestCanvas.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The memory drawing surface: lifetime, the ownership of its pens, brushes and fonts, and the thin
 // drawing wrappers, read back as pixels.
-#include "cMemDC.h"
+#include "drawing/cMemDC.h"
 
-#include "SurfacePixels.h"
-#include "TestCanvas.h"
+#include "drawing/SurfacePixels.h"
+#include "tests/support/TestCanvas.h"
 
 #include <gtest/gtest.h>
 

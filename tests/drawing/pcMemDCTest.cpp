@@ -1,13 +1,13 @@
-#include "pcMemDC.h"
+#include "drawing/pcMemDC.h"
 
-#include "TestCanvas.h"
 #include "resources/resource_names.h"
+#include "tests/support/TestCanvas.h"
 
-#include "RtError.h"
+#include "runtime/RtError.h"
 
 #include <gtest/gtest.h>
 
-#include "RaisedError.h"
+#include "tests/support/RaisedError.h"
 
 #include <array>
 #include <cstdlib>

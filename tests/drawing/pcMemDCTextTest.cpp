@@ -1,12 +1,12 @@
-#include "pcMemDC.h"
+#include "drawing/pcMemDC.h"
 
-#include "TestCanvas.h"
+#include "tests/support/TestCanvas.h"
 
-#include "RtError.h"
+#include "runtime/RtError.h"
 
 #include <gtest/gtest.h>
 
-#include "RaisedError.h"
+#include "tests/support/RaisedError.h"
 
 #include <limits>
 #include <string>

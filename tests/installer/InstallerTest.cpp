@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "InstallerTestSupport.h"
 #include "shell/BrowserEmulation.h"
-#include "ProgramRunner.h"
-#include "TestHttpServer.h"
-#include "UpdaterTestSupport.h"
+#include "tests/installer/InstallerTestSupport.h"
+#include "tests/support/ProgramRunner.h"
+#include "tests/support/TestHttpServer.h"
+#include "tests/updater/UpdaterTestSupport.h"
 
 using namespace installertest;
 using testsupport::HttpRoute;

@@ -1,4 +1,4 @@
-#include "InstallerTestSupport.h"
+#include "tests/installer/InstallerTestSupport.h"
 
 #include <knownfolders.h>
 #include <shlobj.h>
@@ -8,11 +8,11 @@
 
 #include <algorithm>
 
-#include "BoxAnswerer.h"
-#include "Handles.h"
-#include "ProgramRunner.h"
-#include "ProgramVersion.h"
-#include "UpdaterTestSupport.h"
+#include "runtime/Handles.h"
+#include "runtime/ProgramVersion.h"
+#include "tests/support/BoxAnswerer.h"
+#include "tests/support/ProgramRunner.h"
+#include "tests/updater/UpdaterTestSupport.h"
 
 namespace installertest {
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "BoxAnswerer.h"
+#include "tests/support/BoxAnswerer.h"
 
 namespace installertest {
 

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "Handles.h"
-#include "InstallerTestSupport.h"
-#include "ProgramRunner.h"
-#include "TestHttpServer.h"
-#include "UpdaterTestSupport.h"
+#include "runtime/Handles.h"
+#include "tests/installer/InstallerTestSupport.h"
+#include "tests/support/ProgramRunner.h"
+#include "tests/support/TestHttpServer.h"
+#include "tests/updater/UpdaterTestSupport.h"
 
 using namespace installertest;
 using testsupport::HttpRoute;

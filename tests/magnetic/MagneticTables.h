@@ -1,6 +1,6 @@
 #pragma once
 // Entry tables for the snapping tests: a 1024 x 768 work area and windows placed on it by hand.
-#include "magnetic/Geometry.h"
+#include "magnetic/EntryTable.h"
 
 #include <initializer_list>
 

@@ -1,5 +1,5 @@
-#include "MenuMetrics.h"
-#include "MenuPalette.h"
+#include "menus/MenuMetrics.h"
+#include "menus/MenuPalette.h"
 
 #include <gtest/gtest.h>
 

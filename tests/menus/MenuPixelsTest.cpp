@@ -1,5 +1,5 @@
-#include "MenuColours.h"
-#include "MenuPixels.h"
+#include "menus/MenuColours.h"
+#include "menus/MenuPixels.h"
 
 #include <gtest/gtest.h>
 

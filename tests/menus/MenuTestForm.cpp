@@ -1,4 +1,4 @@
-#include "MenuTestForm.h"
+#include "tests/menus/MenuTestForm.h"
 
 #include <gtest/gtest.h>
 

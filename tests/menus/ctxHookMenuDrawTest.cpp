@@ -8,11 +8,11 @@
 #include <functional>
 #include <memory>
 
-#include "ImportSlot.h"
-#include "MenuTestForm.h"
-#include "TestCanvas.h"
 #include "drawing/SurfacePixels.h"
 #include "menus/MenuPixels.h"
+#include "tests/menus/MenuTestForm.h"
+#include "tests/support/ImportSlot.h"
+#include "tests/support/TestCanvas.h"
 
 namespace menutest {
 namespace {

@@ -7,10 +7,10 @@
 #include <functional>
 #include <utility>
 
-#include "MenuCloser.h"
-#include "MenuTestForm.h"
 #include "menus/PopupGeometry.h"
 #include "runtime/Handles.h"
+#include "tests/menus/MenuTestForm.h"
+#include "tests/support/MenuCloser.h"
 
 namespace menutest {
 namespace {

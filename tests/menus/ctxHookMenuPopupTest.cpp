@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "MenuTestForm.h"
-#include "msghook/Thunk.h"
-#include "MenuCloser.h"
-#include "TestCanvas.h"
 #include "menus/MenuPalette.h"
+#include "msghook/Thunk.h"
 #include "runtime/Handles.h"
+#include "tests/menus/MenuTestForm.h"
+#include "tests/support/MenuCloser.h"
+#include "tests/support/TestCanvas.h"
 
 namespace menutest {
 namespace {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "MenuTestForm.h"
 #include "resources/resource_names.h"
 #include "runtime/Picture.h"
 #include "runtime/ScopeExit.h"

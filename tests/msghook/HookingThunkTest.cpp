@@ -6,7 +6,6 @@
 #include <memory>
 #include <stdexcept>
 
-#include "TestWindow.h"
 #include "msghook/Thunk.h"
 #include "SwallowedErrors.h"
 

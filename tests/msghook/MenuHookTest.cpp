@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "MenuCloser.h"
-#include "TestWindow.h"
 #include "msghook/Thunk.h"
 #include "msghook/cSubThunk.h"
+#include "tests/msghook/TestWindow.h"
+#include "tests/support/MenuCloser.h"
 
 namespace msghook::testing {
 namespace {

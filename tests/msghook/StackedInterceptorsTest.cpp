@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "TestWindow.h"
 #include "msghook/Thunk.h"
 #include "msghook/cSubThunk.h"
+#include "tests/msghook/TestWindow.h"
 
 namespace msghook::testing {
 namespace {

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "TestWindow.h"
 #include "msghook/Thunk.h"
 #include "SwallowedErrors.h"
 

@@ -6,7 +6,7 @@
 
 #include "runtime/Arch.h"
 
-#include "TestWindow.h"
+#include "tests/msghook/TestWindow.h"
 
 namespace msghook::testing {
 namespace {

@@ -8,7 +8,6 @@
 #include <stdexcept>
 #include <thread>
 
-#include "TestWindow.h"
 #include "msghook/Thunk.h"
 #include "SwallowedErrors.h"
 

@@ -2,7 +2,7 @@
 
 #include "resources/resource_names.h"
 
-#include "TestCanvas.h"
+#include "tests/support/TestCanvas.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "PropertyBag.h"
-#include "RtError.h"
-#include "TextCodec.h"
+#include "runtime/PropertyBag.h"
+#include "runtime/RtError.h"
+#include "runtime/TextCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "RaisedError.h"
+#include "tests/support/RaisedError.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "CLongScroll.h"
+#include "scrollbars/CLongScroll.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "Form.h"
-#include "StockControls.h"
+#include "runtime/Form.h"
+#include "runtime/StockControls.h"
 
 namespace {
 

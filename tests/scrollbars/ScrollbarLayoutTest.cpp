@@ -1,10 +1,10 @@
-#include "ScrollbarLayout.h"
+#include "scrollbars/ScrollbarLayout.h"
 
-#include "RtError.h"
+#include "runtime/RtError.h"
 
 #include <gtest/gtest.h>
 
-#include "RaisedError.h"
+#include "tests/support/RaisedError.h"
 
 #include <climits>
 #include <vector>

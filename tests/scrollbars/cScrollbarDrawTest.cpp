@@ -1,9 +1,9 @@
-#include "cScrollbarDraw.h"
+#include "scrollbars/cScrollbarDraw.h"
 
-#include "Handles.h"
-#include "Picture.h"
-#include "TestCanvas.h"
-#include "resource_names.h"
+#include "resources/resource_names.h"
+#include "runtime/Handles.h"
+#include "runtime/Picture.h"
+#include "tests/support/TestCanvas.h"
 
 #include <gtest/gtest.h>
 

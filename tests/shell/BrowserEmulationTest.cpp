@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "App.h"
-#include "BrowserEmulation.h"
-#include "Handles.h"
-#include "frmMain.h"
+#include "runtime/App.h"
+#include "runtime/Handles.h"
+#include "shell/BrowserEmulation.h"
+#include "shell/frmMain.h"
 
 using namespace viewer;
 

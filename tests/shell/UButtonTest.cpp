@@ -1,4 +1,4 @@
-#include "UButton.h"
+#include "shell/UButton.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -5,12 +5,6 @@
 #include <fstream>
 #include <vector>
 
-#include "App.h"
-#include "Handles.h"
-#include "QuoteSources.h"
-#include "RecordingWebBrowser.h"
-#include "StartupPaths.h"
-#include "frmMain.h"
 #include "msghook/Thunk.h"
 #include "ucSkinTest.h"
 #include "MessagePump.h"

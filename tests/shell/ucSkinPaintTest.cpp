@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "ucSkinTest.h"
+#include "tests/shell/ucSkinTest.h"
 
 using namespace skintest;
 namespace sk = viewer::skin;

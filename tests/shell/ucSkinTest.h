@@ -11,9 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "MenuCloser.h"
-#include "TestCanvas.h"
-#include "resource_names.h"
+#include "resources/resource_names.h"
 #include "runtime/Form.h"
 #include "runtime/Picture.h"
 #include "runtime/PropertyBag.h"

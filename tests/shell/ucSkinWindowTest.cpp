@@ -8,7 +8,7 @@
 
 #include "msghook/Thunk.h"
 #include "msghook/WndProcTrampoline.h"
-#include "ucSkinTest.h"
+#include "tests/shell/ucSkinTest.h"
 
 using namespace skintest;
 namespace sk = viewer::skin;

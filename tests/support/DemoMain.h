@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "Control.h"
-#include "Form.h"
+#include "runtime/Control.h"
+#include "runtime/Form.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "ProgramRunner.h"
+#include "tests/support/ProgramRunner.h"
 
 #include <vector>
 

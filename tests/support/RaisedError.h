@@ -1,6 +1,6 @@
 #pragma once
 // What an operation raised through the run-time's error model, for tests in both trees.
-#include "RtError.h"
+#include "runtime/RtError.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "ScratchFiles.h"
+#include "tests/support/ScratchFiles.h"
 
-#include "Handles.h"
+#include "runtime/Handles.h"
 
 namespace testsupport {
 

@@ -1,4 +1,4 @@
-#include "TestCanvas.h"
+#include "tests/support/TestCanvas.h"
 
 namespace testsupport {
 

@@ -3,7 +3,7 @@
 // 0xAARRGGBB, the byte order of the DIB.
 #include <windows.h>
 
-#include "Handles.h"
+#include "runtime/Handles.h"
 
 #include <cstdint>
 #include <functional>

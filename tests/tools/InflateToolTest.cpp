@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "DeflateWriter.h"
-#include "InflateTool.h"
-#include "ToolTestSupport.h"
+#include "tests/imaging/inflate/DeflateWriter.h"
+#include "tests/tools/ToolTestSupport.h"
+#include "tools/inflate/InflateTool.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // The `pngdecode` tool: its command line, the PAM file it writes and its one-line failures, in process
 // and as the program itself, with either inflater (and on Windows with GDI+ switched off).
-#include "PngDecodeTool.h"
-#include "PngWriter.h"
+#include "tests/imaging/png/PngWriter.h"
+#include "tools/pngdecode/PngDecodeTool.h"
 
 #include <gtest/gtest.h>
 
-#include "ToolTestSupport.h"
+#include "tests/tools/ToolTestSupport.h"
 
 #include <filesystem>
 #include <string>

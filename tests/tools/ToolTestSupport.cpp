@@ -1,4 +1,4 @@
-#include "ToolTestSupport.h"
+#include "tests/tools/ToolTestSupport.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -8,7 +8,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 
-#include "ProgramRunner.h"
+#include "tests/support/ProgramRunner.h"
 #else
 #include <sys/wait.h>
 #endif

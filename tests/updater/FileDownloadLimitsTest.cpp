@@ -13,8 +13,8 @@
 #include <string>
 #include <thread>
 
-#include "TestHttpServer.h"
-#include "UpdaterTestSupport.h"
+#include "tests/support/TestHttpServer.h"
+#include "tests/updater/UpdaterTestSupport.h"
 #include "updater/CFileDownload.h"
 
 using testsupport::HttpRoute;

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "TestHttpServer.h"
-#include "UpdaterTestSupport.h"
+#include "tests/support/TestHttpServer.h"
+#include "tests/updater/UpdaterTestSupport.h"
 #include "updater/CFileDownload.h"
 
 using testsupport::HttpRoute;

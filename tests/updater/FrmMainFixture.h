@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "App.h"
-#include "MsgBox.h"
-#include "TestHttpServer.h"
-#include "UpdaterTestSupport.h"
-#include "frmMain.h"
+#include "runtime/App.h"
+#include "runtime/MsgBox.h"
+#include "tests/support/TestHttpServer.h"
+#include "tests/updater/UpdaterTestSupport.h"
+#include "updater/UpdaterForm.h"
 
 namespace updatertest {
 

@@ -1,11 +1,11 @@
 // frmMain in this process against a local server: every load outcome, a whole update, and stopping,
 // failing and cancelling the setup download.
-#include "FrmMainFixture.h"
+#include "tests/updater/FrmMainFixture.h"
 
 #include <optional>
 #include <ostream>
 
-#include "OwnVersion.h"
+#include "updater/OwnVersion.h"
 
 using namespace updatertest;
 

@@ -1,11 +1,11 @@
 // frmMain when the server or the list cannot be trusted: a setup program is run only after it passed its
 // checks, the viewer is ended only then (and started again when the setup program will not start), and a
 // stopped download can be started again at once.
-#include "FrmMainFixture.h"
+#include "tests/updater/FrmMainFixture.h"
 
 #include <ostream>
 
-#include "ViewerProcess.h"
+#include "updater/ViewerProcess.h"
 
 using namespace updatertest;
 

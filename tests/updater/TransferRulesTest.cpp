@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "HttpAnswer.h"
-#include "ListSignature.h"
-#include "ProductUrl.h"
+#include "updater/HttpAnswer.h"
+#include "updater/ListSignature.h"
+#include "updater/ProductUrl.h"
 
 using namespace updater;
 using namespace std::string_literals;

@@ -10,9 +10,9 @@
 #include <ostream>
 #include <string>
 
-#include "CngCrypto.h"
-#include "UpdateChecks.h"
-#include "UpdaterTestSupport.h"
+#include "tests/updater/UpdaterTestSupport.h"
+#include "updater/CngCrypto.h"
+#include "updater/UpdateChecks.h"
 
 using namespace updatertest;
 using updater::ReadCheckedList;

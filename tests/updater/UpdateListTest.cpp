@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "DecimalVersion.h"
-#include "ProductUrl.h"
-#include "UpdateList.h"
-#include "UpdateRules.h"
+#include "updater/DecimalVersion.h"
+#include "updater/ProductUrl.h"
+#include "updater/UpdateList.h"
+#include "updater/UpdateRules.h"
 
 using namespace updater;
 

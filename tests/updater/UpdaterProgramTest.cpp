@@ -8,12 +8,12 @@
 #include <chrono>
 #include <string>
 
-#include "App.h"
-#include "ProgramRunner.h"
-#include "TestHttpServer.h"
-#include "TextCodec.h"
-#include "UpdaterTestSupport.h"
+#include "runtime/App.h"
+#include "runtime/TextCodec.h"
 #include "tests/support/BoxAnswerer.h"
+#include "tests/support/ProgramRunner.h"
+#include "tests/support/TestHttpServer.h"
+#include "tests/updater/UpdaterTestSupport.h"
 
 using namespace updatertest;
 using testsupport::HttpRoute;

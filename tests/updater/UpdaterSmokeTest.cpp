@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "ProgramRunner.h"
-#include "TestHttpServer.h"
-#include "UpdaterTestSupport.h"
-#include "WindowProbe.h"
+#include "tests/support/ProgramRunner.h"
+#include "tests/support/TestHttpServer.h"
+#include "tests/support/WindowProbe.h"
+#include "tests/updater/UpdaterTestSupport.h"
 
 using namespace testsupport;
 using namespace updatertest;

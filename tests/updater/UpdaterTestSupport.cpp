@@ -1,8 +1,8 @@
-#include "UpdaterTestSupport.h"
+#include "tests/updater/UpdaterTestSupport.h"
 
 #include <bcrypt.h>
 
-#include "UpdateChecks.h"
+#include "updater/UpdateChecks.h"
 
 #include <vector>
 

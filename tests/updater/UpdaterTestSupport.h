@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "CngCrypto.h"
-#include "ScratchFiles.h"
+#include "tests/support/ScratchFiles.h"
+#include "updater/CngCrypto.h"
 
 namespace updatertest {
 

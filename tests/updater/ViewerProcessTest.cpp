@@ -7,8 +7,8 @@
 #include <ostream>
 #include <string>
 
-#include "UpdaterTestSupport.h"
-#include "ViewerProcess.h"
+#include "tests/updater/UpdaterTestSupport.h"
+#include "updater/ViewerProcess.h"
 
 using namespace updatertest;
 

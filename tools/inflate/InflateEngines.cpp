@@ -1,13 +1,13 @@
-#include "InflateEngines.h"
+#include "tools/inflate/InflateEngines.h"
 
-#include "Inflate.h"
+#include "imaging/inflate/Inflate.h"
 
 #include <limits>
 
 #if defined(_WIN32)
-#include "RtError.h"
-#include "TextCodec.h"
-#include "cCDECL.h"
+#include "imaging/cdecl/cCDECL.h"
+#include "runtime/RtError.h"
+#include "runtime/TextCodec.h"
 #else
 #include <zlib.h>
 #endif

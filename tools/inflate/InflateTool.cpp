@@ -1,6 +1,6 @@
-#include "InflateTool.h"
+#include "tools/inflate/InflateTool.h"
 
-#include "InflateEngines.h"
+#include "tools/inflate/InflateEngines.h"
 
 #include <charconv>
 #include <filesystem>

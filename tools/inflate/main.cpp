@@ -1,6 +1,6 @@
 // The `inflate` command-line tool; see InflateTool.h.
-#include "InflateTool.h"
-#include "ToolMain.h"
+#include "tools/ToolMain.h"
+#include "tools/inflate/InflateTool.h"
 
 #if defined(_WIN32)
 int wmain(int argc, wchar_t** argv) {

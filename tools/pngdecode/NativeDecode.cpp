@@ -1,9 +1,9 @@
 // pngdecode's decoding in the native build: the platform-free decoder with zlib linked, or with the
 // built-in inflater alone. There is no GDI+ here, so --no-gdiplus changes nothing.
-#include "PngBuiltinInflater.h"
-#include "PngDecode.h"
-#include "PngDecodeTool.h"
-#include "PngLinkedZlib.h"
+#include "imaging/png/PngBuiltinInflater.h"
+#include "imaging/png/PngDecode.h"
+#include "imaging/png/PngLinkedZlib.h"
+#include "tools/pngdecode/PngDecodeTool.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "PngDecodeTool.h"
+#include "tools/pngdecode/PngDecodeTool.h"
 
 #include <cstdio>
 #include <filesystem>

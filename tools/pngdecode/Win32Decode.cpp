@@ -1,14 +1,14 @@
 // pngdecode's decoding in the Windows build: cPNGparser into a c32bppDIB, GDI+ first unless switched
 // off, zlib1.dll unless --inflater=builtin (then no zlib at all, as when it is absent).
-#include "PngDecodeTool.h"
+#include "tools/pngdecode/PngDecodeTool.h"
 
-#include "GdiPlusFlat.h"
-#include "Handles.h"
-#include "ModAPI.h"
-#include "RtError.h"
-#include "TextCodec.h"
-#include "c32bppDIB.h"
-#include "cPNGparser.h"
+#include "imaging/dib/GdiPlusFlat.h"
+#include "imaging/dib/ModAPI.h"
+#include "imaging/dib/c32bppDIB.h"
+#include "imaging/dib/cPNGparser.h"
+#include "runtime/Handles.h"
+#include "runtime/RtError.h"
+#include "runtime/TextCodec.h"
 
 #include <memory>
 #include <vector>

@@ -1,6 +1,6 @@
 // The `pngdecode` command-line tool; see PngDecodeTool.h.
-#include "PngDecodeTool.h"
-#include "ToolMain.h"
+#include "tools/ToolMain.h"
+#include "tools/pngdecode/PngDecodeTool.h"
 
 #if defined(_WIN32)
 int wmain(int argc, wchar_t** argv) {

@@ -11,12 +11,12 @@
 #include <memory>
 #include <string>
 
-#include "DemoMain.h"
-#include "Form.h"
-#include "Handles.h"
-#include "TestPng.h"
-#include "c32bppDIB.h"
-#include "cGDIPlus.h"
+#include "imaging/dib/c32bppDIB.h"
+#include "imaging/dib/cGDIPlus.h"
+#include "runtime/Form.h"
+#include "runtime/Handles.h"
+#include "tests/imaging/dib/TestPng.h"
+#include "tests/support/DemoMain.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <string>
 
-#include "DemoMain.h"
-#include "Form.h"
-#include "TestCanvas.h"
 #include "menus/ctxHookMenu.h"
+#include "runtime/Form.h"
+#include "tests/support/DemoMain.h"
+#include "tests/support/TestCanvas.h"
 
 namespace {
 

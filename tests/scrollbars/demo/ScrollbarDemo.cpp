@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <string>
 
-#include "CLongScroll.h"
-#include "DemoMain.h"
-#include "Form.h"
-#include "SkinnedBars.h"
-#include "StockControls.h"
+#include "runtime/Form.h"
+#include "runtime/StockControls.h"
+#include "scrollbars/CLongScroll.h"
+#include "tests/scrollbars/demo/SkinnedBars.h"
+#include "tests/support/DemoMain.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "SkinnedBars.h"
+#include "tests/scrollbars/demo/SkinnedBars.h"
 
 #include <string>
 
-#include "Form.h"
-#include "Handles.h"
-#include "OleColor.h"
+#include "runtime/Form.h"
+#include "runtime/Handles.h"
+#include "runtime/OleColor.h"
 
 namespace demo {
 

@@ -5,10 +5,10 @@
 
 #include <vector>
 
-#include "Control.h"
-#include "ScrollBars.h"
-#include "cScrollbarDraw.h"
 #include "msghook/WndProcTrampoline.h"
+#include "runtime/Control.h"
+#include "runtime/ScrollBars.h"
+#include "scrollbars/cScrollbarDraw.h"
 
 namespace demo {
 

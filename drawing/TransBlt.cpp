@@ -1,6 +1,6 @@
 #include "drawing/TransBlt.h"
 
-#include "Handles.h"
+#include "runtime/Handles.h"
 #include "runtime/ScopeExit.h"
 
 #include <olectl.h>

@@ -1,12 +1,12 @@
-#include "Accessibility.h"
+#include "runtime/Accessibility.h"
 
 #include <algorithm>
 #include <atomic>
 #include <new>
 
-#include "Control.h"
-#include "Form.h"
-#include "RtError.h"
+#include "runtime/Control.h"
+#include "runtime/Form.h"
+#include "runtime/RtError.h"
 
 namespace rt {
 namespace {

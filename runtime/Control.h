@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "Accessibility.h"
-#include "Handles.h"
-#include "RtError.h"
+#include "runtime/Accessibility.h"
+#include "runtime/Handles.h"
+#include "runtime/RtError.h"
 
 namespace rt {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "Accessibility.h"
-#include "Control.h"
-#include "Handles.h"
-#include "OleColor.h"
-#include "ToolTips.h"
+#include "runtime/Accessibility.h"
+#include "runtime/Control.h"
+#include "runtime/Handles.h"
+#include "runtime/OleColor.h"
+#include "runtime/ToolTips.h"
 
 namespace rt {
 

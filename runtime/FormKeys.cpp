@@ -1,7 +1,7 @@
 // How a form answers the keyboard: its tab order, keyboard navigation between its controls, its default
 // and cancel buttons, and what screen readers are told of its children.
-#include "Form.h"
-#include "StockControls.h"
+#include "runtime/Form.h"
+#include "runtime/StockControls.h"
 
 namespace rt {
 namespace {

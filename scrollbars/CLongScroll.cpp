@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "RtError.h"
+#include "runtime/RtError.h"
 #include "runtime/ScopeExit.h"
 
 namespace scrollbars {

@@ -1,8 +1,8 @@
 #include "shell/QuoteBar.h"
 
-#include "PropertyBag.h"
-#include "RtError.h"
-#include "ViewerKeys.h"
+#include "runtime/PropertyBag.h"
+#include "runtime/RtError.h"
+#include "shell/ViewerKeys.h"
 
 namespace viewer {
 

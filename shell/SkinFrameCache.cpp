@@ -1,4 +1,4 @@
-#include "SkinFrameCache.h"
+#include "shell/SkinFrameCache.h"
 
 namespace viewer {
 

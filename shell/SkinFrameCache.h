@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "SkinBackBuffer.h"
-#include "SkinGeometry.h"
+#include "shell/SkinBackBuffer.h"
+#include "shell/SkinGeometry.h"
 
 namespace viewer {
 

@@ -1,6 +1,6 @@
-#include "ViewerKeys.h"
+#include "shell/ViewerKeys.h"
 
-#include "QuoteSources.h"
+#include "shell/QuoteSources.h"
 
 namespace viewer {
 namespace {

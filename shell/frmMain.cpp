@@ -2,23 +2,23 @@
 
 #include <shellapi.h>
 
-#include "App.h"
-#include "BrowserEmulation.h"
-#include "Picture.h"
-#include "ProgramVersion.h"
-#include "PropertyBag.h"
-#include "RtError.h"
-#include "StartupPaths.h"
-#include "ViewerKeys.h"
 #include "pelmor_config.h"
 #include "resources/resource_names.h"
 #include "runtime/App.h"
+#include "runtime/App.h"
+#include "runtime/Picture.h"
 #include "runtime/Picture.h"
 #include "runtime/ProgramVersion.h"
+#include "runtime/ProgramVersion.h"
+#include "runtime/PropertyBag.h"
 #include "runtime/PropertyBag.h"
 #include "runtime/RtError.h"
+#include "runtime/RtError.h"
+#include "shell/BrowserEmulation.h"
 #include "shell/BrowserEmulation.h"
 #include "shell/StartupPaths.h"
+#include "shell/StartupPaths.h"
+#include "shell/ViewerKeys.h"
 
 namespace viewer {
 

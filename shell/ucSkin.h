@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "SkinBackBuffer.h"
-#include "SkinFrameCache.h"
-#include "SkinGeometry.h"
-#include "SkinHitArea.h"
 #include "drawing/pcMemDC.h"
 #include "msghook/WndProcTrampoline.h"
 #include "runtime/UserControl.h"
 #include "shell/SkinBackBuffer.h"
+#include "shell/SkinBackBuffer.h"
+#include "shell/SkinFrameCache.h"
 #include "shell/SkinGeometry.h"
+#include "shell/SkinGeometry.h"
+#include "shell/SkinHitArea.h"
 #include "shell/SkinHitArea.h"
 
 namespace viewer {

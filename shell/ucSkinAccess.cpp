@@ -1,6 +1,6 @@
 // What screen readers are told of the skin frame's caption buttons beyond their hit areas' names: the
 // state last drawn, the stay-on-top switch, and the click's action.
-#include "ucSkin.h"
+#include "shell/ucSkin.h"
 
 #include <algorithm>
 

@@ -5,13 +5,13 @@
 #include <optional>
 #include <utility>
 
-#include "HttpAnswer.h"
-#include "ProductUrl.h"
 #include "runtime/Form.h"
 #include "runtime/Handles.h"
 #include "runtime/RtError.h"
 #include "runtime/TextCodec.h"
 #include "updater/HttpAnswer.h"
+#include "updater/HttpAnswer.h"
+#include "updater/ProductUrl.h"
 #include "updater/ProductUrl.h"
 
 using Microsoft::WRL::ComPtr;

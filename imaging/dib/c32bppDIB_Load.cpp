@@ -2,12 +2,12 @@
 // answers for picture objects; the file names of dropped and pasted file lists.
 #include "imaging/dib/c32bppDIB.h"
 
-#include "ModAPI.h"
-#include "MsgBox.h"
-#include "RtError.h"
-#include "TextCodec.h"
-#include "cGDIPlus.h"
+#include "imaging/dib/ModAPI.h"
+#include "imaging/dib/cGDIPlus.h"
+#include "runtime/MsgBox.h"
+#include "runtime/RtError.h"
 #include "runtime/ScopeExit.h"
+#include "runtime/TextCodec.h"
 
 #include <shellapi.h>
 #include <shlobj.h>

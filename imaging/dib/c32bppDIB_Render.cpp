@@ -2,9 +2,9 @@
 // stages around the platform-free pixel work of RenderPixels.
 #include "imaging/dib/c32bppDIB.h"
 
-#include "Checked.h"
-#include "Trapped.h"
-#include "cGDIPlus.h"
+#include "imaging/dib/Trapped.h"
+#include "imaging/dib/cGDIPlus.h"
+#include "runtime/Checked.h"
 #include "runtime/ScopeExit.h"
 
 #include <algorithm>

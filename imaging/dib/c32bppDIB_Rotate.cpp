@@ -1,10 +1,10 @@
 // Rotated drawing without GDI+ (a square canvas drawn like any image) and resized copies.
 #include "imaging/dib/c32bppDIB.h"
 
-#include "Checked.h"
-#include "RotatePixels.h"
-#include "Trapped.h"
-#include "cGDIPlus.h"
+#include "imaging/dib/Trapped.h"
+#include "imaging/dib/cGDIPlus.h"
+#include "imaging/pixels/RotatePixels.h"
+#include "runtime/Checked.h"
 #include "runtime/ScopeExit.h"
 
 #include <cmath>

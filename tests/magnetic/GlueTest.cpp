@@ -1,6 +1,6 @@
 #include "magnetic/Glue.h"
 #include "tests/magnetic/MagneticTables.h"
-#include "SwallowedErrors.h"
+#include "tests/support/SwallowedErrors.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 
 #include "magnetic/cMagneticWnd.h"
 #include "runtime/Handles.h"
-#include "SwallowedErrors.h"
+#include "tests/support/SwallowedErrors.h"
 
 namespace {
 

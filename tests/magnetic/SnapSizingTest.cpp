@@ -1,6 +1,6 @@
-#include "tests/magnetic/MagneticTables.h"
 #include "magnetic/SnapMath.h"
-#include "SwallowedErrors.h"
+#include "tests/magnetic/MagneticTables.h"
+#include "tests/support/SwallowedErrors.h"
 
 #include <gtest/gtest.h>
 

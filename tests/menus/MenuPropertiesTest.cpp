@@ -1,5 +1,5 @@
-#include "MenuProperties.h"
-#include "SwallowedErrors.h"
+#include "menus/MenuProperties.h"
+#include "tests/support/SwallowedErrors.h"
 
 #include <gtest/gtest.h>
 

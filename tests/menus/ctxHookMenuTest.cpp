@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "MenuTestForm.h"
-#include "MessagePump.h"
+#include "tests/menus/MenuTestForm.h"
+#include "tests/support/MessagePump.h"
 
 namespace menutest {
 namespace {

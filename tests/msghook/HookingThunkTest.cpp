@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "msghook/Thunk.h"
-#include "SwallowedErrors.h"
+#include "tests/support/SwallowedErrors.h"
 
 namespace msghook::testing {
 namespace {

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "msghook/Thunk.h"
-#include "SwallowedErrors.h"
+#include "tests/support/SwallowedErrors.h"
 
 namespace msghook::testing {
 namespace {

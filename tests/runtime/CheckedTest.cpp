@@ -1,6 +1,6 @@
-#include "Checked.h"
-#include "RtError.h"
-#include "SwallowedErrors.h"
+#include "runtime/Checked.h"
+#include "runtime/RtError.h"
+#include "tests/support/SwallowedErrors.h"
 
 #include <gtest/gtest.h>
 

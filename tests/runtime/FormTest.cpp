@@ -13,7 +13,7 @@
 #include "runtime/Picture.h"
 #include "runtime/StockControls.h"
 #include "runtime/UserControl.h"
-#include "MessagePump.h"
+#include "tests/support/MessagePump.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "runtime/Form.h"
 #include "runtime/OleColor.h"
 #include "runtime/UserControl.h"
-#include "MessagePump.h"
+#include "tests/support/MessagePump.h"
 
 namespace {
 

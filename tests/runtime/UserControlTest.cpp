@@ -10,7 +10,7 @@
 
 #include "runtime/Form.h"
 #include "runtime/StockControls.h"
-#include "SwallowedErrors.h"
+#include "tests/support/SwallowedErrors.h"
 
 namespace {
 

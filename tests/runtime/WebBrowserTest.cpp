@@ -12,11 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "Handles.h"
-#include "MessagePump.h"
-#include "OleSite.h"
-#include "TestHttpServer.h"
-#include "WebBrowser.h"
+#include "runtime/Handles.h"
+#include "runtime/OleSite.h"
+#include "runtime/WebBrowser.h"
+#include "tests/support/MessagePump.h"
+#include "tests/support/TestHttpServer.h"
 
 using Microsoft::WRL::ComPtr;
 using rt::WebBrowserControl;

@@ -12,11 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "Form.h"
-#include "Handles.h"
-#include "TestCanvas.h"
-#include "resource_names.h"
-#include "SwallowedErrors.h"
+#include "resources/resource_names.h"
+#include "runtime/Form.h"
+#include "runtime/Handles.h"
+#include "tests/support/SwallowedErrors.h"
+#include "tests/support/TestCanvas.h"
 
 namespace {
 

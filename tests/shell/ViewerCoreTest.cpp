@@ -4,9 +4,9 @@
 #include <iterator>
 #include <string>
 
-#include "QuoteSources.h"
-#include "StartupPaths.h"
-#include "ViewerKeys.h"
+#include "shell/QuoteSources.h"
+#include "shell/StartupPaths.h"
+#include "shell/ViewerKeys.h"
 
 using namespace viewer;
 

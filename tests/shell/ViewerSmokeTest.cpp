@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
-#include "ProgramRunner.h"
 #include "pelmor_version.h"
-#include "WindowProbe.h"
 #include "runtime/ScopeExit.h"
+#include "tests/support/ProgramRunner.h"
+#include "tests/support/WindowProbe.h"
 
 using namespace testsupport;
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "msghook/Thunk.h"
-#include "ucSkinTest.h"
-#include "MessagePump.h"
+#include "tests/shell/ucSkinTest.h"
+#include "tests/support/MessagePump.h"
 
 using namespace viewer;
 using testsupport::BrowserCall;

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "ucSkinTest.h"
-#include "SwallowedErrors.h"
+#include "tests/shell/ucSkinTest.h"
+#include "tests/support/SwallowedErrors.h"
 
 using namespace skintest;
 

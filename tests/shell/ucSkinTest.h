@@ -16,8 +16,8 @@
 #include "runtime/Picture.h"
 #include "runtime/PropertyBag.h"
 #include "runtime/UserControl.h"
-#include "ucSkin.h"
-#include "MessagePump.h"
+#include "shell/ucSkin.h"
+#include "tests/support/MessagePump.h"
 
 namespace skintest {
 

@@ -9,7 +9,7 @@
 
 #include <array>
 
-#include "SwallowedErrors.h"
+#include "tests/support/SwallowedErrors.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 // The loaders: files, streams, resources, picture objects, the clipboard and file lists, the image
 // kept on early refusals, decoder errors in a message box, and a leak check over many loads.
-#include "DibTestImages.h"
-#include "GdiPlusFlat.h"
-#include "Handles.h"
-#include "MsgBox.h"
-#include "Picture.h"
-#include "TestPng.h"
-#include "c32bppDIB.h"
-#include "cGDIPlus.h"
-#include "ScratchFiles.h"
+#include "imaging/dib/GdiPlusFlat.h"
+#include "imaging/dib/c32bppDIB.h"
+#include "imaging/dib/cGDIPlus.h"
+#include "runtime/Handles.h"
+#include "runtime/MsgBox.h"
+#include "runtime/Picture.h"
 #include "runtime/ScopeExit.h"
+#include "tests/imaging/dib/DibTestImages.h"
+#include "tests/imaging/dib/TestPng.h"
+#include "tests/support/ScratchFiles.h"
 
 #include <gtest/gtest.h>
 #include <ole2.h>

@@ -1,8 +1,8 @@
 // Render through each engine into a DC and into a host image, pixels read back.
-#include "DibTestImages.h"
-#include "TestCanvas.h"
-#include "c32bppDIB.h"
-#include "SwallowedErrors.h"
+#include "imaging/dib/c32bppDIB.h"
+#include "tests/imaging/dib/DibTestImages.h"
+#include "tests/support/SwallowedErrors.h"
+#include "tests/support/TestCanvas.h"
 
 #include <gtest/gtest.h>
 

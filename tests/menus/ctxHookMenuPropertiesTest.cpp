@@ -7,6 +7,7 @@
 #include "resources/resource_names.h"
 #include "runtime/Picture.h"
 #include "runtime/ScopeExit.h"
+#include "tests/menus/MenuTestForm.h"
 
 namespace menutest {
 namespace {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "msghook/Thunk.h"
+#include "tests/msghook/TestWindow.h"
 #include "tests/support/SwallowedErrors.h"
 
 namespace msghook::testing {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "msghook/Thunk.h"
+#include "tests/msghook/TestWindow.h"
 #include "tests/support/SwallowedErrors.h"
 
 namespace msghook::testing {

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "msghook/Thunk.h"
+#include "tests/msghook/TestWindow.h"
 #include "tests/support/SwallowedErrors.h"
 
 namespace msghook::testing {

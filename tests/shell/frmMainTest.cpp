@@ -6,8 +6,14 @@
 #include <vector>
 
 #include "msghook/Thunk.h"
+#include "runtime/App.h"
+#include "runtime/Handles.h"
+#include "shell/frmMain.h"
+#include "shell/QuoteSources.h"
+#include "shell/StartupPaths.h"
 #include "tests/shell/ucSkinTest.h"
 #include "tests/support/MessagePump.h"
+#include "tests/support/RecordingWebBrowser.h"
 
 using namespace viewer;
 using testsupport::BrowserCall;

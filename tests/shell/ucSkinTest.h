@@ -17,7 +17,9 @@
 #include "runtime/PropertyBag.h"
 #include "runtime/UserControl.h"
 #include "shell/ucSkin.h"
+#include "tests/support/MenuCloser.h"
 #include "tests/support/MessagePump.h"
+#include "tests/support/TestCanvas.h"
 
 namespace skintest {
 

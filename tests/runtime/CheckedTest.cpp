@@ -1,4 +1,5 @@
 #include "runtime/Checked.h"
+#include "runtime/DpiScale.h"
 #include "runtime/RtError.h"
 #include "tests/support/SwallowedErrors.h"
 
@@ -136,6 +137,27 @@ INSTANTIATE_TEST_SUITE_P(
                           "RoundNaN", [] { return RoundToInt16(kNaN); }, kErrOverflow),
                       Raises(
                           "RoundInfinity", [] { return RoundToInt16(-kInf); }, kErrOverflow)),
+    [](const auto& info) { return info.param.name; });
+
+// Design sizes at display scales, rounded as MulDiv rounds (halves away from zero).
+INSTANTIATE_TEST_SUITE_P(
+    DpiScale, CheckedArithmetic,
+    ::testing::Values(Gives(
+                          "At96Unchanged", [] { return ScaleForDpi(839, 96); }, 839),
+                      Gives(
+                          "At144HalfRoundsUp", [] { return ScaleForDpi(3, 144); }, 5),
+                      Gives(
+                          "At144NegativeHalfRoundsDown", [] { return ScaleForDpi(-3, 144); }, -5),
+                      Gives(
+                          "At120", [] { return ScaleForDpi(25, 120); }, 31),
+                      Gives(
+                          "At192", [] { return ScaleForDpi(559, 192); }, 1118),
+                      Gives(
+                          "BackFrom144", [] { return UnscaleForDpi(5, 144); }, 3),
+                      Gives(
+                          "BackFrom120", [] { return UnscaleForDpi(31, 120); }, 25),
+                      Gives(
+                          "LargeDoesNotOverflow", [] { return ScaleForDpi(kMax32 / 2, 192); }, kMax32 - 1)),
     [](const auto& info) { return info.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(

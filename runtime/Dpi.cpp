@@ -1,0 +1,64 @@
+#include "runtime/Dpi.h"
+
+#include "runtime/Handles.h"
+
+namespace rt {
+namespace {
+
+// Looked up at run time: Windows 7 and 8 lack them, and the programs still start there.
+template <typename Fn> Fn User32Function(const char* name) {
+    return reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
+}
+
+int32_t ScreenLogPixels() {
+    int32_t dpi = kDesignDpi;
+    if (WindowDC screen(nullptr); screen) dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+    return dpi > 0 ? dpi : kDesignDpi;
+}
+
+RECT WorkAreaOfMonitor(HMONITOR monitor) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (monitor && ::GetMonitorInfoW(monitor, &info)) return info.rcWork;
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
+}
+
+} // namespace
+
+int32_t DpiOfWindow(HWND wnd) {
+    using Fn = UINT(WINAPI*)(HWND);
+    static const Fn getDpiForWindow = User32Function<Fn>("GetDpiForWindow");
+    if (wnd && getDpiForWindow) {
+        if (const UINT dpi = getDpiForWindow(wnd)) return static_cast<int32_t>(dpi);
+    }
+    return SystemDpi();
+}
+
+int32_t SystemDpi() {
+    using Fn = UINT(WINAPI*)();
+    static const Fn getDpiForSystem = User32Function<Fn>("GetDpiForSystem");
+    if (getDpiForSystem) {
+        if (const UINT dpi = getDpiForSystem()) return static_cast<int32_t>(dpi);
+    }
+    return ScreenLogPixels();
+}
+
+int32_t SystemMetricForDpi(int index, int32_t dpi) {
+    using Fn = int(WINAPI*)(int, UINT);
+    static const Fn forDpi = User32Function<Fn>("GetSystemMetricsForDpi");
+    if (forDpi) return forDpi(index, static_cast<UINT>(dpi));
+    return ::MulDiv(::GetSystemMetrics(index), dpi, SystemDpi());
+}
+
+RECT WorkAreaOf(HWND wnd) {
+    return WorkAreaOfMonitor(::MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST));
+}
+
+RECT WorkAreaNear(const RECT& screenRect) {
+    return WorkAreaOfMonitor(::MonitorFromRect(&screenRect, MONITOR_DEFAULTTONEAREST));
+}
+
+} // namespace rt

@@ -1,0 +1,21 @@
+#pragma once
+// The resolution a window is drawn at. Both programs are per-monitor DPI aware, so it can differ between
+// windows and change when a window moves to another monitor (WM_DPICHANGED).
+#include <windows.h>
+
+#include "runtime/DpiScale.h"
+
+namespace rt {
+
+// GetDpiForWindow where the system has it, else the screen's LOGPIXELSY (one resolution for all).
+int32_t DpiOfWindow(HWND wnd);
+// The resolution new top-level windows start at (the primary monitor's, or the system's).
+int32_t SystemDpi();
+// GetSystemMetricsForDpi where the system has it, else the system-DPI metric scaled.
+int32_t SystemMetricForDpi(int index, int32_t dpi);
+// The work area of the monitor the window is on (most of it), not the primary one's.
+RECT WorkAreaOf(HWND wnd);
+// The work area of the monitor nearest to a screen rectangle.
+RECT WorkAreaNear(const RECT& screenRect);
+
+} // namespace rt

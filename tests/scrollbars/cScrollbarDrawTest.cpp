@@ -155,6 +155,26 @@ TEST_P(cScrollbarDrawTest, ArrowButtonsAreEighteenLongWithTheGlyphOverTheFrame) 
 INSTANTIATE_TEST_SUITE_P(Orientations, cScrollbarDrawTest, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Horizontal" : "Vertical"; });
 
+// At twice the design resolution the button is 36 long on a bar 34 thick, each bitmap pixel doubled.
+TEST(cScrollbarDraw, AtOneHundredNinetyTwoDpiTheArrowButtonDoublesEveryPixel) {
+    const Reference frame{PELMOR_RES_SCRARROWH}, glyph{PELMOR_RES_SCRARROWHR};
+    ASSERT_TRUE(frame.Loaded() && glyph.Loaded());
+    cScrollbarDraw painter;
+    painter.SetDpi(192);
+    TestCanvas canvas(60, 34, kUntouched);
+    painter.DrawSecondArrow(canvas.dc(), 1, 0, kStart, 0, 55, 34);
+    int wrong = 0;
+    for (int x = 0; x < 60; ++x)
+        for (int y = 0; y < 34; ++y) {
+            const bool inside = x >= kStart && x < kStart + 36;
+            const int along = inside ? (x - kStart) / 2 : 0;
+            const uint32_t g = glyph.At(true, along, y / 2);
+            const uint32_t want = !inside ? kUntouched : g != kMagenta ? g : frame.At(true, along, y / 2);
+            wrong += Rgb(canvas.At(x, y)) != want;
+        }
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST(cScrollbarDraw, ABitmapThatFailedToLoadIsTriedAgainOnUseTwiceAtMost) {
     for (const int failing : {1, 100}) {
         int tries = 0;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "runtime/Dpi.h"
 #include "runtime/Form.h"
 #include "runtime/Handles.h"
 #include "runtime/OleColor.h"
@@ -73,6 +74,7 @@ void BarSkin::Before(HWND wnd, UINT msg, WPARAM, LPARAM, bool& handled, LRESULT&
     look.thumb = disabled ? 3 : pressed(3) ? 2 : 0;
     look.firstArrow = disabled ? 4 : pressed(1) ? 2 : 0;
     look.secondArrow = disabled ? 4 : pressed(5) ? 2 : 0;
+    painter_.SetDpi(rt::DpiOfWindow(wnd));
     PaintBar(painter_, paint.dc(), 0, 0, horizontal, horizontal ? client.right : client.bottom,
              horizontal ? client.bottom : client.right, sbi.xyThumbTop, sbi.xyThumbBottom, look);
 }
@@ -106,6 +108,8 @@ void StateGallery::Paint(HDC dc) {
     ::SetTextColor(dc, kCaptionText);
     // The arrows have five states, the thumb four, the track two: each row shows the highest it has.
     const int thumbs[][2] = {{40, 55}, {60, 76}, {90, 140}, {150, 260}, {200, 300}};
+    // The gallery is laid out in the bitmaps' own pixels.
+    painter_.SetDpi(rt::kDesignDpi);
     for (int16_t s = 0; s < 5; ++s) {
         const BarLook look{static_cast<int16_t>(s < 1 ? s : 1), static_cast<int16_t>(s < 3 ? s : 3), s, s};
         const int y = s * 46;

@@ -1,5 +1,6 @@
 #include "runtime/Form.h"
 
+#include "runtime/Dpi.h"
 #include "runtime/WindowObject.h"
 
 namespace rt {
@@ -80,13 +81,15 @@ bool Form::CreateFormWindow() {
     const int y = work.top + ((work.bottom - work.top) - size.cy) / 2;
     ::SetWindowPos(wnd, nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    int dpi = 96;
-    if (WindowDC screen(nullptr); screen) dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
-    font_.reset(::CreateFontW(-::MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
+    font_ = FontForDpi(DpiOfWindow(wnd));
     ApplyIcons();
     return true;
+}
+
+UniqueFont Form::FontForDpi(int32_t dpi) {
+    return UniqueFont(::CreateFontW(-::MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                    DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
 }
 
 void Form::ApplyIcons() {

@@ -72,8 +72,11 @@ class Form : public ControlHost, public AccessibleSource {
     bool Visible() const;
     WindowStateKind WindowState() const;
     void SetWindowState(WindowStateKind state);
-    // "宋体" 9 pt, GB2312: the font of the form's labels and buttons; null while unloaded.
+    // "宋体" 9 pt, GB2312: the font of the form's labels and buttons, at the form window's resolution;
+    // null while unloaded.
     HFONT Font() const { return font_.get(); }
+    // That font at a resolution.
+    static UniqueFont FontForDpi(int32_t dpi);
 
     // The form's tool tips; made on first use, null while unloaded.
     ToolTips* Tips();

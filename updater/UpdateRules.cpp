@@ -35,6 +35,16 @@ int ProgressPercent(int32_t progress, int32_t maximum) {
     return static_cast<int>(std::min<uint64_t>(percent, 100));
 }
 
+UpdaterFormLayout LayOutUpdaterForm(int32_t dpi) {
+    const auto px = [dpi](const ControlPlace& p) {
+        return ControlPlace{rt::ScaleForDpi(p.left, dpi), rt::ScaleForDpi(p.top, dpi),
+                            rt::ScaleForDpi(p.width, dpi), rt::ScaleForDpi(p.height, dpi)};
+    };
+    return {rt::ScaleForDpi(446, dpi),     rt::ScaleForDpi(114, dpi), px({16, 16, 162, 12}),
+            px({376, 16, 36, 12}),         px({16, 40, 420, 23}),     px({280, 80, 81, 23}),
+            px({376, 80, 57, 24})};
+}
+
 std::wstring JoinFolder(std::wstring_view folder, std::wstring_view name) {
     std::wstring path(folder);
     if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';

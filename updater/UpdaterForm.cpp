@@ -5,6 +5,7 @@
 
 #include "resources/resource_names.h"
 #include "runtime/App.h"
+#include "runtime/Dpi.h"
 #include "runtime/MsgBox.h"
 #include "runtime/TextCodec.h"
 #include "updater/CFileDownload.h"
@@ -55,7 +56,9 @@ UpdaterSetup UpdaterSetup::ForThisProgram(std::wstring homeUrl, std::wstring dom
 
 frmMain::frmMain(UpdaterSetup setup) : setup_(std::move(setup)) {
     SetCaption(L"Pelmor更新");
-    SetClientSize(446, 114);
+    // The window starts at the system's resolution; CreateControls lays out at its own.
+    const UpdaterFormLayout layout = LayOutUpdaterForm(rt::SystemDpi());
+    SetClientSize(layout.clientWidth, layout.clientHeight);
     SetSizable(false);
     SetMaxButton(false);
     SetMinButton(true);
@@ -70,15 +73,21 @@ frmMain::frmMain(UpdaterSetup setup) : setup_(std::move(setup)) {
 frmMain::~frmMain() = default;
 
 void frmMain::CreateControls() {
+    const UpdaterFormLayout layout = LayOutUpdaterForm(rt::DpiOfWindow(hWnd()));
+    if (layout.clientWidth != ScaleWidth() || layout.clientHeight != ScaleHeight())
+        SetClientSize(layout.clientWidth, layout.clientHeight);
+    const auto place = [this](rt::Control& control, const wchar_t* name, const ControlPlace& at) {
+        Add(control, name, at.left, at.top, at.width, at.height);
+    };
     lbTiShi.SetCaption(L"检测到有新版本 V1.666。。。");
-    Add(lbTiShi, L"lbTiShi", 16, 16, 162, 12);
+    place(lbTiShi, L"lbTiShi", layout.lbTiShi);
     lblProgress.SetCaption(L"进度0%");
-    Add(lblProgress, L"lblProgress", 376, 16, 36, 12);
-    Add(pb, L"pb", 16, 40, 420, 23);
+    place(lblProgress, L"lblProgress", layout.lblProgress);
+    place(pb, L"pb", layout.pb);
     cmdUpSoft.SetCaption(kStartCaption);
-    Add(cmdUpSoft, L"cmdUpSoft", 280, 80, 81, 23);
+    place(cmdUpSoft, L"cmdUpSoft", layout.cmdUpSoft);
     cmdQuxiao.SetCaption(L"取消");
-    Add(cmdQuxiao, L"cmdQuxiao", 376, 80, 57, 24);
+    place(cmdQuxiao, L"cmdQuxiao", layout.cmdQuxiao);
 }
 
 void frmMain::Form_Load() {

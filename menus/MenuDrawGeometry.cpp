@@ -62,8 +62,8 @@ PopupItemLayout LayOutPopupItem(const rt::Rect& item, int32_t H, int32_t B, int3
             o.checkMark.push_back({x, top, x, top + px(2)});
     }
 
-    o.text = mirrored ? rt::Rect{l + H, t, r - H - px(11), b - one}
-                      : rt::Rect{l + H + px(10), t, r - H, b - one};
+    o.text =
+        mirrored ? rt::Rect{l + H, t, r - H - px(11), b - one} : rt::Rect{l + H + px(10), t, r - H, b - one};
     o.textRightAligned = mirrored;
 
     const int32_t ty = (t + b - 1) / 2;
@@ -96,7 +96,8 @@ FrameLayout LayOutPopupFrame(int32_t w, int32_t h, int32_t dlgFrame, int32_t H, 
                              int32_t dpi) {
     const auto px = [dpi](int32_t v) { return rt::ScaleForDpi(v, dpi); };
     // Right to the items' right edge, and one outline row below their bottom.
-    return LayOutPopupFrameAt({0, 0, w - 2 * dlgFrame + px(1), h - 2 * dlgFrame + px(2) + 1}, H, join, 0, dpi);
+    return LayOutPopupFrameAt({0, 0, w - 2 * dlgFrame + px(1), h - 2 * dlgFrame + px(2) + 1}, H, join, 0,
+                              dpi);
 }
 
 FrameLayout LayOutPopupFrameAt(const rt::Rect& f, int32_t H, const FrameJoin& join, int32_t itemInset,

@@ -25,6 +25,13 @@ void RegisterFormClass(WNDPROC proc) {
     ::RegisterClassExW(&wc);
 }
 
+// "宋体" 9 pt at a resolution.
+UniqueFont FormFontAt(int32_t dpi) {
+    return UniqueFont(::CreateFontW(-::MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                    GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                    DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
+}
+
 // The window size that gives `wnd` a client area of exactly width × height.
 SIZE WindowSizeFor(HWND wnd, int width, int height) {
     RECT wr{}, cr{};
@@ -81,15 +88,20 @@ bool Form::CreateFormWindow() {
     const int y = work.top + ((work.bottom - work.top) - size.cy) / 2;
     ::SetWindowPos(wnd, nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    font_ = FontForDpi(DpiOfWindow(wnd));
+    // At the resolution of the monitor the form is on.
+    font_ = FormFontAt(DpiOfWindow(wnd));
     ApplyIcons();
     return true;
 }
 
-UniqueFont Form::FontForDpi(int32_t dpi) {
-    return UniqueFont(::CreateFontW(-::MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                    DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
+void Form::SetFontDpi(int32_t dpi) {
+    if (!hwnd_) return;
+    const UniqueFont old = std::exchange(font_, FormFontAt(dpi));
+    for (Control* control : Controls()) {
+        const HWND wnd = control->hWnd();
+        if (wnd && reinterpret_cast<HFONT>(::SendMessageW(wnd, WM_GETFONT, 0, 0)) == old.get())
+            ::SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    }
 }
 
 void Form::ApplyIcons() {

@@ -169,10 +169,12 @@ BlitList ThumbBlits(int16_t orientation, int16_t s, const PartRect& r, int32_t d
     const int32_t gripMin = rt::ScaleForDpi(kGripMinLength, dpi);
     if (horizontal && w >= gripMin) {
         b.Use(SkinBitmap::GripH, 0, CellOffset(s, kGripHCell));
-        b.MaskedCopy(0, 0, kGripLong, kGripShort, Add(r.Left, Half(Sub(w, gripLong))), Half(Sub(h, gripShort)));
+        b.MaskedCopy(0, 0, kGripLong, kGripShort, Add(r.Left, Half(Sub(w, gripLong))),
+                     Half(Sub(h, gripShort)));
     } else if (!horizontal && h >= gripMin) {
         b.Use(SkinBitmap::GripV, 0, CellOffset(s, kGripVCell));
-        b.MaskedCopy(0, 0, kGripShort, kGripLong, Half(Sub(w, gripShort)), Add(r.Top, Half(Sub(h, gripLong))));
+        b.MaskedCopy(0, 0, kGripShort, kGripLong, Half(Sub(w, gripShort)),
+                     Add(r.Top, Half(Sub(h, gripLong))));
     }
     return b.Done();
 }

@@ -26,9 +26,9 @@ enum class SkinBitmap : uint8_t {
 constexpr int kSkinBitmapCount = 12;
 
 enum class BlitKind : uint8_t {
-    Copy,       // 1:1, opaque
-    Stretch,    // to the destination size, opaque
-    MaskedCopy, // 1:1, magenta transparent
+    Copy,          // 1:1, opaque
+    Stretch,       // to the destination size, opaque
+    MaskedCopy,    // 1:1, magenta transparent
     MaskedStretch, // to the destination size, whole pixels, magenta transparent
 };
 

@@ -2,7 +2,6 @@
 
 #include "drawing/TransBlt.h"
 #include "resources/resource_names.h"
-#include "runtime/Dpi.h"
 #include "runtime/Handles.h"
 #include "runtime/Picture.h"
 
@@ -43,7 +42,7 @@ void MaskedStretch(HDC hdc, const drawing::pcMemDC& surface, const Blit& b) {
 cScrollbarDraw::cScrollbarDraw()
     : cScrollbarDraw([](const wchar_t* name) { return rt::LoadResPicture(name, rt::PictureType::Bitmap); }) {}
 
-cScrollbarDraw::cScrollbarDraw(Loader load) : m_Load(std::move(load)), m_Dpi(rt::SystemDpi()) {
+cScrollbarDraw::cScrollbarDraw(Loader load) : m_Load(std::move(load)) {
     for (size_t i = 0; i < m_Surfaces.size(); ++i)
         pvLoad(i);
 }

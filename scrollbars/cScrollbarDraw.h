@@ -27,8 +27,8 @@ class cScrollbarDraw {
     cScrollbarDraw(const cScrollbarDraw&) = delete;
     cScrollbarDraw& operator=(const cScrollbarDraw&) = delete;
 
-    // The resolution the parts are drawn at: the system's until a caller painting for a window sets
-    // that window's. The bitmaps are 96-DPI art; at any other resolution their slices are scaled.
+    // The resolution the parts are drawn at: a caller painting for a window sets that window's. The
+    // bitmaps are 96-DPI art; at any other resolution their slices are scaled.
     int32_t Dpi() const { return m_Dpi; }
     void SetDpi(int32_t dpi) { m_Dpi = dpi > 0 ? dpi : rt::kDesignDpi; }
 
@@ -53,7 +53,7 @@ class cScrollbarDraw {
     Loader m_Load;
     std::array<drawing::pcMemDC, kSkinBitmapCount> m_Surfaces;
     std::array<int, kSkinBitmapCount> m_Attempts{};
-    int32_t m_Dpi;
+    int32_t m_Dpi = rt::kDesignDpi;
 };
 
 } // namespace scrollbars

@@ -40,8 +40,8 @@ UpdaterFormLayout LayOutUpdaterForm(int32_t dpi) {
         return ControlPlace{rt::ScaleForDpi(p.left, dpi), rt::ScaleForDpi(p.top, dpi),
                             rt::ScaleForDpi(p.width, dpi), rt::ScaleForDpi(p.height, dpi)};
     };
-    return {rt::ScaleForDpi(446, dpi),     rt::ScaleForDpi(114, dpi), px({16, 16, 162, 12}),
-            px({376, 16, 36, 12}),         px({16, 40, 420, 23}),     px({280, 80, 81, 23}),
+    return {rt::ScaleForDpi(446, dpi), rt::ScaleForDpi(114, dpi), px({16, 16, 162, 12}),
+            px({376, 16, 36, 12}),     px({16, 40, 420, 23}),     px({280, 80, 81, 23}),
             px({376, 80, 57, 24})};
 }
 

@@ -72,22 +72,41 @@ frmMain::frmMain(UpdaterSetup setup) : setup_(std::move(setup)) {
 
 frmMain::~frmMain() = default;
 
+std::array<frmMain::Placed, 5> frmMain::pvPlaces(const UpdaterFormLayout& layout) {
+    return {{{&lbTiShi, L"lbTiShi", layout.lbTiShi},
+             {&lblProgress, L"lblProgress", layout.lblProgress},
+             {&pb, L"pb", layout.pb},
+             {&cmdUpSoft, L"cmdUpSoft", layout.cmdUpSoft},
+             {&cmdQuxiao, L"cmdQuxiao", layout.cmdQuxiao}}};
+}
+
 void frmMain::CreateControls() {
     const UpdaterFormLayout layout = LayOutUpdaterForm(rt::DpiOfWindow(hWnd()));
     if (layout.clientWidth != ScaleWidth() || layout.clientHeight != ScaleHeight())
         SetClientSize(layout.clientWidth, layout.clientHeight);
-    const auto place = [this](rt::Control& control, const wchar_t* name, const ControlPlace& at) {
-        Add(control, name, at.left, at.top, at.width, at.height);
-    };
     lbTiShi.SetCaption(L"检测到有新版本 V1.666。。。");
-    place(lbTiShi, L"lbTiShi", layout.lbTiShi);
     lblProgress.SetCaption(L"进度0%");
-    place(lblProgress, L"lblProgress", layout.lblProgress);
-    place(pb, L"pb", layout.pb);
     cmdUpSoft.SetCaption(kStartCaption);
-    place(cmdUpSoft, L"cmdUpSoft", layout.cmdUpSoft);
     cmdQuxiao.SetCaption(L"取消");
-    place(cmdQuxiao, L"cmdQuxiao", layout.cmdQuxiao);
+    for (const Placed& p : pvPlaces(layout))
+        Add(*p.control, p.name, p.at.left, p.at.top, p.at.width, p.at.height);
+}
+
+void frmMain::pvLayOut(int32_t dpi) {
+    const UpdaterFormLayout layout = LayOutUpdaterForm(dpi);
+    SetClientSize(layout.clientWidth, layout.clientHeight);
+    for (const Placed& p : pvPlaces(layout))
+        p.control->Move(p.at.left, p.at.top, p.at.width, p.at.height);
+}
+
+LRESULT frmMain::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_DPICHANGED) return Form::WindowProc(msg, wParam, lParam);
+    const RECT& at = *reinterpret_cast<const RECT*>(lParam);
+    ::SetWindowPos(hWnd(), nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    pvLayOut(HIWORD(wParam));
+    SetFontDpi(HIWORD(wParam));
+    return 0;
 }
 
 void frmMain::Form_Load() {

@@ -108,14 +108,12 @@ TEST(MenuPalette, HighContrastSchemeNamesAreRecognisedByTheirBeginning) {
 TEST(MenuMetrics, ItemsTakeTheLargerOfTextAndPictureAndSeparatorsTwoPixels) {
     // An 8-point font is 13 pixels high at 96 DPI, 20 at 144 and 26 at 192; pictures of 24 design pixels.
     struct Row {
-        int32_t dpi, text, picture, bar, item, side, barWidth, popupWidth, separator;
+        int32_t dpi, text, bar, item, side, barWidth, popupWidth, separator;
     };
-    for (const Row& r : {Row{96, 13, 24, 20, 31, 34, 42, 40 + 62 + 8, 2}, Row{144, 20, 36, 31, 47, 52, 43, 146, 3},
-                         Row{192, 26, 48, 40, 62, 68, 44, 180, 4}}) {
+    for (const Row& r : {Row{96, 13, 20, 31, 34, 42, 40 + 62 + 8, 2}, Row{144, 20, 31, 47, 52, 43, 146, 3},
+                         Row{192, 26, 40, 62, 68, 44, 180, 4}}) {
         const MenuMetrics m = ComputeMetrics(r.text, 24, r.dpi);
-        EXPECT_EQ(m.pictureSize, r.picture) << r.dpi;
         EXPECT_EQ(m.barItemHeight, r.bar) << r.dpi;
-        EXPECT_EQ(m.itemHeight, r.item) << r.dpi;
         EXPECT_EQ(m.SideBarWidth(), r.side) << r.dpi;
         EXPECT_EQ(MeasureItem(m, 40, true, false), (ItemSize{r.barWidth, r.item})) << r.dpi;
         EXPECT_EQ(MeasureItem(m, 40, false, false), (ItemSize{r.popupWidth, r.item})) << r.dpi;

@@ -340,12 +340,6 @@ TEST(FormProperties, DefaultFontIsSimSunNinePointsGb2312) {
     EXPECT_EQ(std::wstring(lf.lfFaceName), L"宋体");
     form.Unload();
     EXPECT_EQ(form.Font(), nullptr);
-    // A form on a monitor at 150 % and 200 %.
-    for (const auto& [dpi, height] : {std::pair{144, -18}, std::pair{192, -24}}) {
-        const rt::UniqueFont font = rt::Form::FontForDpi(dpi);
-        ASSERT_NE(::GetObjectW(font.get(), sizeof(lf), &lf), 0);
-        EXPECT_EQ(lf.lfHeight, height) << dpi;
-    }
 }
 
 TEST(FormProperties, LeavesABorrowedIconAlone) {

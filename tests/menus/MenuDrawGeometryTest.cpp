@@ -14,7 +14,7 @@ TEST(BarItem, TheShadowLiesInTheThreeColumnsRightOfTheItemFromItsFourthRow) {
               (std::vector<ShadowRun>{
                   {true, 90, 3, 20, 64, false}, {true, 91, 3, 20, 43, false}, {true, 92, 3, 20, 21, false}}));
     // Five columns from the sixth row at 144 DPI, six at 192, each weighted as the design column it covers.
-    EXPECT_EQ(LayOutBarItem({40, 0, 90, 20}, 144).shadow[3], (ShadowRun{true, 93, 5, 20, 43, false}));
+    EXPECT_EQ(LayOutBarItem({40, 0, 90, 20}, 144).shadow.at(3), (ShadowRun{true, 93, 5, 20, 43, false}));
     EXPECT_EQ(LayOutBarItem({40, 0, 90, 20}, 192).shadow.back(), (ShadowRun{true, 95, 6, 20, 21, false}));
 }
 

@@ -36,13 +36,13 @@ int ProgressPercent(int32_t progress, int32_t maximum) {
 }
 
 UpdaterFormLayout LayOutUpdaterForm(int32_t dpi) {
-    const auto px = [dpi](const ControlPlace& p) {
-        return ControlPlace{rt::ScaleForDpi(p.left, dpi), rt::ScaleForDpi(p.top, dpi),
-                            rt::ScaleForDpi(p.width, dpi), rt::ScaleForDpi(p.height, dpi)};
+    const auto px = [dpi](const rt::Rect& r) {
+        return rt::Rect{rt::ScaleForDpi(r.left, dpi), rt::ScaleForDpi(r.top, dpi),
+                        rt::ScaleForDpi(r.right, dpi), rt::ScaleForDpi(r.bottom, dpi)};
     };
-    return {rt::ScaleForDpi(446, dpi), rt::ScaleForDpi(114, dpi), px({16, 16, 162, 12}),
-            px({376, 16, 36, 12}),     px({16, 40, 420, 23}),     px({280, 80, 81, 23}),
-            px({376, 80, 57, 24})};
+    return {rt::ScaleForDpi(446, dpi), rt::ScaleForDpi(114, dpi), px({16, 16, 178, 28}),
+            px({376, 16, 412, 28}),    px({16, 40, 436, 63}),     px({280, 80, 361, 103}),
+            px({376, 80, 433, 104})};
 }
 
 std::wstring JoinFolder(std::wstring_view folder, std::wstring_view name) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "runtime/DpiScale.h"
+#include "runtime/Geometry.h"
 #include "updater/DecimalVersion.h"
 #include "updater/UpdateList.h"
 
@@ -48,20 +49,12 @@ LoadOutcome DecideLoad(const ListReading& reading, const DecimalVersion& own, bo
 // unsigned 32-bit counts that reach us as int32_t, so they are read back as unsigned.
 int ProgressPercent(int32_t progress, int32_t maximum);
 
-// A control's place in its form's client area, in pixels.
-struct ControlPlace {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    friend bool operator==(const ControlPlace&, const ControlPlace&) = default;
-};
-
 // The form's client size and its controls' places at a resolution: the 96-DPI design scaled.
 struct UpdaterFormLayout {
     int32_t clientWidth = 0;
     int32_t clientHeight = 0;
-    ControlPlace lbTiShi, lblProgress, pb, cmdUpSoft, cmdQuxiao;
+    // In client pixels.
+    rt::Rect lbTiShi, lblProgress, pb, cmdUpSoft, cmdQuxiao;
     friend bool operator==(const UpdaterFormLayout&, const UpdaterFormLayout&) = default;
 };
 UpdaterFormLayout LayOutUpdaterForm(int32_t dpi = rt::kDesignDpi);

@@ -89,14 +89,14 @@ void frmMain::CreateControls() {
     cmdUpSoft.SetCaption(kStartCaption);
     cmdQuxiao.SetCaption(L"取消");
     for (const Placed& p : pvPlaces(layout))
-        Add(*p.control, p.name, p.at.left, p.at.top, p.at.width, p.at.height);
+        Add(*p.control, p.name, p.at.left, p.at.top, p.at.right - p.at.left, p.at.bottom - p.at.top);
 }
 
 void frmMain::pvLayOut(int32_t dpi) {
     const UpdaterFormLayout layout = LayOutUpdaterForm(dpi);
     SetClientSize(layout.clientWidth, layout.clientHeight);
     for (const Placed& p : pvPlaces(layout))
-        p.control->Move(p.at.left, p.at.top, p.at.width, p.at.height);
+        p.control->Move(p.at.left, p.at.top, p.at.right - p.at.left, p.at.bottom - p.at.top);
 }
 
 LRESULT frmMain::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -80,7 +80,7 @@ class frmMain : public rt::Form {
     struct Placed {
         rt::Control* control;
         const wchar_t* name;
-        ControlPlace at;
+        rt::Rect at;
     };
     std::array<Placed, 5> pvPlaces(const UpdaterFormLayout& layout);
     void pvLayOut(int32_t dpi);

@@ -325,9 +325,9 @@ TEST(UpdaterPaths, JoinWithOneSeparator) {
 
 TEST(UpdaterFormLayout, ScalesEachSizeAndPlaceWithTheResolution) {
     const UpdaterFormLayout at144 = LayOutUpdaterForm(144), at192 = LayOutUpdaterForm(192);
-    EXPECT_EQ(at144.pb, (ControlPlace{24, 60, 630, 35}));
-    EXPECT_EQ(at144.cmdUpSoft, (ControlPlace{420, 120, 122, 35}));
-    EXPECT_EQ(at192.cmdQuxiao, (ControlPlace{752, 160, 114, 48}));
+    EXPECT_EQ(at144.pb, (rt::Rect{24, 60, 654, 95}));
+    EXPECT_EQ(at144.cmdUpSoft, (rt::Rect{420, 120, 542, 155}));
+    EXPECT_EQ(at192.cmdQuxiao, (rt::Rect{752, 160, 866, 208}));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "menus/MenuPixels.h"
+#include "runtime/DpiScale.h"
 #include "runtime/Geometry.h"
 
 namespace menus {
@@ -42,9 +43,10 @@ struct PopupItemLayout {
 };
 
 // `item` from the DRAWITEMSTRUCT, `H` the item height, `B` the picture size, `barItemHeight` the height of
-// menu-bar items (it sizes the triangle). Mirrored puts the gutter at the right.
+// menu-bar items (it sizes the triangle), all at `dpi`, which scales the fixed offsets. Mirrored puts the
+// gutter at the right.
 PopupItemLayout LayOutPopupItem(const rt::Rect& item, int32_t H, int32_t B, int32_t barItemHeight,
-                                bool mirrored);
+                                bool mirrored, int32_t dpi = rt::kDesignDpi);
 
 struct BarItemLayout {
     // The bar background, 3 pixels wider than the item so the shadow lies on it; the gradient one more.
@@ -58,7 +60,7 @@ struct BarItemLayout {
     std::vector<ShadowRun> shadow;
 };
 
-BarItemLayout LayOutBarItem(const rt::Rect& item);
+BarItemLayout LayOutBarItem(const rt::Rect& item, int32_t dpi = rt::kDesignDpi);
 
 // How a popup meets the open menu-bar item it drops from.
 struct FrameJoin {
@@ -89,16 +91,18 @@ struct FrameLayout {
 
 // For a popup window of w × h with dialog frames `dlgFrame` wide and items `H` high, the frame at its top
 // left corner, (w − 2·dlgFrame + 1) × (h − 2·dlgFrame + 3).
-FrameLayout LayOutPopupFrame(int32_t w, int32_t h, int32_t dlgFrame, int32_t H, const FrameJoin& join);
+FrameLayout LayOutPopupFrame(int32_t w, int32_t h, int32_t dlgFrame, int32_t H, const FrameJoin& join,
+                             int32_t dpi = rt::kDesignDpi);
 // The same around a given frame rectangle (window coordinates), for a system that outlines the popup's
 // client area itself and puts the items `itemInset` pixels inside it: the frame then is that outline,
 // and the gutter through it widens by the inset so it still meets the items' gutter.
-FrameLayout LayOutPopupFrameAt(const rt::Rect& frame, int32_t H, const FrameJoin& join, int32_t itemInset);
+FrameLayout LayOutPopupFrameAt(const rt::Rect& frame, int32_t H, const FrameJoin& join, int32_t itemInset,
+                               int32_t dpi = rt::kDesignDpi);
 
 // The window size a popup needs when the system puts its items away from the client's top left corner
 // (`items` in client coordinates) and sized the window as if the client were the whole window: the
 // client then gets the margins around the items the system meant. Where the items start at the corner,
 // the size the system chose stands.
-rt::Point PopupSizeForItems(int32_t w, int32_t h, const rt::Rect& items);
+rt::Point PopupSizeForItems(int32_t w, int32_t h, const rt::Rect& items, int32_t dpi = rt::kDesignDpi);
 
 } // namespace menus

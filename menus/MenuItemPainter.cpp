@@ -62,7 +62,7 @@ void DarkenRuns(drawing::cMemDC& dc, const std::vector<ShadowRun>& runs) {
 }
 
 void DrawBarItem(drawing::cMemDC& dc, const BarItemLook& look, const MenuColours& c) {
-    const BarItemLayout lay = LayOutBarItem(look.item);
+    const BarItemLayout lay = LayOutBarItem(look.item, look.dpi);
     Fill(dc, lay.fill, c.barBack);
     if (c.barGradient)
         dc.FillGradient(lay.gradient.left, lay.gradient.top, lay.gradient.right, lay.gradient.bottom,
@@ -93,7 +93,8 @@ void DrawBarItem(drawing::cMemDC& dc, const BarItemLook& look, const MenuColours
 }
 
 void DrawPopupItem(drawing::cMemDC& dc, const PopupItemLook& look, const MenuColours& c) {
-    const PopupItemLayout lay = LayOutPopupItem(look.item, look.H, look.B, look.barItemHeight, look.mirrored);
+    const PopupItemLayout lay =
+        LayOutPopupItem(look.item, look.H, look.B, look.barItemHeight, look.mirrored, look.dpi);
 
     if (c.sideBarGradient)
         dc.FillGradient(lay.gutter.left, lay.gutter.top, lay.gutter.right, lay.gutter.bottom, c.gradientOne,

@@ -23,6 +23,8 @@ struct BarItemLook {
     // The open item casts a shadow to its right.
     bool shadow = false;
     bool plainColours = false;
+    // The resolution of the menu's window.
+    int32_t dpi = rt::kDesignDpi;
 };
 
 void DrawBarItem(drawing::cMemDC& dc, const BarItemLook& look, const MenuColours& colours);
@@ -33,6 +35,7 @@ struct PopupItemLook {
     int32_t H = 0;
     int32_t B = 0;
     int32_t barItemHeight = 0;
+    int32_t dpi = rt::kDesignDpi;
     bool mirrored = false;
     bool separator = false;
     // Last of its menu or of its column: the bottom row is the item background.

@@ -3,15 +3,18 @@
 // next to the item that dropped it.
 #include <cstdint>
 
+#include "runtime/DpiScale.h"
 #include "runtime/Geometry.h"
 
 namespace menus {
 
-// The client area inside the flat frame: 1 pixel at the left, 2 at the top, 4 at the right (the frame
-// and the shadow), 2 at the bottom.
-rt::Rect PopupClientRect(const rt::Rect& window);
+// How far the client lies inside the window on each side (left, top, right, bottom): at 96 DPI 1 pixel
+// at the left, 2 at the top, 4 at the right (the frame and the shadow), 2 at the bottom.
+rt::Rect PopupFrameInsets(int32_t dpi = rt::kDesignDpi);
+// The client area inside the flat frame.
+rt::Rect PopupClientRect(const rt::Rect& window, int32_t dpi = rt::kDesignDpi);
 // The part of the window, in window coordinates, left out of the non-client paint.
-rt::Rect PopupPaintExclusion(int32_t windowWidth, int32_t windowHeight);
+rt::Rect PopupPaintExclusion(int32_t windowWidth, int32_t windowHeight, int32_t dpi = rt::kDesignDpi);
 
 struct PopupPlacementInput {
     // The position the system proposes.
@@ -29,6 +32,9 @@ struct PopupPlacementInput {
     int32_t screenWidth = 0;
     int32_t screenHeight = 0;
     int32_t autoColumn = 0;
+    // The resolution of the menu's window, and the width of the dialog frames the system sized it with.
+    int32_t dpi = rt::kDesignDpi;
+    int32_t dlgFrame = 3;
 };
 
 struct PopupPlacement {

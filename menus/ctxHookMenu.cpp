@@ -5,6 +5,7 @@
 
 #include "menus/MenuDisplay.h"
 #include "menus/ctxHookMenuSink.h"
+#include "runtime/Dpi.h"
 #include "runtime/Form.h"
 #include "runtime/TextCodec.h"
 
@@ -275,7 +276,7 @@ void ctxHookMenu::Init(HWND hWnd) {
     rt::Trap([&] { pvRefreshMetrics(); });
     formSub_->AddBeforeMsgs({WM_INITMENUPOPUP, WM_MEASUREITEM, WM_DRAWITEM, WM_MDISETMENU, WM_NCCALCSIZE,
                              WM_MENUSELECT, WM_SYSCOLORCHANGE, WM_NCDESTROY, InitMenuMsg(), WM_ENTERMENULOOP,
-                             WM_EXITMENULOOP, WM_MENUCHAR, WM_SETTINGCHANGE});
+                             WM_EXITMENULOOP, WM_MENUCHAR, WM_SETTINGCHANGE, WM_DPICHANGED});
     formSub_->Subclass(hWnd, sink_, {.DontFree = true});
     if (const HWND mdi = ::FindWindowExW(hWnd, nullptr, L"MDIClient", nullptr)) {
         mdiClient_ = mdi;
@@ -317,17 +318,33 @@ void ctxHookMenu::pvRefreshMetrics() {
     display_ = ReadDisplayTraits();
     palette_ = MakePalette(ReadSystemColors(), display_);
     itemForeColour_.reset();
-    edgeWidth_ = ::GetSystemMetrics(SM_CXEDGE);
-    dlgFrameWidth_ = ::GetSystemMetrics(SM_CXDLGFRAME);
+    // Menus are shown for the form: its resolution is theirs.
+    const int32_t dpi = form_ ? rt::DpiOfWindow(pvMenuWindow()) : rt::SystemDpi();
+    metrics_.dpi = dpi;
+    edgeWidth_ = rt::SystemMetricForDpi(SM_CXEDGE, dpi);
+    dlgFrameWidth_ = rt::SystemMetricForDpi(SM_CXDLGFRAME, dpi);
     systemMenuFont_ = drawing::cMemDC::SystemMenuFont();
+    itemSurfaceFont_.reset();
     measure_.Init(1, 1);
     pvSelectItemFont(measure_);
-    metrics_ = ComputeMetrics(measure_.TextHeight(L"ABCH"), props_.BitmapSize);
+    metrics_ = ComputeMetrics(measure_.TextHeight(L"ABCH"), props_.BitmapSize, dpi);
     if (menuBar_) pvInitMenu(menuBar_, MenuKind::Bar);
 }
 
+void ctxHookMenu::pvFollowDpi() {
+    if (!form_ || rt::DpiOfWindow(pvMenuWindow()) == metrics_.dpi) return;
+    pvRefreshMetrics();
+    if (menuBar_) ::DrawMenuBar(pvMenuWindow());
+}
+
+drawing::StdFont ctxHookMenu::pvAtDpi(drawing::StdFont font) const {
+    const int32_t surfaceDpi = measure_.hdc() ? ::GetDeviceCaps(measure_.hdc(), LOGPIXELSY) : 0;
+    if (surfaceDpi > 0 && surfaceDpi != metrics_.dpi) font.Size = font.Size * metrics_.dpi / surfaceDpi;
+    return font;
+}
+
 void ctxHookMenu::pvSelectItemFont(drawing::cMemDC& dc) const {
-    dc.Font(props_.UseSystemFont ? systemMenuFont_ : FromRef(props_.Font));
+    dc.Font(pvAtDpi(props_.UseSystemFont ? systemMenuFont_ : FromRef(props_.Font)));
 }
 
 void ctxHookMenu::pvRaiseHighlight(const std::wstring& caption) {

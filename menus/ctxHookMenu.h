@@ -223,10 +223,14 @@ class ctxHookMenu : public rt::UserControl, private msghook::IMenuControl {
     // The item surface, at least w × h, its font the given one.
     drawing::cMemDC* pvItemSurface(int32_t w, int32_t h, const drawing::StdFont& font);
     drawing::StdFont pvItemFont(HDC target) const;
+    // The font at the resolution of the menus' window: the surfaces measure points at the system's.
+    drawing::StdFont pvAtDpi(drawing::StdFont font) const;
     // The picture of the item whose text is `text`, rendered for the state; null when it has none.
     const drawing::cMemDC* pvPictureImage(std::wstring_view text, PictureState state, const MenuColours& c);
 
     void pvRefreshMetrics();
+    // Measures again when the menus' window has moved to a monitor of another resolution.
+    void pvFollowDpi();
     void pvSelectItemFont(drawing::cMemDC& dc) const;
     void pvRestoreMenus();
     void pvDetach();

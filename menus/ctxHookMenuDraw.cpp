@@ -54,7 +54,7 @@ drawing::cMemDC* ctxHookMenu::pvItemSurface(int32_t w, int32_t h, const drawing:
         itemSurface_.BackStyle(TRANSPARENT);
     }
     if (itemSurfaceFont_ != font) {
-        itemSurface_.Font(font);
+        itemSurface_.Font(pvAtDpi(font));
         itemSurfaceFont_ = font;
     }
     return &itemSurface_;
@@ -72,7 +72,7 @@ const drawing::cMemDC* ctxHookMenu::pvPictureImage(std::wstring_view text, Pictu
     }
     if (!entry || !entry->picture) return nullptr;
     const bool style2 = props_.MenuDrawStyle == 2;
-    const int32_t B = props_.BitmapSize;
+    const int32_t B = metrics_.pictureSize;
     for (const RenderedPicture& r : pictureImages_)
         if (r.picture == entry->picture && r.mask == entry->mask && r.state == state && r.size == B &&
             r.style2 == style2 && r.colours == c)
@@ -119,11 +119,14 @@ bool ctxHookMenu::pvDrawItem(const DRAWITEMSTRUCT& dis) {
 
     const MenuColours colours = Colours();
     if (record.top) {
-        drawing::cMemDC* dc = pvItemSurface(w + 3, h + 1, font);
+        // The bar item with its shadow at its right.
+        const int32_t wide = w + metrics_.Px(3);
+        drawing::cMemDC* dc = pvItemSurface(wide, h + 1, font);
         if (!dc) return true;
         ::SetViewportOrgEx(dc->hdc(), -rc.left, -rc.top, nullptr);
-        dc->LoadBlt(dis.hDC, rc.left, rc.top, rc.left, rc.top, w + 3, h + 1);
+        dc->LoadBlt(dis.hDC, rc.left, rc.top, rc.left, rc.top, wide, h + 1);
         BarItemLook look;
+        look.dpi = metrics_.dpi;
         look.item = {rc.left, rc.top, rc.right, rc.bottom};
         look.caption = record.caption;
         look.grayed = grayed;
@@ -133,15 +136,16 @@ bool ctxHookMenu::pvDrawItem(const DRAWITEMSTRUCT& dis) {
         look.shadow = props_.DisplayShadow;
         look.plainColours = display_.PlainColors();
         DrawBarItem(*dc, look, colours);
-        dc->BitBlt(dis.hDC, rc.left, rc.top, w + 3, h + 1, rc.left, rc.top);
+        dc->BitBlt(dis.hDC, rc.left, rc.top, wide, h + 1, rc.left, rc.top);
         return true;
     }
 
     PopupItemLook look;
     look.item = {rc.left, rc.top, rc.right, rc.bottom};
     look.H = metrics_.itemHeight;
-    look.B = props_.BitmapSize;
+    look.B = metrics_.pictureSize;
     look.barItemHeight = metrics_.barItemHeight;
+    look.dpi = metrics_.dpi;
     look.mirrored = props_.RightToLeft || record.IsRightJustified();
     look.separator = record.IsSeparator();
     const int count = ::GetMenuItemCount(menu);
@@ -233,7 +237,7 @@ void ctxHookMenu::pvFitPopup(HWND hWnd, WINDOWPOS& pos) const {
     if (pos.flags & SWP_NOSIZE) return;
     const auto area = pvItemArea(hWnd);
     if (!area) return;
-    const rt::Point size = PopupSizeForItems(pos.cx, pos.cy, *area);
+    const rt::Point size = PopupSizeForItems(pos.cx, pos.cy, *area, metrics_.dpi);
     pos.cx = size.x;
     pos.cy = size.y;
 }
@@ -266,9 +270,9 @@ drawing::cMemDC* ctxHookMenu::pvFrameImage(HWND hWnd) {
         ::MapWindowPoints(hWnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
         layout = LayOutPopupFrameAt(
             {client.left - wr.left, client.top - wr.top, client.right - wr.left, client.bottom - wr.top},
-            metrics_.itemHeight, join, items->left);
+            metrics_.itemHeight, join, items->left, metrics_.dpi);
     } else {
-        layout = LayOutPopupFrame(w, h, dlgFrameWidth_, metrics_.itemHeight, join);
+        layout = LayOutPopupFrame(w, h, dlgFrameWidth_, metrics_.itemHeight, join, metrics_.dpi);
     }
     FrameLook look;
     look.joinColour = colours.barOpenFill;

@@ -32,6 +32,7 @@ void ctxHookMenu::pvFormMessage(bool& bHandled, LRESULT& lReturn, UINT uMsg, WPA
     case WM_INITMENUPOPUP:
         // The form's own code may add, remove or enable items first.
         handled(formSub_->CallOrigWndProc(uMsg, wParam, lParam));
+        pvFollowDpi();
         pvInitMenu(reinterpret_cast<HMENU>(wParam), MenuKind::Popup);
         break;
     case WM_MEASUREITEM:
@@ -81,6 +82,9 @@ void ctxHookMenu::pvFormMessage(bool& bHandled, LRESULT& lReturn, UINT uMsg, WPA
     case WM_NCDESTROY:
         pvDetach();
         break;
+    case WM_DPICHANGED:
+        pvFollowDpi();
+        break;
     case WM_ENTERMENULOOP:
         if (child && ::SendMessageW(child, InitMenuMsg(), InitMenuWParam(InitMenuCommand::EnterMenuLoop),
                                     reinterpret_cast<LPARAM>(menuBar_)) == 1) {
@@ -89,6 +93,7 @@ void ctxHookMenu::pvFormMessage(bool& bHandled, LRESULT& lReturn, UINT uMsg, WPA
             handled(1);
         } else {
             menuLoop_ = true;
+            pvFollowDpi();
             pvAdoptPopups();
         }
         break;

@@ -93,7 +93,7 @@ void ctxHookMenu::pvPopupMessage(Popup& popup, bool& bHandled, LRESULT& lReturn,
         printing_ = false;
         if (wParam) {
             auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
-            params->rgrc[0] = ToRECT(PopupClientRect(ToRect(params->rgrc[0])));
+            params->rgrc[0] = ToRECT(PopupClientRect(ToRect(params->rgrc[0]), metrics_.dpi));
             params->rgrc[2] = params->rgrc[0];
         }
         bHandled = true;
@@ -103,7 +103,7 @@ void ctxHookMenu::pvPopupMessage(Popup& popup, bool& bHandled, LRESULT& lReturn,
         if (printing_) break;
         RECT wr{};
         ::GetWindowRect(hWnd, &wr);
-        const rt::Rect skip = PopupPaintExclusion(wr.right - wr.left, wr.bottom - wr.top);
+        const rt::Rect skip = PopupPaintExclusion(wr.right - wr.left, wr.bottom - wr.top, metrics_.dpi);
         if (drawing::cMemDC* image = pvFrameImage(hWnd)) {
             rt::WindowDC dc(hWnd, DCX_WINDOW | DCX_CACHE | DCX_CLIPSIBLINGS);
             if (dc.get()) {
@@ -121,21 +121,24 @@ void ctxHookMenu::pvPopupMessage(Popup& popup, bool& bHandled, LRESULT& lReturn,
         if (drawing::cMemDC* image = pvFrameImage(hWnd))
             image->BitBlt(dc, 0, 0, image->Width(), image->Height(), 0, 0, SRCCOPY);
         POINT old{};
-        ::OffsetViewportOrgEx(dc, 1, 2, &old);
+        const rt::Rect insets = PopupFrameInsets(metrics_.dpi);
+        ::OffsetViewportOrgEx(dc, insets.left, insets.top, &old);
         lReturn = sub.CallOrigWndProc(WM_PRINTCLIENT, wParam, lParam);
         ::SetViewportOrgEx(dc, old.x, old.y, nullptr);
         ::SelectClipRgn(dc, nullptr);
         bHandled = true;
         break;
     }
-    case WM_ERASEBKGND:
+    case WM_ERASEBKGND: {
         printing_ = false;
+        const rt::Rect insets = PopupFrameInsets(metrics_.dpi);
         if (drawing::cMemDC* image = pvFrameImage(hWnd))
-            image->BitBlt(reinterpret_cast<HDC>(wParam), -1, -2, image->Width(), image->Height(), 0, 0,
-                          SRCCOPY);
+            image->BitBlt(reinterpret_cast<HDC>(wParam), -insets.left, -insets.top, image->Width(),
+                          image->Height(), 0, 0, SRCCOPY);
         bHandled = true;
         lReturn = 1;
         break;
+    }
     case WM_WINDOWPOSCHANGING:
         pvFitPopup(hWnd, *reinterpret_cast<WINDOWPOS*>(lParam));
         pvPlacePopup(hWnd, *reinterpret_cast<WINDOWPOS*>(lParam));
@@ -171,6 +174,8 @@ void ctxHookMenu::pvPlacePopup(HWND hWnd, WINDOWPOS& pos) {
     in.screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
     in.screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
     in.autoColumn = props_.AutoColumn;
+    in.dpi = metrics_.dpi;
+    in.dlgFrame = dlgFrameWidth_;
     const PopupPlacement out = PlacePopup(in);
     pos.x = out.x;
     pos.y = out.y;

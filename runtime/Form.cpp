@@ -1,5 +1,6 @@
 #include "runtime/Form.h"
 
+#include "runtime/Dpi.h"
 #include "runtime/WindowObject.h"
 
 namespace rt {
@@ -22,6 +23,13 @@ void RegisterFormClass(WNDPROC proc) {
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kFormClass;
     ::RegisterClassExW(&wc);
+}
+
+// "宋体" 9 pt at a resolution.
+UniqueFont FormFontAt(int32_t dpi) {
+    return UniqueFont(::CreateFontW(-::MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                    GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                    DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
 }
 
 // The window size that gives `wnd` a client area of exactly width × height.
@@ -80,13 +88,20 @@ bool Form::CreateFormWindow() {
     const int y = work.top + ((work.bottom - work.top) - size.cy) / 2;
     ::SetWindowPos(wnd, nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    int dpi = 96;
-    if (WindowDC screen(nullptr); screen) dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
-    font_.reset(::CreateFontW(-::MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
+    // At the resolution of the monitor the form is on.
+    font_ = FormFontAt(DpiOfWindow(wnd));
     ApplyIcons();
     return true;
+}
+
+void Form::SetFontDpi(int32_t dpi) {
+    if (!hwnd_) return;
+    const UniqueFont old = std::exchange(font_, FormFontAt(dpi));
+    for (Control* control : Controls()) {
+        const HWND wnd = control->hWnd();
+        if (wnd && reinterpret_cast<HFONT>(::SendMessageW(wnd, WM_GETFONT, 0, 0)) == old.get())
+            ::SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    }
 }
 
 void Form::ApplyIcons() {

@@ -72,8 +72,12 @@ class Form : public ControlHost, public AccessibleSource {
     bool Visible() const;
     WindowStateKind WindowState() const;
     void SetWindowState(WindowStateKind state);
-    // "宋体" 9 pt, GB2312: the font of the form's labels and buttons; null while unloaded.
+    // "宋体" 9 pt, GB2312: the font of the form's labels and buttons, at the resolution of the form's
+    // monitor; null while unloaded.
     HFONT Font() const { return font_.get(); }
+    // Makes the font again at another resolution (the form moved to a monitor of another one) and gives
+    // it to the controls that had the old one.
+    void SetFontDpi(int32_t dpi);
 
     // The form's tool tips; made on first use, null while unloaded.
     ToolTips* Tips();

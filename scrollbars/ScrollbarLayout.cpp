@@ -1,6 +1,7 @@
 #include "scrollbars/ScrollbarLayout.h"
 
 #include "runtime/Checked.h"
+#include "runtime/DpiScale.h"
 
 #include <algorithm>
 
@@ -26,17 +27,28 @@ constexpr int32_t kBarThickness = 17;
 constexpr int32_t kGripLong = 10;
 constexpr int32_t kGripShort = 9;
 
-// Cuts the span [d, d + n) to [lo, hi), moving the source start s along with its start.
-void Clip(int32_t& s, int32_t& d, int32_t& n, int32_t lo, int32_t hi) {
+// Cuts the span [d, d + n) to [lo, hi), moving the source span [s, s + sn) along in proportion: one to
+// one where the slice is at its own size, else as far as the scaled pixels cut off reach.
+void Clip(int32_t& s, int32_t& sn, int32_t& d, int32_t& n, int32_t lo, int32_t hi) {
     const int64_t start = std::max<int64_t>(d, lo), end = std::min<int64_t>(int64_t{d} + n, hi);
-    s += static_cast<int32_t>(start - d);
-    n = static_cast<int32_t>(std::max<int64_t>(end - start, 0));
+    const int64_t kept = std::max<int64_t>(end - start, 0);
+    if (n > 0 && kept < n) {
+        const int64_t from = (start - d) * sn / n;
+        const int64_t to = std::max<int64_t>(from + 1, (end - d) * sn / n + ((end - d) * sn % n != 0));
+        s += static_cast<int32_t>(from);
+        sn = static_cast<int32_t>(std::min<int64_t>(to, sn) - from);
+    }
+    n = static_cast<int32_t>(kept);
     d = static_cast<int32_t>(start);
 }
 
+// A destination size that is the slice's own, at the layout's resolution.
+constexpr int32_t kOwn = INT32_MIN;
+
 class Builder {
   public:
-    Builder(const PartRect& part, SkinBitmap bitmap, int32_t cellX, int32_t cellY) : part_(part) {
+    Builder(const PartRect& part, int32_t dpi, SkinBitmap bitmap, int32_t cellX, int32_t cellY)
+        : part_(part), dpi_(dpi) {
         Use(bitmap, cellX, cellY);
     }
 
@@ -47,10 +59,10 @@ class Builder {
         cellY_ = cellY;
     }
     void Copy(int32_t xs, int32_t ys, int32_t ws, int32_t hs, int32_t xd, int32_t yd) {
-        Add(BlitKind::Copy, xs, ys, ws, hs, xd, yd, ws, hs);
+        Add(BlitKind::Copy, xs, ys, ws, hs, xd, yd, kOwn, kOwn);
     }
     void MaskedCopy(int32_t xs, int32_t ys, int32_t ws, int32_t hs, int32_t xd, int32_t yd) {
-        Add(BlitKind::MaskedCopy, xs, ys, ws, hs, xd, yd, ws, hs);
+        Add(BlitKind::MaskedCopy, xs, ys, ws, hs, xd, yd, kOwn, kOwn);
     }
     void Stretch(int32_t xs, int32_t ys, int32_t ws, int32_t hs, int32_t xd, int32_t yd, int32_t wd,
                  int32_t hd) {
@@ -62,17 +74,20 @@ class Builder {
     // Source rectangles are relative to the cell of the state.
     void Add(BlitKind kind, int32_t xs, int32_t ys, int32_t ws, int32_t hs, int32_t xd, int32_t yd,
              int32_t wd, int32_t hd) {
-        // Opaque slices are cut to the part along the axes they are copied 1:1: the 3-pixel borders
+        const bool ownW = wd == kOwn, ownH = hd == kOwn;
+        if (ownW) wd = rt::ScaleForDpi(ws, dpi_);
+        if (ownH) hd = rt::ScaleForDpi(hs, dpi_);
+        // A slice at its own size that the resolution scaled is stretched to it.
+        if (wd != ws || hd != hs) {
+            if (kind == BlitKind::Copy) kind = BlitKind::Stretch;
+            if (kind == BlitKind::MaskedCopy) kind = BlitKind::MaskedStretch;
+        }
+        // Opaque slices are cut to the part along the axes they keep their own size: the 3-pixel borders
         // and the 18-pixel buttons would reach out of a thinner or shorter part. The masked grip and
         // glyph keep the places their rules give them.
-        if (kind != BlitKind::MaskedCopy && wd == ws) {
-            Clip(xs, xd, wd, part_.Left, part_.Right);
-            ws = wd;
-        }
-        if (kind != BlitKind::MaskedCopy && hd == hs) {
-            Clip(ys, yd, hd, part_.Top, part_.Bottom);
-            hs = hd;
-        }
+        const bool masked = kind == BlitKind::MaskedCopy || kind == BlitKind::MaskedStretch;
+        if (!masked && (ownW || wd == ws)) Clip(xs, ws, xd, wd, part_.Left, part_.Right);
+        if (!masked && (ownH || hd == hs)) Clip(ys, hs, yd, hd, part_.Top, part_.Bottom);
         // A slice with no area would be mirrored or land outside the part.
         if (wd <= 0 || hd <= 0) return;
         list_.items[static_cast<size_t>(list_.count++)] =
@@ -80,6 +95,7 @@ class Builder {
     }
 
     PartRect part_;
+    int32_t dpi_;
     SkinBitmap bitmap_{};
     int32_t cellX_ = 0;
     int32_t cellY_ = 0;
@@ -103,25 +119,26 @@ bool Empty(const PartRect& r, int32_t& w, int32_t& h) {
 
 } // namespace
 
-BlitList TrackBlits(int16_t orientation, int16_t s, const PartRect& r) {
+BlitList TrackBlits(int16_t orientation, int16_t s, const PartRect& r, int32_t dpi) {
     int32_t w, h;
     if (Empty(r, w, h)) return {};
     const int32_t cell = CellOffset(s, kTrackCell);
+    const int32_t border = rt::ScaleForDpi(kBorder, dpi);
     if (orientation == kHorizontal) {
-        Builder b(r, SkinBitmap::BackH, cell, 0);
-        b.Stretch(0, 0, kTrackCell, kBorder, r.Left, r.Top, w, kBorder);
-        b.Stretch(0, kBorder + kBarMiddle, kTrackCell, kBorder, r.Left, Sub(r.Bottom, kBorder), w, kBorder);
-        b.Stretch(0, kBorder, kTrackCell, kBarMiddle, r.Left, Add(r.Top, kBorder), w, Sub(h, 2 * kBorder));
+        Builder b(r, dpi, SkinBitmap::BackH, cell, 0);
+        b.Stretch(0, 0, kTrackCell, kBorder, r.Left, r.Top, w, kOwn);
+        b.Stretch(0, kBorder + kBarMiddle, kTrackCell, kBorder, r.Left, Sub(r.Bottom, border), w, kOwn);
+        b.Stretch(0, kBorder, kTrackCell, kBarMiddle, r.Left, Add(r.Top, border), w, Sub(h, 2 * border));
         return b.Done();
     }
-    Builder b(r, SkinBitmap::BackV, 0, cell);
-    b.Stretch(0, 0, kBorder, kTrackCell, r.Left, r.Top, kBorder, h);
-    b.Stretch(kBorder + kBarMiddle, 0, kBorder, kTrackCell, Sub(r.Right, kBorder), r.Top, kBorder, h);
-    b.Stretch(kBorder, 0, kBarMiddle, kTrackCell, Add(r.Left, kBorder), r.Top, Sub(w, 2 * kBorder), h);
+    Builder b(r, dpi, SkinBitmap::BackV, 0, cell);
+    b.Stretch(0, 0, kBorder, kTrackCell, r.Left, r.Top, kOwn, h);
+    b.Stretch(kBorder + kBarMiddle, 0, kBorder, kTrackCell, Sub(r.Right, border), r.Top, kOwn, h);
+    b.Stretch(kBorder, 0, kBarMiddle, kTrackCell, Add(r.Left, border), r.Top, Sub(w, 2 * border), h);
     return b.Done();
 }
 
-BlitList ThumbBlits(int16_t orientation, int16_t s, const PartRect& r) {
+BlitList ThumbBlits(int16_t orientation, int16_t s, const PartRect& r, int32_t dpi) {
     int32_t w, h;
     if (Empty(r, w, h)) return {};
     const bool horizontal = orientation == kHorizontal;
@@ -131,55 +148,58 @@ BlitList ThumbBlits(int16_t orientation, int16_t s, const PartRect& r) {
     const int32_t midH = horizontal ? kBarMiddle : kThumbMiddle;
     const int32_t farX = kBorder + midW;
     const int32_t farY = kBorder + midH;
-    Builder b(r, horizontal ? SkinBitmap::ThumbH : SkinBitmap::ThumbV, horizontal ? 0 : cell,
+    Builder b(r, dpi, horizontal ? SkinBitmap::ThumbH : SkinBitmap::ThumbV, horizontal ? 0 : cell,
               horizontal ? cell : 0);
 
-    const int32_t innerX = Add(r.Left, kBorder), innerY = Add(r.Top, kBorder);
-    const int32_t rightX = Sub(r.Right, kBorder), bottomY = Sub(r.Bottom, kBorder);
-    const int32_t innerW = Sub(w, 2 * kBorder), innerH = Sub(h, 2 * kBorder);
+    const int32_t border = rt::ScaleForDpi(kBorder, dpi);
+    const int32_t innerX = Add(r.Left, border), innerY = Add(r.Top, border);
+    const int32_t rightX = Sub(r.Right, border), bottomY = Sub(r.Bottom, border);
+    const int32_t innerW = Sub(w, 2 * border), innerH = Sub(h, 2 * border);
     b.Copy(0, 0, kBorder, kBorder, r.Left, r.Top);
     b.Copy(farX, 0, kBorder, kBorder, rightX, r.Top);
     b.Copy(0, farY, kBorder, kBorder, r.Left, bottomY);
     b.Copy(farX, farY, kBorder, kBorder, rightX, bottomY);
-    b.Stretch(kBorder, 0, midW, kBorder, innerX, r.Top, innerW, kBorder);
-    b.Stretch(kBorder, farY, midW, kBorder, innerX, bottomY, innerW, kBorder);
-    b.Stretch(0, kBorder, kBorder, midH, r.Left, innerY, kBorder, innerH);
-    b.Stretch(farX, kBorder, kBorder, midH, rightX, innerY, kBorder, innerH);
+    b.Stretch(kBorder, 0, midW, kBorder, innerX, r.Top, innerW, kOwn);
+    b.Stretch(kBorder, farY, midW, kBorder, innerX, bottomY, innerW, kOwn);
+    b.Stretch(0, kBorder, kBorder, midH, r.Left, innerY, kOwn, innerH);
+    b.Stretch(farX, kBorder, kBorder, midH, rightX, innerY, kOwn, innerH);
     b.Stretch(kBorder, kBorder, midW, midH, innerX, innerY, innerW, innerH);
 
-    if (horizontal && w >= kGripMinLength) {
+    const int32_t gripLong = rt::ScaleForDpi(kGripLong, dpi), gripShort = rt::ScaleForDpi(kGripShort, dpi);
+    const int32_t gripMin = rt::ScaleForDpi(kGripMinLength, dpi);
+    if (horizontal && w >= gripMin) {
         b.Use(SkinBitmap::GripH, 0, CellOffset(s, kGripHCell));
-        b.MaskedCopy(0, 0, kGripLong, kGripShort, Add(r.Left, Half(Sub(w, kGripLong))),
-                     Half(Sub(h, kGripShort)));
-    } else if (!horizontal && h >= kGripMinLength) {
+        b.MaskedCopy(0, 0, kGripLong, kGripShort, Add(r.Left, Half(Sub(w, gripLong))),
+                     Half(Sub(h, gripShort)));
+    } else if (!horizontal && h >= gripMin) {
         b.Use(SkinBitmap::GripV, 0, CellOffset(s, kGripVCell));
-        b.MaskedCopy(0, 0, kGripShort, kGripLong, Half(Sub(w, kGripShort)),
-                     Add(r.Top, Half(Sub(h, kGripLong))));
+        b.MaskedCopy(0, 0, kGripShort, kGripLong, Half(Sub(w, gripShort)),
+                     Add(r.Top, Half(Sub(h, gripLong))));
     }
     return b.Done();
 }
 
-BlitList ArrowBlits(int16_t orientation, int16_t s, const PartRect& r, Arrow arrow) {
+BlitList ArrowBlits(int16_t orientation, int16_t s, const PartRect& r, Arrow arrow, int32_t dpi) {
     int32_t w, h;
     if (Empty(r, w, h)) return {};
     const int32_t cell = CellOffset(s, kArrowCell);
+    const int32_t border = rt::ScaleForDpi(kBorder, dpi);
+    const int32_t thickness = rt::ScaleForDpi(kBarThickness, dpi);
     if (orientation == kHorizontal) {
-        Builder b(r, SkinBitmap::ArrowH, cell, 0);
+        Builder b(r, dpi, SkinBitmap::ArrowH, cell, 0);
         b.Copy(0, 0, kArrowLength, kBorder, r.Left, r.Top);
-        b.Copy(0, kBorder + kBarMiddle, kArrowLength, kBorder, r.Left, Sub(r.Bottom, kBorder));
-        b.Stretch(0, kBorder, kArrowLength, kBarMiddle, r.Left, Add(r.Top, kBorder), kArrowLength,
-                  Sub(h, 2 * kBorder));
+        b.Copy(0, kBorder + kBarMiddle, kArrowLength, kBorder, r.Left, Sub(r.Bottom, border));
+        b.Stretch(0, kBorder, kArrowLength, kBarMiddle, r.Left, Add(r.Top, border), kOwn, Sub(h, 2 * border));
         b.Use(arrow == Arrow::First ? SkinBitmap::ArrowHL : SkinBitmap::ArrowHR, cell, 0);
-        b.MaskedCopy(0, 0, kArrowLength, kBarThickness, r.Left, Half(Sub(h, kBarThickness)));
+        b.MaskedCopy(0, 0, kArrowLength, kBarThickness, r.Left, Half(Sub(h, thickness)));
         return b.Done();
     }
-    Builder b(r, SkinBitmap::ArrowV, 0, cell);
+    Builder b(r, dpi, SkinBitmap::ArrowV, 0, cell);
     b.Copy(0, 0, kBorder, kArrowLength, r.Left, r.Top);
-    b.Copy(kBorder + kBarMiddle, 0, kBorder, kArrowLength, Sub(r.Right, kBorder), r.Top);
-    b.Stretch(kBorder, 0, kBarMiddle, kArrowLength, Add(r.Left, kBorder), r.Top, Sub(w, 2 * kBorder),
-              kArrowLength);
+    b.Copy(kBorder + kBarMiddle, 0, kBorder, kArrowLength, Sub(r.Right, border), r.Top);
+    b.Stretch(kBorder, 0, kBarMiddle, kArrowLength, Add(r.Left, border), r.Top, Sub(w, 2 * border), kOwn);
     b.Use(arrow == Arrow::First ? SkinBitmap::ArrowVT : SkinBitmap::ArrowVB, 0, cell);
-    b.MaskedCopy(0, 0, kBarThickness, kArrowLength, Half(Sub(w, kBarThickness)), r.Top);
+    b.MaskedCopy(0, 0, kBarThickness, kArrowLength, Half(Sub(w, thickness)), r.Top);
     return b.Done();
 }
 

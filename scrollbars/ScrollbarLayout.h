@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "runtime/DpiScale.h"
+
 namespace scrollbars {
 
 enum class SkinBitmap : uint8_t {
@@ -24,9 +26,10 @@ enum class SkinBitmap : uint8_t {
 constexpr int kSkinBitmapCount = 12;
 
 enum class BlitKind : uint8_t {
-    Copy,       // 1:1, opaque
-    Stretch,    // to the destination size, opaque
-    MaskedCopy, // 1:1, magenta transparent
+    Copy,          // 1:1, opaque
+    Stretch,       // to the destination size, opaque
+    MaskedCopy,    // 1:1, magenta transparent
+    MaskedStretch, // to the destination size, whole pixels, magenta transparent
 };
 
 // Source and destination rectangles as x, y, width, height; the source inside the whole bitmap.
@@ -62,12 +65,14 @@ constexpr int32_t kGripMinLength = 16;
 // rectangle draws nothing, opaque slices never reach outside the rectangle (a part thinner than the
 // 3-pixel borders, or an arrow button shorter than 18, shows what fits), and slices whose destination
 // would have no area are left out. A state whose cell offset leaves the signed 16-bit range raises the
-// overflow error.
-BlitList TrackBlits(int16_t orientation, int16_t s, const PartRect& r);
+// overflow error. At another resolution than 96 DPI the borders, buttons, glyphs and grips take their
+// sizes scaled to it (the bitmaps' slices stretched), and so does the grip's minimum thumb length.
+BlitList TrackBlits(int16_t orientation, int16_t s, const PartRect& r, int32_t dpi = rt::kDesignDpi);
 // The grip's cross-axis coordinate is measured from 0: the bar is painted in its own coordinates.
-BlitList ThumbBlits(int16_t orientation, int16_t s, const PartRect& r);
+BlitList ThumbBlits(int16_t orientation, int16_t s, const PartRect& r, int32_t dpi = rt::kDesignDpi);
 // The left or top arrow button, or the right or bottom one.
 enum class Arrow : uint8_t { First, Second };
-BlitList ArrowBlits(int16_t orientation, int16_t s, const PartRect& r, Arrow arrow);
+BlitList ArrowBlits(int16_t orientation, int16_t s, const PartRect& r, Arrow arrow,
+                    int32_t dpi = rt::kDesignDpi);
 
 } // namespace scrollbars

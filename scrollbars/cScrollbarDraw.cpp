@@ -1,6 +1,8 @@
 #include "scrollbars/cScrollbarDraw.h"
 
+#include "drawing/TransBlt.h"
 #include "resources/resource_names.h"
+#include "runtime/Handles.h"
 #include "runtime/Picture.h"
 
 namespace scrollbars {
@@ -21,6 +23,19 @@ size_t IndexOf(SkinBitmap bitmap) {
 // A bitmap that failed to load is looked for again when a part needs it, up to this many times in all:
 // a passing shortage at start-up heals, and a missing one costs no search on every paint.
 constexpr int kLoadAttempts = 3;
+
+// A glyph or grip scaled to another resolution: stretched with whole pixels into a scratch bitmap, so
+// that magenta stays magenta, then copied with magenta transparent.
+void MaskedStretch(HDC hdc, const drawing::pcMemDC& surface, const Blit& b) {
+    rt::UniqueDC scratch(::CreateCompatibleDC(surface.hdc()));
+    rt::UniqueBitmap bits(::CreateCompatibleBitmap(surface.hdc(), b.wDst, b.hDst));
+    if (!scratch || !bits) return;
+    const rt::SelectGuard select(scratch.get(), bits.get());
+    if (!select.ok()) return;
+    ::SetStretchBltMode(scratch.get(), COLORONCOLOR);
+    ::StretchBlt(scratch.get(), 0, 0, b.wDst, b.hDst, surface.hdc(), b.xSrc, b.ySrc, b.wSrc, b.hSrc, SRCCOPY);
+    drawing::TransBlt(hdc, b.xDst, b.yDst, b.wDst, b.hDst, scratch.get(), 0, 0, 0xFF00FF, nullptr);
+}
 
 } // namespace
 
@@ -53,6 +68,8 @@ void cScrollbarDraw::pvPaint(HDC hdc, const BlitList& blits) {
             continue;
         if (b.kind == BlitKind::Stretch)
             surface.StretchDraw(hdc, b.xSrc, b.ySrc, b.wSrc, b.hSrc, b.xDst, b.yDst, b.wDst, b.hDst);
+        else if (b.kind == BlitKind::MaskedStretch)
+            MaskedStretch(hdc, surface, b);
         else
             surface.Draw(hdc, b.xSrc, b.ySrc, b.wSrc, b.hSrc, b.xDst, b.yDst, b.kind == BlitKind::MaskedCopy);
     }
@@ -60,22 +77,22 @@ void cScrollbarDraw::pvPaint(HDC hdc, const BlitList& blits) {
 
 void cScrollbarDraw::DrawTrack(HDC hdc, int16_t Orientation, int16_t State, int32_t Left, int32_t Top,
                                int32_t Right, int32_t Bottom) {
-    pvPaint(hdc, TrackBlits(Orientation, State, {Left, Top, Right, Bottom}));
+    pvPaint(hdc, TrackBlits(Orientation, State, {Left, Top, Right, Bottom}, m_Dpi));
 }
 
 void cScrollbarDraw::DrawThumb(HDC hdc, int16_t Orientation, int16_t State, int32_t Left, int32_t Top,
                                int32_t Right, int32_t Bottom) {
-    pvPaint(hdc, ThumbBlits(Orientation, State, {Left, Top, Right, Bottom}));
+    pvPaint(hdc, ThumbBlits(Orientation, State, {Left, Top, Right, Bottom}, m_Dpi));
 }
 
 void cScrollbarDraw::DrawFirstArrow(HDC hdc, int16_t Orientation, int16_t State, int32_t Left, int32_t Top,
                                     int32_t Right, int32_t Bottom) {
-    pvPaint(hdc, ArrowBlits(Orientation, State, {Left, Top, Right, Bottom}, Arrow::First));
+    pvPaint(hdc, ArrowBlits(Orientation, State, {Left, Top, Right, Bottom}, Arrow::First, m_Dpi));
 }
 
 void cScrollbarDraw::DrawSecondArrow(HDC hdc, int16_t Orientation, int16_t State, int32_t Left, int32_t Top,
                                      int32_t Right, int32_t Bottom) {
-    pvPaint(hdc, ArrowBlits(Orientation, State, {Left, Top, Right, Bottom}, Arrow::Second));
+    pvPaint(hdc, ArrowBlits(Orientation, State, {Left, Top, Right, Bottom}, Arrow::Second, m_Dpi));
 }
 
 } // namespace scrollbars

@@ -27,6 +27,11 @@ class cScrollbarDraw {
     cScrollbarDraw(const cScrollbarDraw&) = delete;
     cScrollbarDraw& operator=(const cScrollbarDraw&) = delete;
 
+    // The resolution the parts are drawn at: a caller painting for a window sets that window's. The
+    // bitmaps are 96-DPI art; at any other resolution their slices are scaled.
+    int32_t Dpi() const { return m_Dpi; }
+    void SetDpi(int32_t dpi) { m_Dpi = dpi > 0 ? dpi : rt::kDesignDpi; }
+
     // Orientation 1 is horizontal, anything else vertical; State picks the bitmaps' cell. A piece whose
     // cell lies outside its bitmap is not drawn.
     void DrawTrack(HDC hdc, int16_t Orientation, int16_t State, int32_t Left, int32_t Top, int32_t Right,
@@ -34,7 +39,7 @@ class cScrollbarDraw {
     // The grip's cross-axis position is measured from 0: paint the bar in its own coordinates.
     void DrawThumb(HDC hdc, int16_t Orientation, int16_t State, int32_t Left, int32_t Top, int32_t Right,
                    int32_t Bottom);
-    // The left (top) and right (bottom) buttons: 18 pixels long whatever the rectangle's length.
+    // The left (top) and right (bottom) buttons: 18 pixels long at 96 DPI whatever the rectangle's length.
     void DrawFirstArrow(HDC hdc, int16_t Orientation, int16_t State, int32_t Left, int32_t Top, int32_t Right,
                         int32_t Bottom);
     void DrawSecondArrow(HDC hdc, int16_t Orientation, int16_t State, int32_t Left, int32_t Top,
@@ -48,6 +53,7 @@ class cScrollbarDraw {
     Loader m_Load;
     std::array<drawing::pcMemDC, kSkinBitmapCount> m_Surfaces;
     std::array<int, kSkinBitmapCount> m_Attempts{};
+    int32_t m_Dpi = rt::kDesignDpi;
 };
 
 } // namespace scrollbars

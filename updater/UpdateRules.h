@@ -1,11 +1,13 @@
 #pragma once
-// The updater's decisions that need no window: what a load ends in, the progress percent, and the
-// addresses and paths it uses.
+// The updater's decisions that need no window: what a load ends in, the progress percent, the
+// addresses and paths it uses, and where its form puts its controls.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "runtime/DpiScale.h"
+#include "runtime/Geometry.h"
 #include "updater/DecimalVersion.h"
 #include "updater/UpdateList.h"
 
@@ -46,6 +48,16 @@ LoadOutcome DecideLoad(const ListReading& reading, const DecimalVersion& own, bo
 // Whole percent of progress / maximum, 0 when the maximum is 0, never above 100. The transfer reports
 // unsigned 32-bit counts that reach us as int32_t, so they are read back as unsigned.
 int ProgressPercent(int32_t progress, int32_t maximum);
+
+// The form's client size and its controls' places at a resolution: the 96-DPI design scaled.
+struct UpdaterFormLayout {
+    int32_t clientWidth = 0;
+    int32_t clientHeight = 0;
+    // In client pixels.
+    rt::Rect lbTiShi, lblProgress, pb, cmdUpSoft, cmdQuxiao;
+    friend bool operator==(const UpdaterFormLayout&, const UpdaterFormLayout&) = default;
+};
+UpdaterFormLayout LayOutUpdaterForm(int32_t dpi = rt::kDesignDpi);
 
 // folder + "\" + name, without doubling the backslash of a root folder ("C:\").
 std::wstring JoinFolder(std::wstring_view folder, std::wstring_view name);

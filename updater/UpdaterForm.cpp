@@ -5,6 +5,7 @@
 
 #include "resources/resource_names.h"
 #include "runtime/App.h"
+#include "runtime/Dpi.h"
 #include "runtime/MsgBox.h"
 #include "runtime/TextCodec.h"
 #include "updater/CFileDownload.h"
@@ -55,7 +56,9 @@ UpdaterSetup UpdaterSetup::ForThisProgram(std::wstring homeUrl, std::wstring dom
 
 frmMain::frmMain(UpdaterSetup setup) : setup_(std::move(setup)) {
     SetCaption(L"Pelmor更新");
-    SetClientSize(446, 114);
+    // The window starts at the system's resolution; CreateControls lays out at its own.
+    const UpdaterFormLayout layout = LayOutUpdaterForm(rt::SystemDpi());
+    SetClientSize(layout.clientWidth, layout.clientHeight);
     SetSizable(false);
     SetMaxButton(false);
     SetMinButton(true);
@@ -69,16 +72,41 @@ frmMain::frmMain(UpdaterSetup setup) : setup_(std::move(setup)) {
 
 frmMain::~frmMain() = default;
 
+std::array<frmMain::Placed, 5> frmMain::pvPlaces(const UpdaterFormLayout& layout) {
+    return {{{&lbTiShi, L"lbTiShi", layout.lbTiShi},
+             {&lblProgress, L"lblProgress", layout.lblProgress},
+             {&pb, L"pb", layout.pb},
+             {&cmdUpSoft, L"cmdUpSoft", layout.cmdUpSoft},
+             {&cmdQuxiao, L"cmdQuxiao", layout.cmdQuxiao}}};
+}
+
 void frmMain::CreateControls() {
+    const UpdaterFormLayout layout = LayOutUpdaterForm(rt::DpiOfWindow(hWnd()));
+    if (layout.clientWidth != ScaleWidth() || layout.clientHeight != ScaleHeight())
+        SetClientSize(layout.clientWidth, layout.clientHeight);
     lbTiShi.SetCaption(L"检测到有新版本 V1.666。。。");
-    Add(lbTiShi, L"lbTiShi", 16, 16, 162, 12);
     lblProgress.SetCaption(L"进度0%");
-    Add(lblProgress, L"lblProgress", 376, 16, 36, 12);
-    Add(pb, L"pb", 16, 40, 420, 23);
     cmdUpSoft.SetCaption(kStartCaption);
-    Add(cmdUpSoft, L"cmdUpSoft", 280, 80, 81, 23);
     cmdQuxiao.SetCaption(L"取消");
-    Add(cmdQuxiao, L"cmdQuxiao", 376, 80, 57, 24);
+    for (const Placed& p : pvPlaces(layout))
+        Add(*p.control, p.name, p.at.left, p.at.top, p.at.right - p.at.left, p.at.bottom - p.at.top);
+}
+
+void frmMain::pvLayOut(int32_t dpi) {
+    const UpdaterFormLayout layout = LayOutUpdaterForm(dpi);
+    SetClientSize(layout.clientWidth, layout.clientHeight);
+    for (const Placed& p : pvPlaces(layout))
+        p.control->Move(p.at.left, p.at.top, p.at.right - p.at.left, p.at.bottom - p.at.top);
+}
+
+LRESULT frmMain::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_DPICHANGED) return Form::WindowProc(msg, wParam, lParam);
+    const RECT& at = *reinterpret_cast<const RECT*>(lParam);
+    ::SetWindowPos(hWnd(), nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    pvLayOut(HIWORD(wParam));
+    SetFontDpi(HIWORD(wParam));
+    return 0;
 }
 
 void frmMain::Form_Load() {

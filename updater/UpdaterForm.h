@@ -4,6 +4,7 @@
 // the setup program.
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -66,6 +67,8 @@ class frmMain : public rt::Form {
 
   protected:
     void CreateControls() override;
+    // WM_DPICHANGED: the form takes the place the system suggests and lays itself out again there.
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Form_Load() override;
     void Form_Unload(bool& Cancel) override;
 
@@ -74,6 +77,13 @@ class frmMain : public rt::Form {
     void cmdQuxiao_Click();
     void m_oFileDownload_OnProgress(int32_t lProgress, int32_t lMaxProgress);
 
+    struct Placed {
+        rt::Control* control;
+        const wchar_t* name;
+        rt::Rect at;
+    };
+    std::array<Placed, 5> pvPlaces(const UpdaterFormLayout& layout);
+    void pvLayOut(int32_t dpi);
     bool pvClaimOnlyInstance();
     bool pvCanRunSetup() const { return !setup_.publicKey.empty(); }
     ListReading pvFetchList();

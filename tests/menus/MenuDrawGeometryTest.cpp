@@ -13,6 +13,19 @@ TEST(BarItem, TheShadowLiesInTheThreeColumnsRightOfTheItemFromItsFourthRow) {
     EXPECT_EQ(o.shadow,
               (std::vector<ShadowRun>{
                   {true, 90, 3, 20, 64, false}, {true, 91, 3, 20, 43, false}, {true, 92, 3, 20, 21, false}}));
+    // Five columns from the sixth row at 144 DPI, six at 192, each weighted as the design column it covers.
+    EXPECT_EQ(LayOutBarItem({40, 0, 90, 20}, 144).shadow.at(3), (ShadowRun{true, 93, 5, 20, 43, false}));
+    EXPECT_EQ(LayOutBarItem({40, 0, 90, 20}, 192).shadow.back(), (ShadowRun{true, 95, 6, 20, 21, false}));
+}
+
+// Items 200 wide at 144 DPI (47 high, pictures 36, bar items 31) and at 192 (62, 48, 40).
+TEST(PopupItem, OffsetsAndTheCheckMarkScaleWithTheResolution) {
+    PopupItemLayout o = LayOutPopupItem({0, 0, 200, 47}, 47, 36, 31, false, 144);
+    EXPECT_EQ(o.checkBox, (rt::Rect{4, 1, 46, 43}));
+    EXPECT_EQ(o.checkMark.size(), 11u);
+    EXPECT_EQ(o.checkMark.back(), (Segment{30, 18, 30, 21}));
+    o = LayOutPopupItem({0, 0, 200, 62}, 62, 48, 40, false, 192);
+    EXPECT_EQ(o.checkMark.back(), (Segment{40, 25, 40, 29}));
 }
 
 // A 300 × 400 popup window with dialog frames 3 wide: the frame is 295 × 397, and its shadow fills the
@@ -29,6 +42,10 @@ TEST(PopupFrame, ShadowStripsRunRightOfAndBelowTheFrame) {
                                                 {false, 398, 3, 298, 43, true},
                                                 {false, 399, 3, 298, 21, true}}));
     EXPECT_EQ(o.plainShadow, (std::vector<rt::Rect>{{295, 3, 297, 397}, {3, 397, 297, 399}}));
+    // At 144 DPI, dialog frames 5 wide, items 35 high: five shadow columns and rows.
+    const FrameLayout at144 = LayOutPopupFrame(300, 400, 5, 35, {}, 144);
+    EXPECT_EQ(at144.frame, (rt::Rect{0, 0, 292, 394}));
+    EXPECT_EQ(at144.shadow.back(), (ShadowRun{false, 398, 5, 297, 21, true}));
 }
 
 TEST(PopupFrame, TheJoinOpensTheEdgeNextToTheBarItemAndTheBottomShadowGoesRoundIt) {

@@ -106,14 +106,20 @@ TEST(MenuPalette, HighContrastSchemeNamesAreRecognisedByTheirBeginning) {
 }
 
 TEST(MenuMetrics, ItemsTakeTheLargerOfTextAndPictureAndSeparatorsTwoPixels) {
-    // An 8-point font is 13 pixels high at 96 DPI.
-    const MenuMetrics m = ComputeMetrics(13, 24);
-    EXPECT_EQ(m.barItemHeight, 20);
-    EXPECT_EQ(m.itemHeight, 31);
-    EXPECT_EQ(m.SideBarWidth(), 34);
+    // An 8-point font is 13 pixels high at 96 DPI, 20 at 144 and 26 at 192; pictures of 24 design pixels.
+    struct Row {
+        int32_t dpi, text, bar, item, side, barWidth, popupWidth, separator;
+    };
+    for (const Row& r : {Row{96, 13, 20, 31, 34, 42, 40 + 62 + 8, 2}, Row{144, 20, 31, 47, 52, 43, 146, 3},
+                         Row{192, 26, 40, 62, 68, 44, 180, 4}}) {
+        const MenuMetrics m = ComputeMetrics(r.text, 24, r.dpi);
+        EXPECT_EQ(m.barItemHeight, r.bar) << r.dpi;
+        EXPECT_EQ(m.SideBarWidth(), r.side) << r.dpi;
+        EXPECT_EQ(MeasureItem(m, 40, true, false), (ItemSize{r.barWidth, r.item})) << r.dpi;
+        EXPECT_EQ(MeasureItem(m, 40, false, false), (ItemSize{r.popupWidth, r.item})) << r.dpi;
+        EXPECT_EQ(MeasureItem(m, 0, false, true).height, r.separator) << r.dpi;
+    }
     EXPECT_EQ(ComputeMetrics(13, 4).itemHeight, 20);
-    EXPECT_EQ(MeasureItem(m, 40, true, false), (ItemSize{42, 31}));
-    EXPECT_EQ(MeasureItem(m, 40, false, false), (ItemSize{40 + 62 + 8, 31}));
     EXPECT_EQ(MeasureItem(ComputeMetrics(40, 16), 0, false, true).height, 2);
 }
 

@@ -8,6 +8,9 @@ namespace {
 TEST(PopupGeometry, ClientSitsInsideTheFlatFrameAndShadow) {
     EXPECT_EQ(PopupClientRect({100, 50, 300, 250}), (rt::Rect{101, 52, 296, 248}));
     EXPECT_EQ(PopupPaintExclusion(200, 120), (rt::Rect{1, 2, 194, 116}));
+    // The insets are 2, 3, 6, 3 at 144 DPI and 2, 4, 8, 4 at 192.
+    EXPECT_EQ(PopupClientRect({100, 50, 300, 250}, 144), (rt::Rect{102, 53, 294, 247}));
+    EXPECT_EQ(PopupClientRect({100, 50, 300, 250}, 192), (rt::Rect{102, 54, 292, 246}));
 }
 
 // A bar item at (40, 20)-(90, 40) on a 1024 × 768 screen, a popup 150 × 200 created at (0, 0).
@@ -37,6 +40,10 @@ TEST(PlacePopup, FromABarItem) {
     EXPECT_EQ(PlacePopup(above), (PopupPlacement{40, 544, 0, false, true, true}));
     above.itemRightJustified = true;
     EXPECT_EQ(PlacePopup(above).x, 45);
+    // At 144 DPI, with dialog frames 5 wide, the frame's bottom outline still lies on the item's top row.
+    above.dpi = 144;
+    above.dlgFrame = 5;
+    EXPECT_EQ(PlacePopup(above), (PopupPlacement{48, 547, 0, false, true, true}));
 }
 
 TEST(PlacePopup, ASubmenuAlignsWithItsItemButStaysOnScreen) {

@@ -62,6 +62,10 @@ TEST(ThumbBlits, HorizontalThumbOf16IsNineSlicesAndAGrip) {
         {B::GripH, K::MaskedCopy, 0, 9, 10, 9, 23, 4, 10, 9},
     };
     EXPECT_EQ(Listed(ThumbBlits(kH, 1, {20, 0, 36, 17})), expect);
+    // At 144 DPI: corners 5 square, the grip 15 x 14 from a thumb of 24.
+    EXPECT_EQ(ThumbBlits(kH, 1, {20, 0, 56, 26}, 144).items[9],
+              (Blit{B::GripH, K::MaskedStretch, 0, 9, 10, 9, 30, 6, 15, 14}));
+    EXPECT_EQ(ThumbBlits(kH, 0, {0, 0, 23, 26}, 144).count, 9);
 }
 
 struct GripCase {
@@ -106,22 +110,25 @@ INSTANTIATE_TEST_SUITE_P(Lengths, GripTest,
 // However short or thin the part, its opaque slices stay inside it (the masked grip and glyph are
 // placed across the bar from 0).
 TEST(Blits, EveryOpaqueSliceLandsInsideItsPart) {
-    for (int16_t orientation : {kH, kV})
-        for (int32_t thickness : {1, 2, 17})
-            for (int32_t length = 1; length <= 40; ++length) {
-                const PartRect r = orientation == kH ? PartRect{7, 0, 7 + length, thickness}
-                                                     : PartRect{0, 7, thickness, 7 + length};
-                for (const BlitList& list : {TrackBlits(orientation, 1, r), ThumbBlits(orientation, 3, r),
-                                             ArrowBlits(orientation, 2, r, Arrow::Second)})
-                    for (const Blit& b : list) {
-                        if (b.kind == K::MaskedCopy) continue;
-                        ASSERT_GT(b.wDst, 0);
-                        ASSERT_GT(b.hDst, 0);
-                        ASSERT_TRUE(b.xDst >= r.Left && b.yDst >= r.Top && b.xDst + b.wDst <= r.Right &&
-                                    b.yDst + b.hDst <= r.Bottom)
-                            << "orientation " << orientation << " " << length << "x" << thickness;
-                    }
-            }
+    for (int32_t dpi : {96, 144, 192})
+        for (int16_t orientation : {kH, kV})
+            for (int32_t thickness : {1, 2, 17})
+                for (int32_t length = 1; length <= 40; ++length) {
+                    const PartRect r = orientation == kH ? PartRect{7, 0, 7 + length, thickness}
+                                                         : PartRect{0, 7, thickness, 7 + length};
+                    for (const BlitList& list :
+                         {TrackBlits(orientation, 1, r, dpi), ThumbBlits(orientation, 3, r, dpi),
+                          ArrowBlits(orientation, 2, r, Arrow::Second, dpi)})
+                        for (const Blit& b : list) {
+                            if (b.kind == K::MaskedCopy || b.kind == K::MaskedStretch) continue;
+                            ASSERT_GT(b.wDst, 0);
+                            ASSERT_GT(b.hDst, 0);
+                            ASSERT_TRUE(b.xDst >= r.Left && b.yDst >= r.Top && b.xDst + b.wDst <= r.Right &&
+                                        b.yDst + b.hDst <= r.Bottom)
+                                << "orientation " << orientation << " " << length << "x" << thickness << " "
+                                << dpi;
+                        }
+                }
 }
 
 TEST(ArrowBlits, ButtonIsEighteenLongWhateverTheRectangle) {
@@ -141,6 +148,9 @@ TEST(ArrowBlits, ButtonIsEighteenLongWhateverTheRectangle) {
     EXPECT_EQ(Listed(ArrowBlits(kV, 4, {0, 0, 17, 30}, Arrow::First)), top);
     EXPECT_EQ(ArrowBlits(kH, 0, {0, 0, 18, 17}, Arrow::First).items[3].bitmap, B::ArrowHL);
     EXPECT_EQ(ArrowBlits(kV, 0, {0, 0, 17, 18}, Arrow::Second).items[3].bitmap, B::ArrowVB);
+    // 27 long at 144 DPI on a bar 26 thick: the glyph stretched with its magenta kept.
+    EXPECT_EQ(ArrowBlits(kH, 3, {100, 0, 130, 26}, Arrow::Second, 144).items[3],
+              (Blit{B::ArrowHR, K::MaskedStretch, 54, 0, 18, 17, 100, 0, 27, 26}));
 }
 
 TEST(ArrowBlits, GlyphIsCentredAcrossThickerBarsHalfToEven) {

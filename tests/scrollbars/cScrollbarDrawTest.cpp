@@ -155,6 +155,23 @@ TEST_P(cScrollbarDrawTest, ArrowButtonsAreEighteenLongWithTheGlyphOverTheFrame) 
 INSTANTIATE_TEST_SUITE_P(Orientations, cScrollbarDrawTest, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Horizontal" : "Vertical"; });
 
+// At 192 DPI the button is 36 long on a bar 34 thick, each pixel of its bitmaps doubled.
+TEST(cScrollbarDraw, AtTwiceTheDesignResolutionTheArrowButtonDoublesEveryPixel) {
+    const Reference frame{PELMOR_RES_SCRARROWH}, glyph{PELMOR_RES_SCRARROWHR};
+    cScrollbarDraw painter;
+    painter.SetDpi(192);
+    TestCanvas canvas(60, 34, kUntouched);
+    painter.DrawSecondArrow(canvas.dc(), 1, 0, kStart, 0, 55, 34);
+    int wrong = 0;
+    for (int x = 0; x < 60; ++x)
+        for (int y = 0; y < 34; ++y) {
+            const int along = (x - kStart) / 2;
+            const uint32_t g = x >= kStart && x < kStart + 36 ? glyph.At(true, along, y / 2) : kUntouched;
+            wrong += Rgb(canvas.At(x, y)) != (g != kMagenta ? g : frame.At(true, along, y / 2));
+        }
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST(cScrollbarDraw, ABitmapThatFailedToLoadIsTriedAgainOnUseTwiceAtMost) {
     for (const int failing : {1, 100}) {
         int tries = 0;

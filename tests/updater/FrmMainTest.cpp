@@ -73,6 +73,15 @@ TEST_P(FrmMainLoad, EndsOrShowsAsTheListAndTheStartSay) {
     EXPECT_EQ(form.cmdUpSoft.Caption(), L"开始更新");
     const std::string url = SetupUrl();
     EXPECT_EQ(form.DownloadUrl(), std::wstring(url.begin(), url.end()));
+    // Moved to a monitor at 150 %: laid out and lettered at 144 DPI.
+    RECT at{0, 0, 700, 220};
+    ::SendMessageW(form.hWnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&at));
+    EXPECT_EQ(form.ScaleWidth(), 669);
+    EXPECT_EQ(form.pb.Width(), 630);
+    LOGFONTW lf{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(form.cmdUpSoft.hWnd(), WM_GETFONT, 0, 0)), sizeof lf,
+                 &lf);
+    EXPECT_EQ(lf.lfHeight, -18);
     form.Unload();
 }
 

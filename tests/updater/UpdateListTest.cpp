@@ -323,4 +323,11 @@ TEST(UpdaterPaths, JoinWithOneSeparator) {
     EXPECT_EQ(ListUrl(L"http://127.0.0.1:38457"), L"http://127.0.0.1:38457/upsoft.txt");
 }
 
+TEST(UpdaterFormLayout, ScalesEachSizeAndPlaceWithTheResolution) {
+    const UpdaterFormLayout at144 = LayOutUpdaterForm(144), at192 = LayOutUpdaterForm(192);
+    EXPECT_EQ(at144.pb, (rt::Rect{24, 60, 654, 95}));
+    EXPECT_EQ(at144.cmdUpSoft, (rt::Rect{420, 120, 542, 155}));
+    EXPECT_EQ(at192.cmdQuxiao, (rt::Rect{752, 160, 866, 208}));
+}
+
 } // namespace

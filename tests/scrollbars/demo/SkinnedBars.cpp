@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "runtime/Dpi.h"
 #include "runtime/Form.h"
 #include "runtime/Handles.h"
 #include "runtime/OleColor.h"
@@ -73,6 +74,7 @@ void BarSkin::Before(HWND wnd, UINT msg, WPARAM, LPARAM, bool& handled, LRESULT&
     look.thumb = disabled ? 3 : pressed(3) ? 2 : 0;
     look.firstArrow = disabled ? 4 : pressed(1) ? 2 : 0;
     look.secondArrow = disabled ? 4 : pressed(5) ? 2 : 0;
+    painter_.SetDpi(rt::DpiOfWindow(wnd));
     PaintBar(painter_, paint.dc(), 0, 0, horizontal, horizontal ? client.right : client.bottom,
              horizontal ? client.bottom : client.right, sbi.xyThumbTop, sbi.xyThumbBottom, look);
 }

@@ -379,9 +379,13 @@ def check_text_files():
     lvl = m.findall(".//t:requestedExecutionLevel", ns)
     check(len(lvl) == 1 and lvl[0].get("level") == "asInvoker",
           "manifest: execution level")
-    check("dpiaware" not in re.sub(r"<!--.*?-->", "", text,
-                                   flags=re.S).lower(),
-          "manifest declares DPI awareness")
+    ws = {"a5": "http://schemas.microsoft.com/SMI/2005/WindowsSettings",
+          "a16": "http://schemas.microsoft.com/SMI/2016/WindowsSettings"}
+    aware = [e.text for e in m.findall(".//t:windowsSettings/a5:dpiAware", {**ns, **ws})]
+    awareness = [e.text for e in m.findall(".//t:windowsSettings/a16:dpiAwareness", {**ns, **ws})]
+    check(aware == ["true/pm"], f"manifest: dpiAware is {aware}, not true/pm")
+    check(awareness == ["PerMonitorV2, PerMonitor"],
+          f"manifest: dpiAwareness is {awareness}, not per-monitor v2")
     check(len(m.findall(".//c:supportedOS", ns)) == 4,
           "manifest: supportedOS entries")
 

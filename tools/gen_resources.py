@@ -544,8 +544,14 @@ MANIFEST = """\
       </requestedPrivileges>
     </security>
   </trustInfo>
-  <!-- No dpiAware element on purpose: the skin is drawn in fixed pixels and
-       is left to the system's bitmap scaling on high-DPI screens. -->
+  <!-- Each window is drawn at its own monitor's resolution and redrawn when it
+       moves to another (PerMonitorV2; "true/pm" for systems before it). -->
+  <application xmlns="urn:schemas-microsoft-com:asm.v3">
+    <windowsSettings>
+      <dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>
+      <dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2, PerMonitor</dpiAwareness>
+    </windowsSettings>
+  </application>
   <compatibility xmlns="urn:schemas-microsoft-com:compatibility.v1">
     <application>
       <!-- Windows 7 -->

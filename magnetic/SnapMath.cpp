@@ -104,8 +104,8 @@ std::optional<MoveResult> SnapMoving(const EntryTable& entries, const MoveInput&
     std::optional<MoveResult> out;
     rt::Trap([&] {
         const std::size_t m = in.moving;
-        const int32_t s = in.snapWidth;
-        const int32_t f = in.frame;
+        const int32_t s = rt::ScaleForDpi(in.snapWidth, in.dpi);
+        const int32_t f = rt::ScaleForDpi(in.frame, in.dpi);
         // Placed from the cursor every time, so a snap made by the previous message does not stick.
         Rect r{Add(in.cursor.x, in.grabOffset.x), Add(in.cursor.y, in.grabOffset.y), 0, 0};
         r.right = Add(r.left, Sub(proposed.right, proposed.left));
@@ -145,11 +145,11 @@ std::optional<MoveResult> SnapMoving(const EntryTable& entries, const MoveInput&
 }
 
 std::optional<Rect> SnapSizing(const EntryTable& entries, std::size_t sized, int32_t edge, int32_t frame,
-                               int32_t snapWidth, const Rect& proposed) {
+                               int32_t snapWidth, const Rect& proposed, int32_t dpi) {
     std::optional<Rect> out;
     rt::Trap([&] {
-        const int32_t s = snapWidth;
-        const int32_t f = frame;
+        const int32_t s = rt::ScaleForDpi(snapWidth, dpi);
+        const int32_t f = rt::ScaleForDpi(frame, dpi);
         const Rect o = proposed;
         Rect r = proposed;
         for (std::size_t k = 0; k < entries.size(); ++k) {

@@ -3,6 +3,7 @@
 // snap width of another entry's edge jump onto it. All sums are checked; an overflow gives no result and
 // the caller leaves the proposed rectangle as it was.
 #include "magnetic/EntryTable.h"
+#include "runtime/DpiScale.h"
 
 #include <cstddef>
 #include <optional>
@@ -10,7 +11,8 @@
 namespace magnetic {
 
 // Sizing border a skinned window clips away with its region; thick-frame windows snap by their visible
-// edges instead of their window rectangle.
+// edges instead of their window rectangle. Like the snap width, a design size: both are scaled to the
+// resolution of the window's monitor.
 constexpr int32_t kThickFrameOffset = 3;
 
 // Sizing edges as the window-sizing message numbers them.
@@ -29,6 +31,7 @@ struct MoveInput {
     std::size_t moving = 0; // entry of the window being moved
     int32_t frame = 0;      // its frame offset
     int32_t snapWidth = 10;
+    int32_t dpi = rt::kDesignDpi; // of the moving window's monitor
     Point grabOffset; // its rectangle's top-left minus the cursor when the move started
     Point startCursor;
     Point cursor;
@@ -52,6 +55,6 @@ std::optional<Point> GrabOffset(const Rect& windowRect, Point cursor);
 std::optional<MoveResult> SnapMoving(const EntryTable& entries, const MoveInput& in, const Rect& proposed);
 
 std::optional<Rect> SnapSizing(const EntryTable& entries, std::size_t sized, int32_t edge, int32_t frame,
-                               int32_t snapWidth, const Rect& proposed);
+                               int32_t snapWidth, const Rect& proposed, int32_t dpi = rt::kDesignDpi);
 
 } // namespace magnetic

@@ -102,6 +102,21 @@ TEST(SizingZones, RectanglesFollowTheControlSize) {
     EXPECT_EQ(z[7].rect, (Rect{8, 524, 823, 532}));
 }
 
+TEST(SizingZones, AtOneAndAHalfTimesTheZonesCaptionHitsAndSkinCellsScale) {
+    const Scale s{144};
+    const SizingZones z = ComputeSizingZones(1247, 798, s);
+    EXPECT_EQ(z[0].rect, (Rect{0, 0, 12, 36}));
+    EXPECT_EQ(z[1].rect, (Rect{12, 0, 1235, 9}));
+    EXPECT_EQ(z[3].rect, (Rect{0, 36, 12, 750}));
+    EXPECT_EQ(z[6].rect, (Rect{1199, 786, 1247, 798}));
+    EXPECT_EQ(ChooseHitTest(z, false, false, 150, 36, s).code, kHitCaption);
+    EXPECT_EQ(ChooseHitTest(z, false, false, 150, 37, s).code, kHitNone);
+    EXPECT_EQ(ButtonSourceCell(kMaxButton, kHover, true, false, s), (Point{102, 17}));
+    EXPECT_EQ(ControlRegionShape(1247, 798, false, s).opening, (Rect{6, 36, 1241, 792}));
+    EXPECT_TRUE(ReleaseInsideButton(17, 17, s));
+    EXPECT_EQ(ComputeCaptionTextBox(1247, true, s), (CaptionTextBox{32, 1087}));
+}
+
 TEST(SizingZones, ArithmeticLeavingTheLongRangeRaisesOverflow) {
     EXPECT_THROW(ComputeSizingZones(INT32_MIN + 4, 100), rt::RtError);
 }
@@ -109,6 +124,9 @@ TEST(SizingZones, ArithmeticLeavingTheLongRangeRaisesOverflow) {
 struct ButtonLayoutCase {
     int32_t width;
     std::array<int32_t, kButtonCount> lefts; // min, max, close, menu, stay-on-top
+    int32_t dpi = 96;
+    int32_t top = 6;
+    int32_t size = 11;
 };
 
 std::ostream& operator<<(std::ostream& os, const ButtonLayoutCase& c) {
@@ -118,17 +136,21 @@ std::ostream& operator<<(std::ostream& os, const ButtonLayoutCase& c) {
 class ButtonLayoutTable : public ::testing::TestWithParam<ButtonLayoutCase> {};
 
 TEST_P(ButtonLayoutTable, ButtonsStep17FromTheRightAt11By11Top6) {
-    const auto r = LayoutCaptionButtons(GetParam().width);
+    const ButtonLayoutCase& c = GetParam();
+    const auto r = LayoutCaptionButtons(c.width, Scale{c.dpi});
     for (int i = 0; i < kButtonCount; ++i) {
-        const int32_t left = GetParam().lefts[static_cast<size_t>(i)];
-        EXPECT_EQ(r[static_cast<size_t>(i)], (Rect{left, 6, left + 11, 17})) << i;
+        const int32_t left = c.lefts[static_cast<size_t>(i)];
+        EXPECT_EQ(r[static_cast<size_t>(i)], (Rect{left, c.top, left + c.size, c.top + c.size})) << i;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, ButtonLayoutTable,
                          ::testing::Values(ButtonLayoutCase{831, {780, 797, 814, 746, 763}},
                                            ButtonLayoutCase{142, {91, 108, 125, 57, 74}},
-                                           ButtonLayoutCase{0, {-51, -34, -17, -85, -68}}));
+                                           ButtonLayoutCase{0, {-51, -34, -17, -85, -68}},
+                                           // Step 26, 17 × 17 at 9; step 34, 22 × 22 at 12.
+                                           ButtonLayoutCase{1247, {1169, 1195, 1221, 1117, 1143}, 144, 9, 17},
+                                           ButtonLayoutCase{1662, {1560, 1594, 1628, 1492, 1526}, 192, 12, 22}));
 
 struct CellCase {
     int index;
@@ -181,6 +203,9 @@ struct MinMaxCase {
     int32_t minWidth, minHeight;
     Point minTrack;
     Point maxSize; // also the largest tracking size
+    Point origin{};  // of the window's monitor
+    int32_t dpi = 96;
+    Point maxPosition{-3, -3};
 };
 
 std::ostream& operator<<(std::ostream& os, const MinMaxCase& c) {
@@ -191,10 +216,10 @@ class MinMaxTable : public ::testing::TestWithParam<MinMaxCase> {};
 
 TEST_P(MinMaxTable, WorkAreaPlusSixAtMinusThreeAndTheMinimumTracking) {
     const MinMaxCase& c = GetParam();
-    const MinMaxNumbers n = ComputeMinMax(c.work, c.minWidth, c.minHeight);
+    const MinMaxNumbers n = ComputeMinMax(c.work, c.minWidth, c.minHeight, Scale{c.dpi}, c.origin);
     EXPECT_EQ(n.maxSize, c.maxSize);
     EXPECT_EQ(n.maxTrackSize, c.maxSize);
-    EXPECT_EQ(n.maxPosition, (Point{-3, -3}));
+    EXPECT_EQ(n.maxPosition, c.maxPosition);
     EXPECT_EQ(n.minTrackSize, c.minTrack);
 }
 
@@ -204,7 +229,12 @@ INSTANTIATE_TEST_SUITE_P(Limits, MinMaxTable,
                                            MinMaxCase{{0, 0, 800, 600}, 1, 1, {1, 1}, {806, 606}},
                                            MinMaxCase{{0, 0, 800, 600}, -7, 60, {142, 60}, {806, 606}},
                                            // A task bar on top: the bottom edge counts, not the height.
-                                           MinMaxCase{{0, 30, 800, 600}, 500, 0, {500, 50}, {806, 606}}));
+                                           MinMaxCase{{0, 30, 800, 600}, 500, 0, {500, 50}, {806, 606}},
+                                           // A second monitor right of the primary one: its own work
+                                           // area, counted from its corner; minimum and overlap scaled.
+                                           MinMaxCase{{1024, 0, 2304, 1000}, 0, 0, {142, 50}, {1286, 1006}, {1024, 0}},
+                                           MinMaxCase{{1280, 40, 3200, 1080}, 0, 0, {213, 75}, {1930, 1090}, {1280, 0}, 144, {-5, -5}},
+                                           MinMaxCase{{0, 0, 2560, 1600}, 400, 300, {800, 600}, {2572, 1612}, {}, 192, {-6, -6}}));
 
 TEST(MinMax, AWorkAreaAtTheEdgeOfTheLongRangeRaisesOverflow) {
     EXPECT_THROW(ComputeMinMax(Rect{0, 0, INT32_MAX - 5, 600}, 0, 0), rt::RtError);

@@ -105,7 +105,7 @@ std::optional<MoveResult> SnapMoving(const EntryTable& entries, const MoveInput&
     rt::Trap([&] {
         const std::size_t m = in.moving;
         const int32_t s = rt::ScaleForDpi(in.snapWidth, in.dpi);
-        const int32_t f = rt::ScaleForDpi(in.frame, in.dpi);
+        const int32_t f = in.frame;
         // Placed from the cursor every time, so a snap made by the previous message does not stick.
         Rect r{Add(in.cursor.x, in.grabOffset.x), Add(in.cursor.y, in.grabOffset.y), 0, 0};
         r.right = Add(r.left, Sub(proposed.right, proposed.left));
@@ -149,7 +149,7 @@ std::optional<Rect> SnapSizing(const EntryTable& entries, std::size_t sized, int
     std::optional<Rect> out;
     rt::Trap([&] {
         const int32_t s = rt::ScaleForDpi(snapWidth, dpi);
-        const int32_t f = rt::ScaleForDpi(frame, dpi);
+        const int32_t f = frame;
         const Rect o = proposed;
         Rect r = proposed;
         for (std::size_t k = 0; k < entries.size(); ++k) {

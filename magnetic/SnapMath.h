@@ -11,8 +11,7 @@
 namespace magnetic {
 
 // Sizing border a skinned window clips away with its region; thick-frame windows snap by their visible
-// edges instead of their window rectangle. Like the snap width, a design size: both are scaled to the
-// resolution of the window's monitor.
+// edges instead of their window rectangle. What the border measures where it can be measured.
 constexpr int32_t kThickFrameOffset = 3;
 
 // Sizing edges as the window-sizing message numbers them.
@@ -30,8 +29,8 @@ enum SizingEdge : int32_t {
 struct MoveInput {
     std::size_t moving = 0; // entry of the window being moved
     int32_t frame = 0;      // its frame offset
-    int32_t snapWidth = 10;
-    int32_t dpi = rt::kDesignDpi; // of the moving window's monitor
+    int32_t snapWidth = 10; // in design pixels, scaled to `dpi`, that of the moving window's monitor
+    int32_t dpi = rt::kDesignDpi;
     Point grabOffset; // its rectangle's top-left minus the cursor when the move started
     Point startCursor;
     Point cursor;

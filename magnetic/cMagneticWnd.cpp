@@ -36,8 +36,16 @@ void TakeWindowRect(magnetic::Entry& e) {
     if (::GetWindowRect(ToWindow(e.handle), &rc)) e.rect = FromRECT(rc);
 }
 
+// The sizing border around the client area of a thick-frame window, as the system sizes it at the
+// window's resolution.
 int32_t FrameOffset(HWND wnd) {
-    return (::GetWindowLongPtrW(wnd, GWL_STYLE) & WS_THICKFRAME) ? magnetic::kThickFrameOffset : 0;
+    if (!(::GetWindowLongPtrW(wnd, GWL_STYLE) & WS_THICKFRAME)) return 0;
+    RECT window{};
+    POINT origin{0, 0};
+    if (::IsIconic(wnd) || ::IsZoomed(wnd) || !::GetWindowRect(wnd, &window) || !::ClientToScreen(wnd, &origin) ||
+        origin.x < window.left)
+        return magnetic::kThickFrameOffset;
+    return origin.x - window.left;
 }
 
 magnetic::Point CursorPos() {

@@ -29,8 +29,6 @@ Rect Scaled(const Rect& r, Scale s) {
 
 constexpr int32_t kDefaultMinTrackWidth = 142;
 constexpr int32_t kDefaultMinTrackHeight = 50;
-// A maximized window reaches this far past the work area on every side, hiding its sizing border.
-constexpr int32_t kMaximizedOverlap = 3;
 
 } // namespace
 
@@ -80,8 +78,9 @@ std::array<Rect, kButtonCount> LayoutCaptionButtons(int32_t w, Scale s) {
 }
 
 MinMaxNumbers ComputeMinMax(const Rect& workArea, int32_t minWidth, int32_t minHeight, Scale s,
-                            Point monitorOrigin) {
-    const int32_t overlap = s(kMaximizedOverlap);
+                            Point monitorOrigin, int32_t frame) {
+    // A maximized window reaches this far past the work area on every side, hiding its sizing border.
+    const int32_t overlap = frame;
     const Point maxSize{Plus(Minus(workArea.right, monitorOrigin.x), 2 * overlap),
                         Plus(Minus(workArea.bottom, monitorOrigin.y), 2 * overlap)};
     return MinMaxNumbers{
@@ -92,9 +91,9 @@ MinMaxNumbers ComputeMinMax(const Rect& workArea, int32_t minWidth, int32_t minH
     };
 }
 
-Rect ParentRegionRect(int32_t windowWidth, int32_t windowHeight, bool thickFrameOrEdge, Scale s) {
+Rect ParentRegionRect(int32_t windowWidth, int32_t windowHeight, bool thickFrameOrEdge, int32_t frame) {
     if (!thickFrameOrEdge) return {0, 0, Plus(windowWidth, 1), Plus(windowHeight, 1)};
-    return {s(3), s(3), Minus(windowWidth, s(2)), Minus(windowHeight, s(2))};
+    return {frame, frame, Plus(Minus(windowWidth, frame), 1), Plus(Minus(windowHeight, frame), 1)};
 }
 
 bool IsEmpty(const Rect& r) {

@@ -97,13 +97,18 @@ struct MinMaxNumbers {
     Point maxTrackSize;
     friend bool operator==(const MinMaxNumbers&, const MinMaxNumbers&) = default;
 };
+// The sizing border left around the client area once the caption is stripped, in pixels; measured from
+// the window, as the system sizes it by its own rules at each resolution.
+constexpr int32_t kFrameInset = 3;
+
 // `workArea` is that of the window's own monitor, whose top-left is `monitorOrigin`: the maximized size and
-// place are counted from the monitor's corner, as the system takes them. The minimum sizes are design sizes.
+// place are counted from the monitor's corner, as the system takes them; a maximized window hangs its
+// `frame` off every side. The minimum sizes are design sizes.
 MinMaxNumbers ComputeMinMax(const Rect& workArea, int32_t minWidth, int32_t minHeight, Scale s = {},
-                            Point monitorOrigin = {});
+                            Point monitorOrigin = {}, int32_t frame = kFrameInset);
 
 // The parent's rounded region in window coordinates; the thick frame or window edge is clipped away.
-Rect ParentRegionRect(int32_t windowWidth, int32_t windowHeight, bool thickFrameOrEdge, Scale s = {});
+Rect ParentRegionRect(int32_t windowWidth, int32_t windowHeight, bool thickFrameOrEdge, int32_t frame = kFrameInset);
 
 struct ControlShape {
     Rect outer;

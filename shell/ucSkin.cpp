@@ -389,11 +389,20 @@ void ucSkin::pvOnGetMinMaxInfo(MINMAXINFO* info) {
     if (!info) return;
     const MinMaxNumbers n =
         ComputeMinMax(Rect{workArea_.left, workArea_.top, workArea_.right, workArea_.bottom}, minWidth_,
-                      minHeight_, scale_, Point{monitor.left, monitor.top});
+                      minHeight_, scale_, Point{monitor.left, monitor.top}, pvFrameInset());
     info->ptMaxSize = POINT{n.maxSize.x, n.maxSize.y};
     info->ptMaxPosition = POINT{n.maxPosition.x, n.maxPosition.y};
     info->ptMinTrackSize = POINT{n.minTrackSize.x, n.minTrackSize.y};
     info->ptMaxTrackSize = POINT{n.maxTrackSize.x, n.maxTrackSize.y};
+}
+
+int32_t ucSkin::pvFrameInset() {
+    RECT window{};
+    POINT origin{0, 0};
+    if (!pvParentMinimized() && !pvParentMaximized() && ::GetWindowRect(parent_, &window) &&
+        ::ClientToScreen(parent_, &origin) && origin.x >= window.left)
+        frameInset_ = origin.x - window.left;
+    return frameInset_;
 }
 
 void ucSkin::pvReadParentFlags() {
@@ -421,7 +430,7 @@ void ucSkin::pvApplyRegions() {
         RECT wr{};
         ::GetWindowRect(parent_, &wr);
         const Rect r = ParentRegionRect(wr.right - wr.left, wr.bottom - wr.top,
-                                        flags_.thickFrame || flags_.windowEdge, scale_);
+                                        flags_.thickFrame || flags_.windowEdge, pvFrameInset());
         const int32_t corner = scale_(kRegionCorner);
         rt::UniqueRgn rgn(::CreateRoundRectRgn(r.left, r.top, r.right, r.bottom, corner, corner));
         const bool hides = rgn && RegionInsideClient(parent_, rgn.get());

@@ -124,6 +124,8 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     // follow it, and pictures drawn at the old one are dropped.
     void pvTakeDpi(int32_t dpi);
     void pvOnDpiChanged(WPARAM wp, const RECT* suggested);
+    // The parent's sizing border left around its client area, measured (kept while it is minimized).
+    int32_t pvFrameInset();
     void pvReadParentFlags();
     void pvApplyRegions();
     void pvLayoutButtons();
@@ -195,6 +197,7 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     ParentFlags flags_;
     RECT workArea_{};
     skin::Scale scale_;
+    int32_t frameInset_ = skin::kFrameInset;
     std::array<int16_t, skin::kButtonCount> buttonState_{};
     skin::SizingZones zones_{};
     int lastButton_ = 0;

@@ -71,12 +71,12 @@ INSTANTIATE_TEST_SUITE_P(
         EdgeCase{"ThickBottom9", 3, {400, 559}, {400, 571}},
         EdgeCase{"ThickBottom10", 3, {400, 558}, {400, 558}},
         EdgeCase{"CornerBoth", 0, {5, 763 - 200}, {0, 568}},
-        // On the second monitor at 150 % and 200 %: its edges, the snap width and the frame scaled.
+        // On the second monitor at 150 % and 200 %: its edges, the snap width scaled, the frame as measured.
         EdgeCase{"SecondLeft14At144", 0, {1038, 300}, {1024, 300}, 144, kSecondWork},
         EdgeCase{"SecondLeft15At144", 0, {1039, 300}, {1039, 300}, 144, kSecondWork},
-        EdgeCase{"SecondThickRight14At144", 3, {2090, 300}, {2109, 300}, 144, kSecondWork},
-        EdgeCase{"SecondThickBottom19At192", 3, {1500, 781}, {1500, 806}, 192, kSecondWork},
-        EdgeCase{"SecondThickTop19At192", 3, {1500, 19}, {1500, -6}, 192, kSecondWork}),
+        EdgeCase{"SecondThickRight14At144", 4, {2090, 300}, {2108, 300}, 144, kSecondWork},
+        EdgeCase{"SecondThickBottom19At192", 4, {1500, 781}, {1500, 804}, 192, kSecondWork},
+        EdgeCase{"SecondThickTop19At192", 4, {1500, 19}, {1500, -4}, 192, kSecondWork}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Each rule against another window, for a thick-frame mover (f = 3) of 100 x 100 and Q at

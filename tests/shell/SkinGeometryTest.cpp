@@ -205,6 +205,7 @@ struct MinMaxCase {
     Point maxSize; // also the largest tracking size
     Point origin{};  // of the window's monitor
     int32_t dpi = 96;
+    int32_t frame = 3;
     Point maxPosition{-3, -3};
 };
 
@@ -216,7 +217,7 @@ class MinMaxTable : public ::testing::TestWithParam<MinMaxCase> {};
 
 TEST_P(MinMaxTable, WorkAreaPlusSixAtMinusThreeAndTheMinimumTracking) {
     const MinMaxCase& c = GetParam();
-    const MinMaxNumbers n = ComputeMinMax(c.work, c.minWidth, c.minHeight, Scale{c.dpi}, c.origin);
+    const MinMaxNumbers n = ComputeMinMax(c.work, c.minWidth, c.minHeight, Scale{c.dpi}, c.origin, c.frame);
     EXPECT_EQ(n.maxSize, c.maxSize);
     EXPECT_EQ(n.maxTrackSize, c.maxSize);
     EXPECT_EQ(n.maxPosition, c.maxPosition);
@@ -233,8 +234,8 @@ INSTANTIATE_TEST_SUITE_P(Limits, MinMaxTable,
                                            // A second monitor right of the primary one: its own work
                                            // area, counted from its corner; minimum and overlap scaled.
                                            MinMaxCase{{1024, 0, 2304, 1000}, 0, 0, {142, 50}, {1286, 1006}, {1024, 0}},
-                                           MinMaxCase{{1280, 40, 3200, 1080}, 0, 0, {213, 75}, {1930, 1090}, {1280, 0}, 144, {-5, -5}},
-                                           MinMaxCase{{0, 0, 2560, 1600}, 400, 300, {800, 600}, {2572, 1612}, {}, 192, {-6, -6}}));
+                                           MinMaxCase{{1280, 40, 3200, 1080}, 0, 0, {213, 75}, {1928, 1088}, {1280, 0}, 144, 4, {-4, -4}},
+                                           MinMaxCase{{0, 0, 2560, 1600}, 400, 300, {800, 600}, {2570, 1610}, {}, 192, 5, {-5, -5}}));
 
 TEST(MinMax, AWorkAreaAtTheEdgeOfTheLongRangeRaisesOverflow) {
     EXPECT_THROW(ComputeMinMax(Rect{0, 0, INT32_MAX - 5, 600}, 0, 0), rt::RtError);
@@ -243,6 +244,7 @@ TEST(MinMax, AWorkAreaAtTheEdgeOfTheLongRangeRaisesOverflow) {
 TEST(Regions, ParentRegionClipsTheSizingBorderOnlyWhenThereIsOne) {
     EXPECT_EQ(ParentRegionRect(400, 300, false), (Rect{0, 0, 401, 301}));
     EXPECT_EQ(ParentRegionRect(400, 300, true), (Rect{3, 3, 398, 298}));
+    EXPECT_EQ(ParentRegionRect(600, 400, true, 4), (Rect{4, 4, 597, 397}));
 }
 
 TEST(Regions, ControlIsRoundedWhenNormalAndSquareWhenMaximizedWithTheOpeningCut) {

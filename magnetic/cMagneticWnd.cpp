@@ -36,14 +36,16 @@ void TakeWindowRect(magnetic::Entry& e) {
     if (::GetWindowRect(ToWindow(e.handle), &rc)) e.rect = FromRECT(rc);
 }
 
-// The sizing border around the client area of a thick-frame window, as the system sizes it at the
-// window's resolution.
+// A skinned window (thick frame, caption stripped) clips away the sizing border around its client area,
+// which the system sizes by its own rules at the window's resolution: measured. Other thick-frame windows
+// keep the fixed offset.
 int32_t FrameOffset(HWND wnd) {
-    if (!(::GetWindowLongPtrW(wnd, GWL_STYLE) & WS_THICKFRAME)) return 0;
+    const LONG_PTR style = ::GetWindowLongPtrW(wnd, GWL_STYLE);
+    if (!(style & WS_THICKFRAME)) return 0;
     RECT window{};
     POINT origin{0, 0};
-    if (::IsIconic(wnd) || ::IsZoomed(wnd) || !::GetWindowRect(wnd, &window) || !::ClientToScreen(wnd, &origin) ||
-        origin.x < window.left)
+    if ((style & WS_CAPTION) == WS_CAPTION || ::IsIconic(wnd) || ::IsZoomed(wnd) ||
+        !::GetWindowRect(wnd, &window) || !::ClientToScreen(wnd, &origin) || origin.x < window.left)
         return magnetic::kThickFrameOffset;
     return origin.x - window.left;
 }

@@ -86,7 +86,8 @@ MinMaxNumbers ComputeMinMax(const Rect& workArea, int32_t minWidth, int32_t minH
     return MinMaxNumbers{
         maxSize,
         {-overlap, -overlap},
-        {s(minWidth >= 1 ? minWidth : kDefaultMinTrackWidth), s(minHeight >= 1 ? minHeight : kDefaultMinTrackHeight)},
+        {s(minWidth >= 1 ? minWidth : kDefaultMinTrackWidth),
+         s(minHeight >= 1 ? minHeight : kDefaultMinTrackHeight)},
         maxSize,
     };
 }
@@ -112,7 +113,8 @@ ControlShape ControlRegionShape(int32_t w, int32_t h, bool maximized, Scale s) {
 
 Rect OpeningFrameRect(int32_t w, int32_t h, Scale s) {
     // One pixel at any scale: the outline is a hairline.
-    return {s(kSizeLBorder) - 1, s(kSizeCaption) - 1, Minus(w, s(kSizeRBorder) - 1), Minus(h, s(kSizeBottom) - 1)};
+    return {s(kSizeLBorder) - 1, s(kSizeCaption) - 1, Minus(w, s(kSizeRBorder) - 1),
+            Minus(h, s(kSizeBottom) - 1)};
 }
 
 Point ButtonSourceCell(int index, int16_t state, bool maximized, bool topMostOn, Scale s) {
@@ -141,7 +143,8 @@ CaptionTextBox ComputeCaptionTextBox(int32_t w, bool iconShown, Scale s) {
 }
 
 bool OpensSystemMenuOnDown(int button, int32_t x, int32_t y, bool drawIcon, bool hasIcon, Scale s) {
-    if (drawIcon && hasIcon && button == kLeftButton && ZoneContains(Scaled(kIconMenuBox, s), x, y)) return true;
+    if (drawIcon && hasIcon && button == kLeftButton && ZoneContains(Scaled(kIconMenuBox, s), x, y))
+        return true;
     return button == kRightButton && y <= s(kSizeCaption);
 }
 

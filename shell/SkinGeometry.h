@@ -108,7 +108,8 @@ MinMaxNumbers ComputeMinMax(const Rect& workArea, int32_t minWidth, int32_t minH
                             Point monitorOrigin = {}, int32_t frame = kFrameInset);
 
 // The parent's rounded region in window coordinates; the thick frame or window edge is clipped away.
-Rect ParentRegionRect(int32_t windowWidth, int32_t windowHeight, bool thickFrameOrEdge, int32_t frame = kFrameInset);
+Rect ParentRegionRect(int32_t windowWidth, int32_t windowHeight, bool thickFrameOrEdge,
+                      int32_t frame = kFrameInset);
 
 struct ControlShape {
     Rect outer;

@@ -40,7 +40,8 @@ imaging::PixelBuffer PixelsOf(HBITMAP bitmap, int32_t w, int32_t h) {
     imaging::PixelView view = pixels.View();
     if (!dc || ::GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(h), view.bits, &info, DIB_RGB_COLORS) != h)
         return {};
-    for (std::size_t i = 3; i < view.ByteCount(); i += 4) view.bits[i] = 255;
+    for (std::size_t i = 3; i < view.ByteCount(); i += 4)
+        view.bits[i] = 255;
     return pixels;
 }
 

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "pelmor_config.h"
 #include "resources/resource_names.h"
 #include "runtime/App.h"
@@ -47,9 +49,15 @@ frmMain::frmMain(BrowserFactory browserFactory)
       browserFactory_(browserFactory ? std::move(browserFactory) : CreateSystemBrowser) {
     // The version shown is the one in the program's version resource, so an update shows the new one.
     SetCaption(L"Pelmor免费行情分析系统V" + rt::ProgramVersionText());
-    // The resolution the window will start at; the skin takes its own window's when it starts.
+    // The resolution the window will start at; the skin takes its own window's when it starts. A work area
+    // too small for the design size scaled (200 % on a small screen) still holds the whole window.
     const skin::Scale s{rt::SystemDpi()};
-    SetClientSize(s(831), s(532));
+    const RECT work = rt::WorkAreaNear(RECT{0, 0, 1, 1});
+    const int frameX = 2 * rt::SystemMetricForDpi(SM_CXSIZEFRAME, s.dpi);
+    const int frameY =
+        2 * rt::SystemMetricForDpi(SM_CYSIZEFRAME, s.dpi) + rt::SystemMetricForDpi(SM_CYCAPTION, s.dpi);
+    SetClientSize(std::min(s(831), static_cast<int>(work.right - work.left) - frameX),
+                  std::min(s(532), static_cast<int>(work.bottom - work.top) - frameY));
     SetSizable(true);
     SetMinButton(true);
     SetMaxButton(true);

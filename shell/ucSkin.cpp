@@ -195,9 +195,9 @@ void ucSkin::pvStartRunMode() {
     if (!parent) return;
     parent_ = parent;
     parentForm_ = form && form->hWnd() == parent ? form : nullptr;
-    trampoline_.Install(parent_, {WM_SYSCOMMAND, WM_NCACTIVATE, WM_NCPAINT},
-                        {WM_GETMINMAXINFO, WM_SIZE, WM_SHOWWINDOW, WM_NCACTIVATE, kMsg105A, WM_GETICON,
-                         WM_DPICHANGED});
+    trampoline_.Install(
+        parent_, {WM_SYSCOMMAND, WM_NCACTIVATE, WM_NCPAINT},
+        {WM_GETMINMAXINFO, WM_SIZE, WM_SHOWWINDOW, WM_NCACTIVATE, kMsg105A, WM_GETICON, WM_DPICHANGED});
     trampoline_.Install(hWnd(), {}, {WM_MOUSELEAVE});
 
     pvTakeDpi(rt::DpiOfWindow(parent_));
@@ -208,9 +208,9 @@ void ucSkin::pvTakeDpi(int32_t dpi) {
     scale_ = Scale{dpi};
     // The skin's caption-button cells are scaled one by one, so a cell's place stays a whole multiple of
     // the scaled cell; the caption background below them is one band.
-    const rt::Picture skin =
-        ScaledResPicture(PELMOR_RES_SKIN, PELMOR_SKIN_W, PELMOR_SKIN_H, dpi,
-                         {PELMOR_SKIN_CELL, PELMOR_SKIN_W / PELMOR_SKIN_CELL, PELMOR_SKIN_CAPTION_Y / PELMOR_SKIN_CELL});
+    const rt::Picture skin = ScaledResPicture(
+        PELMOR_RES_SKIN, PELMOR_SKIN_W, PELMOR_SKIN_H, dpi,
+        {PELMOR_SKIN_CELL, PELMOR_SKIN_W / PELMOR_SKIN_CELL, PELMOR_SKIN_CAPTION_Y / PELMOR_SKIN_CELL});
     skin_ = drawing::pcMemDC();
     skin_.CreateFromPicture(skin);
     // Everything drawn at the old resolution goes.

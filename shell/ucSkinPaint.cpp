@@ -127,7 +127,8 @@ bool ucSkin::pvComposeFrame(const SkinFrameLook& look, bool rimOnly) {
         ::SetBkMode(strip, TRANSPARENT);
         ::SetTextColor(strip, look.active ? kTextActive : kTextInactive);
         const CaptionTextBox box = ComputeCaptionTextBox(w, look.icon != nullptr, scale_);
-        skin_.pDrawText(strip, look.caption, box.iconOffset, scale_(kButtonTop), box.textWidth, stripHeight, 0);
+        skin_.pDrawText(strip, look.caption, box.iconOffset, scale_(kButtonTop), box.textWidth, stripHeight,
+                        0);
         ::BitBlt(control, 0, 0, w, stripHeight, strip, 0, 0, SRCCOPY);
     }
     const DcPen pen(control);
@@ -170,8 +171,9 @@ bool ucSkin::pvCaptionBase(int32_t w, HICON icon) {
     // The skin picture is scaled cell by cell: its caption band starts below the scaled cells and is as
     // wide as they are.
     const int32_t cell = s(kButtonSize);
-    skin_.StretchDraw(dc, s(kCaptionSrcX), kCaptionSrcY / kButtonSize * cell, kCaptionSrcW / kButtonSize * cell,
-                      s(kCaptionSrcH), s(1), s(2), w - s(2), s(kCaptionSrcH));
+    skin_.StretchDraw(dc, s(kCaptionSrcX), kCaptionSrcY / kButtonSize * cell,
+                      kCaptionSrcW / kButtonSize * cell, s(kCaptionSrcH), s(1), s(2), w - s(2),
+                      s(kCaptionSrcH));
     if (icon) ::DrawIconEx(dc, s(3), s(3), icon, s(16), s(16), 0, nullptr, DI_NORMAL);
     baseOf_ = now;
     return true;
@@ -182,8 +184,8 @@ bool ucSkin::pvCaptionFont() {
     if (captionFont_ && face == captionFace_) return true;
     // Out of the strip's DC before it goes.
     strip_.SelectFont(nullptr);
-    captionFont_.reset(::CreateFontW(scale_(12), scale_(6), 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0,
-                                     FF_MODERN | DEFAULT_PITCH, face.c_str()));
+    captionFont_.reset(::CreateFontW(scale_(12), scale_(6), 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                     0, 0, 0, FF_MODERN | DEFAULT_PITCH, face.c_str()));
     captionFace_ = face;
     return static_cast<bool>(captionFont_);
 }

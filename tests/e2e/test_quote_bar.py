@@ -206,66 +206,43 @@ class QuoteBar(d.ViewerTestCase):
 
 
 class ScaledDisplay(unittest.TestCase):
-    """The viewer under a display scale of 150 % and 200 %, each in a Wine prefix and on a display of its
-    own: window size, caption and quote bar at the scaled design sizes, and at 150 % every button opens
-    its page. The pictures shown are the 2x ones stretched by the image engine's bilinear rule."""
-
-    def frame_look(self, dpi, name):
-        """The caption-button cell (normal state) of the 2x skin, as the viewer scales it."""
-        column = {"close": 2, "max": 1, "min": 0}[name]
-        w, _h, skin = d.read_bmp(os.path.join(d.options().resources, "skin_2x.bmp"))
-        cell = d.scaled(11, dpi)
-        return d.stretch_bilinear(skin, w, (22 * column, 0, 22, 22), cell, cell)
+    """At 150 % and 200 %: window, caption and bar at the scaled design, the 2x pictures stretched as the
+    image engine does; at 150 % every button opens its page."""
 
     def check_scale(self, dpi, click):
-        s = lambda v: d.scaled(v, dpi)  # noqa: E731
-        opts = d.options()
-        with d.ScaledSession(dpi, opts.work_dir):
+        s, opts = (lambda v: (v * dpi + 48) // 96), d.options()  # noqa: E731  (as MulDiv rounds)
+        with d.scaled_session(dpi):
             site = d.Site(os.path.join(opts.work_dir, "site.log"), opts.site_port)
             viewer = d.Viewer(opts.viewer, opts.work_dir, f"scale-{dpi}")
             try:
                 g = viewer.start(timeout=30)
-                # The skin covers the client area; the window region starts where the client area does.
-                inset = d.shape_extents(viewer.win)[0]
-                client_w = g.w - 2 * inset
-                print(f"  {dpi} DPI: window {g}, client left {inset}", flush=True)
-                # The design window of 839 x 559 scaled, but for the sizing border the system draws
-                # (3 pixels at 96 DPI, 4 at 144 and 192 under Wine).
-                self.assertLessEqual(abs(g.w - s(839)), 2 * inset, f"window {g}")
-                self.assertLessEqual(abs(g.h - s(559)), 4 * inset, f"window {g}")
-
-                def pixels(x, y, w, h):
+                inset = d.shape_extents(viewer.win)[0]  # the region starts with the client area (the skin)
+                self.assertTrue(abs(g.w - s(839)) <= 2 * inset and abs(g.h - s(559)) <= 4 * inset,
+                                f"window {g}: not 839 x 559 scaled but for the system's sizing border")
+                def shown(x, y, w, h):  # noqa: E306
                     return d.read_pixels(g.x + inset + x, g.y + inset + y, w, h)
-
-                # The caption strip: its background down to the strip's scaled bottom, the opening's
-                # outline on the next design row.
-                last, outline = pixels(s(195), s(2) + s(21) - 1, 1, 1)[0], pixels(s(195), s(24) - 1, 1, 1)[0]
-                self.assertTrue(last[0] == last[1] == last[2] and 20 < last[0] < 80, f"caption bottom {last}")
-                self.assertEqual(outline, (57, 57, 51), "outline below the caption")
-                for i, name in enumerate(("close", "max", "min")):
-                    left = client_w - s(17) * (i + 1)
-                    shown = pixels(left, s(6), s(11), s(11))
-                    diff = d.mean_abs_diff(shown, self.frame_look(dpi, name))
-                    self.assertLessEqual(diff, MAX_DIFF, f"{name} button at {left},{s(6)}: {diff:.2f}")
-                for name, left, path in BUTTONS:
-                    w, _h, big = d.read_bmp(os.path.join(opts.resources, f"ub_{name}_n_2x.bmp"))
-                    want = d.stretch_bilinear(big, w, (0, 0, 2 * WIDTH, 2 * HEIGHT), s(WIDTH), s(HEIGHT))
-                    diff = d.mean_abs_diff(pixels(s(left), s(TOP), s(WIDTH), s(HEIGHT)), want)
-                    self.assertLessEqual(diff, MAX_DIFF, f"{name} at {s(left)},{s(TOP)}: {diff:.2f}")
+                last, outline = shown(s(195), s(2) + s(21) - 1, 1, 1)[0], shown(s(195), s(24) - 1, 1, 1)[0]
+                self.assertEqual((last[0] == last[1] == last[2] and 20 < last[0] < 80, outline), (True, (57, 57, 51)))
+                pictures = [("close", g.w - 2 * inset - s(17), s(6), "skin_2x.bmp", (44, 0, 22, 22), 11, 11)]
+                pictures += [(n, s(x), s(TOP), f"ub_{n}_n_2x.bmp", (0, 0, 150, 40), WIDTH, HEIGHT)
+                             for n, x, _path in BUTTONS]
+                for name, x, y, bmp, rect, w, h in pictures:
+                    width, _h, pixels = d.read_bmp(os.path.join(opts.resources, bmp))
+                    diff = d.mean_abs_diff(shown(x, y, s(w), s(h)), d.stretch_bilinear(pixels, width, rect, s(w), s(h)))
+                    self.assertLessEqual(diff, MAX_DIFF, f"{name} at {x},{y}: {diff:.2f}")
                 d.screenshot_of(os.path.join(opts.work_dir, f"scale-{dpi}.png"), g.x, g.y, g.x + g.w, g.y + g.h)
                 for name, left, path in BUTTONS if click else ():
                     clicked = time.monotonic()
-                    d.click_at(g.x + inset + s(left) + s(WIDTH) // 2, g.y + inset + s(TOP) + s(HEIGHT) // 2)
+                    d.click_at(g.x + inset + s(left + WIDTH // 2), g.y + inset + s(TOP + HEIGHT // 2))
                     self.assertTrue(site.wait_for(path, clicked, 5), f"{path} not fetched after a click on {name}")
             finally:
                 viewer.stop(10)
                 site.stop()
 
-    def test_at_150_percent_the_frame_and_bar_scale_and_every_button_opens_its_page(self):
-        self.check_scale(144, click=True)
-
-    def test_at_200_percent_the_frame_and_bar_scale(self):
-        self.check_scale(192, click=False)
+    def test_at_150_and_200_percent_the_frame_and_bar_scale_and_at_150_every_button_opens_its_page(self):
+        for dpi in (144, 192):
+            with self.subTest(dpi=dpi):
+                self.check_scale(dpi, click=dpi == 144)
 
 
 if __name__ == "__main__":

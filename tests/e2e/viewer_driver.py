@@ -2,11 +2,11 @@
 mouse, read pixels back and serve its web pages from a local site that records every request."""
 
 import argparse
+import contextlib
 import fcntl
 import http.server
 import os
 import re
-import shutil
 import signal
 import subprocess
 import threading
@@ -370,87 +370,39 @@ def mean_abs_diff(a, b):
 
 
 
-def scaled(design, dpi):
-    """A design size (96 DPI) at `dpi`, rounded as MulDiv rounds: halves away from zero."""
-    n = design * dpi
-    return (n + 48) // 96 if n >= 0 else -((-n + 48) // 96)
-
-
 def stretch_bilinear(pixels, width, rect, dw, dh):
-    """The image engine's bilinear stretch of rect (left, top, w, h) of a picture `width` pixels wide
-    (pixels top-down as (r, g, b)) to dw x dh: each sample at i x w / dw + left between that column and
-    the next (the rectangle's last column alone), rows alike, every channel truncated."""
+    """The image engine's bilinear stretch of rect (left, top, w, h) of a picture `width` pixels wide to dw x
+    dh: sample i at i x w / dw + left mixes its column with the next (the last one alone), rows alike."""
     def taps(start, count, n):
-        last = start + count - 1
-        out = []
+        last, out = start + count - 1, []
         for i in range(n):
-            sx = i * (count / n) + start
-            i0 = min(int(sx), last)
-            f = sx - i0
-            out.append((i0, i0, 1.0, 0.0) if i0 >= last else (i0, i0 + 1, 1.0 - f, f))
+            x = i * (count / n) + start
+            k = min(int(x), last)
+            out.append((k, k, 1.0, 0.0) if k >= last else (k, k + 1, 1.0 - (x - k), x - k))
         return out
 
-    cols, rows = taps(rect[0], rect[2], dw), taps(rect[1], rect[3], dh)
-    out = []
-    for y0, y1, wy0, wy1 in rows:
-        for x0, x1, wx0, wx1 in cols:
-            p00, p10 = pixels[y0 * width + x0], pixels[y0 * width + x1]
-            p01, p11 = pixels[y1 * width + x0], pixels[y1 * width + x1]
-            out.append(tuple(int(wy0 * (wx0 * p00[c] + wx1 * p10[c]) + wy1 * (wx0 * p01[c] + wx1 * p11[c]))
-                             for c in range(3)))
-    return out
+    return [tuple(int(wy0 * (wx0 * pixels[y0 * width + x0][c] + wx1 * pixels[y0 * width + x1][c]) +
+                      wy1 * (wx0 * pixels[y1 * width + x0][c] + wx1 * pixels[y1 * width + x1][c])) for c in range(3))
+            for y0, y1, wy0, wy1 in taps(rect[1], rect[3], dh) for x0, x1, wx0, wx1 in taps(rect[0], rect[2], dw)]
 
 
-class ScaledSession:
-    """A Wine prefix and a display of their own at `dpi` (HKCU\\Control Panel\\Desktop LogPixels), for
-    as long as the `with` lasts: a copy of the session's prepared prefix with the value set before its
-    server starts, and a private Xvfb, so the display scale of the shared session never changes under
-    the tests running there. Inside, this process's DISPLAY, WINEPREFIX and SCREEN are the new ones."""
-
-    SERVER = "/usr/lib/wine/wineserver64"
-
-    def __init__(self, dpi, work_dir, screen=(1920, 1200)):
-        self.dpi, self.screen = dpi, screen
-        self.prefix = os.path.abspath(os.path.join(work_dir, f"prefix-{dpi}"))
-        self.xvfb = None
-        self.saved = None
-
-    def __enter__(self):
-        global SCREEN
-        shutil.rmtree(self.prefix, ignore_errors=True)
-        subprocess.run(["cp", "-a", os.environ["WINEPREFIX"], self.prefix], check=True, timeout=60,
-                       stdin=subprocess.DEVNULL)
-        reg = os.path.join(self.prefix, "user.reg")
-        with open(reg, encoding="utf-8", errors="surrogateescape") as f:
-            text = f.read()
-        head = text.index("[Control Panel\\\\Desktop]")
-        line = text.index("\n", head) + 1
-        text = text[:line] + '"LogPixels"=dword:%08x\n' % self.dpi + text[line:]
-        with open(reg, "w", encoding="utf-8", errors="surrogateescape") as f:
-            f.write(text)
-        display = next(n for n in range(200, 300)
-                       if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"))
-        self.xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "%dx%dx24" % self.screen,
-                                      "-nolisten", "tcp", "-ac"], stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, close_fds=True)
-        self.saved = (os.environ["DISPLAY"], os.environ["WINEPREFIX"], SCREEN)
-        os.environ["DISPLAY"], os.environ["WINEPREFIX"], SCREEN = f":{display}", self.prefix, self.screen
-        if not wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{display}"), 10, 0.05):
-            self.__exit__(None, None, None)
-            raise RuntimeError("the scaled session's Xvfb did not start")
-        return self
-
-    def __exit__(self, *_exc):
-        global SCREEN
-        subprocess.run([self.SERVER, "-k"], stdin=subprocess.DEVNULL, capture_output=True, timeout=30)
-        subprocess.run([self.SERVER, "-w"], stdin=subprocess.DEVNULL, capture_output=True, timeout=30)
-        if self.xvfb:
-            self.xvfb.kill()
-            self.xvfb.wait(10)
-        if self.saved:
-            os.environ["DISPLAY"], os.environ["WINEPREFIX"], SCREEN = self.saved
-        shutil.rmtree(self.prefix, ignore_errors=True)
-        return False
+@contextlib.contextmanager
+def scaled_session(dpi):
+    """Runs the `with` in the harness's session at display scale `dpi` (wine-session scaled-start: a Wine
+    prefix and a display of its own, so the shared session's scale never changes under other tests)."""
+    global SCREEN
+    saved, harness = (dict(os.environ), SCREEN), os.path.join(os.path.dirname(__file__), "..", "..", "tools",
+                                                             "wine-session")
+    os.environ.pop("PELMOR_IN_SESSION", None)
+    try:
+        join_session(tool(harness, "scaled-start", str(dpi), timeout=60).decode().strip())
+        read_screen()
+        yield
+    finally:
+        subprocess.run([harness, "scaled-stop", str(dpi)], stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+        os.environ.clear()
+        os.environ.update(saved[0])
+        SCREEN = saved[1]
 
 
 class Site:

@@ -397,6 +397,8 @@ void ucSkin::pvOnGetMinMaxInfo(MINMAXINFO* info) {
 }
 
 int32_t ucSkin::pvFrameInset() {
+    // Only a sizing border is the system's to size; a window edge alone keeps the design inset.
+    if (!flags_.thickFrame) return kFrameInset;
     RECT window{};
     POINT origin{0, 0};
     if (!pvParentMinimized() && !pvParentMaximized() && ::GetWindowRect(parent_, &window) &&

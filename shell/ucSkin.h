@@ -124,7 +124,8 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     // follow it, and pictures drawn at the old one are dropped.
     void pvTakeDpi(int32_t dpi);
     void pvOnDpiChanged(WPARAM wp, const RECT* suggested);
-    // The parent's sizing border left around its client area, measured (kept while it is minimized).
+    // The parent's sizing border left around its client area, measured (kept while it is minimized or
+    // maximized).
     int32_t pvFrameInset();
     void pvReadParentFlags();
     void pvApplyRegions();

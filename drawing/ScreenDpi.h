@@ -1,6 +1,7 @@
 #pragma once
-// The screen's resolution in pixels per inch, read once: the programs are not DPI-aware, so it cannot
-// change under them.
+// The system resolution in pixels per inch, which the screen DC and the system's font metrics report: fixed
+// for the life of a process even though the programs are per-monitor aware. A window's own resolution,
+// which can change, is rt::DpiOfWindow.
 #include <cstdint>
 
 namespace drawing {

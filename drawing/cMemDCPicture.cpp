@@ -9,6 +9,7 @@
 #include "drawing/SurfaceUnits.h"
 #include "drawing/TransBlt.h"
 #include "runtime/Checked.h"
+#include "runtime/DpiScale.h"
 #include "runtime/RtError.h"
 
 #include <cstring>
@@ -30,8 +31,11 @@ struct MetafileRecorderDeleter {
 using UniqueMetafileRecorder = rt::UniqueHandle<HDC, rt::HandleKind::Gdi, MetafileRecorderDeleter>;
 
 SIZE PictureSize(const PictureDesc& pic) {
-    return {HiMetricToPixels(pic.Width, ScreenPixelsPerInch().x),
-            HiMetricToPixels(pic.Height, ScreenPixelsPerInch().y)};
+    // A picture object's HiMetric size is its pixel size as at 96 DPI (rt::PixelsToHiMetric), whatever the
+    // monitor's: a bitmap is drawn at its own pixels. Metafiles keep their physical size.
+    const bool pixels = pic.Type == PictureDesc::Bitmap || pic.Type == PictureDesc::Icon;
+    const ScreenDpi dpi = pixels ? ScreenDpi{rt::kDesignDpi, rt::kDesignDpi} : ScreenPixelsPerInch();
+    return {HiMetricToPixels(pic.Width, dpi.x), HiMetricToPixels(pic.Height, dpi.y)};
 }
 
 } // namespace

@@ -104,7 +104,7 @@ std::optional<MoveResult> SnapMoving(const EntryTable& entries, const MoveInput&
     std::optional<MoveResult> out;
     rt::Trap([&] {
         const std::size_t m = in.moving;
-        const int32_t s = in.snapWidth;
+        const int32_t s = rt::ScaleForDpi(in.snapWidth, in.dpi);
         const int32_t f = in.frame;
         // Placed from the cursor every time, so a snap made by the previous message does not stick.
         Rect r{Add(in.cursor.x, in.grabOffset.x), Add(in.cursor.y, in.grabOffset.y), 0, 0};
@@ -145,10 +145,10 @@ std::optional<MoveResult> SnapMoving(const EntryTable& entries, const MoveInput&
 }
 
 std::optional<Rect> SnapSizing(const EntryTable& entries, std::size_t sized, int32_t edge, int32_t frame,
-                               int32_t snapWidth, const Rect& proposed) {
+                               int32_t snapWidth, const Rect& proposed, int32_t dpi) {
     std::optional<Rect> out;
     rt::Trap([&] {
-        const int32_t s = snapWidth;
+        const int32_t s = rt::ScaleForDpi(snapWidth, dpi);
         const int32_t f = frame;
         const Rect o = proposed;
         Rect r = proposed;

@@ -2,6 +2,7 @@
 
 #include "magnetic/Glue.h"
 #include "magnetic/SnapMath.h"
+#include "runtime/Dpi.h"
 #include "runtime/RtError.h"
 
 #include <vector>
@@ -24,10 +25,9 @@ RECT ToRECT(const magnetic::Rect& r) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
-magnetic::Rect WorkArea() {
-    RECT wa{};
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &wa, 0);
-    return FromRECT(wa);
+// The work area of the monitor the window is on, not the primary one's.
+magnetic::Rect WorkArea(HWND wnd) {
+    return FromRECT(rt::WorkAreaOf(wnd));
 }
 
 // A window that is gone keeps the rectangle it had.
@@ -36,8 +36,18 @@ void TakeWindowRect(magnetic::Entry& e) {
     if (::GetWindowRect(ToWindow(e.handle), &rc)) e.rect = FromRECT(rc);
 }
 
+// A skinned window (thick frame, caption stripped) clips away the sizing border around its client area,
+// which the system sizes by its own rules at the window's resolution: measured. Other thick-frame windows
+// keep the fixed offset.
 int32_t FrameOffset(HWND wnd) {
-    return (::GetWindowLongPtrW(wnd, GWL_STYLE) & WS_THICKFRAME) ? magnetic::kThickFrameOffset : 0;
+    const LONG_PTR style = ::GetWindowLongPtrW(wnd, GWL_STYLE);
+    if (!(style & WS_THICKFRAME)) return 0;
+    RECT window{};
+    POINT origin{0, 0};
+    if ((style & WS_CAPTION) == WS_CAPTION || ::IsIconic(wnd) || ::IsZoomed(wnd) ||
+        !::GetWindowRect(wnd, &window) || !::ClientToScreen(wnd, &origin) || origin.x < window.left)
+        return magnetic::kThickFrameOffset;
+    return origin.x - window.left;
 }
 
 magnetic::Point CursorPos() {
@@ -101,8 +111,9 @@ bool cMagneticWnd::Forget(HWND hWnd) noexcept {
 }
 
 void cMagneticWnd::CheckGlueing() noexcept {
-    // Windows whose parent is not registered glue to the work area, so it must be current.
-    entries_[0].rect = WorkArea();
+    // Windows whose parent is not registered glue to the work area, so it must be current: that of the
+    // first window's monitor.
+    entries_[0].rect = WorkArea(entries_.size() > 1 ? ToWindow(entries_[1].handle) : nullptr);
     for (std::size_t k = 1; k < entries_.size(); ++k)
         TakeWindowRect(entries_[k]);
     magnetic::ApplyGlueing(entries_);
@@ -140,7 +151,7 @@ void cMagneticWnd::After(HWND wnd, UINT msg, WPARAM wp, LPARAM, LRESULT&) {
 }
 
 void cMagneticWnd::OnEnterSizeMove(HWND wnd) {
-    const magnetic::Rect workArea = WorkArea();
+    const magnetic::Rect workArea = WorkArea(wnd);
     entries_[0].rect = workArea;
     for (std::size_t k = 1; k < entries_.size(); ++k) {
         // A maximized window covers the work area whatever its window rectangle says.
@@ -165,9 +176,12 @@ bool cMagneticWnd::OnMoving(HWND wnd, RECT& rc) {
     in.moving = k;
     in.frame = FrameOffset(wnd);
     in.snapWidth = snapWidth_;
+    in.dpi = rt::DpiOfWindow(wnd);
     in.grabOffset = grabOffset_;
     in.startCursor = startCursor_;
     in.cursor = CursorPos();
+    // Dragged onto another monitor, the window snaps to that one's work area.
+    entries_[0].rect = FromRECT(rt::WorkAreaNear(rc));
     const auto moved = magnetic::SnapMoving(entries_, in, FromRECT(rc));
     if (!moved) return false;
     rc = ToRECT(moved->rect);
@@ -180,7 +194,7 @@ bool cMagneticWnd::OnSizing(HWND wnd, WPARAM edge, RECT& rc) {
     const std::size_t k = magnetic::EntryOf(entries_, ToHandle(wnd));
     if (k == 0) return false;
     const auto sized = magnetic::SnapSizing(entries_, k, static_cast<int32_t>(edge), FrameOffset(wnd),
-                                            snapWidth_, FromRECT(rc));
+                                            snapWidth_, FromRECT(rc), rt::DpiOfWindow(wnd));
     if (!sized) return false;
     rc = ToRECT(*sized);
     return true;

@@ -26,6 +26,7 @@ class cMagneticWnd final : private msghook::IWndProcSink {
     // Takes every window's rectangle afresh and recomputes which children stick to their parent.
     void CheckGlueing() noexcept;
 
+    // In design pixels: scaled to the resolution of the moved window's monitor.
     int32_t SnapWidth() const noexcept { return snapWidth_; }
     void SnapWidth(int32_t pixels) noexcept { snapWidth_ = pixels; }
 

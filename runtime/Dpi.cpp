@@ -17,12 +17,15 @@ int32_t ScreenLogPixels() {
     return dpi > 0 ? dpi : kDesignDpi;
 }
 
-RECT WorkAreaOfMonitor(HMONITOR monitor) {
+RECT WorkAreaOfMonitor(HMONITOR monitor, bool whole = false) {
     MONITORINFO info{};
     info.cbSize = sizeof(info);
-    if (monitor && ::GetMonitorInfoW(monitor, &info)) return info.rcWork;
+    if (monitor && ::GetMonitorInfoW(monitor, &info)) return whole ? info.rcMonitor : info.rcWork;
     RECT work{};
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    if (whole)
+        work = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    else
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     return work;
 }
 
@@ -55,6 +58,10 @@ int32_t SystemMetricForDpi(int index, int32_t dpi) {
 
 RECT WorkAreaOf(HWND wnd) {
     return WorkAreaOfMonitor(::MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST));
+}
+
+RECT MonitorAreaOf(HWND wnd) {
+    return WorkAreaOfMonitor(::MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), true);
 }
 
 RECT WorkAreaNear(const RECT& screenRect) {

@@ -15,6 +15,8 @@ int32_t SystemDpi();
 int32_t SystemMetricForDpi(int index, int32_t dpi);
 // The work area of the monitor the window is on (most of it), not the primary one's.
 RECT WorkAreaOf(HWND wnd);
+// The whole area of that monitor: the origin the maximized place is counted from.
+RECT MonitorAreaOf(HWND wnd);
 // The work area of the monitor nearest to a screen rectangle.
 RECT WorkAreaNear(const RECT& screenRect);
 

@@ -14,8 +14,8 @@ namespace rt {
 
 enum class PictureType { None = 0, Bitmap = 1, Icon = 3 };
 
-// HiMetric units (0.01 mm) as at 96 DPI: the programs are not DPI-aware, so the system scales their
-// windows and a pixel is always 1/96 inch to them.
+// HiMetric units (0.01 mm) as at 96 DPI: a picture's size names its own pixels, whatever the resolution of
+// the monitor it is shown on (pictures for other resolutions are made at their size).
 constexpr int PixelsToHiMetric(int pixels) {
     return (pixels * 2540 + 48) / 96;
 }

@@ -1,7 +1,9 @@
 #include "shell/QuoteBar.h"
 
+#include "resources/resource_names.h"
 #include "runtime/PropertyBag.h"
 #include "runtime/RtError.h"
+#include "shell/SkinPictures.h"
 #include "shell/ViewerKeys.h"
 
 namespace viewer {
@@ -25,6 +27,22 @@ void QuoteBar::Create(rt::ControlHost& host) {
         b.SetCaption(s.label);
         b.SetShortcut(SourceShortcut(i));
         host.AddUserControl(b, s.control, s.left, kQuoteButtonTop, kQuoteButtonWidth, kQuoteButtonHeight, &bag);
+    }
+}
+
+void QuoteBar::Rescale(const skin::Scale& s) {
+    const auto& sources = QuoteSources();
+    for (size_t i = 0; i < kCount; ++i) {
+        const std::wstring stem = sources[i].pictures;
+        const auto picture = [&](const wchar_t* state) {
+            return ScaledResPicture((stem + state).c_str(), PELMOR_BUTTON_W, PELMOR_BUTTON_H, s.dpi);
+        };
+        UButton& b = *buttons_[i];
+        // The normal picture last: it is the one shown, and the button takes its size.
+        b.SetPictureHover(picture(L"_H"));
+        b.SetPictureClick(picture(L"_C"));
+        b.SetPicture(picture(L"_N"));
+        b.Move(s(sources[i].left), s(kQuoteButtonTop));
     }
 }
 

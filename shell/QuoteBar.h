@@ -8,6 +8,7 @@
 
 #include "runtime/WebBrowser.h"
 #include "shell/QuoteSources.h"
+#include "shell/SkinGeometry.h"
 #include "shell/UButton.h"
 
 namespace viewer {
@@ -19,6 +20,8 @@ public:
 
     // Places the six buttons on `host` (the skin frame control) with their stored pictures.
     void Create(rt::ControlHost& host);
+    // Pictures, places and sizes for a monitor of the scale's resolution.
+    void Rescale(const skin::Scale& s);
     // The browser the buttons drive; may be changed or cleared at any time.
     void SetBrowser(rt::IWebBrowserControl* browser) { browser_ = browser; }
 

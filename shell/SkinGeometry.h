@@ -6,12 +6,21 @@
 #include <cstdint>
 #include <optional>
 
+#include "runtime/DpiScale.h"
 #include "runtime/Geometry.h"
 
 namespace viewer::skin {
 
 using Rect = rt::Rect;
 using Point = rt::Point;
+
+// The one place the frame's design sizes (96 DPI) become pixels of the window's monitor; every size
+// below is a design size, scaled through this at use.
+struct Scale {
+    int32_t dpi = rt::kDesignDpi;
+    constexpr int32_t operator()(int32_t designPixels) const { return rt::ScaleForDpi(designPixels, dpi); }
+    friend bool operator==(const Scale&, const Scale&) = default;
+};
 
 constexpr int32_t kSizeCaption = 24;
 constexpr int32_t kSizeBottom = 4;
@@ -67,7 +76,7 @@ struct SizingZone {
 using SizingZones = std::array<SizingZone, 8>;
 
 // In the order they are tested.
-SizingZones ComputeSizingZones(int32_t w, int32_t h);
+SizingZones ComputeSizingZones(int32_t w, int32_t h, Scale s = {});
 bool ZoneContains(const Rect& zone, int32_t x, int32_t y);
 
 struct HitChoice {
@@ -75,10 +84,11 @@ struct HitChoice {
     Pointer pointer = Pointer::Default;
     friend bool operator==(const HitChoice&, const HitChoice&) = default;
 };
-HitChoice ChooseHitTest(const SizingZones& zones, bool thickFrame, bool maximized, int32_t x, int32_t y);
+HitChoice ChooseHitTest(const SizingZones& zones, bool thickFrame, bool maximized, int32_t x, int32_t y,
+                        Scale s = {});
 
 // Hit areas by button index; they do not depend on which buttons are shown.
-std::array<Rect, kButtonCount> LayoutCaptionButtons(int32_t w);
+std::array<Rect, kButtonCount> LayoutCaptionButtons(int32_t w, Scale s = {});
 
 struct MinMaxNumbers {
     Point maxSize;
@@ -87,10 +97,19 @@ struct MinMaxNumbers {
     Point maxTrackSize;
     friend bool operator==(const MinMaxNumbers&, const MinMaxNumbers&) = default;
 };
-MinMaxNumbers ComputeMinMax(const Rect& workArea, int32_t minWidth, int32_t minHeight);
+// The sizing border left around the client area once the caption is stripped, in pixels; measured from
+// the window, as the system sizes it by its own rules at each resolution.
+constexpr int32_t kFrameInset = 3;
+
+// `workArea` is that of the window's own monitor, whose top-left is `monitorOrigin`: the maximized size and
+// place are counted from the monitor's corner, as the system takes them; a maximized window hangs its
+// `frame` off every side. The minimum sizes are design sizes.
+MinMaxNumbers ComputeMinMax(const Rect& workArea, int32_t minWidth, int32_t minHeight, Scale s = {},
+                            Point monitorOrigin = {}, int32_t frame = kFrameInset);
 
 // The parent's rounded region in window coordinates; the thick frame or window edge is clipped away.
-Rect ParentRegionRect(int32_t windowWidth, int32_t windowHeight, bool thickFrameOrEdge);
+Rect ParentRegionRect(int32_t windowWidth, int32_t windowHeight, bool thickFrameOrEdge,
+                      int32_t frame = kFrameInset);
 
 struct ControlShape {
     Rect outer;
@@ -98,14 +117,15 @@ struct ControlShape {
     Rect opening;         // cut out of outer; empty when the control is too small to have one
     friend bool operator==(const ControlShape&, const ControlShape&) = default;
 };
-ControlShape ControlRegionShape(int32_t w, int32_t h, bool maximized);
+ControlShape ControlRegionShape(int32_t w, int32_t h, bool maximized, Scale s = {});
 bool IsEmpty(const Rect& r);
 
 // The outline drawn around the opening, one pixel outside it.
-Rect OpeningFrameRect(int32_t w, int32_t h);
+Rect OpeningFrameRect(int32_t w, int32_t h, Scale s = {});
 
-// Top-left of the 11 × 11 skin cell of a caption button in a state 1…3.
-Point ButtonSourceCell(int index, int16_t state, bool maximized, bool topMostOn);
+// Top-left of the skin cell (11 × 11, scaled) of a caption button in a state 1…3, in a skin picture whose
+// cells are scaled each to s(kButtonSize).
+Point ButtonSourceCell(int index, int16_t state, bool maximized, bool topMostOn, Scale s = {});
 
 // The state each button is reset to; kNotDrawn for a button that is not drawn at all.
 std::array<int16_t, kButtonCount> ResetButtonStates(bool minBox, bool maxBox, bool menuButton,
@@ -116,18 +136,18 @@ struct CaptionTextBox {
     int32_t textWidth = 0;
     friend bool operator==(const CaptionTextBox&, const CaptionTextBox&) = default;
 };
-CaptionTextBox ComputeCaptionTextBox(int32_t w, bool iconShown);
+CaptionTextBox ComputeCaptionTextBox(int32_t w, bool iconShown, Scale s = {});
 
 // Mouse down on the control itself (not on a caption button).
-bool OpensSystemMenuOnDown(int button, int32_t x, int32_t y, bool drawIcon, bool hasIcon);
+bool OpensSystemMenuOnDown(int button, int32_t x, int32_t y, bool drawIcon, bool hasIcon, Scale s = {});
 
 enum class DblClickAction { None, UnloadParent, ToggleMaximized };
 // From the button and point recorded at the last mouse down.
 DblClickAction ChooseDblClickAction(int recordedButton, int32_t x, int32_t y, bool drawIcon, bool hasIcon,
-                                    bool maxBox);
+                                    bool maxBox, Scale s = {});
 
 // A release over a caption button counts when it is within the button, right and bottom edges included.
-bool ReleaseInsideButton(int32_t x, int32_t y);
+bool ReleaseInsideButton(int32_t x, int32_t y, Scale s = {});
 
 // A side of the frame's off-screen buffer that must hold `needed` pixels: `current` while it does,
 // else half as much again (at least `needed`, at most `limit` unless `needed` is more), so a window

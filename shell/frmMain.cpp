@@ -2,10 +2,13 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "pelmor_config.h"
 #include "resources/resource_names.h"
 #include "runtime/App.h"
 #include "runtime/App.h"
+#include "runtime/Dpi.h"
 #include "runtime/Picture.h"
 #include "runtime/Picture.h"
 #include "runtime/ProgramVersion.h"
@@ -18,6 +21,7 @@
 #include "shell/BrowserEmulation.h"
 #include "shell/StartupPaths.h"
 #include "shell/StartupPaths.h"
+#include "shell/SkinPictures.h"
 #include "shell/ViewerKeys.h"
 
 namespace viewer {
@@ -45,7 +49,15 @@ frmMain::frmMain(BrowserFactory browserFactory)
       browserFactory_(browserFactory ? std::move(browserFactory) : CreateSystemBrowser) {
     // The version shown is the one in the program's version resource, so an update shows the new one.
     SetCaption(L"Pelmor免费行情分析系统V" + rt::ProgramVersionText());
-    SetClientSize(831, 532);
+    // The resolution the window will start at; the skin takes its own window's when it starts. A work area
+    // too small for the design size scaled (200 % on a small screen) still holds the whole window.
+    const skin::Scale s{rt::SystemDpi()};
+    const RECT work = rt::WorkAreaNear(RECT{0, 0, 1, 1});
+    const int frameX = 2 * rt::SystemMetricForDpi(SM_CXSIZEFRAME, s.dpi);
+    const int frameY =
+        2 * rt::SystemMetricForDpi(SM_CYSIZEFRAME, s.dpi) + rt::SystemMetricForDpi(SM_CYCAPTION, s.dpi);
+    SetClientSize(std::min(s(831), static_cast<int>(work.right - work.left) - frameX),
+                  std::min(s(532), static_cast<int>(work.bottom - work.top) - frameY));
     SetSizable(true);
     SetMinButton(true);
     SetMaxButton(true);
@@ -81,6 +93,8 @@ void frmMain::CreateControls() {
     AddUserControl(ucSkin1, L"ucSkin1", 0, 0, 831, 24, stored ? &*stored : nullptr);
     quoteBar.Create(ucSkin1);
     quoteBar.SetBrowser(web.get());
+    if (ucSkin1.DesignScale() != skin::Scale{}) ScaleControls();
+    ucSkin1.DpiChanged = [this] { ScaleControls(); };
 
     // After the skin: its dispatcher goes over the skin's trampoline on the form.
     const auto menuStored = rt::PropertyBag::FromText(kMenuProperties);
@@ -123,11 +137,22 @@ void frmMain::Form_Load() {
 void frmMain::Form_Resize() {
     // The caption height, not the skin's own height: the skin grows over the whole client area.
     const int S = ucSkin1.SizeCaption();
-    rt::Trap([&] { Picture2.Move(5, S, ScaleWidth() - 10, ScaleHeight() - S); });
+    const skin::Scale& s = ucSkin1.DesignScale();
+    rt::Trap([&] { Picture2.Move(s(5), S, ScaleWidth() - s(10), ScaleHeight() - S); });
     // Larger than its container: the browser's own border and scroll bar stay out of sight.
     rt::Trap([&] {
-        if (web) web->Move(-20, -20, Picture2.ScaleWidth() + 50, Picture2.ScaleHeight() + 20);
+        if (web) web->Move(-s(20), -s(20), Picture2.ScaleWidth() + s(50), Picture2.ScaleHeight() + s(20));
     });
+}
+
+void frmMain::ScaleControls() {
+    const skin::Scale& s = ucSkin1.DesignScale();
+    rt::Trap([&] {
+        Picture1.SetPicture(ScaledResPicture(PELMOR_RES_LOGO, PELMOR_LOGO_W, PELMOR_LOGO_H, s.dpi));
+        Picture1.Move(s(40), s(368), s(PELMOR_LOGO_W), s(PELMOR_LOGO_H));
+    });
+    rt::Trap([&] { quoteBar.Rescale(s); });
+    Form_Resize();
 }
 
 void frmMain::Form_Unload(bool& /*Cancel*/) {

@@ -51,6 +51,9 @@ class frmMain : public rt::Form {
 
   private:
     void Picture1_Click();
+    // The controls at the skin's scale: on a monitor of other than the design resolution, and again
+    // when the form moves to one.
+    void ScaleControls();
 
     BrowserFactory browserFactory_;
     rt::UniqueCursor hand_;

@@ -4,9 +4,11 @@
 
 #include "resources/resource_names.h"
 #include "runtime/Checked.h"
+#include "runtime/Dpi.h"
 #include "runtime/Form.h"
 #include "runtime/OleColor.h"
 #include "runtime/Picture.h"
+#include "shell/SkinPictures.h"
 
 namespace viewer {
 
@@ -128,7 +130,7 @@ void ucSkin::UserControl_Initialize() {
     SetForeColor(0xFFFFFF);
     static constexpr const wchar_t* kTips[kButtonCount] = {kTipMin, kTipMax, kTipClose, kTipMenu,
                                                            kTipTopMost};
-    const auto layout = LayoutCaptionButtons(ScaleWidth());
+    const auto layout = LayoutCaptionButtons(ScaleWidth(), scale_);
     for (int i = 0; i < kButtonCount; ++i) {
         SkinHitArea& area = imgBt_[static_cast<size_t>(i)];
         area.MouseDown = [this, i](int button, int, float, float) { pvHitAreaDown(i, button); };
@@ -138,7 +140,7 @@ void ucSkin::UserControl_Initialize() {
         area.PaintUnder = [this](HDC dc, const RECT& under) { frames_.CopyTo(dc, under, POINT{0, 0}); };
         pvDescribeCaptionButton(area, i);
         const Rect& r = layout[static_cast<size_t>(i)];
-        Add(area, L"ImgBt(" + std::to_wstring(i) + L")", r.left, r.top, kButtonSize, kButtonSize);
+        Add(area, L"ImgBt(" + std::to_wstring(i) + L")", r.left, r.top, r.right - r.left, r.bottom - r.top);
         area.SetToolTipText(kTips[i]);
     }
 }
@@ -193,11 +195,41 @@ void ucSkin::pvStartRunMode() {
     if (!parent) return;
     parent_ = parent;
     parentForm_ = form && form->hWnd() == parent ? form : nullptr;
-    trampoline_.Install(parent_, {WM_SYSCOMMAND, WM_NCACTIVATE, WM_NCPAINT},
-                        {WM_GETMINMAXINFO, WM_SIZE, WM_SHOWWINDOW, WM_NCACTIVATE, kMsg105A, WM_GETICON});
+    trampoline_.Install(
+        parent_, {WM_SYSCOMMAND, WM_NCACTIVATE, WM_NCPAINT},
+        {WM_GETMINMAXINFO, WM_SIZE, WM_SHOWWINDOW, WM_NCACTIVATE, kMsg105A, WM_GETICON, WM_DPICHANGED});
     trampoline_.Install(hWnd(), {}, {WM_MOUSELEAVE});
 
-    if (!skin_.hdc()) skin_.CreateFromPicture(rt::LoadResPicture(PELMOR_RES_SKIN, rt::PictureType::Bitmap));
+    pvTakeDpi(rt::DpiOfWindow(parent_));
+}
+
+void ucSkin::pvTakeDpi(int32_t dpi) {
+    if (skin_.hdc() && dpi == scale_.dpi) return;
+    scale_ = Scale{dpi};
+    // The skin's caption-button cells are scaled one by one, so a cell's place stays a whole multiple of
+    // the scaled cell; the caption background below them is one band.
+    const rt::Picture skin = ScaledResPicture(
+        PELMOR_RES_SKIN, PELMOR_SKIN_W, PELMOR_SKIN_H, dpi,
+        {PELMOR_SKIN_CELL, PELMOR_SKIN_W / PELMOR_SKIN_CELL, PELMOR_SKIN_CAPTION_Y / PELMOR_SKIN_CELL});
+    skin_ = drawing::pcMemDC();
+    skin_.CreateFromPicture(skin);
+    // Everything drawn at the old resolution goes.
+    frames_.Release();
+    base_.Release();
+    baseOf_ = CaptionBase{};
+    strip_.SelectFont(nullptr);
+    captionFont_.reset();
+}
+
+void ucSkin::pvOnDpiChanged(WPARAM wp, const RECT* suggested) {
+    pvTakeDpi(HIWORD(wp));
+    // The suggested rectangle keeps the window where it was relative to the pointer and the monitors;
+    // the resize that follows lays the frame out again at the new scale.
+    if (suggested)
+        ::SetWindowPos(parent_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    pvOnParentSize();
+    RaiseEvent(DpiChanged);
 }
 
 ucSkin::MouseTracking ucSkin::ChooseMouseTracking(HMODULE user32, const wchar_t* comctl32) {
@@ -312,6 +344,9 @@ void ucSkin::After(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT&) {
             case WM_NCACTIVATE:
                 if (const auto active = NcActivatePaint(static_cast<uint32_t>(wp))) pvPaint(*active);
                 break;
+            case WM_DPICHANGED:
+                pvOnDpiChanged(wp, reinterpret_cast<const RECT*>(lp));
+                break;
             default:
                 break;
             }
@@ -340,7 +375,7 @@ void ucSkin::pvOnParentSize() {
     ::GetClientRect(parent_, &client);
     ::SetWindowPos(hWnd(), nullptr, 0, 0, client.right, client.bottom, 0);
     pvApplyRegions();
-    zones_ = ComputeSizingZones(ScaleWidth(), ScaleHeight());
+    zones_ = ComputeSizingZones(ScaleWidth(), ScaleHeight(), scale_);
     pvLayoutButtons();
     // The tip follows the state whichever way the form got there (button, double click, system menu).
     if (!pvParentMinimized()) imgBt_[kMaxButton].SetToolTipText(pvParentMaximized() ? kTipRestore : kTipMax);
@@ -348,15 +383,28 @@ void ucSkin::pvOnParentSize() {
 }
 
 void ucSkin::pvOnGetMinMaxInfo(MINMAXINFO* info) {
-    RECT work{};
-    if (::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) workArea_ = work;
+    // The monitor the form is on, not the primary one.
+    workArea_ = rt::WorkAreaOf(parent_);
+    const RECT monitor = rt::MonitorAreaOf(parent_);
     if (!info) return;
-    const MinMaxNumbers n = ComputeMinMax(
-        Rect{workArea_.left, workArea_.top, workArea_.right, workArea_.bottom}, minWidth_, minHeight_);
+    const MinMaxNumbers n =
+        ComputeMinMax(Rect{workArea_.left, workArea_.top, workArea_.right, workArea_.bottom}, minWidth_,
+                      minHeight_, scale_, Point{monitor.left, monitor.top}, pvFrameInset());
     info->ptMaxSize = POINT{n.maxSize.x, n.maxSize.y};
     info->ptMaxPosition = POINT{n.maxPosition.x, n.maxPosition.y};
     info->ptMinTrackSize = POINT{n.minTrackSize.x, n.minTrackSize.y};
     info->ptMaxTrackSize = POINT{n.maxTrackSize.x, n.maxTrackSize.y};
+}
+
+int32_t ucSkin::pvFrameInset() {
+    // Only a sizing border is the system's to size; a window edge alone keeps the design inset.
+    if (!flags_.thickFrame) return kFrameInset;
+    RECT window{};
+    POINT origin{0, 0};
+    if (!pvParentMinimized() && !pvParentMaximized() && ::GetWindowRect(parent_, &window) &&
+        ::ClientToScreen(parent_, &origin) && origin.x >= window.left)
+        frameInset_ = origin.x - window.left;
+    return frameInset_;
 }
 
 void ucSkin::pvReadParentFlags() {
@@ -383,19 +431,19 @@ void ucSkin::pvApplyRegions() {
     } else {
         RECT wr{};
         ::GetWindowRect(parent_, &wr);
-        const Rect r =
-            ParentRegionRect(wr.right - wr.left, wr.bottom - wr.top, flags_.thickFrame || flags_.windowEdge);
-        rt::UniqueRgn rgn(
-            ::CreateRoundRectRgn(r.left, r.top, r.right, r.bottom, kRegionCorner, kRegionCorner));
+        const Rect r = ParentRegionRect(wr.right - wr.left, wr.bottom - wr.top,
+                                        flags_.thickFrame || flags_.windowEdge, pvFrameInset());
+        const int32_t corner = scale_(kRegionCorner);
+        rt::UniqueRgn rgn(::CreateRoundRectRgn(r.left, r.top, r.right, r.bottom, corner, corner));
         const bool hides = rgn && RegionInsideClient(parent_, rgn.get());
         ncHidden_ = SetRegion(parent_, std::move(rgn)) && hides;
     }
 
-    const ControlShape shape = ControlRegionShape(ScaleWidth(), ScaleHeight(), pvParentMaximized());
+    const ControlShape shape = ControlRegionShape(ScaleWidth(), ScaleHeight(), pvParentMaximized(), scale_);
     const Rect& o = shape.outer;
-    rt::UniqueRgn rgn(
-        shape.rounded ? ::CreateRoundRectRgn(o.left, o.top, o.right, o.bottom, kRegionCorner, kRegionCorner)
-                      : ::CreateRectRgn(o.left, o.top, o.right, o.bottom));
+    const int32_t corner = scale_(kRegionCorner);
+    rt::UniqueRgn rgn(shape.rounded ? ::CreateRoundRectRgn(o.left, o.top, o.right, o.bottom, corner, corner)
+                                    : ::CreateRectRgn(o.left, o.top, o.right, o.bottom));
     if (!rgn) return;
     if (!IsEmpty(shape.opening)) {
         const Rect& h = shape.opening;
@@ -406,14 +454,14 @@ void ucSkin::pvApplyRegions() {
 }
 
 void ucSkin::pvLayoutButtons() {
-    const auto layout = LayoutCaptionButtons(ScaleWidth());
+    const auto layout = LayoutCaptionButtons(ScaleWidth(), scale_);
     for (int i = 0; i < kButtonCount; ++i) {
         const Rect& r = layout[static_cast<size_t>(i)];
         // Beneath every other control on the frame, as controls without a window of their own would
         // lie: on a narrow window the hit areas reach over the quote-source buttons, which were placed
         // after them, and a click there belongs to the quote-source button.
-        ::SetWindowPos(imgBt_[static_cast<size_t>(i)].hWnd(), HWND_BOTTOM, r.left, r.top, kButtonSize,
-                       kButtonSize, SWP_NOACTIVATE);
+        ::SetWindowPos(imgBt_[static_cast<size_t>(i)].hWnd(), HWND_BOTTOM, r.left, r.top, r.right - r.left,
+                       r.bottom - r.top, SWP_NOACTIVATE);
     }
 }
 
@@ -430,7 +478,8 @@ void ucSkin::UserControl_MouseDown(int Button, int, float X, float Y) {
     lastX_ = Round(X);
     lastY_ = Round(Y);
     if (!pvStarted()) return;
-    if (OpensSystemMenuOnDown(Button, lastX_, lastY_, drawIcon_, pvParentIcon() != nullptr)) ShowSystemMenu();
+    if (OpensSystemMenuOnDown(Button, lastX_, lastY_, drawIcon_, pvParentIcon() != nullptr, scale_))
+        ShowSystemMenu();
 }
 
 void ucSkin::UserControl_MouseMove(int Button, int, float X, float Y) {
@@ -438,7 +487,7 @@ void ucSkin::UserControl_MouseMove(int Button, int, float X, float Y) {
     pvTrackMouseLeave(hWnd());
     pvResetButtonsOnControl({});
     const HitChoice choice =
-        ChooseHitTest(zones_, flags_.thickFrame, pvParentMaximized(), Round(X), Round(Y));
+        ChooseHitTest(zones_, flags_.thickFrame, pvParentMaximized(), Round(X), Round(Y), scale_);
     pvSetPointer(choice.pointer);
     if ((Button & kLeftButton) && choice.code != kHitNone) {
         ::ReleaseCapture();
@@ -449,7 +498,7 @@ void ucSkin::UserControl_MouseMove(int Button, int, float X, float Y) {
 void ucSkin::UserControl_DblClick() {
     if (!pvStarted()) return;
     switch (ChooseDblClickAction(lastButton_, lastX_, lastY_, drawIcon_, pvParentIcon() != nullptr,
-                                 flags_.maxBox)) {
+                                 flags_.maxBox, scale_)) {
     case DblClickAction::UnloadParent:
         pvUnloadParent();
         break;
@@ -525,7 +574,7 @@ void ucSkin::pvHitAreaMove(int index, int button) {
 
 void ucSkin::pvHitAreaUp(int index, int button, float x, float y) {
     if (!pvStarted()) return;
-    if (!ReleaseInsideButton(Round(x), Round(y))) {
+    if (!ReleaseInsideButton(Round(x), Round(y), scale_)) {
         pvDrawButtonOnControl(index, kNormal, {.show = Show::Now});
         return;
     }

@@ -36,10 +36,15 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     std::function<void(bool& Cancel)> MaxButtonClick;
     std::function<void(bool& Cancel)> MinButtonClick;
 
-    int32_t SizeCaption() const { return skin::kSizeCaption; }
-    int32_t SizeBottom() const { return skin::kSizeBottom; }
-    int32_t SizeLBorder() const { return skin::kSizeLBorder; }
-    int32_t SizeRBorder() const { return skin::kSizeRBorder; }
+    // In pixels of the form's monitor.
+    int32_t SizeCaption() const { return scale_(skin::kSizeCaption); }
+    int32_t SizeBottom() const { return scale_(skin::kSizeBottom); }
+    int32_t SizeLBorder() const { return scale_(skin::kSizeLBorder); }
+    int32_t SizeRBorder() const { return scale_(skin::kSizeRBorder); }
+    // Design sizes to pixels of the form's monitor; the form's other controls are scaled through it too.
+    const skin::Scale& DesignScale() const { return scale_; }
+    // Raised after the form moved to a monitor of another resolution and the frame was scaled to it.
+    std::function<void()> DpiChanged;
 
     // Persisted only; it does not change the painting.
     bool DrawBorder() const { return drawBorder_; }
@@ -115,6 +120,13 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     void pvOnParentShow(bool shown);
     void pvOnParentSize();
     void pvOnGetMinMaxInfo(MINMAXINFO* info);
+    // Takes the resolution of the parent's monitor: the skin picture, the caption font and the layout
+    // follow it, and pictures drawn at the old one are dropped.
+    void pvTakeDpi(int32_t dpi);
+    void pvOnDpiChanged(WPARAM wp, const RECT* suggested);
+    // The parent's sizing border left around its client area, measured (kept while it is minimized or
+    // maximized).
+    int32_t pvFrameInset();
     void pvReadParentFlags();
     void pvApplyRegions();
     void pvLayoutButtons();
@@ -185,6 +197,8 @@ class ucSkin : public rt::UserControl, private msghook::IWndProcSink {
     TrackMouseEventFn trackMouseEvent_ = nullptr;
     ParentFlags flags_;
     RECT workArea_{};
+    skin::Scale scale_;
+    int32_t frameInset_ = skin::kFrameInset;
     std::array<int16_t, skin::kButtonCount> buttonState_{};
     skin::SizingZones zones_{};
     int lastButton_ = 0;

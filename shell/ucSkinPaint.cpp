@@ -113,30 +113,31 @@ void ucSkin::pvPaint(bool active) {
 }
 
 bool ucSkin::pvComposeFrame(const SkinFrameLook& look, bool rimOnly) {
-    const int32_t w = look.w, h = look.h;
-    if (!strip_.Ensure(w, kCaptionStripHeight)) return false;
+    const int32_t w = look.w, h = look.h, stripHeight = scale_(kCaptionStripHeight);
+    if (!strip_.Ensure(w, stripHeight)) return false;
     strip_.SelectFont(captionFont_.get());
     HDC control = frames_.dc();
     {
         HDC strip = strip_.dc();
         pvClearBackground(control, look, rimOnly);
         if (!pvCaptionBase(w, look.icon)) return false;
-        ::BitBlt(strip, 0, 0, w, kCaptionStripHeight, base_.dc(), 0, 0, SRCCOPY);
+        ::BitBlt(strip, 0, 0, w, stripHeight, base_.dc(), 0, 0, SRCCOPY);
         pvResetButtons(strip);
 
         ::SetBkMode(strip, TRANSPARENT);
         ::SetTextColor(strip, look.active ? kTextActive : kTextInactive);
-        const CaptionTextBox box = ComputeCaptionTextBox(w, look.icon != nullptr);
-        skin_.pDrawText(strip, look.caption, box.iconOffset, kButtonTop, box.textWidth, kCaptionStripHeight,
+        const CaptionTextBox box = ComputeCaptionTextBox(w, look.icon != nullptr, scale_);
+        skin_.pDrawText(strip, look.caption, box.iconOffset, scale_(kButtonTop), box.textWidth, stripHeight,
                         0);
-        ::BitBlt(control, 0, 0, w, kCaptionStripHeight, strip, 0, 0, SRCCOPY);
+        ::BitBlt(control, 0, 0, w, stripHeight, strip, 0, 0, SRCCOPY);
     }
     const DcPen pen(control);
     if (!look.maximized) {
-        pen.Outline(look.active ? kOuterActive : kOuterInactive, Rect{0, 0, w, h}, kOutlineCorner);
-        pen.Outline(look.active ? kInnerActive : kInnerInactive, Rect{1, 1, w - 1, h - 1}, kOutlineCorner);
+        const int32_t corner = scale_(kOutlineCorner);
+        pen.Outline(look.active ? kOuterActive : kOuterInactive, Rect{0, 0, w, h}, corner);
+        pen.Outline(look.active ? kInnerActive : kInnerInactive, Rect{1, 1, w - 1, h - 1}, corner);
     }
-    pen.Outline(kOpeningFrame, OpeningFrameRect(w, h), 0);
+    pen.Outline(kOpeningFrame, OpeningFrameRect(w, h, scale_), 0);
     return true;
 }
 
@@ -149,23 +150,31 @@ void ucSkin::pvClearBackground(HDC dc, const SkinFrameLook& look, bool rimOnly) 
         brush.Fill(0, 0, w, h);
         return;
     }
-    const int32_t side = h - kSizeCaption - kSizeBottom;
-    brush.Fill(0, kCaptionStripHeight, w, kSizeCaption - kCaptionStripHeight);
-    brush.Fill(0, h - kSizeBottom, w, kSizeBottom);
-    brush.Fill(0, kSizeCaption, kSizeLBorder, side);
-    brush.Fill(w - kSizeRBorder, kSizeCaption, kSizeRBorder, side);
+    const int32_t caption = SizeCaption(), bottom = SizeBottom(), left = SizeLBorder(), right = SizeRBorder();
+    const int32_t strip = scale_(kCaptionStripHeight);
+    const int32_t side = h - caption - bottom;
+    brush.Fill(0, strip, w, caption - strip);
+    brush.Fill(0, h - bottom, w, bottom);
+    brush.Fill(0, caption, left, side);
+    brush.Fill(w - right, caption, right, side);
 }
 
 bool ucSkin::pvCaptionBase(int32_t w, HICON icon) {
-    if (!base_.Ensure(w, kCaptionStripHeight)) return false;
+    const Scale& s = scale_;
+    if (!base_.Ensure(w, s(kCaptionStripHeight))) return false;
     const CaptionBase now{base_.Allocations(), w, icon};
     if (now == baseOf_) return true;
     // The strip's start, black, with the caption background stretched across and the icon on it. An
     // icon handle names one unchanging image, so this is drawn again only for another width or icon.
     HDC dc = base_.dc();
-    ::PatBlt(dc, 0, 0, w, kCaptionStripHeight, BLACKNESS);
-    skin_.StretchDraw(dc, kCaptionSrcX, kCaptionSrcY, kCaptionSrcW, kCaptionSrcH, 1, 2, w - 2, kCaptionSrcH);
-    if (icon) ::DrawIconEx(dc, 3, 3, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    ::PatBlt(dc, 0, 0, w, s(kCaptionStripHeight), BLACKNESS);
+    // The skin picture is scaled cell by cell: its caption band starts below the scaled cells and is as
+    // wide as they are.
+    const int32_t cell = s(kButtonSize);
+    skin_.StretchDraw(dc, s(kCaptionSrcX), kCaptionSrcY / kButtonSize * cell,
+                      kCaptionSrcW / kButtonSize * cell, s(kCaptionSrcH), s(1), s(2), w - s(2),
+                      s(kCaptionSrcH));
+    if (icon) ::DrawIconEx(dc, s(3), s(3), icon, s(16), s(16), 0, nullptr, DI_NORMAL);
     baseOf_ = now;
     return true;
 }
@@ -175,8 +184,8 @@ bool ucSkin::pvCaptionFont() {
     if (captionFont_ && face == captionFace_) return true;
     // Out of the strip's DC before it goes.
     strip_.SelectFont(nullptr);
-    captionFont_.reset(::CreateFontW(12, 6, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0,
-                                     FF_MODERN | DEFAULT_PITCH, face.c_str()));
+    captionFont_.reset(::CreateFontW(scale_(12), scale_(6), 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                     0, 0, 0, FF_MODERN | DEFAULT_PITCH, face.c_str()));
     captionFace_ = face;
     return static_cast<bool>(captionFont_);
 }
@@ -217,16 +226,16 @@ void ucSkin::pvPaintDesignLook() {
 
 RECT ucSkin::pvButtonRect(int index) const {
     const SkinHitArea& area = imgBt_[static_cast<size_t>(index)];
-    return RECT{area.Left(), area.Top(), area.Left() + kButtonSize, area.Top() + kButtonSize};
+    return RECT{area.Left(), area.Top(), area.Left() + scale_(kButtonSize), area.Top() + scale_(kButtonSize)};
 }
 
 bool ucSkin::pvDrawButton(HDC target, int index, int16_t state, Redraw redraw) {
     if (!pvStarted() || !target || pvParentMinimized()) return false;
     int16_t& cached = buttonState_[static_cast<size_t>(index)];
     if (state == cached && redraw == Redraw::IfChanged) return false;
-    const Point cell = ButtonSourceCell(index, state, pvParentMaximized(), topMost_);
+    const Point cell = ButtonSourceCell(index, state, pvParentMaximized(), topMost_, scale_);
     const RECT at = pvButtonRect(index);
-    skin_.Draw(target, cell.x, cell.y, kButtonSize, kButtonSize, at.left, at.top, false);
+    skin_.Draw(target, cell.x, cell.y, at.right - at.left, at.bottom - at.top, at.left, at.top, false);
     cached = state;
     return true;
 }

@@ -153,6 +153,18 @@ def check_skin():
                 check(b.px(11 * c + x, 33 + y) == (want,) * 3,
                       f"SKIN faded cell {c} pixel {x},{y}")
 
+    # The 2x skin: each glyph pixel of the three state rows a 2 x 2 block of
+    # its colour, the caption the same greys from top to bottom.
+    b2 = load("skin_2x.bmp", 154, 130)
+    for y in range(33):
+        for x in range(77):
+            p = b.px(x, y)
+            glyph = p != (caption_expected(6 + y % 11),) * 3
+            block = {b2.px(2 * x + i, 2 * y + j) for i in (0, 1) for j in (0, 1)}
+            check(not glyph or block == {p}, f"SKIN_2X glyph pixel {x},{y}")
+    check(b2.px(0, 88) == b.px(0, 44) and b2.px(153, 129) == b.px(76, 64),
+          "SKIN_2X caption colours")
+
 
 SCROLL = {
     "scrbackh.bmp": (4, 17), "scrbackv.bmp": (17, 4),
@@ -281,15 +293,18 @@ def check_text_pictures():
     check(ink and min(ink) <= 4 and max(ink) >= 92,
           "LOGO text does not span the width")
 
-    for base in BUTTONS:
-        n, h, c = (load(f"{base}_{s}.bmp", 75, 20) for s in "nhc")
-        bg_col = [n.px(0, y) for y in range(20)]
-        check(bg_col[0][0] > bg_col[19][0] and
+    for base, k in ((b, k) for b in BUTTONS for k in (1, 2)):
+        sfx = "_2x" if k == 2 else ""
+        W, H = 75 * k, 20 * k
+        n, h, c = (load(f"{base}_{s}{sfx}.bmp", W, H) for s in "nhc")
+        base += sfx
+        bg_col = [n.px(0, y) for y in range(H)]
+        check(bg_col[0][0] > bg_col[H - 1][0] and
               all(p[0] == p[1] == p[2] for p in bg_col),
               f"{base}: background is not a darkening grey gradient")
         text = 0
-        for y in range(20):
-            for x in range(75):
+        for y in range(H):
+            for x in range(W):
                 pn, ph, pc = n.px(x, y), h.px(x, y), c.px(x, y)
                 if pn == bg_col[y]:
                     check(ph == pc == pn, f"{base}: backgrounds differ at "
@@ -301,7 +316,7 @@ def check_text_pictures():
                 check(ph[0] >= ph[1] == ph[2], f"{base}_h: {ph} not red")
                 check(pc[0] == pc[1] == pc[2] and pc[0] <= pn[0],
                       f"{base}_c: {pc} not grey")
-        check(text >= 40, f"{base}: almost no text ({text} px)")
+        check(text >= 40 * k * k, f"{base}: almost no text ({text} px)")
         check(max(p[0] for r in n.rows for p in r) >= 250,
               f"{base}_n: no white")
         check(any(p[0] >= 250 and p[1] < 80 for r in h.rows for p in r),
@@ -379,9 +394,13 @@ def check_text_files():
     lvl = m.findall(".//t:requestedExecutionLevel", ns)
     check(len(lvl) == 1 and lvl[0].get("level") == "asInvoker",
           "manifest: execution level")
-    check("dpiaware" not in re.sub(r"<!--.*?-->", "", text,
-                                   flags=re.S).lower(),
-          "manifest declares DPI awareness")
+    ws = {"a5": "http://schemas.microsoft.com/SMI/2005/WindowsSettings",
+          "a16": "http://schemas.microsoft.com/SMI/2016/WindowsSettings"}
+    aware = [e.text for e in m.findall(".//t:windowsSettings/a5:dpiAware", {**ns, **ws})]
+    awareness = [e.text for e in m.findall(".//t:windowsSettings/a16:dpiAwareness", {**ns, **ws})]
+    check(aware == ["true/pm"], f"manifest: dpiAware is {aware}, not true/pm")
+    check(awareness == ["PerMonitorV2, PerMonitor"],
+          f"manifest: dpiAwareness is {awareness}, not per-monitor v2")
     check(len(m.findall(".//c:supportedOS", ns)) == 4,
           "manifest: supportedOS entries")
 
@@ -397,7 +416,7 @@ def check_text_files():
 
     rc = open(os.path.join(VIEWER, "viewer.rc"), encoding="utf-8").read()
     bitmaps = re.findall(r'^(\w+)\s+BITMAP\s+"([^"]+)"', rc, re.M)
-    check(len(bitmaps) == 32, f"viewer.rc: {len(bitmaps)} bitmaps, want 32")
+    check(len(bitmaps) == 51, f"viewer.rc: {len(bitmaps)} bitmaps, want 51")
     check({n for n, _ in bitmaps} == {a for a, _ in header_names},
           "viewer.rc bitmaps and resource_names.h disagree")
     for _, f in bitmaps:
@@ -476,7 +495,7 @@ def check_windres():
                     f'#define PELMOR_VERSION_QUAD "{QUAD}"\n')
         for rc, desc, orig, bitmaps in (
                 ("viewer/viewer.rc", "Pelmor免费行情分析系统",
-                 "Pelmor免费行情分析系统.exe", 32),
+                 "Pelmor免费行情分析系统.exe", 51),
                 ("updater/update.rc", "Pelmor更新", "update.exe", 0)):
             out = os.path.join(tmp, "x.res")
             # Run from elsewhere: paths inside the .rc must not depend on

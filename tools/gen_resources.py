@@ -149,38 +149,41 @@ GLYPHS = [
 ]
 
 
-def caption_value(row):
-    return lerp(CAPTION_TOP, CAPTION_BOTTOM, row, CAPTION_H - 1)
+def caption_value(row, k=1):
+    return lerp(CAPTION_TOP, CAPTION_BOTTOM, row, k * CAPTION_H - 1)
 
 
-def cell_background(row_in_cell):
-    return grey(caption_value(GLYPH_CAPTION_ROW + row_in_cell))
+def cell_background(row_in_cell, k=1):
+    return grey(caption_value(k * GLYPH_CAPTION_ROW + row_in_cell, k))
 
 
-def make_skin():
-    img = Image.new("RGB", (SKIN_W, SKIN_H))
+def make_skin(k=1):
+    """The skin at k times the design size: each glyph pixel a k x k block,
+    the gradients drawn at the finer rows."""
+    cell = k * CELL
+    img = Image.new("RGB", (k * SKIN_W, k * SKIN_H))
     px = img.load()
     for state, colour in enumerate((GLYPH_NORMAL, GLYPH_HOVER,
                                     GLYPH_PRESSED)):
         for col, pattern in enumerate(GLYPHS):
             assert len(pattern) == CELL and all(len(r) == CELL
                                                 for r in pattern)
-            for y in range(CELL):
-                for x in range(CELL):
-                    on = pattern[y][x] == "#"
-                    px[col * CELL + x, state * CELL + y] = (
-                        colour if on else cell_background(y))
+            for y in range(cell):
+                for x in range(cell):
+                    on = pattern[y // k][x // k] == "#"
+                    px[col * cell + x, state * cell + y] = (
+                        colour if on else cell_background(y, k))
     # Faded copy of the normal row: each pixel half way to the background.
-    for y in range(CELL):
-        bg = cell_background(y)
-        for x in range(SKIN_W):
+    for y in range(cell):
+        bg = cell_background(y, k)
+        for x in range(k * SKIN_W):
             p = px[x, y]
-            px[x, 3 * CELL + y] = tuple(
+            px[x, 3 * cell + y] = tuple(
                 round_half_up(Fraction(p[i] + bg[i], 2)) for i in range(3))
-    for row in range(CAPTION_H):
-        c = grey(caption_value(row))
-        for x in range(SKIN_W):
-            px[x, CAPTION_Y + row] = c
+    for row in range(k * CAPTION_H):
+        c = grey(caption_value(row, k))
+        for x in range(k * SKIN_W):
+            px[x, k * CAPTION_Y + row] = c
     return img
 
 
@@ -389,17 +392,17 @@ BUTTONS = [
 ]
 
 
-def make_button(label, state):
-    img = Image.new("RGB", (BUTTON_W, BUTTON_H))
-    for y in range(BUTTON_H):
-        c = grey(lerp(BUTTON_TOP, BUTTON_BOTTOM, y, BUTTON_H - 1))
-        for x in range(BUTTON_W):
+def make_button(label, state, k=1):
+    bw, bh = k * BUTTON_W, k * BUTTON_H
+    img = Image.new("RGB", (bw, bh))
+    for y in range(bh):
+        c = grey(lerp(BUTTON_TOP, BUTTON_BOTTOM, y, bh - 1))
+        for x in range(bw):
             img.putpixel((x, y), c)
-    mask = text_mask(label, 12)
+    mask = text_mask(label, 12 * k)
     w, h = mask.size
-    assert w <= BUTTON_W - 4 and h <= BUTTON_H, label
-    compose(img, mask, BUTTON_TEXT[state], (BUTTON_W - w) // 2,
-            (BUTTON_H - h) // 2)
+    assert w <= bw - 4 * k and h <= bh, label
+    compose(img, mask, BUTTON_TEXT[state], (bw - w) // 2, (bh - h) // 2)
     return img
 
 
@@ -544,8 +547,14 @@ MANIFEST = """\
       </requestedPrivileges>
     </security>
   </trustInfo>
-  <!-- No dpiAware element on purpose: the skin is drawn in fixed pixels and
-       is left to the system's bitmap scaling on high-DPI screens. -->
+  <!-- Each window is drawn at its own monitor's resolution and redrawn when it
+       moves to another (PerMonitorV2; "true/pm" for systems before it). -->
+  <application xmlns="urn:schemas-microsoft-com:asm.v3">
+    <windowsSettings>
+      <dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>
+      <dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2, PerMonitor</dpiAwareness>
+    </windowsSettings>
+  </application>
   <compatibility xmlns="urn:schemas-microsoft-com:compatibility.v1">
     <application>
       <!-- Windows 7 -->
@@ -614,12 +623,14 @@ RC_HEAD = """\
 
 def bitmap_resources():
     """(resource name, file name relative to resources/viewer)."""
-    out = [("SKIN", "skin.bmp")]
+    out = [("SKIN", "skin.bmp"), ("SKIN_2X", "skin_2x.bmp")]
     out += [(n, n.lower() + ".bmp") for n in SCROLL_SIZES]
     out.append(("LOGO", "logo.bmp"))
     for base, _ in BUTTONS:
         for st in ("N", "H", "C"):
-            out.append((f"{base}_{st}", f"{base.lower()}_{st.lower()}.bmp"))
+            for x2 in ("", "_2X"):
+                out.append((f"{base}_{st}{x2}",
+                            f"{base.lower()}_{st.lower()}{x2.lower()}.bmp"))
     return out
 
 
@@ -662,6 +673,8 @@ def make_header():
         out.append(f"#define {name:<40} {value}\n")
 
     define("PELMOR_RES_SKIN", 'L"SKIN"')
+    # The viewer's scaled pictures come at 2x too, their names ending in _2X.
+    define("PELMOR_RES_SKIN_2X", 'L"SKIN_2X"')
     define("PELMOR_SKIN_W", SKIN_W)
     define("PELMOR_SKIN_H", SKIN_H)
     define("PELMOR_SKIN_CELL", CELL)
@@ -682,6 +695,7 @@ def make_header():
     for base, _ in BUTTONS:
         for st in ("N", "H", "C"):
             define(f"PELMOR_RES_{base}_{st}", f'L"{base}_{st}"')
+            define(f"PELMOR_RES_{base}_{st}_2X", f'L"{base}_{st}_2X"')
     out.append("\n#endif\n")
     return "".join(out)
 
@@ -691,7 +705,9 @@ def make_header():
 def build():
     """Return {relative path: bytes} for every generated file."""
     files = {}
+    # Pictures the viewer scales to a monitor's resolution come at 1x and 2x.
     files["viewer/skin.bmp"] = fmt.bmp24_bytes(make_skin())
+    files["viewer/skin_2x.bmp"] = fmt.bmp24_bytes(make_skin(2))
     scroll = make_scrollbars()
     for name, img in scroll.items():
         assert img.size == SCROLL_SIZES[name], (name, img.size)
@@ -701,6 +717,8 @@ def build():
         for st in ("N", "H", "C"):
             files[f"viewer/{base.lower()}_{st.lower()}.bmp"] = \
                 fmt.bmp24_bytes(make_button(label, st))
+            files[f"viewer/{base.lower()}_{st.lower()}_2x.bmp"] = \
+                fmt.bmp24_bytes(make_button(label, st, 2))
     files["viewer/pelmor.ico"] = make_icon()[0]
     major, minor = project_version()
     files["app.manifest"] = MANIFEST.replace(

@@ -5,6 +5,7 @@ keyboard: Ctrl+1 … Ctrl+6 and F5, Tab and the arrows along the bar with a focu
 
 import os
 import time
+import unittest
 
 import viewer_driver as d
 
@@ -202,6 +203,46 @@ class QuoteBar(d.ViewerTestCase):
                 self.assertEqual(now.rect(), g.rect())
                 self.assertTrue(now.mapped)
                 d.move_to(*self.at(x, TOP + 80, g), 0.1)
+
+
+class ScaledDisplay(unittest.TestCase):
+    """At 150 % and 200 %: window, caption and bar at the scaled design, the 2x pictures stretched as the
+    image engine does; at 150 % every button opens its page."""
+
+    def check_scale(self, dpi, click):
+        s, opts = (lambda v: (v * dpi + 48) // 96), d.options()  # noqa: E731  (as MulDiv rounds)
+        with d.scaled_session(dpi):
+            site = d.Site(os.path.join(opts.work_dir, "site.log"), opts.site_port)
+            viewer = d.Viewer(opts.viewer, opts.work_dir, f"scale-{dpi}")
+            try:
+                g = viewer.start(timeout=30)
+                inset = d.shape_extents(viewer.win)[0]  # the region starts with the client area (the skin)
+                self.assertTrue(abs(g.w - s(839)) <= 2 * inset and abs(g.h - s(559)) <= 4 * inset,
+                                f"window {g}: not 839 x 559 scaled but for the system's sizing border")
+                def shown(x, y, w, h):  # noqa: E306
+                    return d.read_pixels(g.x + inset + x, g.y + inset + y, w, h)
+                last, outline = shown(s(195), s(2) + s(21) - 1, 1, 1)[0], shown(s(195), s(24) - 1, 1, 1)[0]
+                self.assertEqual((last[0] == last[1] == last[2] and 20 < last[0] < 80, outline), (True, (57, 57, 51)))
+                pictures = [("close", g.w - 2 * inset - s(17), s(6), "skin_2x.bmp", (44, 0, 22, 22), 11, 11)]
+                pictures += [(n, s(x), s(TOP), f"ub_{n}_n_2x.bmp", (0, 0, 150, 40), WIDTH, HEIGHT)
+                             for n, x, _path in BUTTONS]
+                for name, x, y, bmp, rect, w, h in pictures:
+                    width, _h, pixels = d.read_bmp(os.path.join(opts.resources, bmp))
+                    diff = d.mean_abs_diff(shown(x, y, s(w), s(h)), d.stretch_bilinear(pixels, width, rect, s(w), s(h)))
+                    self.assertLessEqual(diff, MAX_DIFF, f"{name} at {x},{y}: {diff:.2f}")
+                d.screenshot_of(os.path.join(opts.work_dir, f"scale-{dpi}.png"), g.x, g.y, g.x + g.w, g.y + g.h)
+                for name, left, path in BUTTONS if click else ():
+                    clicked = time.monotonic()
+                    d.click_at(g.x + inset + s(left + WIDTH // 2), g.y + inset + s(TOP + HEIGHT // 2))
+                    self.assertTrue(site.wait_for(path, clicked, 5), f"{path} not fetched after a click on {name}")
+            finally:
+                viewer.stop(10)
+                site.stop()
+
+    def test_at_150_and_200_percent_the_frame_and_bar_scale_and_at_150_every_button_opens_its_page(self):
+        for dpi in (144, 192):
+            with self.subTest(dpi=dpi):
+                self.check_scale(dpi, click=dpi == 144)
 
 
 if __name__ == "__main__":

@@ -2,6 +2,7 @@
 mouse, read pixels back and serve its web pages from a local site that records every request."""
 
 import argparse
+import contextlib
 import fcntl
 import http.server
 import os
@@ -367,6 +368,41 @@ def mean_abs_diff(a, b):
     return total / (3 * len(a))
 
 
+
+
+def stretch_bilinear(pixels, width, rect, dw, dh):
+    """The image engine's bilinear stretch of rect (left, top, w, h) of a picture `width` pixels wide to dw x
+    dh: sample i at i x w / dw + left mixes its column with the next (the last one alone), rows alike."""
+    def taps(start, count, n):
+        last, out = start + count - 1, []
+        for i in range(n):
+            x = i * (count / n) + start
+            k = min(int(x), last)
+            out.append((k, k, 1.0, 0.0) if k >= last else (k, k + 1, 1.0 - (x - k), x - k))
+        return out
+
+    return [tuple(int(wy0 * (wx0 * pixels[y0 * width + x0][c] + wx1 * pixels[y0 * width + x1][c]) +
+                      wy1 * (wx0 * pixels[y1 * width + x0][c] + wx1 * pixels[y1 * width + x1][c])) for c in range(3))
+            for y0, y1, wy0, wy1 in taps(rect[1], rect[3], dh) for x0, x1, wx0, wx1 in taps(rect[0], rect[2], dw)]
+
+
+@contextlib.contextmanager
+def scaled_session(dpi):
+    """Runs the `with` in the harness's session at display scale `dpi` (wine-session scaled-start: a Wine
+    prefix and a display of its own, so the shared session's scale never changes under other tests)."""
+    global SCREEN
+    saved, harness = (dict(os.environ), SCREEN), os.path.join(os.path.dirname(__file__), "..", "..", "tools",
+                                                             "wine-session")
+    os.environ.pop("PELMOR_IN_SESSION", None)
+    try:
+        join_session(tool(harness, "scaled-start", str(dpi), timeout=60).decode().strip())
+        read_screen()
+        yield
+    finally:
+        subprocess.run([harness, "scaled-stop", str(dpi)], stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+        os.environ.clear()
+        os.environ.update(saved[0])
+        SCREEN = saved[1]
 
 
 class Site:

@@ -19,12 +19,13 @@ constexpr Point kGrabInside{50, 10};
 
 // Drags entry `moving` so that, following the cursor, its top-left would land on `target`.
 std::optional<MoveResult> DragTo(const EntryTable& t, std::size_t moving, int32_t frame, Point target,
-                                 int32_t snapWidth = 10) {
+                                 int32_t snapWidth = 10, int32_t dpi = 96) {
     const Rect& start = t[moving].rect;
     MoveInput in;
     in.moving = moving;
     in.frame = frame;
     in.snapWidth = snapWidth;
+    in.dpi = dpi;
     in.startCursor = {start.left + kGrabInside.x, start.top + kGrabInside.y};
     in.grabOffset = {-kGrabInside.x, -kGrabInside.y};
     in.cursor = {target.x + kGrabInside.x, target.y + kGrabInside.y};
@@ -37,14 +38,20 @@ struct EdgeCase {
     int32_t frame;
     Point target;   // where the cursor alone would put the 200 x 200 window
     Point expected; // where it lands
+    int32_t dpi = 96;
+    Rect work = testing::kWorkArea; // of the monitor the window is on
 };
+
+// A second monitor right of the 1024-wide primary one, its task bar at the bottom.
+constexpr Rect kSecondWork{1024, 0, 2304, 1000};
 
 class MovingNearWorkAreaEdge : public ::testing::TestWithParam<EdgeCase> {};
 
 TEST_P(MovingNearWorkAreaEdge, SnapsWithinNinePixelsOnly) {
     const auto& c = GetParam();
-    const auto t = Table({{kMover, 0, false, At(400, 300, 200, 200)}});
-    const auto r = DragTo(t, 1, c.frame, c.target);
+    auto t = Table({{kMover, 0, false, At(400, 300, 200, 200)}});
+    t[0].rect = c.work;
+    const auto r = DragTo(t, 1, c.frame, c.target, 10, c.dpi);
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(r->rect, At(c.expected.x, c.expected.y, 200, 200));
     EXPECT_TRUE(r->children.empty());
@@ -63,7 +70,12 @@ INSTANTIATE_TEST_SUITE_P(
         EdgeCase{"ThickRight9", 3, {815, 300}, {827, 300}},
         EdgeCase{"ThickBottom9", 3, {400, 559}, {400, 571}},
         EdgeCase{"ThickBottom10", 3, {400, 558}, {400, 558}},
-        EdgeCase{"CornerBoth", 0, {5, 763 - 200}, {0, 568}}),
+        EdgeCase{"CornerBoth", 0, {5, 763 - 200}, {0, 568}},
+        // On the second monitor at 150 % and 200 %: its edges, the snap width scaled, the frame as measured.
+        EdgeCase{"SecondLeft14At144", 0, {1038, 300}, {1024, 300}, 144, kSecondWork},
+        EdgeCase{"SecondLeft15At144", 0, {1039, 300}, {1039, 300}, 144, kSecondWork},
+        EdgeCase{"SecondThickRight14At144", 4, {2090, 300}, {2108, 300}, 144, kSecondWork},
+        EdgeCase{"SecondThickTop19At192", 4, {1500, 19}, {1500, -4}, 192, kSecondWork}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Each rule against another window, for a thick-frame mover (f = 3) of 100 x 100 and Q at

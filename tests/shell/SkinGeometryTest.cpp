@@ -102,6 +102,16 @@ TEST(SizingZones, RectanglesFollowTheControlSize) {
     EXPECT_EQ(z[7].rect, (Rect{8, 524, 823, 532}));
 }
 
+TEST(SizingZones, AtOneAndAHalfTimesTheZonesCaptionAndOpeningScale) {
+    const Scale s{144};
+    const SizingZones z = ComputeSizingZones(1247, 798, s);
+    EXPECT_EQ(z[3].rect, (Rect{0, 36, 12, 750}));
+    EXPECT_EQ(z[6].rect, (Rect{1199, 786, 1247, 798}));
+    EXPECT_EQ(ChooseHitTest(z, false, false, 150, 37, s).code, kHitNone);
+    EXPECT_EQ(ControlRegionShape(1247, 798, false, s).opening, (Rect{6, 36, 1241, 792}));
+    EXPECT_EQ(ComputeCaptionTextBox(1247, true, s), (CaptionTextBox{32, 1087}));
+}
+
 TEST(SizingZones, ArithmeticLeavingTheLongRangeRaisesOverflow) {
     EXPECT_THROW(ComputeSizingZones(INT32_MIN + 4, 100), rt::RtError);
 }
@@ -180,7 +190,10 @@ struct MinMaxCase {
     Rect work;
     int32_t minWidth, minHeight;
     Point minTrack;
-    Point maxSize; // also the largest tracking size
+    Point maxSize;  // also the largest tracking size
+    Point origin{}; // of the window's monitor
+    int32_t dpi = 96;
+    int32_t frame = 3; // hung off every side of the work area, maximized
 };
 
 std::ostream& operator<<(std::ostream& os, const MinMaxCase& c) {
@@ -191,20 +204,24 @@ class MinMaxTable : public ::testing::TestWithParam<MinMaxCase> {};
 
 TEST_P(MinMaxTable, WorkAreaPlusSixAtMinusThreeAndTheMinimumTracking) {
     const MinMaxCase& c = GetParam();
-    const MinMaxNumbers n = ComputeMinMax(c.work, c.minWidth, c.minHeight);
+    const MinMaxNumbers n = ComputeMinMax(c.work, c.minWidth, c.minHeight, Scale{c.dpi}, c.origin, c.frame);
     EXPECT_EQ(n.maxSize, c.maxSize);
     EXPECT_EQ(n.maxTrackSize, c.maxSize);
-    EXPECT_EQ(n.maxPosition, (Point{-3, -3}));
+    EXPECT_EQ(n.maxPosition, (Point{-c.frame, -c.frame}));
     EXPECT_EQ(n.minTrackSize, c.minTrack);
 }
 
-INSTANTIATE_TEST_SUITE_P(Limits, MinMaxTable,
-                         ::testing::Values(MinMaxCase{{0, 0, 1024, 768}, 0, 0, {142, 50}, {1030, 774}},
-                                           MinMaxCase{{0, 0, 1280, 1000}, 400, 300, {400, 300}, {1286, 1006}},
-                                           MinMaxCase{{0, 0, 800, 600}, 1, 1, {1, 1}, {806, 606}},
-                                           MinMaxCase{{0, 0, 800, 600}, -7, 60, {142, 60}, {806, 606}},
-                                           // A task bar on top: the bottom edge counts, not the height.
-                                           MinMaxCase{{0, 30, 800, 600}, 500, 0, {500, 50}, {806, 606}}));
+INSTANTIATE_TEST_SUITE_P(
+    Limits, MinMaxTable,
+    ::testing::Values(MinMaxCase{{0, 0, 1024, 768}, 0, 0, {142, 50}, {1030, 774}},
+                      MinMaxCase{{0, 0, 1280, 1000}, 400, 300, {400, 300}, {1286, 1006}},
+                      MinMaxCase{{0, 0, 800, 600}, 1, 1, {1, 1}, {806, 606}},
+                      MinMaxCase{{0, 0, 800, 600}, -7, 60, {142, 60}, {806, 606}},
+                      // A task bar on top: the bottom edge counts, not the height.
+                      MinMaxCase{{0, 30, 800, 600}, 500, 0, {500, 50}, {806, 606}},
+                      // A second monitor right of the primary: its own work area, from its corner.
+                      MinMaxCase{{1024, 0, 2304, 1000}, 0, 0, {142, 50}, {1286, 1006}, {1024, 0}},
+                      MinMaxCase{{1280, 40, 3200, 1080}, 0, 0, {213, 75}, {1928, 1088}, {1280, 0}, 144, 4}));
 
 TEST(MinMax, AWorkAreaAtTheEdgeOfTheLongRangeRaisesOverflow) {
     EXPECT_THROW(ComputeMinMax(Rect{0, 0, INT32_MAX - 5, 600}, 0, 0), rt::RtError);

@@ -167,6 +167,18 @@ TEST_F(ucSkinWindow, MinMaxInfoReachesThreePixelsPastTheWorkArea) {
     EXPECT_EQ(mmi.ptMinTrackSize.y, 222);
 }
 
+TEST_F(ucSkinWindow, MovedToAMonitorOfTwiceTheResolutionTheFormTakesTheSuggestedPlaceAndScales) {
+    Show();
+    RECT suggested{40, 30, 940, 630}, now{};
+    ::SendMessageW(form_.hWnd(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    ::GetWindowRect(form_.hWnd(), &now);
+    EXPECT_TRUE(::EqualRect(&now, &suggested));
+    EXPECT_EQ(form_.skin.SizeCaption(), 48);
+    EXPECT_EQ(form_.skin.ImgBt(viewer::skin::kCloseButton).Left(), W() - 34);
+    EXPECT_EQ(form_.skin.ImgBt(viewer::skin::kCloseButton).Width(), 22);
+    EXPECT_EQ(AskMinMax(form_.hWnd()).ptMinTrackSize.x, 284);
+}
+
 TEST_F(ucSkinWindow, TheFormCannotBeMadeSmallerThanTheDefaultMinimum) {
     Show();
     ::SetWindowPos(form_.hWnd(), nullptr, 0, 0, 40, 20, SWP_NOMOVE | SWP_NOZORDER);

@@ -179,7 +179,7 @@ TEST_F(MenuPopups, TheSystemMenuIsConvertedTakenOverAndStillChoosesItsCommand) {
     }
 }
 
-TEST_F(MenuPopups, AThousandOpeningsWithPicturesLeaveHandlesAndThunksAsTheyWere) {
+TEST_F(MenuPopups, TwoHundredOpeningsWithPicturesLeaveHandlesAndThunksAsTheyWere) {
     // Pictures in every state, with the effects of MenuDrawStyle 2, drawn at each opening.
     ctl().SetMenuDrawStyle(2);
     ctl().SetMenuControls({{L"mnuNew", -1, L"新建(&N)"},
@@ -205,14 +205,15 @@ TEST_F(MenuPopups, AThousandOpeningsWithPicturesLeaveHandlesAndThunksAsTheyWere)
     const long gdi = rt::LiveHandles::Gdi(), user = rt::LiveHandles::User();
     const long thunks = msghook::WndProcThunk::LiveCount();
     const size_t records = ctl().Records().Count(), highlights = form.highlights.size();
-    for (int i = 0; i < 1000; ++i)
+    // Counts are compared exactly, so one opening that keeps anything shows; the warm-up above filled the caches.
+    for (int i = 0; i < 200; ++i)
         openOnce();
     EXPECT_EQ(rt::LiveHandles::Gdi(), gdi);
     EXPECT_EQ(rt::LiveHandles::User(), user);
     EXPECT_EQ(msghook::WndProcThunk::LiveCount(), thunks);
     EXPECT_EQ(ctl().Records().Count(), records);
     // Each opening selected two items, drawn by the control, and closed.
-    EXPECT_GE(form.highlights.size() - highlights, 3000u);
+    EXPECT_GE(form.highlights.size() - highlights, 600u);
 }
 
 } // namespace

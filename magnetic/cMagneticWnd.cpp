@@ -42,12 +42,9 @@ void TakeWindowRect(magnetic::Entry& e) {
 int32_t FrameOffset(HWND wnd) {
     const LONG_PTR style = ::GetWindowLongPtrW(wnd, GWL_STYLE);
     if (!(style & WS_THICKFRAME)) return 0;
-    RECT window{};
-    POINT origin{0, 0};
-    if ((style & WS_CAPTION) == WS_CAPTION || ::IsIconic(wnd) || ::IsZoomed(wnd) ||
-        !::GetWindowRect(wnd, &window) || !::ClientToScreen(wnd, &origin) || origin.x < window.left)
+    if ((style & WS_CAPTION) == WS_CAPTION || ::IsIconic(wnd) || ::IsZoomed(wnd))
         return magnetic::kThickFrameOffset;
-    return origin.x - window.left;
+    return rt::ClientInsetOf(wnd).value_or(magnetic::kThickFrameOffset);
 }
 
 magnetic::Point CursorPos() {

@@ -17,16 +17,14 @@ int32_t ScreenLogPixels() {
     return dpi > 0 ? dpi : kDesignDpi;
 }
 
-RECT WorkAreaOfMonitor(HMONITOR monitor, bool whole = false) {
+MONITORINFO InfoOf(HMONITOR monitor) {
     MONITORINFO info{};
     info.cbSize = sizeof(info);
-    if (monitor && ::GetMonitorInfoW(monitor, &info)) return whole ? info.rcMonitor : info.rcWork;
-    RECT work{};
-    if (whole)
-        work = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-    else
-        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    return work;
+    if (monitor && ::GetMonitorInfoW(monitor, &info)) return info;
+    // No monitor to ask: the primary screen and its work area.
+    info.rcMonitor = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &info.rcWork, 0);
+    return info;
 }
 
 } // namespace
@@ -57,15 +55,23 @@ int32_t SystemMetricForDpi(int index, int32_t dpi) {
 }
 
 RECT WorkAreaOf(HWND wnd) {
-    return WorkAreaOfMonitor(::MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST));
+    return InfoOf(::MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST)).rcWork;
 }
 
 RECT MonitorAreaOf(HWND wnd) {
-    return WorkAreaOfMonitor(::MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), true);
+    return InfoOf(::MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST)).rcMonitor;
+}
+
+std::optional<int32_t> ClientInsetOf(HWND wnd) {
+    RECT window{};
+    POINT origin{0, 0};
+    if (!::GetWindowRect(wnd, &window) || !::ClientToScreen(wnd, &origin) || origin.x < window.left)
+        return std::nullopt;
+    return origin.x - window.left;
 }
 
 RECT WorkAreaNear(const RECT& screenRect) {
-    return WorkAreaOfMonitor(::MonitorFromRect(&screenRect, MONITOR_DEFAULTTONEAREST));
+    return InfoOf(::MonitorFromRect(&screenRect, MONITOR_DEFAULTTONEAREST)).rcWork;
 }
 
 } // namespace rt

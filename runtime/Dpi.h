@@ -3,6 +3,8 @@
 // windows and change when a window moves to another monitor (WM_DPICHANGED).
 #include <windows.h>
 
+#include <optional>
+
 #include "runtime/DpiScale.h"
 
 namespace rt {
@@ -19,5 +21,9 @@ RECT WorkAreaOf(HWND wnd);
 RECT MonitorAreaOf(HWND wnd);
 // The work area of the monitor nearest to a screen rectangle.
 RECT WorkAreaNear(const RECT& screenRect);
+
+// How far the client area starts inside the window on the left: the sizing border the system sizes by its
+// own rules at the window's resolution (Wine keeps 4 pixels at 144 and 192). None when it cannot be read.
+std::optional<int32_t> ClientInsetOf(HWND wnd);
 
 } // namespace rt

@@ -399,11 +399,8 @@ void ucSkin::pvOnGetMinMaxInfo(MINMAXINFO* info) {
 int32_t ucSkin::pvFrameInset() {
     // Only a sizing border is the system's to size; a window edge alone keeps the design inset.
     if (!flags_.thickFrame) return kFrameInset;
-    RECT window{};
-    POINT origin{0, 0};
-    if (!pvParentMinimized() && !pvParentMaximized() && ::GetWindowRect(parent_, &window) &&
-        ::ClientToScreen(parent_, &origin) && origin.x >= window.left)
-        frameInset_ = origin.x - window.left;
+    if (!pvParentMinimized() && !pvParentMaximized())
+        frameInset_ = rt::ClientInsetOf(parent_).value_or(frameInset_);
     return frameInset_;
 }
 

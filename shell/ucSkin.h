@@ -15,11 +15,8 @@
 #include "msghook/WndProcTrampoline.h"
 #include "runtime/UserControl.h"
 #include "shell/SkinBackBuffer.h"
-#include "shell/SkinBackBuffer.h"
 #include "shell/SkinFrameCache.h"
 #include "shell/SkinGeometry.h"
-#include "shell/SkinGeometry.h"
-#include "shell/SkinHitArea.h"
 #include "shell/SkinHitArea.h"
 
 namespace viewer {

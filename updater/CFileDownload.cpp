@@ -10,8 +10,6 @@
 #include "runtime/RtError.h"
 #include "runtime/TextCodec.h"
 #include "updater/HttpAnswer.h"
-#include "updater/HttpAnswer.h"
-#include "updater/ProductUrl.h"
 #include "updater/ProductUrl.h"
 
 using Microsoft::WRL::ComPtr;

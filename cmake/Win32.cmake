@@ -59,7 +59,12 @@ set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine_session 
 function(pelmor_win32_test name)
   cmake_parse_arguments(T "SERIAL" "LABEL" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PELMOR_TEST_BIN_DIR})
+  # One translation unit per test program: the Windows and GoogleTest headers are read once instead of
+  # once per file, which halves the tree's build. The same platform-free test files build one by one natively.
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PELMOR_TEST_BIN_DIR} UNITY_BUILD ON
+                                           UNITY_BUILD_BATCH_SIZE 0)
+  # A fixture in a file's anonymous namespace is not a header's type, though the unit includes the file.
+  target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
   target_link_libraries(${name} PRIVATE ${T_LIBS} pelmor_test_support)
   add_test(NAME ${name} COMMAND ${name})
   if(NOT T_LABEL)

@@ -10,7 +10,7 @@ using drawing::TransBlt;
 using testsupport::Rgb;
 using testsupport::TestCanvas;
 
-constexpr uint32_t kMagenta = 0xFF00FF;
+using testsupport::kMagenta;
 
 // Every destination pixel distinct, so "left as it was" cannot pass by accident.
 uint32_t DstPattern(int x, int y) {

@@ -23,9 +23,9 @@ using drawing::PixelOf;
 using testsupport::MakeDib;
 using testsupport::TestCanvas;
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kMagenta = RGB(255, 0, 255);
+using testsupport::kBlue;
+using testsupport::kMagenta;
+using testsupport::kRed;
 // What Surface::Expect takes for the backdrop left as it was, and for any pixel.
 constexpr uint32_t kBackdrop = drawing::kNoColor;
 constexpr uint32_t kAny = 0xFE000000;

@@ -17,8 +17,8 @@ using drawing::PixelOf;
 using testsupport::Rgb;
 using testsupport::TestCanvas;
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
+using testsupport::kBlue;
+using testsupport::kRed;
 constexpr COLORREF kGreen = RGB(0, 160, 0);
 constexpr COLORREF kSentinel = RGB(0x56, 0x34, 0x12);
 

@@ -27,7 +27,7 @@ uint32_t Pattern(int x, int y) {
            static_cast<uint32_t>(y * 12) << 8 | (static_cast<uint32_t>(x >> 8) * 90 + 5);
 }
 
-uint32_t DstPattern(int x, int y) {
+uint32_t BackdropPattern(int x, int y) {
     return 0xFF000000u | static_cast<uint32_t>(255 - x) << 16 | static_cast<uint32_t>(y * 3) << 8 | 0x77;
 }
 
@@ -101,8 +101,8 @@ TEST(pcMemDC, CreateFromPictureCopiesExactPixelsAndSize) {
     ExpectSurface(m, 300, 20, Pattern);
 
     // Loading starts from empty, so a smaller picture gives a smaller surface.
-    m.CreateFromPicture(PictureOf(30, 10, DstPattern, false));
-    ExpectSurface(m, 30, 10, DstPattern);
+    m.CreateFromPicture(PictureOf(30, 10, BackdropPattern, false));
+    ExpectSurface(m, 30, 10, BackdropPattern);
 
     m.CreateFromPicture(rt::Picture{});
     ExpectEmpty(m);
@@ -148,23 +148,23 @@ class pcMemDCDrawing : public ::testing::Test {
 };
 
 TEST_F(pcMemDCDrawing, DrawWithZeroSizesCopiesWholeSurface) {
-    dst.Fill(DstPattern);
+    dst.Fill(BackdropPattern);
     m.Draw(dst.dc(), 0, 0, 0, 0, 5, 7, false);
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 320; ++x) {
             const bool inside = x >= 5 && x < 305 && y >= 7 && y < 27;
-            ASSERT_EQ(Rgb(dst.At(x, y)), Rgb(inside ? Pattern(x - 5, y - 7) : DstPattern(x, y)))
+            ASSERT_EQ(Rgb(dst.At(x, y)), Rgb(inside ? Pattern(x - 5, y - 7) : BackdropPattern(x, y)))
                 << "at " << x << "," << y;
         }
 }
 
 TEST_F(pcMemDCDrawing, DrawCopiesOneCell) {
-    dst.Fill(DstPattern);
+    dst.Fill(BackdropPattern);
     m.Draw(dst.dc(), 22, 3, 11, 11, 100, 20, false);
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 320; ++x) {
             const bool inside = x >= 100 && x < 111 && y >= 20 && y < 31;
-            ASSERT_EQ(Rgb(dst.At(x, y)), Rgb(inside ? Pattern(x - 78, y - 17) : DstPattern(x, y)))
+            ASSERT_EQ(Rgb(dst.At(x, y)), Rgb(inside ? Pattern(x - 78, y - 17) : BackdropPattern(x, y)))
                 << "at " << x << "," << y;
         }
 }
@@ -185,14 +185,14 @@ TEST(pcMemDC, DrawWithMaskKeepsDestinationUnderExactMagentaOnly) {
     pcMemDC m;
     m.CreateFromPicture(PictureOf(12, 6, src));
     TestCanvas dst(20, 10);
-    dst.Fill(DstPattern);
+    dst.Fill(BackdropPattern);
 
     m.Draw(dst.dc(), 0, 0, 0, 0, 4, 2, true);
 
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 20; ++x) {
             const bool inside = x >= 4 && x < 16 && y >= 2 && y < 8;
-            uint32_t want = Rgb(DstPattern(x, y));
+            uint32_t want = Rgb(BackdropPattern(x, y));
             if (inside && Rgb(src(x - 4, y - 2)) != 0xFF00FF) want = Rgb(src(x - 4, y - 2));
             ASSERT_EQ(Rgb(dst.At(x, y)), want) << "at " << x << "," << y;
         }
@@ -204,7 +204,7 @@ TEST_F(pcMemDCDrawing, StretchDrawScalesAndLeavesStretchModeAlone) {
         return x ? (y ? 0x102030 : 0xA0B0C0) : (y ? 0x00FF00 : 0xFF0000);
     };
     quad.CreateFromPicture(PictureOf(2, 2, px));
-    dst.Fill(DstPattern);
+    dst.Fill(BackdropPattern);
     ::SetStretchBltMode(dst.dc(), COLORONCOLOR);
 
     quad.StretchDraw(dst.dc(), 0, 0, 0, 0, 1, 1, 8, 6);
@@ -213,14 +213,14 @@ TEST_F(pcMemDCDrawing, StretchDrawScalesAndLeavesStretchModeAlone) {
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 12; ++x) {
             const bool inside = x >= 1 && x < 9 && y >= 1 && y < 7;
-            ASSERT_EQ(Rgb(dst.At(x, y)), Rgb(inside ? px((x - 1) / 4, (y - 1) / 3) : DstPattern(x, y)))
+            ASSERT_EQ(Rgb(dst.At(x, y)), Rgb(inside ? px((x - 1) / 4, (y - 1) / 3) : BackdropPattern(x, y)))
                 << "at " << x << "," << y;
         }
 }
 
 TEST_F(pcMemDCDrawing, AlphaDrawBlendsWithConstantOpacityIgnoringSurfaceAlpha) {
     const auto blendAt = [&](int32_t level) {
-        dst.Fill(DstPattern);
+        dst.Fill(BackdropPattern);
         m.AlphaDraw(dst.dc(), level, 0, 0, 0, 0, 0, 0, 300, 20);
     };
     const auto expectAll = [&](auto want) {
@@ -230,7 +230,7 @@ TEST_F(pcMemDCDrawing, AlphaDrawBlendsWithConstantOpacityIgnoringSurfaceAlpha) {
                 for (int shift : {0, 8, 16}) {
                     const int g = static_cast<int>(got >> shift & 0xFF);
                     const int w = want(static_cast<int>(Pattern(x, y) >> shift & 0xFF),
-                                       static_cast<int>(DstPattern(x, y) >> shift & 0xFF));
+                                       static_cast<int>(BackdropPattern(x, y) >> shift & 0xFF));
                     ASSERT_LE(std::abs(g - w), 1) << "at " << x << "," << y << " channel " << shift;
                 }
             }
@@ -255,18 +255,18 @@ TEST_F(pcMemDCDrawing, AlphaDrawBlendsWithConstantOpacityIgnoringSurfaceAlpha) {
 }
 
 TEST_F(pcMemDCDrawing, AlphaDrawLevelOverflowRaisesAndDrawsNothing) {
-    dst.Fill(DstPattern);
+    dst.Fill(BackdropPattern);
     EXPECT_TRUE(RaisesOverflow([&] { m.AlphaDraw(dst.dc(), 32768, 0, 0, 0, 0, 0, 0, 300, 20); }));
     EXPECT_TRUE(RaisesOverflow([&] { m.AlphaDraw(dst.dc(), -32769, 0, 0, 0, 0, 0, 0, 300, 20); }));
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 320; ++x)
-            ASSERT_EQ(Rgb(dst.At(x, y)), Rgb(DstPattern(x, y))) << x << "," << y;
+            ASSERT_EQ(Rgb(dst.At(x, y)), Rgb(BackdropPattern(x, y))) << x << "," << y;
 }
 
 TEST(pcMemDC, EmptyObjectAndNullDCsDrawNothing) {
     pcMemDC empty;
     TestCanvas dst(16, 16);
-    dst.Fill(DstPattern);
+    dst.Fill(BackdropPattern);
     empty.Draw(dst.dc(), 0, 0, 8, 8, 0, 0, false);
     empty.Draw(dst.dc(), 0, 0, 8, 8, 0, 0, true);
     empty.Draw(dst.dc(), 0, 0, 0, 0, 0, 0, true);
@@ -274,7 +274,7 @@ TEST(pcMemDC, EmptyObjectAndNullDCsDrawNothing) {
     empty.AlphaDraw(dst.dc(), 255, 0, 0, 8, 8, 0, 0, 16, 16);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
-            ASSERT_EQ(Rgb(dst.At(x, y)), Rgb(DstPattern(x, y))) << x << "," << y;
+            ASSERT_EQ(Rgb(dst.At(x, y)), Rgb(BackdropPattern(x, y))) << x << "," << y;
 
     pcMemDC m;
     m.CreateFromPicture(PictureOf(8, 8, Pattern));

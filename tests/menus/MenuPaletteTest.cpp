@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 
 namespace menus {
-namespace {
+// Named: the Windows tree builds each test program as one unit, beside the pixel tests' own Grey.
+namespace palette_test {
 
 constexpr Rgb Grey(uint32_t v) {
     return v | v << 8 | v << 16;
@@ -123,5 +124,5 @@ TEST(MenuMetrics, ItemsTakeTheLargerOfTextAndPictureAndSeparatorsTwoPixels) {
     EXPECT_EQ(MeasureItem(ComputeMetrics(40, 16), 0, false, true).height, 2);
 }
 
-} // namespace
+} // namespace palette_test
 } // namespace menus

@@ -32,7 +32,7 @@ LRESULT CALLBACK Forwarded(HWND, UINT, WPARAM wp, LPARAM) {
     return static_cast<LRESULT>(1000 + wp);
 }
 
-class Thunk : public ::testing::Test {
+class WndProcThunkTest : public ::testing::Test {
   protected:
     void SetUp() override {
         g_forwarded = 0;
@@ -45,7 +45,7 @@ class Thunk : public ::testing::Test {
     long stale0_ = 0;
 };
 
-TEST_F(Thunk, EachEntryPassesItsOwnSelfAndTheArguments) {
+TEST_F(WndProcThunkTest, EachEntryPassesItsOwnSelfAndTheArguments) {
     Seen a, b;
     WndProcThunk ta(&Record, &a);
     WndProcThunk tb(&Record, &b);
@@ -68,7 +68,7 @@ TEST_F(Thunk, EachEntryPassesItsOwnSelfAndTheArguments) {
     EXPECT_EQ(b.calls, 100000);
 }
 
-TEST_F(Thunk, ArgumentsAndResultKeepTheirFullWidth) {
+TEST_F(WndProcThunkTest, ArgumentsAndResultKeepTheirFullWidth) {
     Seen s;
     WndProcThunk t(&Record, &s);
     // Values that only survive when no register or stack slot on the way is narrower than a pointer.
@@ -109,7 +109,7 @@ __attribute__((noinline)) void CallThrough(WNDPROC proc, HWND wnd) {
 
 // A stack walk from inside a target climbs through the thunk back to its caller: debuggers, crash
 // reports and the system's exception dispatch all walk this way.
-TEST_F(Thunk, StackWalkFromInsideReachesTheCaller) {
+TEST_F(WndProcThunkTest, StackWalkFromInsideReachesTheCaller) {
     std::vector<DWORD64> frames;
     WndProcThunk t(&CaptureStack, &frames);
     CallThrough(t.Proc(), wnd_.get());
@@ -124,7 +124,7 @@ TEST_F(Thunk, StackWalkFromInsideReachesTheCaller) {
 }
 #endif
 
-TEST_F(Thunk, RetiredAtRestIsFreedAndALaterCallIsCaught) {
+TEST_F(WndProcThunkTest, RetiredAtRestIsFreedAndALaterCallIsCaught) {
     Seen s;
     WndProcThunk t(&Record, &s);
     const WNDPROC proc = t.Proc();
@@ -153,7 +153,7 @@ LRESULT CALLBACK RetireOther(void* self, HWND wnd, UINT, WPARAM, LPARAM) {
     return 0;
 }
 
-TEST_F(Thunk, RetiredWhileAThunkRunsForwardsUntilTheOutermostReturns) {
+TEST_F(WndProcThunkTest, RetiredWhileAThunkRunsForwardsUntilTheOutermostReturns) {
     RetireWhileRunning st;
     Seen unused;
     st.victim = WndProcThunk(&Record, &unused);
@@ -167,7 +167,7 @@ TEST_F(Thunk, RetiredWhileAThunkRunsForwardsUntilTheOutermostReturns) {
     EXPECT_EQ(WndProcThunk::StaleCalls(), stale0_);
 }
 
-TEST_F(Thunk, ParkedEntryForwardsUntilNcDestroyPassesThrough) {
+TEST_F(WndProcThunkTest, ParkedEntryForwardsUntilNcDestroyPassesThrough) {
     Seen s;
     WndProcThunk t(&Record, &s);
     const WNDPROC proc = t.Proc();
@@ -184,7 +184,7 @@ TEST_F(Thunk, ParkedEntryForwardsUntilNcDestroyPassesThrough) {
 
 // Taken out of its window's chain, a parked entry cannot see WM_NCDESTROY: it goes once a later thunk
 // finds its window gone.
-TEST_F(Thunk, ParkedEntryOutOfTheChainGoesAfterItsWindow) {
+TEST_F(WndProcThunkTest, ParkedEntryOutOfTheChainGoesAfterItsWindow) {
     rt::UniqueWindow other = MakeWindow();
     WndProcThunk t(&Record, nullptr), u(&Record, nullptr);
     const WNDPROC proc = t.Proc();
@@ -217,7 +217,7 @@ LRESULT CALLBACK RecordHook(void* self, int code, WPARAM wp, LPARAM lp) {
 
 // Hook entries come from the same pool: three arguments of full width, and many direct calls leave the
 // stack balanced (a stdcall entry removing four arguments instead of three would not).
-TEST_F(Thunk, HookEntriesPassTheirSelfAndThreeArguments) {
+TEST_F(WndProcThunkTest, HookEntriesPassTheirSelfAndThreeArguments) {
     HookSeen a, b;
     HookProcThunk ta(&RecordHook, &a);
     HookProcThunk tb(&RecordHook, &b);
@@ -239,7 +239,7 @@ TEST_F(Thunk, HookEntriesPassTheirSelfAndThreeArguments) {
 }
 
 // A retired hook entry hands a late call on to the rest of the chain instead of its old target.
-TEST_F(Thunk, RetiredHookEntryNeverReachesItsTarget) {
+TEST_F(WndProcThunkTest, RetiredHookEntryNeverReachesItsTarget) {
     HookSeen s;
     HookProcThunk t(&RecordHook, &s);
     const HOOKPROC proc = t.Proc();

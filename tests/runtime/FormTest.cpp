@@ -113,14 +113,14 @@ TEST(FormLifecycle, UnloadInsideLoadNeverShowsAWindowAndRunReturnsAtOnce) {
     EXPECT_FALSE(form.everShown);
 }
 
-struct VetoCase {
+struct FormVetoCase {
     const char* vetoer;
     bool throughClose;
 };
-class FormVetoTest : public ::testing::TestWithParam<VetoCase> {};
+class FormVetoTest : public ::testing::TestWithParam<FormVetoCase> {};
 
 TEST_P(FormVetoTest, AVetoedUnloadKeepsTheWindowAndALaterOneGoesThrough) {
-    const VetoCase c = GetParam();
+    const FormVetoCase c = GetParam();
     TestForm form;
     bool veto = true;
     auto vetoer = [&](bool& cancel) { cancel = veto; };
@@ -154,8 +154,8 @@ TEST_P(FormVetoTest, AVetoedUnloadKeepsTheWindowAndALaterOneGoesThrough) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Vetoes, FormVetoTest,
-                         ::testing::Values(VetoCase{"QueryUnload", false}, VetoCase{"QueryUnload", true},
-                                           VetoCase{"Unload", false}, VetoCase{"Unload", true}),
+                         ::testing::Values(FormVetoCase{"QueryUnload", false}, FormVetoCase{"QueryUnload", true},
+                                           FormVetoCase{"Unload", false}, FormVetoCase{"Unload", true}),
                          [](const auto& info) {
                              return std::string(info.param.vetoer) +
                                     (info.param.throughClose ? "ByWmClose" : "ByCode");

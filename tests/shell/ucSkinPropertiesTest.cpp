@@ -18,13 +18,6 @@ std::vector<std::wstring> Keys(const rt::PropertyBag& bag) {
     return keys;
 }
 
-MINMAXINFO AskMinMax(HWND wnd) {
-    MINMAXINFO mmi{};
-    mmi.ptMinTrackSize = POINT{1, 1};
-    ::SendMessageW(wnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
-    return mmi;
-}
-
 // The caption row of the frame, where the text and the glyphs are.
 Pixels CaptionRow(const viewer::ucSkin& skin) {
     return Painted(skin.hWnd(), skin.Width(), 23);

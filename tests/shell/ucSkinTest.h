@@ -26,6 +26,14 @@ namespace skintest {
 using testsupport::Pump;
 
 // The stored properties of the viewer's ucSkin1.
+// What the window answers to WM_GETMINMAXINFO.
+inline MINMAXINFO AskMinMax(HWND wnd) {
+    MINMAXINFO mmi{};
+    mmi.ptMinTrackSize = POINT{1, 1};
+    ::SendMessageW(wnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    return mmi;
+}
+
 inline rt::PropertyBag MainWindowBag() {
     rt::PropertyBag bag;
     bag.WriteBool(L"DrawIcon", true, false);

@@ -15,13 +15,6 @@ namespace sk = viewer::skin;
 
 namespace {
 
-MINMAXINFO AskMinMax(HWND wnd) {
-    MINMAXINFO mmi{};
-    mmi.ptMinTrackSize = POINT{1, 1};
-    ::SendMessageW(wnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
-    return mmi;
-}
-
 bool InRegionOf(HWND wnd, int x, int y) {
     rt::UniqueRgn rgn(::CreateRectRgn(0, 0, 0, 0));
     if (::GetWindowRgn(wnd, rgn.get()) == ERROR) return true;

@@ -16,6 +16,11 @@ using PixelFn = std::function<uint32_t(int x, int y)>;
 // A DIB section not selected anywhere, as a picture holds it.
 rt::UniqueBitmap MakeDib(int w, int h, const PixelFn& pixel, bool topDown = true);
 
+// Colours the drawing tests paint with; magenta is the transparent key.
+inline constexpr COLORREF kRed = RGB(255, 0, 0);
+inline constexpr COLORREF kBlue = RGB(0, 0, 255);
+inline constexpr COLORREF kMagenta = RGB(255, 0, 255);
+
 constexpr uint32_t Rgb(uint32_t px) {
     return px & 0xFFFFFF;
 }

@@ -3,6 +3,8 @@
 // tables can use it without a window.
 #include <cstdint>
 
+#include "runtime/Geometry.h"
+
 namespace rt {
 
 inline constexpr int32_t kDesignDpi = 96;
@@ -21,6 +23,12 @@ constexpr int32_t UnscaleForDpi(int32_t value, int32_t dpi) {
     const int64_t n = static_cast<int64_t>(value) * kDesignDpi;
     const int64_t half = dpi / 2;
     return static_cast<int32_t>(n >= 0 ? (n + half) / dpi : -((-n + half) / dpi));
+}
+
+// A rectangle of design pixels, each edge scaled as above.
+constexpr Rect ScaleForDpi(const Rect& r, int32_t dpi) {
+    return {ScaleForDpi(r.left, dpi), ScaleForDpi(r.top, dpi), ScaleForDpi(r.right, dpi),
+            ScaleForDpi(r.bottom, dpi)};
 }
 
 } // namespace rt

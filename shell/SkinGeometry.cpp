@@ -23,10 +23,6 @@ constexpr int32_t kTopMostOffColumn = 4;
 constexpr Rect kIconMenuBox{3, 5, 19, 21};
 constexpr Rect kIconDblClickBox{2, 4, 20, 22};
 
-Rect Scaled(const Rect& r, Scale s) {
-    return {s(r.left), s(r.top), s(r.right), s(r.bottom)};
-}
-
 constexpr int32_t kDefaultMinTrackWidth = 142;
 constexpr int32_t kDefaultMinTrackHeight = 50;
 
@@ -143,7 +139,8 @@ CaptionTextBox ComputeCaptionTextBox(int32_t w, bool iconShown, Scale s) {
 }
 
 bool OpensSystemMenuOnDown(int button, int32_t x, int32_t y, bool drawIcon, bool hasIcon, Scale s) {
-    if (drawIcon && hasIcon && button == kLeftButton && ZoneContains(Scaled(kIconMenuBox, s), x, y))
+    if (drawIcon && hasIcon && button == kLeftButton &&
+        ZoneContains(rt::ScaleForDpi(kIconMenuBox, s.dpi), x, y))
         return true;
     return button == kRightButton && y <= s(kSizeCaption);
 }
@@ -151,7 +148,7 @@ bool OpensSystemMenuOnDown(int button, int32_t x, int32_t y, bool drawIcon, bool
 DblClickAction ChooseDblClickAction(int recordedButton, int32_t x, int32_t y, bool drawIcon, bool hasIcon,
                                     bool maxBox, Scale s) {
     if (recordedButton != kLeftButton || y > s(kSizeCaption)) return DblClickAction::None;
-    const Rect icon = Scaled(kIconDblClickBox, s);
+    const Rect icon = rt::ScaleForDpi(kIconDblClickBox, s.dpi);
     if (drawIcon && hasIcon && icon.left < x && x < icon.right && icon.top < y && y < icon.bottom)
         return DblClickAction::UnloadParent;
     return maxBox ? DblClickAction::ToggleMaximized : DblClickAction::None;

@@ -36,10 +36,7 @@ int ProgressPercent(int32_t progress, int32_t maximum) {
 }
 
 UpdaterFormLayout LayOutUpdaterForm(int32_t dpi) {
-    const auto px = [dpi](const rt::Rect& r) {
-        return rt::Rect{rt::ScaleForDpi(r.left, dpi), rt::ScaleForDpi(r.top, dpi),
-                        rt::ScaleForDpi(r.right, dpi), rt::ScaleForDpi(r.bottom, dpi)};
-    };
+    const auto px = [dpi](const rt::Rect& r) { return rt::ScaleForDpi(r, dpi); };
     return {rt::ScaleForDpi(446, dpi), rt::ScaleForDpi(114, dpi), px({16, 16, 178, 28}),
             px({376, 16, 412, 28}),    px({16, 40, 436, 63}),     px({280, 80, 361, 103}),
             px({376, 80, 433, 104})};
